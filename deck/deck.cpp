@@ -1,0 +1,143 @@
+#include "deck/deck.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <iostream>
+#include <vector>
+
+namespace {
+
+constexpr int kMaxDecks = 1 << 16;  // keeps 52 x decks far from int overflow
+constexpr int kAceCode = 11;        // second code for the ace in value mode
+// The double nearest 1/52: multiplying by it is not always dividing by 52.
+constexpr double kOneOverDeckSize = 0.019230769230769232;
+
+bool isHighRank(int index) {
+  return index == 0 || index >= 8;
+}
+bool isLowRank(int index) {
+  return index >= 1 && index <= 6;
+}
+
+}  // namespace
+
+Deck::Deck(int numDecks, bool valueMode)
+    : numDecks_(std::clamp(numDecks, 1, kMaxDecks)), valueMode_(valueMode) {
+  shuffle();
+}
+
+int Deck::drawBelow(int bound) const {
+  constexpr long long kRange = static_cast<long long>(RAND_MAX) + 1;
+  long long value = std::rand();
+  // One draw addresses RAND_MAX + 1 positions; wider shoes chain draws.
+  for (long long range = kRange; range < bound; range *= kRange) {
+    value = value * kRange + std::rand();
+  }
+  return static_cast<int>(value % bound);
+}
+
+void Deck::shuffle() {
+  sequence_.clear();
+  cardsLeft_ = kCardsPerDeck * numDecks_;
+  const int perRank = 4 * numDecks_;
+  rankCounts_.fill(perRank);
+  for (int index = 0; index < kRanks; ++index) {
+    sequence_.insert(sequence_.end(), perRank, index);
+  }
+  const int n = static_cast<int>(sequence_.size());
+  for (int k = 1; k < n; ++k) {
+    const int j = drawBelow(k + 1);
+    std::swap(sequence_[k], sequence_[j]);
+  }
+}
+
+int Deck::deal() {
+  while (cardsLeft_ == 0) {
+    std::cout << "No more card, shuffle then deal" << std::endl;
+    shuffle();
+  }
+  const int index = sequence_.back();
+  sequence_.pop_back();
+  --rankCounts_[index];
+  --cardsLeft_;
+  const int rank = index + 1;
+  return valueMode_ && rank > 10 ? 10 : rank;
+}
+
+int Deck::rankIndexOf(int card) const {
+  if (valueMode_ && card == kAceCode) {
+    card = 1;
+  }
+  return card >= 1 && card <= kRanks ? card - 1 : -1;
+}
+
+void Deck::moveToBack(std::deque<int>::size_type position) {
+  std::swap(sequence_[position], sequence_.back());
+}
+
+int Deck::dealForced(int card) {
+  while (cardsLeft_ == 0) {
+    std::cerr << "No more card!!" << std::endl;
+    shuffle();
+  }
+  if (!valueMode_ && remaining(card) == 0) {
+    std::cerr << "The card to be forced does not exist, another card is dealt" << std::endl;
+    return deal();
+  }
+  const int index = rankIndexOf(card);
+  const auto found = std::find(sequence_.begin(), sequence_.end(), index);
+  if (index < 0 || found == sequence_.end()) {
+    return -1;
+  }
+  moveToBack(static_cast<std::deque<int>::size_type>(found - sequence_.begin()));
+  return deal();
+}
+
+int Deck::remaining(int card) const {
+  if (valueMode_) {
+    if (card == 10) {
+      return rankCounts_[9] + rankCounts_[10] + rankCounts_[11] + rankCounts_[12];
+    }
+    if (card == kAceCode) {
+      return rankCounts_[0];
+    }
+    return card >= 1 && card <= 9 ? rankCounts_[card - 1] : 0;
+  }
+  return card >= 1 && card <= kRanks ? rankCounts_[card - 1] : 0;
+}
+
+double Deck::trueCount() const {
+  if (cardsLeft_ == 0) {
+    return 0.0;
+  }
+  int high = 0;
+  int low = 0;
+  for (int index = 0; index < kRanks; ++index) {
+    high += isHighRank(index) ? rankCounts_[index] : 0;
+    low += isLowRank(index) ? rankCounts_[index] : 0;
+  }
+  return static_cast<double>(high - low) / (static_cast<double>(cardsLeft_) * kOneOverDeckSize);
+}
+
+bool Deck::stackNext(std::span<const int> cards) {
+  const auto dealtAs = [this](int index) {
+    const int rank = index + 1;
+    return valueMode_ && rank > 10 ? 10 : rank;
+  };
+  std::deque<int> rest = sequence_;
+  std::vector<int> top;
+  for (const int card : cards) {
+    const int wanted = valueMode_ ? (card == kAceCode ? 1 : card) : card;
+    const auto found =
+        std::find_if(rest.begin(), rest.end(), [&](int index) { return dealtAs(index) == wanted; });
+    if (found == rest.end()) {
+      return false;
+    }
+    top.push_back(*found);
+    rest.erase(found);
+  }
+  rest.insert(rest.end(), top.rbegin(), top.rend());
+  sequence_ = std::move(rest);
+  return true;
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <array>
+#include <deque>
+#include <span>
+
+struct DealerOutcomes;
+struct DecisionTable;
+
+// The shoe: several 52-card decks shuffled together. Keeps the undealt cards in
+// dealing order plus a counter per rank, so composition queries never scan.
+//
+// Card codes are ranks 1..13 (1 ace, 11..13 jack, queen, king). In value mode
+// the deck deals blackjack values 1..10 and treats 11 as a second code for the
+// ace in `remaining` and `dealForced`.
+class Deck {
+ public:
+  static constexpr int kRanks = 13;
+  static constexpr int kCardsPerDeck = 52;
+
+  // A count below 1 is raised to 1: an empty shoe could never be dealt from.
+  Deck(int numDecks, bool valueMode);
+
+  // Refills the shoe with every card and shuffles it in place.
+  void shuffle();
+  // Deals the next card, reshuffling first when the shoe is empty.
+  int deal();
+  // Deals the requested card; -1 when value mode finds none of that rank.
+  int dealForced(int card);
+  int remaining(int card) const;
+  double trueCount() const;
+
+  int cardsLeft() const { return cardsLeft_; }
+  int numDecks() const { return numDecks_; }
+  bool valueMode() const { return valueMode_; }
+
+  // Strategy engine: read-only calculations over the undealt composition.
+  DealerOutcomes dealerOutcomes(int startTotal, bool startSoft, int dealerMode) const;
+  DecisionTable buildDecisionTable(int upCard, int dealerMode) const;
+
+  // Test seam: moves the named cards (codes as for `dealForced`) to the top of
+  // the shoe so that they are dealt next, in the order given. Counts do not
+  // change. Returns false, leaving the shoe as it was, when a card is missing.
+  bool stackNext(std::span<const int> cards);
+
+ private:
+  int rankIndexOf(int card) const;
+  int drawBelow(int bound) const;
+  void moveToBack(std::deque<int>::size_type position);
+
+  int numDecks_;
+  bool valueMode_;
+  std::array<int, kRanks> rankCounts_{};
+  int cardsLeft_ = 0;
+  // Rank indexes 0..12; the back element is the next card to be dealt.
+  std::deque<int> sequence_;
+};

@@ -1,0 +1,165 @@
+#include "strategy/decision_table.h"
+
+#include "strategy/dealer_outcomes.h"
+
+namespace {
+
+constexpr int kRows = DecisionTable::kRows;
+constexpr int kTop = DecisionTable::kTopTotal;
+constexpr int kAce = 11;
+
+// The dealer's final totals given that he has no blackjack: the player is only
+// asked to decide when the peek found none.
+DealerOutcomes conditionedDealerOutcomes(const DrawProbabilities& p, int upCard, int dealerMode) {
+  if (upCard < 2 || upCard > kAce) {
+    return DealerOutcomes{};
+  }
+  DealerOutcomes d = computeDealerOutcomes(p, upCard, upCard == kAce, dealerMode);
+  const double h = upCard == 10 ? p[1] : upCard == kAce ? p[10] : 0.0;
+  // h == 1.0 means every undealt card completes a blackjack: there is no
+  // hand without one to condition on, so the distribution is kept as it is.
+  if (h != 0.0 && h != 1.0) {
+    d.probability[21] -= h;
+    const double f = 1.0 / (1.0 - h);
+    for (double& entry : d.probability) {
+      entry *= f;
+    }
+  }
+  return d;
+}
+
+void setBustRows(DecisionTable& table) {
+  for (int n = kTop + 1; n < kRows; ++n) {
+    for (DecisionEntry* e : {&table[n].hard, &table[n].soft}) {
+      e->bestValue = -1.0;
+      e->standValue = -1.0;
+      e->hitValue = -1.0;
+      e->doubleValue = -2.0;
+      e->action = Stand;
+    }
+  }
+}
+
+// A push counts nothing; every total the dealer ends below or busts with wins.
+void setStandValues(DecisionTable& table, const DealerOutcomes& d) {
+  for (int j = kTop; j >= 0; --j) {
+    double win = 0.0;
+    double loss = 0.0;
+    for (int k = 0; k < DealerOutcomes::kTotals; ++k) {
+      if (k > kTop || k < j) {
+        win += d[k];
+      } else if (k > j) {
+        loss += d[k];
+      }
+    }
+    const double stand = win - loss;
+    table[j].hard.standValue = table[j].hard.bestValue = stand;
+    table[j].soft.standValue = table[j].soft.bestValue = stand;
+  }
+}
+
+// Doubling takes exactly one card and stands, so it reads stand values only.
+void setDoubleValues(DecisionTable& table, const DrawProbabilities& p) {
+  for (int n = kTop; n >= 0; --n) {
+    double hard = 0.0;
+    double soft = 0.0;
+    for (int v = 1; v <= 10; ++v) {
+      const double x = v == 1 ? larger(table[n + 1].hard.standValue, table[n + 11].hard.standValue)
+                              : table[n + v].hard.standValue;
+      hard += p[v] * x;
+    }
+    for (int v = 1; v <= 10; ++v) {
+      const double y = n + v > 10
+                           ? larger(table[n + v].soft.standValue, table[n + v - 10].soft.standValue)
+                           : table[n + v].soft.standValue;
+      soft += p[v] * y;
+    }
+    table[n].hard.doubleValue = 2.0 * hard;
+    table[n].soft.doubleValue = 2.0 * soft;
+  }
+}
+
+void setHardHitValues(DecisionTable& table, const DrawProbabilities& p) {
+  for (int n = kTop; n >= 0; --n) {
+    double sum = 0.0;
+    for (int v = 1; v <= 10; ++v) {
+      const double z = v == 1 ? larger(table[n + 1].hard.bestValue, table[n + 11].soft.bestValue)
+                              : table[n + v].hard.bestValue;
+      sum += p[v] * z;
+    }
+    DecisionEntry& e = table[n].hard;
+    e.hitValue = sum;
+    e.bestValue = larger(e.standValue, sum);
+  }
+}
+
+void setSoftHitValues(DecisionTable& table, const DrawProbabilities& p) {
+  for (int n = kTop; n >= 0; --n) {
+    double sum = 0.0;
+    for (int v = 1; v <= 10; ++v) {
+      const double w = n + v > 10
+                           ? larger(table[n + v].soft.bestValue, table[n + v - 10].hard.bestValue)
+                           : table[n + v].soft.bestValue;
+      sum += p[v] * w;
+    }
+    DecisionEntry& e = table[n].soft;
+    e.hitValue = sum;
+    e.bestValue = larger(e.standValue, sum);
+  }
+}
+
+// Doubling wins every tie; hitting wins a tie with standing.
+int advisedAction(const DecisionEntry& e) {
+  const double m = larger(larger(e.standValue, e.hitValue), e.doubleValue);
+  int action = Stand;
+  if (m == e.hitValue) {
+    action = Hit;
+  }
+  if (m == e.doubleValue) {
+    action = e.standValue > e.hitValue ? DoubleElseStand : DoubleElseHit;
+  }
+  return action;
+}
+
+void setActions(DecisionTable& table) {
+  for (int n = 0; n <= kTop; ++n) {
+    table[n].hard.action = advisedAction(table[n].hard);
+    table[n].soft.action = advisedAction(table[n].soft);
+  }
+}
+
+// Split hands neither double nor split again, so each plays by its best value.
+// The ace pair (rows 2 and 22) splits into two soft 11s; kept, it is a soft 12.
+void setSplitValues(DecisionTable& table) {
+  for (int j = 0; j < kRows; ++j) {
+    double split = 0.0;
+    double keep = 0.0;
+    if (j == 2 || j == 22) {
+      split = 2.0 * table[11].soft.bestValue;
+      keep = larger(table[12].soft.bestValue, table[12].soft.doubleValue);
+    } else {
+      split = 2.0 * table[j / 2].hard.bestValue;
+      keep = larger(table[j].hard.bestValue, table[j].hard.doubleValue);
+    }
+    table[j].splitValue = split;
+    table[j].splitAdvised = keep < split;
+  }
+}
+
+}  // namespace
+
+DecisionTable Deck::buildDecisionTable(int upCard, int dealerMode) const {
+  const DrawProbabilities p = drawProbabilities(*this);
+  const DealerOutcomes d = conditionedDealerOutcomes(p, upCard == 1 ? kAce : upCard, dealerMode);
+  DecisionTable table;
+  setBustRows(table);
+  setStandValues(table, d);
+  setDoubleValues(table, p);
+  for (int pass = 0; pass < 2; ++pass) {
+    setHardHitValues(table, p);
+    setSoftHitValues(table, p);
+  }
+  setActions(table);
+  setSplitValues(table);
+  return table;
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <array>
+
+#include "deck/deck.h"
+
+// p(v) = remaining(v) / cardsLeft for the values v = 1..10 (index 0 unused).
+// One set prices every draw of a calculation: imagined draws do not deplete.
+// An empty shoe gives all zeros rather than 0 / 0.
+using DrawProbabilities = std::array<double, 11>;
+
+inline DrawProbabilities drawProbabilities(const Deck& deck) {
+  DrawProbabilities p{};
+  const int cardsLeft = deck.cardsLeft();
+  if (cardsLeft == 0) {
+    return p;
+  }
+  for (int v = 1; v <= 10; ++v) {
+    p[v] = static_cast<double>(deck.remaining(v)) / static_cast<double>(cardsLeft);
+  }
+  return p;
+}
+
+// The larger of a and b, b on a tie: ties must resolve exactly this way.
+inline double larger(double a, double b) {
+  return a > b ? a : b;
+}

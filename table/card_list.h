@@ -1,0 +1,60 @@
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <vector>
+
+// The cards of a hand, in the order received. Hands are copied for every rule
+// call, so ordinary hands live in an inline buffer and copying them never
+// touches the heap; a hand longer than the buffer spills into a vector.
+class CardList {
+ public:
+  static constexpr std::size_t kInline = 24;
+
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  int operator[](std::size_t i) const { return data()[i]; }
+  const int* begin() const { return data(); }
+  const int* end() const { return data() + size_; }
+
+  void push_back(int value) {
+    if (size_ < kInline) {
+      inline_[size_] = value;
+    } else {
+      if (size_ == kInline) {
+        spill_.assign(inline_.begin(), inline_.end());
+      }
+      spill_.push_back(value);
+    }
+    ++size_;
+  }
+
+  void eraseFirst() {
+    if (size_ == 0) {
+      return;
+    }
+    if (size_ > kInline) {
+      spill_.erase(spill_.begin());
+      if (size_ - 1 == kInline) {
+        std::copy(spill_.begin(), spill_.end(), inline_.begin());
+        spill_.clear();
+      }
+    } else {
+      std::copy(inline_.begin() + 1, inline_.begin() + size_, inline_.begin());
+    }
+    --size_;
+  }
+
+  void clear() {
+    size_ = 0;
+    spill_.clear();
+  }
+
+ private:
+  const int* data() const { return size_ > kInline ? spill_.data() : inline_.data(); }
+
+  std::array<int, kInline> inline_{};
+  std::vector<int> spill_;
+  std::size_t size_ = 0;
+};
