@@ -1,7 +1,0 @@
-#include <gtest/gtest.h>
-
-#include "deck/deck.h"
-
-TEST(Smoke, FreshDeck) {
-  EXPECT_EQ(Deck(2, true).cardsLeft(), 104);
-}
