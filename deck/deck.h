@@ -5,6 +5,7 @@
 #include <span>
 
 struct DealerOutcomes;
+struct DecisionBounds;
 struct DecisionTable;
 
 // The shoe: several 52-card decks shuffled together. Keeps the undealt cards in
@@ -37,6 +38,8 @@ class Deck {
   // Strategy engine: read-only calculations over the undealt composition.
   DealerOutcomes dealerOutcomes(int startTotal, bool startSoft, int dealerMode) const;
   DecisionTable buildDecisionTable(int upCard, int dealerMode) const;
+  // The same table computed only down to the bounds' lowest rows.
+  DecisionTable buildDecisionTable(int upCard, int dealerMode, const DecisionBounds& bounds) const;
 
   // Test seam: moves the named cards (codes as for `dealForced`) to the top of
   // the shoe so that they are dealt next, in the order given. Counts do not

@@ -1,5 +1,7 @@
 #include "strategy/dealer_outcomes.h"
 
+#include <utility>
+
 namespace {
 
 constexpr int kHardStandTotal = 17;
@@ -11,18 +13,115 @@ int softStandTotal(int dealerMode) {
   return dealerMode == 1 ? 17 : 18;
 }
 
-bool anyDrawing(const Totals& hard, const Totals& soft, int softStand) {
-  for (int t = 0; t < kHardStandTotal; ++t) {
-    if (hard[t] != 0.0) {
-      return true;
+// The totals t in [low, high] that may hold probability; empty when low > high.
+struct Span {
+  int low = kTotals;
+  int high = -1;
+
+  void include(int t) {
+    low = t < low ? t : low;
+    high = t > high ? t : high;
+  }
+  void include(Span other) {
+    if (other.low <= other.high) {
+      include(other.low);
+      include(other.high);
     }
   }
-  for (int t = 0; t < softStand; ++t) {
-    if (soft[t] != 0.0) {
-      return true;
+};
+
+// The dealer's hands after some number of draws, by hard and by soft total.
+// The spans bound where probability may lie, so that a step skips the rest.
+class Stage {
+ public:
+  Totals hard{};
+  Totals soft{};
+  Span hardDrawing;  // hard totals below the hard stand total
+  Span softDrawing;  // soft totals below the soft stand total
+  Span hardFinished;
+  Span softFinished;
+
+  void placeAce(bool soft, int t, int softStand) {
+    if (soft) {
+      (t < softStand ? softDrawing : softFinished).include(t);
+    } else {
+      (t < kHardStandTotal ? hardDrawing : hardFinished).include(t);
     }
   }
-  return false;
+  // Hard totals low..high, which may straddle the stand total.
+  void placeHard(int low, int high) {
+    place(hardDrawing, hardFinished, low, high, kHardStandTotal);
+  }
+  // Soft totals low..high, which may straddle the soft stand total.
+  void placeSoft(int low, int high, int softStand) {
+    place(softDrawing, softFinished, low, high, softStand);
+  }
+  // True while some drawing total holds a probability other than exactly zero.
+  bool drawing() const { return anyNonZero(hard, hardDrawing) || anyNonZero(soft, softDrawing); }
+
+ private:
+  static void place(Span& drawing, Span& finished, int low, int high, int stand) {
+    if (low < stand) {
+      drawing.include(low);
+      drawing.include(high < stand ? high : stand - 1);
+    }
+    if (high >= stand) {
+      finished.include(low < stand ? stand : low);
+      finished.include(high);
+    }
+  }
+  static bool anyNonZero(const Totals& totals, Span span) {
+    for (int t = span.low; t <= span.high; ++t) {
+      if (totals[t] != 0.0) {
+        return true;
+      }
+    }
+    return false;
+  }
+};
+
+// One draw step: every still-drawing hand takes one card, finished hands carry
+// over. The additions keep their order: hard draws by ascending total and card,
+// then soft draws, then the carries. Totals holding exactly zero are skipped,
+// since adding zero changes no sum.
+void drawStep(const DrawProbabilities& p, const Stage& from, Stage& to, int softStand) {
+  to = Stage{};
+  for (int t = from.hardDrawing.low; t <= from.hardDrawing.high; ++t) {
+    const double h = from.hard[t];
+    if (h == 0.0) {
+      continue;
+    }
+    const bool aceCountsEleven = t <= 10;
+    const int aceTotal = aceCountsEleven ? t + 11 : t + 1;
+    (aceCountsEleven ? to.soft : to.hard)[aceTotal] += p[1] * h;
+    to.placeAce(aceCountsEleven, aceTotal, softStand);
+    for (int v = 2; v <= 10; ++v) {
+      to.hard[t + v] += p[v] * h;
+    }
+    to.placeHard(t + 2, t + 10);
+  }
+  for (int t = from.softDrawing.low; t <= from.softDrawing.high; ++t) {
+    const double s = from.soft[t];
+    if (s == 0.0) {
+      continue;
+    }
+    for (int v = 1; v <= 10; ++v) {
+      const bool staysSoft = t + v <= kTopTotal;
+      (staysSoft ? to.soft : to.hard)[staysSoft ? t + v : t + v - 10] += p[v] * s;
+    }
+    to.placeSoft(t + 1, t + 10 <= kTopTotal ? t + 10 : kTopTotal, softStand);
+    if (t + 10 > kTopTotal) {  // past 21 the ace counts 1 again: hard 12 and up
+      to.placeHard(kTopTotal + 1 - 10, t);
+    }
+  }
+  for (int t = from.hardFinished.low; t <= from.hardFinished.high; ++t) {
+    to.hard[t] += from.hard[t];
+  }
+  for (int t = from.softFinished.low; t <= from.softFinished.high; ++t) {
+    to.soft[t] += from.soft[t];
+  }
+  to.hardFinished.include(from.hardFinished);
+  to.softFinished.include(from.softFinished);
 }
 
 }  // namespace
@@ -34,54 +133,21 @@ DealerOutcomes computeDealerOutcomes(const DrawProbabilities& p, int startTotal,
     return result;
   }
   const int softStand = softStandTotal(dealerMode);
-  Totals hard{};
-  Totals soft{};
-  (startSoft ? soft : hard)[startTotal] = 1.0;
+  Stage stages[2];
+  Stage* current = &stages[0];
+  Stage* next = &stages[1];
+  (startSoft ? current->soft : current->hard)[startTotal] = 1.0;
+  current->placeAce(startSoft, startTotal, softStand);
 
-  // Each step moves all still-drawing probability by exactly one card. The
-  // additions keep their order: hard draws, soft draws, then the carries.
-  while (anyDrawing(hard, soft, softStand)) {
+  // Each step moves all still-drawing probability by exactly one card; it ends
+  // once every drawing total holds exactly zero.
+  while (current->drawing()) {
     ++result.drawSteps;
-    Totals nextHard{};
-    Totals nextSoft{};
-    for (int t = 0; t < kHardStandTotal; ++t) {
-      if (hard[t] == 0.0) {
-        continue;
-      }
-      const double q1 = p[1] * hard[t];
-      if (t <= 10) {
-        nextSoft[t + 11] += q1;
-      } else {
-        nextHard[t + 1] += q1;
-      }
-      for (int v = 2; v <= 10; ++v) {
-        nextHard[t + v] += p[v] * hard[t];
-      }
-    }
-    for (int t = 0; t < softStand; ++t) {
-      if (soft[t] == 0.0) {
-        continue;
-      }
-      for (int v = 1; v <= 10; ++v) {
-        const double q = p[v] * soft[t];
-        if (t + v <= kTopTotal) {
-          nextSoft[t + v] += q;
-        } else {
-          nextHard[t + v - 10] += q;
-        }
-      }
-    }
-    for (int t = kHardStandTotal; t < kTotals; ++t) {
-      nextHard[t] += hard[t];
-    }
-    for (int t = softStand; t < kTotals; ++t) {
-      nextSoft[t] += soft[t];
-    }
-    hard = nextHard;
-    soft = nextSoft;
+    drawStep(p, *current, *next, softStand);
+    std::swap(current, next);
   }
   for (int t = 0; t < kTotals; ++t) {
-    result.probability[t] = hard[t] + soft[t];
+    result.probability[t] = current->hard[t] + current->soft[t];
   }
   return result;
 }

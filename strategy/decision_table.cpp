@@ -1,5 +1,7 @@
 #include "strategy/decision_table.h"
 
+#include <array>
+
 #include "strategy/dealer_outcomes.h"
 
 namespace {
@@ -41,51 +43,67 @@ void setBustRows(DecisionTable& table) {
 }
 
 // A push counts nothing; every total the dealer ends below or busts with wins.
+// Only the dealer's possible totals enter the sums, in ascending order: adding
+// an exact zero would leave them unchanged. Every player total below the
+// dealer's lowest possible total sums the same terms, so stands alike.
 void setStandValues(DecisionTable& table, const DealerOutcomes& d) {
-  for (int j = kTop; j >= 0; --j) {
-    double win = 0.0;
-    double loss = 0.0;
-    for (int k = 0; k < DealerOutcomes::kTotals; ++k) {
-      if (k > kTop || k < j) {
-        win += d[k];
-      } else if (k > j) {
-        loss += d[k];
-      }
+  std::array<int, DealerOutcomes::kTotals> possible{};
+  int count = 0;
+  for (int k = 0; k < DealerOutcomes::kTotals; ++k) {
+    if (d[k] != 0.0) {
+      possible[count++] = k;
     }
-    const double stand = win - loss;
+  }
+  const int lowestDistinct = count > 0 && possible[0] <= kTop ? possible[0] - 1 : 0;
+  for (int j = kTop; j >= 0; --j) {
+    double stand = table[j + 1].hard.standValue;
+    if (j >= lowestDistinct) {
+      double win = 0.0;
+      double loss = 0.0;
+      for (int i = 0; i < count; ++i) {
+        const int k = possible[i];
+        if (k > kTop || k < j) {
+          win += d[k];
+        } else if (k > j) {
+          loss += d[k];
+        }
+      }
+      stand = win - loss;
+    }
     table[j].hard.standValue = table[j].hard.bestValue = stand;
     table[j].soft.standValue = table[j].soft.bestValue = stand;
   }
 }
 
 // Doubling takes exactly one card and stands, so it reads stand values only.
-void setDoubleValues(DecisionTable& table, const DrawProbabilities& p) {
-  for (int n = kTop; n >= 0; --n) {
-    double hard = 0.0;
-    double soft = 0.0;
-    for (int v = 1; v <= 10; ++v) {
-      const double x = v == 1 ? larger(table[n + 1].hard.standValue, table[n + 11].hard.standValue)
-                              : table[n + v].hard.standValue;
-      hard += p[v] * x;
+void setDoubleValues(DecisionTable& table, const DrawProbabilities& p, DecisionBounds bounds) {
+  for (int n = kTop; n >= bounds.lowestHard; --n) {
+    double sum = 0.0;
+    sum += p[1] * larger(table[n + 1].hard.standValue, table[n + 11].hard.standValue);
+    for (int v = 2; v <= 10; ++v) {
+      sum += p[v] * table[n + v].hard.standValue;
     }
+    table[n].hard.doubleValue = 2.0 * sum;
+  }
+  for (int n = kTop; n >= bounds.lowestSoft; --n) {
+    double sum = 0.0;
     for (int v = 1; v <= 10; ++v) {
       const double y = n + v > 10
                            ? larger(table[n + v].soft.standValue, table[n + v - 10].soft.standValue)
                            : table[n + v].soft.standValue;
-      soft += p[v] * y;
+      sum += p[v] * y;
     }
-    table[n].hard.doubleValue = 2.0 * hard;
-    table[n].soft.doubleValue = 2.0 * soft;
+    table[n].soft.doubleValue = 2.0 * sum;
   }
 }
 
-void setHardHitValues(DecisionTable& table, const DrawProbabilities& p) {
-  for (int n = kTop; n >= 0; --n) {
+// A hard total plus an ace is hard n + 1 or soft n + 11, whichever plays better.
+void setHardHitValues(DecisionTable& table, const DrawProbabilities& p, int lowest) {
+  for (int n = kTop; n >= lowest; --n) {
     double sum = 0.0;
-    for (int v = 1; v <= 10; ++v) {
-      const double z = v == 1 ? larger(table[n + 1].hard.bestValue, table[n + 11].soft.bestValue)
-                              : table[n + v].hard.bestValue;
-      sum += p[v] * z;
+    sum += p[1] * larger(table[n + 1].hard.bestValue, table[n + 11].soft.bestValue);
+    for (int v = 2; v <= 10; ++v) {
+      sum += p[v] * table[n + v].hard.bestValue;
     }
     DecisionEntry& e = table[n].hard;
     e.hitValue = sum;
@@ -93,8 +111,9 @@ void setHardHitValues(DecisionTable& table, const DrawProbabilities& p) {
   }
 }
 
-void setSoftHitValues(DecisionTable& table, const DrawProbabilities& p) {
-  for (int n = kTop; n >= 0; --n) {
+// Past 10 a soft total's ace may fall back to 1: the hand goes on as hard n + v - 10.
+void setSoftHitValues(DecisionTable& table, const DrawProbabilities& p, int lowest) {
+  for (int n = kTop; n >= lowest; --n) {
     double sum = 0.0;
     for (int v = 1; v <= 10; ++v) {
       const double w = n + v > 10
@@ -121,20 +140,27 @@ int advisedAction(const DecisionEntry& e) {
   return action;
 }
 
-void setActions(DecisionTable& table) {
-  for (int n = 0; n <= kTop; ++n) {
+void setActions(DecisionTable& table, DecisionBounds bounds) {
+  for (int n = bounds.lowestHard; n <= kTop; ++n) {
     table[n].hard.action = advisedAction(table[n].hard);
+  }
+  for (int n = bounds.lowestSoft; n <= kTop; ++n) {
     table[n].soft.action = advisedAction(table[n].soft);
   }
 }
 
 // Split hands neither double nor split again, so each plays by its best value.
 // The ace pair (rows 2 and 22) splits into two soft 11s; kept, it is a soft 12.
-void setSplitValues(DecisionTable& table) {
+// Rows whose values lie below the bounds are left unadvised.
+void setSplitValues(DecisionTable& table, DecisionBounds bounds) {
   for (int j = 0; j < kRows; ++j) {
+    const bool acePair = j == 2 || j == 22;
+    if (acePair ? bounds.lowestSoft > 11 : j / 2 < bounds.lowestHard) {
+      continue;
+    }
     double split = 0.0;
     double keep = 0.0;
-    if (j == 2 || j == 22) {
+    if (acePair) {
       split = 2.0 * table[11].soft.bestValue;
       keep = larger(table[12].soft.bestValue, table[12].soft.doubleValue);
     } else {
@@ -149,17 +175,23 @@ void setSplitValues(DecisionTable& table) {
 }  // namespace
 
 DecisionTable Deck::buildDecisionTable(int upCard, int dealerMode) const {
+  return buildDecisionTable(upCard, dealerMode, DecisionBounds::full());
+}
+
+DecisionTable Deck::buildDecisionTable(int upCard, int dealerMode,
+                                       const DecisionBounds& bounds) const {
   const DrawProbabilities p = drawProbabilities(*this);
   const DealerOutcomes d = conditionedDealerOutcomes(p, upCard == 1 ? kAce : upCard, dealerMode);
   DecisionTable table;
   setBustRows(table);
   setStandValues(table, d);
-  setDoubleValues(table, p);
+  setDoubleValues(table, p, bounds);
+  // Exactly two passes: the first hard pass sees soft rows at their stand values.
   for (int pass = 0; pass < 2; ++pass) {
-    setHardHitValues(table, p);
-    setSoftHitValues(table, p);
+    setHardHitValues(table, p, bounds.lowestHard);
+    setSoftHitValues(table, p, bounds.lowestSoft);
   }
-  setActions(table);
-  setSplitValues(table);
+  setActions(table, bounds);
+  setSplitValues(table, bounds);
   return table;
 }

@@ -20,6 +20,25 @@ struct DecisionRow {
   double splitValue = 0.0;
 };
 
+// How far down a table is computed. Every row is built only from the rows above
+// it (a soft row also from the hard rows up to nine below it), so a decision that
+// reads only high rows may stop early: the rows it computes are bit for bit those
+// of the full table, and the rows below the bounds are left zero.
+struct DecisionBounds {
+  int lowestHard = 0;
+  int lowestSoft = 0;
+
+  static constexpr DecisionBounds full() { return {}; }
+  // The smallest bounds under which the hard row `hardRow` and the soft row
+  // `softRow` (22 for none) come out as in the full table.
+  static constexpr DecisionBounds covering(int hardRow, int softRow) {
+    const int softReach = softRow > 9 ? softRow - 9 : 0;
+    const int lowestHard = hardRow < softReach ? hardRow : softReach;
+    const int lowestSoft = softRow < lowestHard + 11 ? softRow : lowestHard + 11;
+    return {lowestHard < 0 ? 0 : lowestHard, lowestSoft < 0 ? 0 : lowestSoft};
+  }
+};
+
 // Rows indexed by the player's total 0..32; rows 22..32 are bust totals.
 struct DecisionTable {
   static constexpr int kRows = 33;

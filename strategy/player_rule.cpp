@@ -24,6 +24,22 @@ bool isSplittablePair(const Hand& hand) {
   return hand.cards.size() == 2 && hand.canSplit && hand.cards[0] == hand.cards[1];
 }
 
+// The rows this decision reads: the hand's own row and, for a pair that may be
+// split, the values of one card of the pair (a lone ace is a soft 11).
+DecisionBounds rowsRead(const Hand& hand, int total, bool soft) {
+  constexpr int kNone = DecisionTable::kTopTotal + 1;
+  int hardRow = soft ? kNone : total;
+  int softRow = soft ? total : kNone;
+  if (isSplittablePair(hand)) {
+    if (hand.cards[0] == 1) {
+      softRow = softRow < 11 ? softRow : 11;
+    } else {
+      hardRow = hardRow < hand.cards[0] ? hardRow : hand.cards[0];
+    }
+  }
+  return DecisionBounds::covering(hardRow, softRow);
+}
+
 }  // namespace
 
 int PlayerRule(DecisionContext context) {
@@ -33,7 +49,8 @@ int PlayerRule(DecisionContext context) {
     return Stand;
   }
   const int upCard = context.dealer.cards[0] == 1 ? 11 : context.dealer.cards[0];
-  const DecisionTable table = context.deck->buildDecisionTable(upCard, kHouseDealerMode);
+  const DecisionTable table = context.deck->buildDecisionTable(
+      upCard, kHouseDealerMode, rowsRead(context.player, total, soft));
   const DecisionRow& row = table[total];
   int action = resolveDouble(soft ? row.soft.action : row.hard.action, context.player);
   const Hand& hand = context.player;

@@ -134,4 +134,47 @@ TEST(DecisionTableGolden, EveryDoubleKeepsItsRecordedBits) {
   EXPECT_EQ(checked, digests.size());
 }
 
+bool sameBits(const DecisionEntry& a, const DecisionEntry& b) {
+  return std::memcmp(&a.bestValue, &b.bestValue, sizeof(double)) == 0 && a.action == b.action &&
+         std::memcmp(&a.doubleValue, &b.doubleValue, sizeof(double)) == 0 &&
+         std::memcmp(&a.standValue, &b.standValue, sizeof(double)) == 0 &&
+         std::memcmp(&a.hitValue, &b.hitValue, sizeof(double)) == 0;
+}
+
+// A table computed only down to some bounds must agree bit for bit with the
+// full table on every row it computes, and advise splits only where it can.
+TEST(DecisionTableGolden, BoundedTablesMatchTheFullTable) {
+  for (const auto& [name, make] : shoes()) {
+    const Deck deck = make();
+    for (int up = 2; up <= 11; ++up) {
+      const DecisionTable full = deck.buildDecisionTable(up, 0);
+      for (int hardRow = 0; hardRow <= 22; ++hardRow) {
+        for (int softRow = 0; softRow <= 22; ++softRow) {
+          const DecisionBounds bounds = DecisionBounds::covering(hardRow, softRow);
+          ASSERT_LE(bounds.lowestHard, hardRow);
+          ASSERT_LE(bounds.lowestSoft, softRow);
+          const DecisionTable part = deck.buildDecisionTable(up, 0, bounds);
+          for (int n = 0; n < DecisionTable::kRows; ++n) {
+            SCOPED_TRACE(name + " up " + std::to_string(up) + " row " + std::to_string(n));
+            if (n >= bounds.lowestHard) {
+              EXPECT_TRUE(sameBits(part[n].hard, full[n].hard));
+            }
+            if (n >= bounds.lowestSoft) {
+              EXPECT_TRUE(sameBits(part[n].soft, full[n].soft));
+            }
+            const bool splitKnown =
+                (n == 2 || n == 22) ? bounds.lowestSoft <= 11 : n / 2 >= bounds.lowestHard;
+            if (splitKnown) {
+              EXPECT_EQ(part[n].splitAdvised, full[n].splitAdvised);
+              EXPECT_EQ(0, std::memcmp(&part[n].splitValue, &full[n].splitValue, sizeof(double)));
+            } else {
+              EXPECT_FALSE(part[n].splitAdvised);
+            }
+          }
+        }
+      }
+    }
+  }
+}
+
 }  // namespace
