@@ -41,13 +41,6 @@ class Stage {
   Span hardFinished;
   Span softFinished;
 
-  void placeAce(bool soft, int t, int softStand) {
-    if (soft) {
-      (t < softStand ? softDrawing : softFinished).include(t);
-    } else {
-      (t < kHardStandTotal ? hardDrawing : hardFinished).include(t);
-    }
-  }
   // Hard totals low..high, which may straddle the stand total.
   void placeHard(int low, int high) {
     place(hardDrawing, hardFinished, low, high, kHardStandTotal);
@@ -86,19 +79,31 @@ class Stage {
 // since adding zero changes no sum.
 void drawStep(const DrawProbabilities& p, const Stage& from, Stage& to, int softStand) {
   to = Stage{};
+  Span sources;
   for (int t = from.hardDrawing.low; t <= from.hardDrawing.high; ++t) {
     const double h = from.hard[t];
     if (h == 0.0) {
       continue;
     }
-    const bool aceCountsEleven = t <= 10;
-    const int aceTotal = aceCountsEleven ? t + 11 : t + 1;
-    (aceCountsEleven ? to.soft : to.hard)[aceTotal] += p[1] * h;
-    to.placeAce(aceCountsEleven, aceTotal, softStand);
+    sources.include(t);
+    if (t <= 10) {
+      to.soft[t + 11] += p[1] * h;  // the ace counts 11
+    } else {
+      to.hard[t + 1] += p[1] * h;
+    }
+#pragma GCC unroll 9
     for (int v = 2; v <= 10; ++v) {
       to.hard[t + v] += p[v] * h;
     }
-    to.placeHard(t + 2, t + 10);
+  }
+  if (sources.low <= sources.high) {
+    if (sources.low <= 10) {
+      to.placeSoft(sources.low + 11, (sources.high <= 10 ? sources.high : 10) + 11, softStand);
+    }
+    if (sources.high >= 11) {
+      to.placeHard((sources.low >= 11 ? sources.low : 11) + 1, sources.high + 1);
+    }
+    to.placeHard(sources.low + 2, sources.high + 10);
   }
   for (int t = from.softDrawing.low; t <= from.softDrawing.high; ++t) {
     const double s = from.soft[t];
@@ -136,8 +141,13 @@ DealerOutcomes computeDealerOutcomes(const DrawProbabilities& p, int startTotal,
   Stage stages[2];
   Stage* current = &stages[0];
   Stage* next = &stages[1];
-  (startSoft ? current->soft : current->hard)[startTotal] = 1.0;
-  current->placeAce(startSoft, startTotal, softStand);
+  if (startSoft) {
+    current->soft[startTotal] = 1.0;
+    current->placeSoft(startTotal, startTotal, softStand);
+  } else {
+    current->hard[startTotal] = 1.0;
+    current->placeHard(startTotal, startTotal);
+  }
 
   // Each step moves all still-drawing probability by exactly one card; it ends
   // once every drawing total holds exactly zero.

@@ -80,6 +80,7 @@ void setDoubleValues(DecisionTable& table, const DrawProbabilities& p, DecisionB
   for (int n = kTop; n >= bounds.lowestHard; --n) {
     double sum = 0.0;
     sum += p[1] * larger(table[n + 1].hard.standValue, table[n + 11].hard.standValue);
+#pragma GCC unroll 9
     for (int v = 2; v <= 10; ++v) {
       sum += p[v] * table[n + v].hard.standValue;
     }
@@ -102,6 +103,7 @@ void setHardHitValues(DecisionTable& table, const DrawProbabilities& p, int lowe
   for (int n = kTop; n >= lowest; --n) {
     double sum = 0.0;
     sum += p[1] * larger(table[n + 1].hard.bestValue, table[n + 11].soft.bestValue);
+#pragma GCC unroll 9
     for (int v = 2; v <= 10; ++v) {
       sum += p[v] * table[n + v].hard.bestValue;
     }
