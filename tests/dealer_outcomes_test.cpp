@@ -7,19 +7,9 @@
 #include <vector>
 
 #include "deck/deck.h"
+#include "test_shoes.h"
 
 namespace {
-
-const std::vector<int> kFresh{1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
-
-// A fresh two-deck value-mode shoe with every card of a value not in `keep` dealt.
-Deck shoeOf(const std::vector<int>& keep) {
-  Deck deck(2, true);
-  for (int v = 1; v <= 10; ++v)
-    for (const int card[] = {v}; !std::ranges::count(keep, v) && deck.stackNext(card);)
-      deck.deal();
-  return deck;
-}
 
 TEST(DealerOutcomes, FinalTotals) {
   struct Case {

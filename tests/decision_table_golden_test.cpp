@@ -17,6 +17,7 @@
 #include "deck/deck.h"
 #include "strategy/dealer_outcomes.h"
 #include "strategy/decision_table.h"
+#include "test_shoes.h"
 
 namespace {
 
@@ -58,32 +59,11 @@ std::uint64_t digestOf(const DecisionTable& table) {
   return digest.value;
 }
 
-Deck dealtDown(unsigned seed, int left) {
-  std::srand(seed);
-  Deck deck(2, true);
-  while (deck.cardsLeft() > left)
-    deck.deal();
-  return deck;
-}
-
-// Deals every card whose value is not `value`.
-Deck onlyValue(int value) {
-  Deck deck(2, true);
-  for (int v = 1; v <= 10; ++v) {
-    while (v != value && deck.remaining(v) > 0) {
-      const int card[] = {v};
-      deck.stackNext(card);
-      deck.deal();
-    }
-  }
-  return deck;
-}
-
 std::map<std::string, std::function<Deck()>> shoes() {
   std::map<std::string, std::function<Deck()>> all{
-      {"fresh", [] { return Deck(2, true); }},     {"empty", [] { return dealtDown(1, 0); }},
-      {"only-tens", [] { return onlyValue(10); }}, {"only-aces", [] { return onlyValue(1); }},
-      {"only-fives", [] { return onlyValue(5); }},
+      {"fresh", [] { return Deck(2, true); }},    {"empty", [] { return dealtDown(1, 0); }},
+      {"only-tens", [] { return shoeOf({10}); }}, {"only-aces", [] { return shoeOf({1}); }},
+      {"only-fives", [] { return shoeOf({5}); }},
   };
   int seed = 11;
   for (const int left : {80, 52, 52, 45, 30, 20, 12, 5, 2, 1}) {

@@ -10,20 +10,11 @@
 
 #include "deck/deck.h"
 #include "strategy/dealer_outcomes.h"
+#include "test_shoes.h"
 
 namespace {
 
-const std::vector<int> kFresh{1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
 const double kAny = std::nan("");  // not checked
-
-// A fresh two-deck value-mode shoe with every card of a value not in `keep` dealt.
-Deck shoeOf(const std::vector<int>& keep) {
-  Deck deck(2, true);
-  for (int v = 1; v <= 10; ++v)
-    for (const int card[] = {v}; !std::ranges::count(keep, v) && deck.stackNext(card);)
-      deck.deal();
-  return deck;
-}
 
 // Whole-number results come out exact; the others are known to four places.
 void expectValue(double actual, double expected, const char* what) {
