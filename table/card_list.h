@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 // The cards of a hand, in the order received. Hands are copied for every rule
@@ -11,6 +12,26 @@
 class CardList {
  public:
   static constexpr std::size_t kInline = 24;
+
+  CardList() = default;
+  CardList(const CardList&) = default;
+  CardList& operator=(const CardList&) = default;
+  // A moved-from list is empty: the spill buffer leaves with the cards, so the
+  // size must go too, or a long hand would keep a size with no storage behind.
+  CardList(CardList&& other) noexcept
+      : inline_(other.inline_),
+        spill_(std::move(other.spill_)),
+        size_(std::exchange(other.size_, 0)) {}
+  CardList& operator=(CardList&& other) noexcept {
+    if (this != &other) {
+      inline_ = other.inline_;
+      spill_ = std::move(other.spill_);
+      size_ = std::exchange(other.size_, 0);
+      other.spill_.clear();
+    }
+    return *this;
+  }
+  ~CardList() = default;
 
   std::size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
