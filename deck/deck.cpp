@@ -27,7 +27,7 @@ Deck::Deck(int numDecks, bool valueMode)
   shuffle();
 }
 
-int Deck::drawBelow(int bound) const {
+int Deck::drawBelow(int bound) {
   constexpr long long kRange = static_cast<long long>(RAND_MAX) + 1;
   long long value = std::rand();
   // One draw addresses RAND_MAX + 1 positions; wider shoes chain draws.

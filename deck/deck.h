@@ -48,7 +48,7 @@ class Deck {
 
  private:
   int rankIndexOf(int card) const;
-  int drawBelow(int bound) const;
+  static int drawBelow(int bound);
   void moveToBack(std::deque<int>::size_type position);
 
   int numDecks_;

@@ -12,7 +12,7 @@ constexpr int kBlackjackTotal = 21;
 // beyond the int range (or NaN) cannot come from a sane bet rule; they are
 // clamped rather than converted with undefined behaviour.
 int wholeStake(double stake) {
-  constexpr double kLimit = static_cast<double>(std::numeric_limits<int>::max());
+  constexpr auto kLimit = static_cast<double>(std::numeric_limits<int>::max());
   if (std::isnan(stake)) {
     return 0;
   }
