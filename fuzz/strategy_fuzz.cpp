@@ -1,0 +1,118 @@
+// Strategy engine: a value-mode shoe of 1 to 8 decks shaped by normal and
+// forced deals and by taking out every card of chosen values, down to a few
+// cards or a single value; then dealerOutcomes and buildDecisionTable for every
+// up card and both dealer modes, and PlayerRule on hands made from the input.
+// Probabilities must be finite and add up to 1, values stay within their stake
+// and every advice and action is one the table and the simulator know.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <span>
+
+#include "deck/deck.h"
+#include "fuzz/fuzz_check.h"
+#include "strategy/dealer_outcomes.h"
+#include "strategy/decision_table.h"
+#include "strategy/player_rule.h"
+
+namespace {
+
+constexpr double kSlack = 1e-12;  // a few ulps of rounding around the exact bounds
+
+bool within(double value, double bound) {
+  return std::isfinite(value) && value >= -bound - kSlack && value <= bound + kSlack;
+}
+
+void checkOutcomes(const DealerOutcomes& d, bool cardsLeft) {
+  double sum = 0.0;
+  for (int total = 0; total < DealerOutcomes::kTotals; ++total) {
+    FUZZ_CHECK(within(d[total], 1.0) && (total >= 17 || d[total] == 0.0));
+    sum += d[total];
+  }
+  FUZZ_CHECK(!cardsLeft || std::fabs(sum - 1.0) <= 1e-9);
+}
+
+void checkTable(const DecisionTable& table) {
+  for (int total = 0; total < DecisionTable::kRows; ++total) {
+    for (const DecisionEntry& e : {table[total].hard, table[total].soft}) {
+      FUZZ_CHECK(within(e.standValue, 1.0) && within(e.hitValue, 1.0) && within(e.bestValue, 1.0) &&
+                 within(e.doubleValue, 2.0));
+      FUZZ_CHECK(total > DecisionTable::kTopTotal || e.action == Stand || e.action == Hit ||
+                 e.action == DoubleElseHit || e.action == DoubleElseStand);
+    }
+    FUZZ_CHECK(within(table[total].splitValue, 2.0));
+  }
+}
+
+void checkRule(const Deck& deck, FuzzedDataProvider& in) {
+  DecisionContext context{&deck, Hand{}, Hand{}};
+  for (int n = in.ConsumeIntegralInRange(0, 2); n > 0; --n) {
+    context.dealer.addCard(in.ConsumeIntegralInRange(-1, 12));
+  }
+  for (int n = in.ConsumeIntegralInRange(0, 5); n > 0; --n) {
+    context.player.addCard(in.ConsumeIntegralInRange(-1, 12));
+  }
+  context.player.canDouble = in.ConsumeBool();
+  context.player.canSplit = in.ConsumeBool();
+  const Hand hand = context.player;
+  const int action = PlayerRule(context);
+  const bool two = hand.cards.size() == 2;
+  FUZZ_CHECK(action == Stand || action == Hit || action == Double || action == Split);
+  FUZZ_CHECK(action != Double || (two && hand.canDouble));
+  FUZZ_CHECK(action != Split || (two && hand.canSplit && hand.cards[0] == hand.cards[1]));
+  FUZZ_CHECK(hand.total() <= DecisionTable::kTopTotal || action == Stand);
+}
+
+void checkStrategy(const Deck& deck, FuzzedDataProvider& in) {
+  for (int upCard = 2; upCard <= 11; ++upCard) {
+    for (int mode = 0; mode <= 1; ++mode) {
+      checkOutcomes(deck.dealerOutcomes(upCard, upCard == 11, mode), deck.cardsLeft() > 0);
+      checkTable(deck.buildDecisionTable(upCard, mode));
+    }
+  }
+  for (int n = in.ConsumeIntegralInRange(0, 8); n > 0; --n) {
+    checkRule(deck, in);
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  FuzzedDataProvider in(data, size);
+  NullBuffer sink;
+  const StreamRedirect dropOut(std::cout, &sink);
+  const StreamRedirect dropErr(std::cerr, &sink);
+  std::srand(in.ConsumeIntegral<unsigned>());
+  Deck deck(in.ConsumeIntegralInRange(1, 8), true);
+  for (int checks = 0; checks < 3 && in.remaining_bytes() > 0;) {
+    const int floor = in.ConsumeIntegralInRange(0, 3);  // cards to leave at least
+    switch (in.ConsumeIntegralInRange(0, 4)) {
+      case 0:
+        deck.deal();
+        break;
+      case 1:
+        deck.dealForced(in.ConsumeIntegralInRange(-1, 13));
+        break;
+      case 2:  // every card of one value out
+        for (const int value = in.ConsumeIntegralInRange(1, 10);
+             deck.cardsLeft() > floor && deck.stackNext(std::span(&value, 1));) {
+          deck.deal();
+        }
+        break;
+      case 3:  // down to a few cards
+        for (const int left = in.ConsumeIntegralInRange(floor, 20); deck.cardsLeft() > left;) {
+          deck.deal();
+        }
+        break;
+      default:
+        checkStrategy(deck, in);
+        ++checks;
+        break;
+    }
+  }
+  checkStrategy(deck, in);
+  return 0;
+}

@@ -1,0 +1,99 @@
+// Round simulator: a Simulator of 1 to 8 decks in either mode, with both split
+// permissions from the input, plays up to 20 rounds under rules that answer
+// from the input: any action code (Split on a non-pair, stalling codes, the
+// real PlayerRule now and then), any stake including NaN and infinities. Once
+// the input runs out the player rule repeats its last answer for ever. Every
+// round must end, with a bounded number of decisions, and be booked in range.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
+
+#include "fuzz/fuzz_check.h"
+#include "strategy/player_rule.h"
+#include "table/rules.h"
+#include "table/simulator.h"
+
+namespace {
+
+constexpr int kMaxRounds = 20;
+constexpr int kAskPlayerRule = -2;
+constexpr std::array<int, 8> kAnswers{Stand,           Hit, Double,         Split,
+                                      DoubleElseStand, -1,  kAskPlayerRule, 1 << 30};
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr std::array<double, 8> kStakes{1.0, 2.0,   0.0,  -1.0,
+                                        1.5, 1e300, kInf, std::numeric_limits<double>::quiet_NaN()};
+constexpr long kMaxRuleCalls = Simulator::kMaxHands * (Simulator::kMaxDecisions + 1);
+
+FuzzedDataProvider* input = nullptr;
+const Deck* liveDeck = nullptr;
+int lastAnswer = Stand;
+long ruleCalls = 0;  // player rule calls in the current round
+
+int FuzzPlayerRule(DecisionContext context) {
+  FUZZ_CHECK(context.deck == liveDeck && ++ruleCalls <= kMaxRuleCalls);
+  FUZZ_CHECK(context.player.total() <= 21 && !context.dealer.isBlackjack());
+  FUZZ_CHECK(context.dealer.cards.size() == 2 || !liveDeck->valueMode());
+  if (input->remaining_bytes() > 0) {
+    lastAnswer = kAnswers[input->ConsumeIntegralInRange<std::size_t>(0, kAnswers.size() - 1)];
+  }
+  if (lastAnswer != kAskPlayerRule) {
+    return lastAnswer;
+  }
+  const Hand hand = context.player;
+  const int action = PlayerRule(context);
+  FUZZ_CHECK(action == Stand || action == Hit || action == Double || action == Split);
+  const bool two = hand.cards.size() == 2;
+  FUZZ_CHECK(action != Double || (two && hand.canDouble));
+  FUZZ_CHECK(action != Split || (two && hand.canSplit && hand.cards[0] == hand.cards[1]));
+  return action;
+}
+
+int FuzzDealerRule(DecisionContext context) {
+  FUZZ_CHECK(context.deck == liveDeck && context.dealer.total() <= 21);
+  return input->remaining_bytes() > 0 ? input->ConsumeIntegralInRange(-1, 2) : DealerRule(context);
+}
+
+double FuzzBetRule(const Deck* deck) {
+  FUZZ_CHECK(deck == liveDeck);
+  ruleCalls = 0;  // a new round starts
+  return kStakes[input->ConsumeIntegralInRange<std::size_t>(0, kStakes.size() - 1)];
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  FuzzedDataProvider in(data, size);
+  input = &in;
+  lastAnswer = Stand;
+  NullBuffer sink;
+  const StreamRedirect dropOut(std::cout, &sink);
+  const StreamRedirect dropErr(std::cerr, &sink);
+  std::srand(in.ConsumeIntegral<unsigned>());
+  const int decks = in.ConsumeIntegralInRange(1, 8);
+  const bool doubleAfterSplit = in.ConsumeBool();
+  const bool resplitAllowed = in.ConsumeBool();
+  Simulator simulator(FuzzDealerRule, FuzzPlayerRule, FuzzBetRule, doubleAfterSplit, resplitAllowed,
+                      decks, in.ConsumeBool());
+  liveDeck = &simulator.deck();
+  int played = 0;
+  do {
+    if (in.ConsumeBool()) {
+      simulator.newRound();
+    }
+    const int rounds = in.ConsumeIntegralInRange(-1, kMaxRounds - played);
+    simulator.simulate(rounds, in.ConsumeBool());
+    played += rounds > 0 ? rounds : 0;
+    FUZZ_CHECK(simulator.hands().size() <= Simulator::kMaxHands);
+    double booked = 0.0;
+    for (int count = -60; count <= 60; ++count) {
+      FUZZ_CHECK(std::isfinite(simulator.payoffAt(count)));
+      booked += simulator.frequencyAt(count);
+    }
+    FUZZ_CHECK(booked == played);
+  } while (in.remaining_bytes() > 0 && played < kMaxRounds);
+  return 0;
+}
