@@ -41,9 +41,11 @@ class Deck {
   // The same table computed only down to the bounds' lowest rows.
   DecisionTable buildDecisionTable(int upCard, int dealerMode, const DecisionBounds& bounds) const;
 
-  // Test seam: moves the named cards (codes as for `dealForced`) to the top of
-  // the shoe so that they are dealt next, in the order given. Counts do not
-  // change. Returns false, leaving the shoe as it was, when a card is missing.
+  // Test seam, never used by the program: moves cards to the top of the shoe so
+  // that they are dealt next, in the order given. Each is named by what `deal`
+  // returns for it (in value mode 10 is any ten-valued card; 1 or 11 an ace).
+  // Counts do not change. Returns false, leaving the shoe as it was, when a
+  // card is missing.
   bool stackNext(std::span<const int> cards);
 
  private:
