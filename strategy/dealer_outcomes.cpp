@@ -73,12 +73,9 @@ class Stage {
   }
 };
 
-// One draw step: every still-drawing hand takes one card, finished hands carry
-// over. The additions keep their order: hard draws by ascending total and card,
-// then soft draws, then the carries. Totals holding exactly zero are skipped,
-// since adding zero changes no sum.
-void drawStep(const DrawProbabilities& p, const Stage& from, Stage& to, int softStand) {
-  to = Stage{};
+// A drawing hard total t takes a card: an ace makes soft t + 11 while that is
+// at most 21, hard t + 1 otherwise; a card 2..10 makes hard t + v.
+void drawFromHard(const DrawProbabilities& p, const Stage& from, Stage& to, int softStand) {
   Span sources;
   for (int t = from.hardDrawing.low; t <= from.hardDrawing.high; ++t) {
     const double h = from.hard[t];
@@ -86,25 +83,27 @@ void drawStep(const DrawProbabilities& p, const Stage& from, Stage& to, int soft
       continue;
     }
     sources.include(t);
-    if (t <= 10) {
-      to.soft[t + 11] += p[1] * h;  // the ace counts 11
-    } else {
-      to.hard[t + 1] += p[1] * h;
-    }
+    (t <= 10 ? to.soft[t + 11] : to.hard[t + 1]) += p[1] * h;
 #pragma GCC unroll 9
     for (int v = 2; v <= 10; ++v) {
       to.hard[t + v] += p[v] * h;
     }
   }
-  if (sources.low <= sources.high) {
-    if (sources.low <= 10) {
-      to.placeSoft(sources.low + 11, (sources.high <= 10 ? sources.high : 10) + 11, softStand);
-    }
-    if (sources.high >= 11) {
-      to.placeHard((sources.low >= 11 ? sources.low : 11) + 1, sources.high + 1);
-    }
-    to.placeHard(sources.low + 2, sources.high + 10);
+  if (sources.low > sources.high) {
+    return;
   }
+  if (sources.low <= 10) {
+    to.placeSoft(sources.low + 11, (sources.high <= 10 ? sources.high : 10) + 11, softStand);
+  }
+  if (sources.high >= 11) {
+    to.placeHard((sources.low >= 11 ? sources.low : 11) + 1, sources.high + 1);
+  }
+  to.placeHard(sources.low + 2, sources.high + 10);
+}
+
+// A drawing soft total t takes a card: soft t + v while that is at most 21;
+// past it the ace counts 1 again and the hand is hard t + v - 10 (12 and up).
+void drawFromSoft(const DrawProbabilities& p, const Stage& from, Stage& to, int softStand) {
   for (int t = from.softDrawing.low; t <= from.softDrawing.high; ++t) {
     const double s = from.soft[t];
     if (s == 0.0) {
@@ -115,10 +114,13 @@ void drawStep(const DrawProbabilities& p, const Stage& from, Stage& to, int soft
       (staysSoft ? to.soft : to.hard)[staysSoft ? t + v : t + v - 10] += p[v] * s;
     }
     to.placeSoft(t + 1, t + 10 <= kTopTotal ? t + 10 : kTopTotal, softStand);
-    if (t + 10 > kTopTotal) {  // past 21 the ace counts 1 again: hard 12 and up
+    if (t + 10 > kTopTotal) {
       to.placeHard(kTopTotal + 1 - 10, t);
     }
   }
+}
+
+void carryFinished(const Stage& from, Stage& to) {
   for (int t = from.hardFinished.low; t <= from.hardFinished.high; ++t) {
     to.hard[t] += from.hard[t];
   }
@@ -127,6 +129,17 @@ void drawStep(const DrawProbabilities& p, const Stage& from, Stage& to, int soft
   }
   to.hardFinished.include(from.hardFinished);
   to.softFinished.include(from.softFinished);
+}
+
+// One draw step: every still-drawing hand takes one card, finished hands carry
+// over. The additions keep their order: hard draws by ascending total and card,
+// then soft draws, then the carries. Totals holding exactly zero are skipped,
+// since adding zero changes no sum.
+void drawStep(const DrawProbabilities& p, const Stage& from, Stage& to, int softStand) {
+  to = Stage{};
+  drawFromHard(p, from, to, softStand);
+  drawFromSoft(p, from, to, softStand);
+  carryFinished(from, to);
 }
 
 }  // namespace
@@ -138,9 +151,9 @@ DealerOutcomes computeDealerOutcomes(const DrawProbabilities& p, int startTotal,
     return result;
   }
   const int softStand = softStandTotal(dealerMode);
-  Stage stages[2];
-  Stage* current = &stages[0];
-  Stage* next = &stages[1];
+  std::array<Stage, 2> stages;
+  Stage* current = &stages.front();
+  Stage* next = &stages.back();
   if (startSoft) {
     current->soft[startTotal] = 1.0;
     current->placeSoft(startTotal, startTotal, softStand);
