@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <vector>
 
@@ -15,7 +16,7 @@ inline const std::vector<int> kFresh{1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
 inline Deck shoeOf(const std::vector<int>& keep) {
   Deck deck(2, true);
   for (int v = 1; v <= 10; ++v) {
-    const int card[] = {v};
+    const std::array<int, 1> card{v};
     while (std::ranges::count(keep, v) == 0 && deck.stackNext(card)) {
       deck.deal();
     }
