@@ -13,7 +13,7 @@
 # and builds the fuzz targets in build/fuzz with clang++.
 set -uo pipefail
 shopt -s nullglob
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit
 
 seconds="${1:-60}"
 release_dir="${TRUECOUNT_RELEASE_DIR:-build/release}"
@@ -103,13 +103,15 @@ if build_program release "$release_dir"; then
     "$release_dir/compile_commands.json" | grep -E '/(deck|table|strategy|driver|selftest)/[^/]+\.cpp$')
   status=0
   printf '%s\n' "${sources[@]}" |
-    xargs -P 2 -n 1 clang-tidy -p "$release_dir" --quiet --warnings-as-errors='*' \
+    xargs -r -P 2 -n 1 clang-tidy -p "$release_dir" --quiet --warnings-as-errors='*' \
       >"$logs/clang-tidy.log" 2>&1 || status=$?
   if [ "${#sources[@]}" -gt 0 ] && [ "$status" -eq 0 ] &&
     ! grep -qE '(warning|error):' "$logs/clang-tidy.log"; then
     pass "clang-tidy over ${#sources[@]} sources"
   else
-    fail "clang-tidy over ${#sources[@]} sources" "$logs/clang-tidy.log"
+    grep -E '(warning|error):' "$logs/clang-tidy.log" | sort -u >"$logs/clang-tidy-findings.log"
+    fail "clang-tidy over ${#sources[@]} sources (details in $logs/clang-tidy.log)" \
+      "$logs/clang-tidy-findings.log"
   fi
 else
   fail "release build" "$logs/build-release.log"
