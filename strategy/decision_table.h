@@ -23,7 +23,8 @@ struct DecisionRow {
 // How far down a table is computed. Every row is built only from the rows above
 // it (a soft row also from the hard rows up to nine below it), so a decision that
 // reads only high rows may stop early: the rows it computes are bit for bit those
-// of the full table, and the rows below the bounds are left zero.
+// of the full table. Below the bounds only the stand values are filled in; the
+// other values there stay zero and no split is advised.
 struct DecisionBounds {
   int lowestHard = 0;
   int lowestSoft = 0;
