@@ -64,13 +64,46 @@ void checkRule(const Deck& deck, FuzzedDataProvider& in) {
   FUZZ_CHECK(action != Double || (two && hand.canDouble));
   FUZZ_CHECK(action != Split || (two && hand.canSplit && hand.cards[0] == hand.cards[1]));
   FUZZ_CHECK(hand.total() <= DecisionTable::kTopTotal || action == Stand);
+  bool soft = false;
+  const int total = hand.total(soft);
+  if (context.dealer.cards.empty() || total > DecisionTable::kTopTotal) {
+    return;
+  }
+  // The rule may build only the rows it reads, but must decide as the full table does.
+  const int upCard = context.dealer.cards[0] == 1 ? 11 : context.dealer.cards[0];
+  const DecisionTable full = deck.buildDecisionTable(upCard, 0);
+  int expected = soft ? full[total].soft.action : full[total].hard.action;
+  if (expected == DoubleElseHit || expected == DoubleElseStand) {
+    expected = two && hand.canDouble ? Double : expected == DoubleElseHit ? Hit : Stand;
+  }
+  if (two && hand.canSplit && hand.cards[0] == hand.cards[1] &&
+      full[2 * hand.cards[0]].splitAdvised) {
+    expected = Split;
+  }
+  FUZZ_CHECK(action == expected);
+}
+
+// A table built down to some bounds holds the full table's rows from there up.
+void checkBounded(const DecisionTable& full, const DecisionTable& part, DecisionBounds bounds) {
+  const auto same = [](const DecisionEntry& a, const DecisionEntry& b) {
+    return a.standValue == b.standValue && a.hitValue == b.hitValue && a.bestValue == b.bestValue &&
+           a.doubleValue == b.doubleValue && a.action == b.action;
+  };
+  for (int total = 0; total <= DecisionTable::kTopTotal; ++total) {
+    FUZZ_CHECK(total < bounds.lowestHard || same(full[total].hard, part[total].hard));
+    FUZZ_CHECK(total < bounds.lowestSoft || same(full[total].soft, part[total].soft));
+  }
 }
 
 void checkStrategy(const Deck& deck, FuzzedDataProvider& in) {
   for (int upCard = 2; upCard <= 11; ++upCard) {
     for (int mode = 0; mode <= 1; ++mode) {
       checkOutcomes(deck.dealerOutcomes(upCard, upCard == 11, mode), deck.cardsLeft() > 0);
-      checkTable(deck.buildDecisionTable(upCard, mode));
+      const DecisionTable full = deck.buildDecisionTable(upCard, mode);
+      checkTable(full);
+      const DecisionBounds bounds = DecisionBounds::covering(in.ConsumeIntegralInRange(0, 22),
+                                                             in.ConsumeIntegralInRange(0, 22));
+      checkBounded(full, deck.buildDecisionTable(upCard, mode, bounds), bounds);
     }
   }
   for (int n = in.ConsumeIntegralInRange(0, 8); n > 0; --n) {
