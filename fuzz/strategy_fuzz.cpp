@@ -3,7 +3,9 @@
 // cards or a single value; then dealerOutcomes and buildDecisionTable for every
 // up card and both dealer modes, and PlayerRule on hands made from the input.
 // Probabilities must be finite and add up to 1, values stay within their stake
-// and every advice and action is one the table and the simulator know.
+// and every advice and action is one the table and the simulator know; a table
+// built down to some bounds matches the full one there, and the rule decides
+// as the full table advises.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <array>
