@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <tuple>
 #include <vector>
 
@@ -74,6 +75,17 @@ TEST(Hand, LongHandSpillsBeyondTheInlineBuffer) {
   cards.erase(cards.begin(), cards.begin() + 3);
   EXPECT_EQ(cardsOf(copy), cards);
   EXPECT_EQ(copy.total(), 41);  // 8 aces, 15 twos and a 3
+}
+
+// Regression: a moved-from long hand kept its size with no storage behind it.
+TEST(Hand, MovedFromLongHandIsEmptyAndUsable) {
+  const std::vector<int> cards(30, 2);
+  Hand source = handOf(cards);
+  const Hand moved = std::move(source);
+  EXPECT_EQ(cardsOf(moved), cards);
+  EXPECT_TRUE(source.cards.empty());  // NOLINT(bugprone-use-after-move): the state under test
+  source.addCard(5);
+  EXPECT_EQ(printed(source), "5 - 5\n");
 }
 
 }  // namespace
