@@ -22,8 +22,9 @@ struct Span {
     low = t < low ? t : low;
     high = t > high ? t : high;
   }
+  bool empty() const { return low > high; }
   void include(Span other) {
-    if (other.low <= other.high) {
+    if (!other.empty()) {
       include(other.low);
       include(other.high);
     }
@@ -89,7 +90,7 @@ void drawFromHard(const DrawProbabilities& p, const Stage& from, Stage& to, int 
       to.hard[t + v] += p[v] * h;
     }
   }
-  if (sources.low > sources.high) {
+  if (sources.empty()) {
     return;
   }
   if (sources.low <= 10) {
