@@ -1,8 +1,6 @@
 #include "deck/deck.h"
 
 #include <algorithm>
-#include <climits>
-#include <cstdlib>
 #include <iostream>
 #include <vector>
 
@@ -22,19 +20,9 @@ bool isLowRank(int index) {
 
 }  // namespace
 
-Deck::Deck(int numDecks, bool valueMode)
-    : numDecks_(std::clamp(numDecks, 1, kMaxDecks)), valueMode_(valueMode) {
+Deck::Deck(int numDecks, bool valueMode, RandomSource& random)
+    : random_(&random), numDecks_(std::clamp(numDecks, 1, kMaxDecks)), valueMode_(valueMode) {
   shuffle();
-}
-
-int Deck::drawBelow(int bound) {
-  constexpr long long kRange = static_cast<long long>(RAND_MAX) + 1;
-  long long value = std::rand();
-  // One draw addresses RAND_MAX + 1 positions; wider shoes chain draws.
-  for (long long range = kRange; range < bound; range *= kRange) {
-    value = value * kRange + std::rand();
-  }
-  return static_cast<int>(value % bound);
 }
 
 void Deck::shuffle() {
@@ -47,14 +35,13 @@ void Deck::shuffle() {
   }
   const int n = static_cast<int>(sequence_.size());
   for (int k = 1; k < n; ++k) {
-    const int j = drawBelow(k + 1);
+    const int j = random_->below(k + 1);
     std::swap(sequence_[k], sequence_[j]);
   }
 }
 
 int Deck::deal() {
   while (cardsLeft_ == 0) {
-    std::cout << "No more card, shuffle then deal" << std::endl;
     shuffle();
   }
   const int index = sequence_.back();

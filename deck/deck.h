@@ -4,6 +4,8 @@
 #include <deque>
 #include <span>
 
+#include "deck/random_source.h"
+
 struct DealerOutcomes;
 struct DecisionBounds;
 struct DecisionTable;
@@ -20,11 +22,13 @@ class Deck {
   static constexpr int kCardsPerDeck = 52;
 
   // A count below 1 is raised to 1: an empty shoe could never be dealt from.
-  Deck(int numDecks, bool valueMode);
+  // Shuffles draw from `random`, which must outlive the shoe.
+  Deck(int numDecks, bool valueMode, RandomSource& random = CLibraryRandom::shared());
 
   // Refills the shoe with every card and shuffles it in place.
   void shuffle();
-  // Deals the next card, reshuffling first when the shoe is empty.
+  // Deals the next card, reshuffling first when the shoe is empty (the table
+  // reports that event; the shoe itself says nothing).
   int deal();
   // Deals the requested card; -1 when value mode finds none of that rank.
   int dealForced(int card);
@@ -50,9 +54,9 @@ class Deck {
 
  private:
   int rankIndexOf(int card) const;
-  static int drawBelow(int bound);
   void moveToBack(std::deque<int>::size_type position);
 
+  RandomSource* random_;
   int numDecks_;
   bool valueMode_;
   std::array<int, kRanks> rankCounts_{};

@@ -5,6 +5,7 @@
 #include <iostream>
 #include <locale>
 
+#include "driver/console_observer.h"
 #include "driver/payoff_report.h"
 #include "strategy/player_rule.h"
 #include "table/rules.h"
@@ -16,8 +17,8 @@ constexpr int kCompleteRunStatus = 1;
 
 void printBanner() {
   std::cout << "Start to simulate " << run_config::kRounds << " games." << std::endl;
-  std::cout << "  Number of decks: " << run_config::kDecks << std::endl;
-  std::cout << "  Shuffle after " << run_config::kShuffleAfterCards << " cards" << std::endl;
+  std::cout << "  Number of decks: " << kHouseRules.decks << std::endl;
+  std::cout << "  Shuffle after " << kHouseRules.reshuffleAfter << " cards" << std::endl;
 }
 
 unsigned clockSeed() {
@@ -41,8 +42,9 @@ int runProgram(const ProgramOptions& options) {
   std::srand(options.seed.value_or(clockSeed()));
   printBanner();
   {
-    Simulator simulator(DealerRule, PlayerRule, BetRule, run_config::kDoubleAfterSplit,
-                        run_config::kResplitAllowed, run_config::kDecks, run_config::kValueMode);
+    ConsoleObserver console;
+    Simulator simulator(DealerRule, PlayerRule, BetRule, kHouseRules, CLibraryRandom::shared(),
+                        console);
     simulator.newRound();
     simulator.simulate(run_config::kRounds, run_config::kTrace);
     printPayoffReport(simulator.payoffTable());

@@ -1,5 +1,6 @@
-// Round simulator: a Simulator of 1 to 8 decks in either mode, with both split
-// permissions from the input, plays up to 20 rounds under rules that answer
+// Round simulator: a Simulator of 1 to 8 decks in either mode, with every house
+// rule (split permissions, split 21, soft 17, any reshuffle point) from the
+// input, plays up to 20 rounds under rules that answer
 // from the input: any action code (Split on a non-pair, stalling codes, the
 // real PlayerRule now and then), any stake including NaN and infinities. Once
 // the input runs out the player rule repeats its last answer for ever. Every
@@ -73,11 +74,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const StreamRedirect dropOut(std::cout, &sink);
   const StreamRedirect dropErr(std::cerr, &sink);
   std::srand(in.ConsumeIntegral<unsigned>());
-  const int decks = in.ConsumeIntegralInRange(1, 8);
-  const bool doubleAfterSplit = in.ConsumeBool();
-  const bool resplitAllowed = in.ConsumeBool();
-  Simulator simulator(FuzzDealerRule, FuzzPlayerRule, FuzzBetRule, doubleAfterSplit, resplitAllowed,
-                      decks, in.ConsumeBool());
+  GameRules rules;
+  rules.decks = in.ConsumeIntegralInRange(1, 8);
+  rules.afterSplit = static_cast<AfterSplit>(in.ConsumeIntegralInRange(0, 3));
+  rules.splitTwentyOnePaysBlackjack = in.ConsumeBool();
+  rules.dealerHitsSoft17 = in.ConsumeBool();
+  rules.reshuffleAfter = in.ConsumeIntegralInRange(0, 52 * rules.decks);
+  rules.valueMode = in.ConsumeBool();
+  Simulator simulator(FuzzDealerRule, FuzzPlayerRule, FuzzBetRule, rules);
   liveDeck = &simulator.deck();
   int played = 0;
   do {

@@ -182,7 +182,11 @@ DecisionTable Deck::buildDecisionTable(int upCard, int dealerMode) const {
 
 DecisionTable Deck::buildDecisionTable(int upCard, int dealerMode,
                                        const DecisionBounds& bounds) const {
-  const DrawProbabilities p = drawProbabilities(*this);
+  return ::buildDecisionTable(drawProbabilities(*this), upCard, dealerMode, bounds);
+}
+
+DecisionTable buildDecisionTable(const DrawProbabilities& p, int upCard, int dealerMode,
+                                 const DecisionBounds& bounds) {
   const DealerOutcomes d = conditionedDealerOutcomes(p, upCard == 1 ? kAce : upCard, dealerMode);
   DecisionTable table;
   setBustRows(table);

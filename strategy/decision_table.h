@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "strategy/draw_probabilities.h"
 #include "table/rules.h"
 
 // Expected results per unit of stake for one player total, hard or soft.
@@ -50,3 +51,8 @@ struct DecisionTable {
   DecisionRow& operator[](int total) { return rows[total]; }
   const DecisionRow& operator[](int total) const { return rows[total]; }
 };
+
+// The table for the dealer's up card (1 or 11 for the ace) over the draw
+// probabilities `p`, computed down to `bounds`.
+DecisionTable buildDecisionTable(const DrawProbabilities& p, int upCard, int dealerMode,
+                                 const DecisionBounds& bounds = DecisionBounds::full());

@@ -21,6 +21,18 @@ inline DrawProbabilities drawProbabilities(const Deck& deck) {
   return p;
 }
 
+// The same for the undealt cards and one more card known to be out of play
+// (the dealer's hole card): what a player can know about.
+inline DrawProbabilities drawProbabilitiesWith(const Deck& deck, int extraValue) {
+  DrawProbabilities p{};
+  const int cards = deck.cardsLeft() + 1;
+  for (int v = 1; v <= 10; ++v) {
+    const int remaining = deck.remaining(v) + (v == extraValue ? 1 : 0);
+    p[v] = static_cast<double>(remaining) / static_cast<double>(cards);
+  }
+  return p;
+}
+
 // The larger of a and b, b on a tie: ties must resolve exactly this way.
 inline double larger(double a, double b) {
   return a > b ? a : b;

@@ -2,13 +2,15 @@
 
 #include "table/card_list.h"
 
-// One blackjack hand: card values (ace held as 1), the stake riding on it and
-// the two permissions the player rule consults. A plain value type.
+// One blackjack hand: card values (ace held as 1), the stake riding on it, the
+// two permissions the player rule consults and whether it came from a split
+// pair. A plain value type.
 struct Hand {
   CardList cards;
   double stake = 1.0;
   bool canDouble = true;
   bool canSplit = true;
+  bool fromSplit = false;
 
   // The blackjack total; `soft` is set when an ace counts 11.
   int total(bool& soft) const;

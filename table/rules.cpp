@@ -1,9 +1,13 @@
 #include "table/rules.h"
 
+const GameRules& DecisionContext::gameRules() const {
+  return rules != nullptr ? *rules : kHouseRules;
+}
+
 int DealerRule(DecisionContext context) {
   bool soft = false;
   const int total = context.player.total(soft);
-  const int lastDrawingTotal = soft ? 17 : 16;
+  const int lastDrawingTotal = soft && context.gameRules().dealerHitsSoft17 ? 17 : 16;
   return total <= lastDrawingTotal ? Hit : Stand;
 }
 

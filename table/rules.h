@@ -1,5 +1,6 @@
 #pragma once
 
+#include "table/game_rules.h"
 #include "table/hand.h"
 
 class Deck;
@@ -15,20 +16,24 @@ enum Action : int {
   Split = 5,
 };
 
-// What a player or dealer rule sees: the live shoe and copies of the hands, so
-// nothing a rule does to them reaches the table. For the dealer rule both hands
-// are copies of the dealer's.
+// What a player or dealer rule sees: the live shoe, copies of the hands, so
+// nothing a rule does to them reaches the table, and the table's rules (none:
+// the house defaults). For the dealer rule both hands are copies of the
+// dealer's.
 struct DecisionContext {
   const Deck* deck = nullptr;
   Hand dealer;
   Hand player;
+  const GameRules* rules = nullptr;
+
+  const GameRules& gameRules() const;
 };
 
 using PlayerRuleFn = int (*)(DecisionContext context);
 using DealerRuleFn = int (*)(DecisionContext context);
 using BetRuleFn = double (*)(const Deck* deck);
 
-// The house rule: the dealer draws to 16 and hits soft 17.
+// The dealer draws to 16 and hits soft 17, or stands on it where the rules say so.
 int DealerRule(DecisionContext context);
 // A flat bet of one unit, whatever the shoe holds.
 double BetRule(const Deck* deck);

@@ -1,8 +1,8 @@
 #include "table/simulator.h"
 
 #include <cmath>
-#include <iostream>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -19,9 +19,11 @@ int wholeStake(double stake) {
   return static_cast<int>(std::trunc(std::fmax(-kLimit, std::fmin(kLimit, stake))));
 }
 
-double handResult(const Hand& hand, bool dealerBlackjack, int dealerTotal) {
+double handResult(const Hand& hand, bool dealerBlackjack, int dealerTotal, const GameRules& rules) {
   const int s = wholeStake(hand.stake);
-  const bool playerBlackjack = hand.isBlackjack();
+  // An even-money split 21 settles like any other 21.
+  const bool playerBlackjack =
+      hand.isBlackjack() && (!hand.fromSplit || rules.splitTwentyOnePaysBlackjack);
   const int total = hand.total();
   if (dealerBlackjack) {
     return playerBlackjack ? 0.0 : -s;
@@ -43,19 +45,40 @@ int bookedCount(double trueCount) {
   return static_cast<int>(trueCount);
 }
 
+void setSplitPermissions(AfterSplit rule, Hand& first, Hand& second) {
+  switch (rule) {
+    case AfterSplit::KeepFirst:
+      second.canDouble = false;
+      second.canSplit = false;
+      return;
+    case AfterSplit::NoDoubleNoSplit:
+      first.canDouble = second.canDouble = false;
+      first.canSplit = second.canSplit = false;
+      return;
+    case AfterSplit::DoubleNoSplit:
+      first.canDouble = second.canDouble = true;
+      first.canSplit = second.canSplit = false;
+      return;
+    case AfterSplit::DoubleAndSplit:
+      first.canDouble = second.canDouble = true;
+      first.canSplit = second.canSplit = true;
+      return;
+  }
+}
+
 }  // namespace
 
-Simulator::Simulator(DealerRuleFn dealerRule, PlayerRuleFn playerRule, BetRuleFn betRule,
-                     bool doubleAfterSplit, bool resplitAllowed, int numDecks, bool valueMode)
+Simulator::Simulator(DealerRuleFn dealerRule, PlayerDecision playerRule, BetRuleFn betRule,
+                     const GameRules& rules, RandomSource& random, TableObserver& observer)
     : dealerRule_(dealerRule),
-      playerRule_(playerRule),
+      playerRule_(std::move(playerRule)),
       betRule_(betRule),
-      doubleAfterSplit_(doubleAfterSplit),
-      resplitAllowed_(resplitAllowed),
-      deck_(numDecks, valueMode) {}
+      rules_(rules),
+      observer_(&observer),
+      deck_(rules.decks, rules.valueMode, random) {}
 
 void Simulator::newRound() {
-  if (deck_.cardsLeft() <= Deck::kCardsPerDeck * deck_.numDecks() - kReshuffleDepth) {
+  if (deck_.cardsLeft() <= Deck::kCardsPerDeck * deck_.numDecks() - rules_.reshuffleAfter) {
     deck_.shuffle();
   }
   dealer_ = Hand{};
@@ -66,14 +89,15 @@ void Simulator::newRound() {
 void Simulator::simulate(int rounds, bool verbose) {
   for (int i = 1; i <= rounds; ++i) {
     if (rounds % i == 0) {
-      std::cout << i << " / " << rounds << " simulated." << std::endl;
+      observer_->progress(i, rounds);
     }
-    playRound(i, verbose);
+    const RoundResult result = playRound(i, verbose);
+    record(result.count, result.payoff);
   }
-  std::cout << std::endl;
+  observer_->simulationDone();
 }
 
-void Simulator::playRound(int number, bool verbose) {
+RoundResult Simulator::playRound(int number, bool verbose) {
   newRound();
   hands_[0].stake = betRule_(&deck_);
   const double trueCount = deck_.trueCount();
@@ -82,43 +106,50 @@ void Simulator::playRound(int number, bool verbose) {
   dealTo(hands_[0]);
   dealTo(dealer_);
   if (verbose) {
-    printOpeningTrace(number);
+    observer_->roundDealt(number, dealer_, hands_[0]);
   }
+  RoundResult result;
+  result.count = bookedCount(trueCount);
   if (!dealer_.isBlackjack()) {
-    playPlayerTurn();
+    result.decisions = playPlayerTurn();
   }
   playDealerTurn();
-  record(bookedCount(trueCount), settle(verbose));
+  if (verbose) {
+    observer_->roundSettled(dealer_, hands_);
+  }
+  result.payoff = settle();
+  return result;
 }
 
-void Simulator::printOpeningTrace(int number) const {
-  std::cout << std::endl;
-  std::cout << "***NEW ROUND*** #" << number << std::endl;
-  std::cout << "Dealer: ";
-  dealer_.print();
-  std::cout << "Player: ";
-  hands_[0].print();
-  std::cout << std::endl;
+void Simulator::dealTo(Hand& hand) {
+  if (deck_.cardsLeft() == 0) {
+    observer_->shoeExhausted();
+  }
+  hand.addCard(deck_.deal());
 }
 
-void Simulator::playPlayerTurn() {
+int Simulator::playPlayerTurn() {
+  int decisions = 0;
   // Splits append hands; they are played in the same turn, after the others.
   for (std::size_t k = 0; k < hands_.size(); ++k) {
-    playHand(k);
+    decisions += playHand(k);
   }
+  return decisions;
 }
 
-void Simulator::playHand(std::size_t k) {
+int Simulator::playHand(std::size_t k) {
+  int asked = 0;
   int decisions = 0;
   while (hands_[k].total() <= kBlackjackTotal) {
-    switch (playerRule_(DecisionContext{&deck_, dealer_, hands_[k]})) {
+    ++asked;
+    switch (playerRule_(DecisionContext{&deck_, dealer_, hands_[k], &rules_})) {
       case Stand:
-        return;
+        return asked;
       case Double:
         dealTo(hands_[k]);
         hands_[k].canDouble = false;
         hands_[k].stake *= 2;
-        return;
+        return asked;
       case Hit:
         dealTo(hands_[k]);
         break;
@@ -129,11 +160,11 @@ void Simulator::playHand(std::size_t k) {
         break;
     }
     if (++decisions > kMaxDecisions) {
-      std::cerr << "WARNING: too many cards in a hand ";
-      hands_[k].print();
-      return;
+      observer_->handTooLong(hands_[k]);
+      return asked;
     }
   }
+  return asked;
 }
 
 void Simulator::splitHand(std::size_t k) {
@@ -144,36 +175,28 @@ void Simulator::splitHand(std::size_t k) {
   hands_[k].cards.eraseFirst();
   dealTo(hands_[k]);
   Hand split;
-  split.canDouble = doubleAfterSplit_;
-  split.canSplit = resplitAllowed_;
   split.addCard(card);
   dealTo(split);
   split.stake = hands_[k].stake;
+  split.fromSplit = hands_[k].fromSplit = true;
+  setSplitPermissions(rules_.afterSplit, hands_[k], split);
   hands_.push_back(split);
 }
 
 void Simulator::playDealerTurn() {
   // Any answer but Hit ends the turn, so a rule cannot stall it.
   while (dealer_.total() <= kBlackjackTotal &&
-         dealerRule_(DecisionContext{&deck_, dealer_, dealer_}) == Hit) {
+         dealerRule_(DecisionContext{&deck_, dealer_, dealer_, &rules_}) == Hit) {
     dealTo(dealer_);
   }
 }
 
-double Simulator::settle(bool verbose) const {
+double Simulator::settle() const {
   const int dealerTotal = dealer_.total();
   const bool dealerBlackjack = dealer_.isBlackjack();
-  if (verbose) {
-    std::cout << "Dealer: ";
-    dealer_.print();
-  }
   double roundPayoff = 0.0;
   for (const Hand& hand : hands_) {
-    if (verbose) {
-      std::cout << "Player: ";
-      hand.print();
-    }
-    roundPayoff += handResult(hand, dealerBlackjack, dealerTotal);
+    roundPayoff += handResult(hand, dealerBlackjack, dealerTotal, rules_);
   }
   return roundPayoff;
 }

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "driver/console_observer.h"
+
 namespace {
 
 // Swaps a stream's buffer for a string buffer while in scope.
@@ -17,6 +19,19 @@ struct Capture {
   std::streambuf* old = stream.rdbuf(buffer.rdbuf());
   ~Capture() { stream.rdbuf(old); }
 };
+
+ConsoleObserver g_console;
+
+Simulator makeSim(Simulator::PlayerDecision player, BetRuleFn bet = BetRule,
+                  const GameRules& rules = kHouseRules, DealerRuleFn dealer = DealerRule) {
+  return Simulator(dealer, std::move(player), bet, rules, CLibraryRandom::shared(), g_console);
+}
+
+GameRules withDecks(int decks) {
+  GameRules rules;
+  rules.decks = decks;
+  return rules;
+}
 
 // The scripted player answers g_script in order, then stands; it keeps every hand it was shown.
 std::vector<int> g_script;
@@ -76,7 +91,7 @@ TEST(Simulator, SettlesEveryOutcome) {
       {"double loss", {2, 10, 3, 8, 2}, {Double}, -2.0, 1, false},
   };
   for (const auto& row : rows) {
-    Simulator sim(countedDealer, scripted, BetRule, false, false, 2, true);
+    Simulator sim = makeSim(scripted, BetRule, kHouseRules, countedDealer);
     play(sim, row.cards, row.script);
     EXPECT_EQ(sim.payoffAt(0), row.payoff) << row.name;
     EXPECT_EQ(sim.frequencyAt(0), 1.0) << row.name;
@@ -89,14 +104,25 @@ TEST(Simulator, SettlesEveryOutcome) {
 }
 
 TEST(Simulator, SplitAppendsHandPlayedAfterTheFirst) {
+  struct Permissions {
+    bool canDouble, canSplit;
+  };
   const struct {
-    bool doubleAfterSplit, resplitAllowed;
+    AfterSplit afterSplit;
+    Permissions first, added;
     BetRuleFn bet;
     double stake;
   } rows[] = {
-      {false, false, BetRule, 1.0}, {true, false, twoUnits, 2.0}, {false, true, BetRule, 1.0}};
+      {AfterSplit::KeepFirst, {true, true}, {false, false}, BetRule, 1.0},
+      {AfterSplit::KeepFirst, {true, true}, {false, false}, twoUnits, 2.0},
+      {AfterSplit::NoDoubleNoSplit, {false, false}, {false, false}, BetRule, 1.0},
+      {AfterSplit::DoubleNoSplit, {true, false}, {true, false}, BetRule, 1.0},
+      {AfterSplit::DoubleAndSplit, {true, true}, {true, true}, BetRule, 1.0},
+  };
   for (const auto& row : rows) {
-    Simulator sim(DealerRule, scripted, row.bet, row.doubleAfterSplit, row.resplitAllowed, 2, true);
+    GameRules rules;
+    rules.afterSplit = row.afterSplit;
+    Simulator sim = makeSim(scripted, row.bet, rules);
     // 8 8 against 10 7: the split deals 3 to the first hand, 10 to the new one; 21 and 18 win.
     play(sim, {8, 10, 8, 7, 3, 10, 10}, {Split, Hit});
     ASSERT_EQ(sim.hands().size(), 2u);
@@ -104,9 +130,10 @@ TEST(Simulator, SplitAppendsHandPlayedAfterTheFirst) {
     const Hand& added = sim.hands()[1];
     EXPECT_EQ(cardsOf(first), (std::vector<int>{8, 3, 10}));
     EXPECT_EQ(cardsOf(added), (std::vector<int>{8, 10}));
-    EXPECT_TRUE(first.canDouble && first.canSplit);
-    EXPECT_EQ(added.canDouble, row.doubleAfterSplit);
-    EXPECT_EQ(added.canSplit, row.resplitAllowed);
+    EXPECT_EQ(first.canDouble, row.first.canDouble);
+    EXPECT_EQ(first.canSplit, row.first.canSplit);
+    EXPECT_EQ(added.canDouble, row.added.canDouble);
+    EXPECT_EQ(added.canSplit, row.added.canSplit);
     EXPECT_EQ(added.stake, row.stake);
     ASSERT_EQ(g_seen.size(), 4u);
     EXPECT_EQ(cardsOf(g_seen[1]), (std::vector<int>{8, 3}));
@@ -115,8 +142,49 @@ TEST(Simulator, SplitAppendsHandPlayedAfterTheFirst) {
   }
 }
 
+// A two-card 21 after a split is paid 3:2 at the house rules, 1:1 where the
+// rules say so; the dealer's 20 loses to both hands.
+TEST(Simulator, SplitTwentyOnePaysAsTheRulesSay) {
+  for (const auto& [paysBlackjack, payoff] : {std::pair{true, 3.0}, std::pair{false, 2.0}}) {
+    GameRules rules;
+    rules.splitTwentyOnePaysBlackjack = paysBlackjack;
+    Simulator sim = makeSim(scripted, BetRule, rules);
+    play(sim, {1, 10, 1, 10, 10, 10}, {Split});
+    EXPECT_EQ(sim.payoffAt(0), payoff) << paysBlackjack;
+  }
+}
+
+// The dealer's soft 17 is hit at the house rules and stood on where the rules
+// say so: the dealer's ace-six either draws the stacked ten or stands.
+TEST(Simulator, DealerSoftSeventeenFollowsTheRules) {
+  for (const auto& [hitsSoft17, dealerCards] :
+       {std::pair{true, std::size_t{3}}, std::pair{false, std::size_t{2}}}) {
+    GameRules rules;
+    rules.dealerHitsSoft17 = hitsSoft17;
+    Simulator sim = makeSim(scripted, BetRule, rules);
+    play(sim, {10, 1, 8, 6, 10});
+    EXPECT_EQ(sim.dealer().cards.size(), dealerCards) << hitsSoft17;
+  }
+}
+
+// A one-deck shoe never reshuffled at a round's start runs out in mid-round:
+// the table says so and deals on from a fresh shoe.
+TEST(Simulator, EmptyShoeInMidRoundIsAnnouncedAndReshuffled) {
+  Simulator sim = makeSim(scripted, BetRule, withDecks(1));
+  const std::string out = play(sim, {}, {}, 20);
+  EXPECT_NE(out.find("No more card, shuffle then deal\n"), std::string::npos) << out;
+  double booked = 0.0;
+  for (int count = -PayoffTable::kCountIndexOffset; count <= PayoffTable::kCountIndexOffset;
+       ++count) {
+    booked += sim.frequencyAt(count);
+  }
+  EXPECT_EQ(booked, 20.0);
+}
+
 TEST(Simulator, EndlessSplittingStillEndsTheRound) {
-  Simulator sim(DealerRule, alwaysSplit, BetRule, true, true, 2, true);
+  GameRules rules;
+  rules.afterSplit = AfterSplit::DoubleAndSplit;
+  Simulator sim = makeSim(alwaysSplit, BetRule, rules);
   const Capture err{std::cerr};
   play(sim, {8, 10, 8, 7});
   EXPECT_EQ(sim.hands().size(), Simulator::kMaxHands);
@@ -124,7 +192,7 @@ TEST(Simulator, EndlessSplittingStillEndsTheRound) {
 }
 
 TEST(Simulator, TwentySecondDecisionEndsTheHandWithWarning) {
-  Simulator sim(DealerRule, scripted, BetRule, false, false, 2, true);
+  Simulator sim = makeSim(scripted);
   const Capture err{std::cerr};
   EXPECT_EQ(play(sim, {10, 10, 2, 8}, std::vector<int>(30, DoubleElseHit)),
             "1 / 1 simulated.\n12 - 10 2\n\n");
@@ -135,7 +203,7 @@ TEST(Simulator, TwentySecondDecisionEndsTheHandWithWarning) {
 
 TEST(Simulator, ReshufflesAtRoundStartOnlyOnceSixtyCardsAreGone) {
   for (const auto& [dealtBefore, startLeft] : {std::pair{59, 45}, std::pair{60, 104}}) {
-    Simulator sim(DealerRule, scripted, BetRule, false, false, 2, true);
+    Simulator sim = makeSim(scripted);
     for (int i = 0; i < dealtBefore; ++i) {
       sim.deck().deal();
     }
@@ -146,7 +214,7 @@ TEST(Simulator, ReshufflesAtRoundStartOnlyOnceSixtyCardsAreGone) {
 }
 
 TEST(Simulator, ProgressLinesPrecedeTheirRounds) {
-  Simulator sim(DealerRule, scripted, markedBet, false, false, 2, true);
+  Simulator sim = makeSim(scripted, markedBet);
   EXPECT_EQ(play(sim, {}, {}, 0), "\n");
   EXPECT_EQ(play(sim, {}, {}, 10),
             "1 / 10 simulated.\n$2 / 10 simulated.\n$$$5 / 10 simulated.\n$$$$$"
@@ -154,7 +222,7 @@ TEST(Simulator, ProgressLinesPrecedeTheirRounds) {
 }
 
 TEST(Simulator, VerboseTraceShowsDealAndSettlement) {
-  Simulator sim(DealerRule, scripted, BetRule, false, false, 2, true);
+  Simulator sim = makeSim(scripted);
   std::vector<int> cards(24, 10);  // rounds 1..6: 20 against 20
   cards.insert(cards.end(), {10, 10, 6, 7, 10});
   const std::string out =
@@ -177,7 +245,7 @@ TEST(Simulator, BooksAtTruncatedTrueCount) {
               {2, 31, 17, 0, 12.999999999999998, 12}};
   const int highCodes[] = {1, 9, 10, 12, 13};
   for (const auto& row : rows) {
-    Simulator sim(DealerRule, scripted, BetRule, false, false, row.decks, true);
+    Simulator sim = makeSim(scripted, BetRule, withDecks(row.decks));
     for (int i = 0; i < row.low + row.high + row.eights; ++i) {
       sim.deck().dealForced(i < row.low              ? 2 + i % 6
                             : i < row.low + row.high ? highCodes[i % 5]

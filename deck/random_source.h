@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+
+// Where the shoe's shuffles draw their positions from. The shoe holds a
+// reference to the source it is handed; whoever owns the shoe owns the source.
+class RandomSource {
+ public:
+  RandomSource() = default;
+  RandomSource(const RandomSource&) = default;
+  RandomSource& operator=(const RandomSource&) = default;
+  virtual ~RandomSource() = default;
+
+  // A uniformly drawn integer in 0..bound-1, for a bound of at least 1.
+  virtual int below(int bound) = 0;
+};
+
+// The C library's rand(), seeded by the caller through srand(): one shared
+// state, so it serves a single-threaded program only.
+class CLibraryRandom final : public RandomSource {
+ public:
+  int below(int bound) override;
+  // The one instance every shoe uses unless it is handed another source.
+  static CLibraryRandom& shared();
+};
+
+// xoshiro256** seeded through splitmix64 from a seed and a stream number: a
+// small value-type generator, one per independent stream of shuffles, so
+// threads never share a state and every stream is reproducible on its own.
+class StreamRandom final : public RandomSource {
+ public:
+  StreamRandom(std::uint64_t seed, std::uint64_t stream);
+
+  int below(int bound) override;
+  std::uint64_t next();
+
+ private:
+  std::uint64_t state_[4]{};
+};
