@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "stats/tally.h"
+
+// The figures printed for one series, in stakes (tally units times `unit`).
+// NaN where a figure is undefined: all of them without rounds, all but the
+// mean with a single round.
+struct Estimate {
+  Int128 rounds = 0;
+  double mean = 0.0;
+  double sd = 0.0;
+  double se = 0.0;       // of the mean; the cluster estimate when `clustered`
+  double seNaive = 0.0;  // of the mean, as if every round were independent
+  double ciLow = 0.0;    // 95% confidence interval of the mean, from `se`
+  double ciHigh = 0.0;
+  bool clustered = false;
+};
+
+// Figures of a series tallied over `blocks` blocks; `unit` is the stake value
+// of one tally unit (0.5 for half units), its square that of a square unit.
+// With N rounds, S = Σx, Q = Σx²:
+//   mean    = S/N
+//   sd      = sqrt((Q − S²/N) / (N − 1)), the sample standard deviation
+//   seNaive = sd / sqrt(N)
+//   se      = sqrt(B/(B−1) · Σ_b (S_b − r·n_b)² / N²) with r = S/N over the
+//             B blocks: the ratio estimator's cluster standard error, which
+//             holds however the rounds within a block depend on each other.
+//             With fewer than two blocks it is undefined: se = seNaive and
+//             `clustered` is false.
+//   ci      = mean ± 1.959963984540054·se
+Estimate estimate(const SeriesTally& tally, std::uint64_t blocks, double unit);
+
+// A bet ramp's result, from the per-count tallies of rounds played at one
+// unit: with stake w_c at count c, per round
+//   averageBet = Σ w_c·n_c / N
+//   evPerRound = Σ w_c·S_c / N                       (evPer100 = 100 times it)
+//   sdPerRound = sqrt(Σ w_c²·Q_c / N − evPerRound²), the population form: N is
+//                in the hundreds of millions, where N and N − 1 do not differ
+//   se         = the cluster standard error of the ramp series' mean
+//   riskOfRuin = exp(−2·ev·bankroll / sd²), the diffusion approximation for a
+//                player who plays the ramp forever; 1 when ev ≤ 0, since such
+//                a player is ruined for sure; none without a bankroll
+//   n0         = sd² / ev², the rounds after which the expected win equals one
+//                standard deviation; infinite when ev = 0
+// The se needs the study to have played this ramp (StudyTally::ramp).
+struct RampFigures {
+  double averageBet = 0.0;
+  double evPerRound = 0.0;
+  double evPer100 = 0.0;
+  double sdPerRound = 0.0;
+  double se = 0.0;
+  std::optional<double> riskOfRuin;
+  double n0 = 0.0;
+};
+
+RampFigures rampFigures(const StudyTally& tally, const CountWeights& ramp,
+                        std::optional<double> bankroll);

@@ -1,0 +1,89 @@
+#include "stats/ramp.h"
+
+#include <charconv>
+
+namespace {
+
+std::string_view trimmed(std::string_view text) {
+  const auto first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) {
+    return {};
+  }
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// Reads all of `text` into `value`; false when anything else is there or it
+// does not fit.
+template <typename T>
+bool readInteger(std::string_view text, T& value) {
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  return error == std::errc{} && stop == end;
+}
+
+}  // namespace
+
+CountWeights Ramp::weights() const {
+  CountWeights stakes{};
+  stakes.fill(steps.empty() ? 1 : steps.front().stake);
+  for (const RampStep& step : steps) {
+    for (int count = step.fromCount; count <= -kLowestCount; ++count) {
+      stakes[countSlot(count)] = step.stake;
+    }
+  }
+  return stakes;
+}
+
+std::string Ramp::text() const {
+  std::string out;
+  for (const RampStep& step : steps) {
+    if (!out.empty()) {
+      out += ',';
+    }
+    out += std::to_string(step.fromCount) + ':' + std::to_string(step.stake);
+  }
+  return out;
+}
+
+std::variant<Ramp, std::string> parseRamp(std::string_view text) {
+  if (trimmed(text).empty()) {
+    return std::string("empty ramp: give COUNT:STAKE steps such as \"-60:1,1:2,2:4\"");
+  }
+  Ramp ramp;
+  for (std::size_t number = 1;; ++number) {
+    const auto comma = text.find(',');
+    const std::string_view item = trimmed(text.substr(0, comma));
+    const std::string where =
+        "ramp step " + std::to_string(number) + " (\"" + std::string(item) + "\"): ";
+    const auto colon = item.find(':');
+    if (colon == std::string_view::npos) {
+      return where + "each step must be COUNT:STAKE, steps separated by commas";
+    }
+    std::string_view count = trimmed(item.substr(0, colon));
+    // A leading '+' as truecount prints positive counts; from_chars takes only '-'.
+    if (count.size() > 1 && count[0] == '+' && count[1] >= '0' && count[1] <= '9') {
+      count.remove_prefix(1);
+    }
+    RampStep step;
+    if (!readInteger(count, step.fromCount) || step.fromCount < kLowestCount ||
+        step.fromCount > -kLowestCount) {
+      return where + "counts must be whole numbers from " + std::to_string(kLowestCount) + " to " +
+             std::to_string(-kLowestCount);
+    }
+    if (!ramp.steps.empty() && step.fromCount <= ramp.steps.back().fromCount) {
+      return where + "counts must be strictly ascending, after " +
+             std::to_string(ramp.steps.back().fromCount);
+    }
+    const std::string_view stake = trimmed(item.substr(colon + 1));
+    // from_chars would take a sign, which a stake never has.
+    if (stake.empty() || stake.front() < '0' || stake.front() > '9' ||
+        !readInteger(stake, step.stake) || step.stake < 1 || step.stake > Ramp::kMaxStake) {
+      return where + "stakes must be whole units from 1 to " + std::to_string(Ramp::kMaxStake);
+    }
+    ramp.steps.push_back(step);
+    if (comma == std::string_view::npos) {
+      return ramp;
+    }
+    text.remove_prefix(comma + 1);
+  }
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "stats/exact.h"
+#include "table/payoff_table.h"
+
+// Exact tallies of round payoffs per whole true count. A payoff at a stake of
+// one unit is a multiple of half a unit, so payoffs are counted in half units
+// and their squares in quarter units: integers whose sums do not depend on the
+// order of additions, so that tallies merged from any split of the work are
+// identical to the bit.
+
+constexpr int kCountSlots = PayoffTable::kSlots;
+constexpr int kLowestCount = -PayoffTable::kCountIndexOffset;
+
+// The slot of a count in -60..60.
+constexpr std::size_t countSlot(int count) {
+  return static_cast<std::size_t>(count - kLowestCount);
+}
+
+// One block's rounds, as they are played. 64 bits hold any one block: even a
+// billion rounds of 100-half-unit payoffs sum their squares to only 10^13.
+struct BlockTally {
+  std::array<std::int64_t, kCountSlots> rounds{};
+  std::array<std::int64_t, kCountSlots> payoffHalves{};
+  std::array<std::int64_t, kCountSlots> payoffSquaresQuarters{};
+
+  // Books one round; a count outside -60..60 has no slot and is not booked.
+  void record(int count, int halves) {
+    if (count < kLowestCount || count > -kLowestCount) {
+      return;
+    }
+    const std::size_t slot = countSlot(count);
+    ++rounds[slot];
+    payoffHalves[slot] += halves;
+    payoffSquaresQuarters[slot] += std::int64_t{halves} * halves;
+  }
+  void clear() { *this = BlockTally{}; }
+};
+
+// Exact sums over blocks for one series of per-round values x (tally units:
+// payoffs in half units, or stake-weighted payoffs). Besides the rounds n, Σx
+// and Σx², it keeps per block b the products a cluster estimate of the error
+// needs: Σ_b n_b², Σ_b S_b² and Σ_b n_b·S_b, where S_b = Σx over the block.
+struct SeriesTally {
+  Int128 rounds = 0;
+  Int128 sum = 0;
+  Int128 sumSquares = 0;
+  Int128 blockRoundsSquared = 0;
+  Int128 blockSumSquared = 0;
+  Int128 blockRoundsSum = 0;
+
+  // Folds one block of n rounds with Σx = s and Σx² = q.
+  void addBlock(Int128 n, Int128 s, Int128 q);
+  SeriesTally& operator+=(const SeriesTally& other);
+  bool operator==(const SeriesTally&) const = default;
+};
+
+// A whole-unit stake per count slot.
+using CountWeights = std::array<std::int64_t, kCountSlots>;
+
+// The stakes of truecount's count-weighted summary: 2·c units at a count c > 0,
+// one unit otherwise.
+CountWeights truecountWeights();
+
+// Everything a study keeps: one series per count, all rounds together, the
+// count-weighted series and the bet ramp's series (zero when no ramp is
+// played). Tallies of disjoint sets of blocks merge with +=.
+struct StudyTally {
+  std::array<SeriesTally, kCountSlots> counts{};
+  SeriesTally all;
+  SeriesTally weighted;
+  SeriesTally ramp;
+  // Every finished block, also one without a round at some count: a block
+  // with none still weighs in the cluster estimate of that count.
+  std::uint64_t blocks = 0;
+
+  // Folds a finished block: each count's rounds, the block's totals, and the
+  // series x = w(c)·payoff for the weighted stakes and, when given, the ramp.
+  void addBlock(const BlockTally& block, const CountWeights& weightedStakes,
+                const CountWeights* rampStakes);
+  StudyTally& operator+=(const StudyTally& other);
+  bool operator==(const StudyTally&) const = default;
+};

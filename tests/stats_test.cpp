@@ -1,0 +1,301 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <random>
+#include <string>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "stats/exact.h"
+#include "stats/figures.h"
+#include "stats/ramp.h"
+#include "stats/tally.h"
+
+namespace {
+
+using Blocks = std::vector<std::vector<std::pair<int, int>>>;  // per block: count, half units
+
+constexpr double kZ95 = 1.959963984540054;
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+const CountWeights kFlat = Ramp{}.weights();
+// truecount's stakes at the counts of kHandMade: 2·c above 0, else 1.
+const CountWeights kTruecount = std::get<Ramp>(parseRamp("-60:1,2:4,7:14")).weights();
+// Count 2 sits out the third block, which still counts in its cluster estimate.
+const Blocks kHandMade = {{{0, 2}, {0, -2}, {0, 3}, {2, 2}, {2, 2}},
+                          {{0, -2}, {0, 0}, {2, -4}},
+                          {{-1, 4}, {0, 1}, {7, 1}}};
+
+StudyTally tallyOf(const Blocks& blocks, const CountWeights* ramp = nullptr) {
+  StudyTally tally;
+  BlockTally block;
+  for (const auto& rounds : blocks) {
+    block.clear();
+    for (const auto& [count, halves] : rounds) {
+      block.record(count, halves);
+    }
+    tally.addBlock(block, truecountWeights(), ramp);
+  }
+  return tally;
+}
+
+// The figures from their definitions, in two passes over the rounds at `only`
+// (all rounds when none), each worth stake(count)·payoff.
+Estimate reference(const Blocks& blocks, std::optional<int> only, const CountWeights& stake) {
+  std::vector<std::vector<double>> values;
+  double n = 0;
+  double sum = 0;
+  for (const auto& rounds : blocks) {
+    auto& block = values.emplace_back();
+    for (const auto& [count, halves] : rounds) {
+      if (!only || count == *only) {
+        block.push_back(static_cast<double>(stake[countSlot(count)]) * halves / 2);
+        n += 1;
+        sum += block.back();
+      }
+    }
+  }
+  const double mean = sum / n;
+  double squares = 0;
+  double cluster = 0;  // Σ_b (S_b − mean·n_b)²
+  for (const auto& block : values) {
+    double deviation = 0;
+    for (const double x : block) {
+      squares += (x - mean) * (x - mean);
+      deviation += x - mean;
+    }
+    cluster += deviation * deviation;
+  }
+  const double sd = std::sqrt(squares / (n - 1));
+  const auto b = static_cast<double>(values.size());
+  const double se = std::sqrt(b / (b - 1) * cluster) / n;
+  return {0, mean, sd, se, sd / std::sqrt(n), mean - kZ95 * se, mean + kZ95 * se, true};
+}
+
+// Equal within `tolerance`, or both NaN, or the same infinity.
+void expectSame(double got, double want, double tolerance = 1e-12) {
+  EXPECT_TRUE(got == want || std::abs(got - want) <= tolerance ||
+              (std::isnan(got) && std::isnan(want)))
+      << got << " instead of " << want;
+}
+
+}  // namespace
+
+TEST(Estimate, MatchesTheDefinitions) {
+  const StudyTally tally = tallyOf(kHandMade);
+  const struct {
+    const SeriesTally& series;
+    std::optional<int> count;
+    const CountWeights& stake;
+  } cases[] = {{tally.all, std::nullopt, kFlat},
+               {tally.counts[countSlot(0)], 0, kFlat},
+               {tally.counts[countSlot(2)], 2, kFlat},
+               {tally.weighted, std::nullopt, kTruecount}};
+  for (const auto& c : cases) {
+    const Estimate got = estimate(c.series, tally.blocks, 0.5);
+    const Estimate want = reference(kHandMade, c.count, c.stake);
+    EXPECT_TRUE(got.clustered);
+    for (const auto figure : {&Estimate::mean, &Estimate::sd, &Estimate::se, &Estimate::seNaive,
+                              &Estimate::ciLow, &Estimate::ciHigh}) {
+      expectSame(got.*figure, want.*figure);
+    }
+  }
+}
+
+TEST(Estimate, HandValuesAndDegenerateTallies) {
+  const Blocks twoBlocks(kHandMade.begin(), kHandMade.begin() + 2);
+  const Blocks oneBlock(kHandMade.begin(), kHandMade.begin() + 1);
+  const struct {
+    Blocks blocks;
+    double mean, sd, se;
+    bool clustered;
+  } cases[] = {
+      // N = 8, S = 1, Q = 45 half units; block residuals S_b − n_b/8 = 7 − 5/8, −6 − 3/8.
+      {twoBlocks, 0.0625, 0.5 * std::sqrt((45 - 1.0 / 8) / 7),
+       0.5 * std::sqrt(4 * 6.375 * 6.375 / 64), true},
+      // No cluster estimate from one block: N = 5, S = 7, Q = 25, se = sd / sqrt(5).
+      {oneBlock, 0.7, 0.5 * std::sqrt(3.8), 0.5 * std::sqrt(3.8 / 5), false},
+      {{{{0, 2}, {3, 2}}, {{-5, 2}}}, 1.0, 0.0, 0.0, true},
+      {{{{0, 3}}, {}}, 1.5, kNaN, kNaN, false},
+      {{{}, {}}, kNaN, kNaN, kNaN, false},
+  };
+  for (const auto& c : cases) {
+    const StudyTally tally = tallyOf(c.blocks);
+    const Estimate e = estimate(tally.all, tally.blocks, 0.5);
+    expectSame(e.mean, c.mean);
+    expectSame(e.sd, c.sd);
+    expectSame(e.se, c.se);
+    expectSame(e.ciLow, c.mean - kZ95 * c.se);
+    EXPECT_EQ(e.clustered, c.clustered) << c.mean;
+  }
+}
+
+TEST(Estimate, ClusterAgreesWithNaiveOnlyForIndependentRounds) {
+  // 200 blocks of 2000 rounds: a cluster standard error from B blocks has a
+  // relative SD of about 1/sqrt(2(B − 1)) = 5%, so for independent rounds the
+  // two agree within four of those. A shift of ±2 half units shared by a
+  // block's rounds makes its mean vary far more than its rounds' spread says.
+  constexpr int kPayoffs[] = {-4, -2, 0, 2, 3, 4};
+  for (const int shift : {0, 2}) {
+    std::mt19937_64 gen(2024);
+    StudyTally tally;
+    BlockTally block;
+    for (int b = 0; b < 200; ++b) {
+      block.clear();
+      const int offset = gen() % 2 == 0 ? shift : -shift;
+      for (int i = 0; i < 2000; ++i) {
+        block.record(static_cast<int>(gen() % 7) - 3, kPayoffs[gen() % 6] + offset);
+      }
+      tally.addBlock(block, truecountWeights(), nullptr);
+    }
+    for (const SeriesTally* series : {&tally.all, &tally.weighted, &tally.counts[countSlot(2)]}) {
+      const Estimate e = estimate(*series, tally.blocks, 0.5);
+      EXPECT_TRUE(shift == 0 ? std::abs(e.se / e.seNaive - 1) < 0.2 : e.se > 3 * e.seNaive)
+          << "shift " << shift << ": " << e.se << " vs " << e.seNaive;
+    }
+  }
+}
+
+TEST(StudyTally, MergesBitExactInAnyOrderAndSplit) {
+  std::mt19937_64 gen(7);
+  Blocks blocks(6);
+  for (auto& block : blocks) {
+    for (int i = 0; i < 300; ++i) {
+      block.emplace_back(static_cast<int>(gen() % 13) - 6, static_cast<int>(gen() % 9) - 4);
+    }
+  }
+  blocks[1].emplace_back(60, 3);  // the extreme slots
+  blocks[4].emplace_back(-60, -1);
+  const StudyTally whole = tallyOf(blocks, &kFlat);
+  StudyTally split = tallyOf({blocks.begin() + 2, blocks.end()}, &kFlat);
+  split += tallyOf({blocks.begin(), blocks.begin() + 2}, &kFlat);
+  EXPECT_EQ(split, whole);
+  EXPECT_EQ(tallyOf({blocks.rbegin(), blocks.rend()}, &kFlat), whole);
+  EXPECT_TRUE(whole.blocks == 6 && whole.all.rounds == 6 * 300 + 2);
+  EXPECT_EQ(whole.ramp, whole.all);  // one unit everywhere is the plain series
+
+  const CountWeights stakes = truecountWeights();
+  EXPECT_EQ(tallyOf(blocks, &stakes).ramp, whole.weighted);
+
+  blocks[2].emplace_back(61, 5);  // no slot: never booked
+  blocks[3].emplace_back(-61, 5);
+  EXPECT_EQ(tallyOf(blocks, &kFlat), whole);
+}
+
+TEST(SeriesTally, StaysExactPastTwoToThe63) {
+  // Two blocks of n = 2^k rounds of ±2 half units, averaging −1 and 0: N = 2n,
+  // S = −n, Q = 8n, so sd² = 15n / (2(2n − 1)) half units²; residuals ∓n/2
+  // give se² = 2/1 · (n²/2) / (2n)² = 1/4. Past k = 30 the exact cluster
+  // terms no longer fit in 128 bits.
+  for (const int k : {4, 30, 31, 45}) {
+    const Int128 n = Int128{1} << k;
+    SeriesTally series;
+    series.addBlock(n, -n, 4 * n);
+    series.addBlock(n, 0, 4 * n);
+    const Estimate e = estimate(series, 2, 0.5);
+    const auto dn = static_cast<double>(n);
+    EXPECT_TRUE(e.rounds == 2 * n && e.mean == -0.25) << k;
+    expectSame(e.sd, 0.5 * std::sqrt(15 * dn / (2 * (2 * dn - 1))));
+    expectSame(e.se, 0.25);
+  }
+  SeriesTally huge;
+  for (int b = 0; b < 4; ++b) {
+    huge.addBlock(Int128{1} << 62, 0, 0);
+  }
+  EXPECT_EQ(toDecimal(huge.rounds), "18446744073709551616");
+}
+
+TEST(ExactDecimal, RoundTripsAndRefusesGarbage) {
+  const Int128 twoTo64 = Int128{1} << 64;
+  const std::pair<const char*, Int128> good[] = {
+      {"0", 0},
+      {"-7", -7},
+      {"18446744073709551616", twoTo64},
+      {"-18446744073709551617", -twoTo64 - 1},
+      {"170141183460469231731687303715884105727", kInt128Max},
+      {"-170141183460469231731687303715884105728", kInt128Min}};
+  for (const auto& [text, value] : good) {
+    EXPECT_EQ(toDecimal(value), text);
+    EXPECT_TRUE(parseDecimal(text) == value) << text;
+  }
+  for (const char* bad :
+       {"", "-", "+1", " 1", "1 ", "1.0", "12a", "--1", "170141183460469231731687303715884105728",
+        "-170141183460469231731687303715884105729"}) {
+    EXPECT_FALSE(parseDecimal(bad)) << bad;
+  }
+}
+
+TEST(Ramp, ParsesStepsAndFillsEveryCount) {
+  const struct {
+    const char* text;
+    const char* canonical;
+    std::vector<std::pair<int, std::int64_t>> stakes;  // count, stake
+  } cases[] = {
+      {"-60:1,1:2,4:12", "-60:1,1:2,4:12", {{-60, 1}, {0, 1}, {1, 2}, {3, 2}, {4, 12}, {60, 12}}},
+      {" -2 : 3 ,\t+3:5 ", "-2:3,3:5", {{-60, 3}, {-3, 3}, {-2, 3}, {2, 3}, {3, 5}, {60, 5}}},
+      {"60:100000", "60:100000", {{-60, 100000}, {60, 100000}}},
+  };
+  for (const auto& c : cases) {
+    const auto parsed = parseRamp(c.text);
+    ASSERT_TRUE(std::holds_alternative<Ramp>(parsed)) << std::get<std::string>(parsed);
+    EXPECT_EQ(std::get<Ramp>(parsed).text(), c.canonical);
+    for (const auto& [count, stake] : c.stakes) {
+      EXPECT_EQ(std::get<Ramp>(parsed).weights()[countSlot(count)], stake) << c.text << count;
+    }
+  }
+}
+
+TEST(Ramp, RefusesBadTextSayingWhy) {
+  const std::string stakes = "stakes must be whole units from 1 to 100000";
+  const std::string counts = "counts must be whole numbers from -60 to 60";
+  const std::pair<const char*, std::string> cases[] = {
+      {"", "empty ramp"},       {" \t", "empty ramp"}, {"1:2,", "ramp step 2"},
+      {"1:2,,3:4", "step 2"},   {"1", "COUNT:STAKE"},  {"1:2,1:3", "strictly ascending"},
+      {"2:2,1:3", "ascending"}, {"61:1", counts},      {"x:1", counts},
+      {"+-1:1", counts},        {"1.5:1", counts},     {"1:-1", stakes},
+      {"1:+1", stakes},         {"1:1.5", stakes},     {"1:2x", stakes},
+      {"1:100001", stakes},     {"1:2:3", stakes},     {"-1:1,2:0", "step 2 (\"2:0\"): " + stakes},
+  };
+  for (const auto& [text, message] : cases) {
+    const auto parsed = parseRamp(text);
+    ASSERT_TRUE(std::holds_alternative<std::string>(parsed)) << text;
+    EXPECT_NE(std::get<std::string>(parsed).find(message), std::string::npos)
+        << text << ": " << std::get<std::string>(parsed);
+  }
+}
+
+TEST(RampFigures, FollowFromThePerCountTallies) {
+  const struct {
+    Blocks blocks;
+    const char* ramp;
+    std::optional<double> bankroll;
+    double bet, ev, sd, riskOfRuin, n0;  // riskOfRuin −1: none
+  } cases[] = {
+      // Stake 1 at count −1 (payoffs −1, −1, 0, 1), 4 at count 2 (1, 2): bet 12/6,
+      // ev (−2 + 4·6)/2/6 = 11/6, variance (12 + 16·20)/4/6 − (11/6)² = 377/36.
+      {{{{-1, -2}, {2, 2}, {-1, 0}}, {{-1, -2}, {2, 4}, {-1, 2}}},
+       "-60:1,2:4",
+       100.0,
+       2.0,
+       11.0 / 6,
+       std::sqrt(377.0) / 6,
+       std::exp(-2 * (11.0 / 6) * 100 / (377.0 / 36)),
+       377.0 / 121},
+      {{{{0, -2}}, {{0, -2}}}, "0:3", 50.0, 3.0, -3.0, 0.0, 1.0, 0.0},
+      {{{{5, 2}}, {{5, -2}}}, "-60:1,5:2", std::nullopt, 2.0, 0.0, 2.0, -1, kInf},
+  };
+  for (const auto& c : cases) {
+    const CountWeights stakes = std::get<Ramp>(parseRamp(c.ramp)).weights();
+    const RampFigures f = rampFigures(tallyOf(c.blocks, &stakes), stakes, c.bankroll);
+    expectSame(f.averageBet, c.bet);
+    expectSame(f.evPerRound, c.ev);
+    expectSame(f.evPer100, 100 * c.ev);
+    expectSame(f.sdPerRound, c.sd);
+    expectSame(f.se, reference(c.blocks, std::nullopt, stakes).se);
+    expectSame(f.riskOfRuin.value_or(-1), c.riskOfRuin, 1e-15);
+    expectSame(f.n0, c.n0);
+  }
+}
