@@ -54,7 +54,7 @@ long double clusterSpread(const SeriesTally& t) {
 
 }  // namespace
 
-Estimate estimate(const SeriesTally& tally, std::uint64_t blocks, double unit) {
+Estimate estimate(const SeriesTally& tally, std::uint64_t blocks, double unit, int minBlocks) {
   Estimate e{tally.rounds, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, false};
   if (tally.rounds == 0) {
     return e;
@@ -69,7 +69,7 @@ Estimate estimate(const SeriesTally& tally, std::uint64_t blocks, double unit) {
   e.sd = static_cast<double>(sd * unit);
   e.seNaive = static_cast<double>(sd / std::sqrt(n) * unit);
   e.se = e.seNaive;
-  if (blocks >= 2) {
+  if (blocks >= 2 && tally.blocksWithRounds >= minBlocks) {
     const auto b = static_cast<long double>(blocks);
     e.se = static_cast<double>(std::sqrt(b / (b - 1) * clusterSpread(tally)) / (n * n) * unit);
     e.clustered = true;

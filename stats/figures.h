@@ -28,10 +28,13 @@ struct Estimate {
 //   se      = sqrt(B/(B−1) · Σ_b (S_b − r·n_b)² / N²) with r = S/N over the
 //             B blocks: the ratio estimator's cluster standard error, which
 //             holds however the rounds within a block depend on each other.
-//             With fewer than two blocks it is undefined: se = seNaive and
-//             `clustered` is false.
+//             It needs the series' rounds spread over at least
+//             `minBlocks` blocks (and two); with fewer it says nothing
+//             reliable, so se = seNaive and `clustered` is false.
 //   ci      = mean ± 1.959963984540054·se
-Estimate estimate(const SeriesTally& tally, std::uint64_t blocks, double unit);
+inline constexpr int kMinClusterBlocks = 10;
+Estimate estimate(const SeriesTally& tally, std::uint64_t blocks, double unit,
+                  int minBlocks = kMinClusterBlocks);
 
 // A bet ramp's result, from the per-count tallies of rounds played at one
 // unit: with stake w_c at count c, per round

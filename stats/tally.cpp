@@ -25,6 +25,7 @@ void SeriesTally::addBlock(Int128 n, Int128 s, Int128 q) {
   blockRoundsSquared += n * n;
   blockSumSquared += s * s;
   blockRoundsSum += n * s;
+  blocksWithRounds += n > 0 ? 1 : 0;
 }
 
 SeriesTally& SeriesTally::operator+=(const SeriesTally& other) {
@@ -34,6 +35,7 @@ SeriesTally& SeriesTally::operator+=(const SeriesTally& other) {
   blockRoundsSquared += other.blockRoundsSquared;
   blockSumSquared += other.blockSumSquared;
   blockRoundsSum += other.blockRoundsSum;
+  blocksWithRounds += other.blocksWithRounds;
   return *this;
 }
 

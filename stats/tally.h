@@ -52,6 +52,9 @@ struct SeriesTally {
   Int128 blockRoundsSquared = 0;
   Int128 blockSumSquared = 0;
   Int128 blockRoundsSum = 0;
+  // Blocks with at least one round in the series: a cluster estimate from a
+  // handful of them would be noise (two rounds of one block give it zero).
+  Int128 blocksWithRounds = 0;
 
   // Folds one block of n rounds with Σx = s and Σx² = q.
   void addBlock(Int128 n, Int128 s, Int128 q);

@@ -95,9 +95,13 @@ TEST(Estimate, MatchesTheDefinitions) {
                {tally.counts[countSlot(2)], 2, kFlat},
                {tally.weighted, std::nullopt, kTruecount}};
   for (const auto& c : cases) {
-    const Estimate got = estimate(c.series, tally.blocks, 0.5);
+    const Estimate got = estimate(c.series, tally.blocks, 0.5, 2);
     const Estimate want = reference(kHandMade, c.count, c.stake);
     EXPECT_TRUE(got.clustered);
+    // Rounds in fewer blocks than asked for: the independent-rounds figure.
+    const Estimate few = estimate(c.series, tally.blocks, 0.5, 4);
+    EXPECT_FALSE(few.clustered);
+    expectSame(few.se, want.seNaive);
     for (const auto figure : {&Estimate::mean, &Estimate::sd, &Estimate::se, &Estimate::seNaive,
                               &Estimate::ciLow, &Estimate::ciHigh}) {
       expectSame(got.*figure, want.*figure);
@@ -124,7 +128,7 @@ TEST(Estimate, HandValuesAndDegenerateTallies) {
   };
   for (const auto& c : cases) {
     const StudyTally tally = tallyOf(c.blocks);
-    const Estimate e = estimate(tally.all, tally.blocks, 0.5);
+    const Estimate e = estimate(tally.all, tally.blocks, 0.5, 2);
     expectSame(e.mean, c.mean);
     expectSame(e.sd, c.sd);
     expectSame(e.se, c.se);
@@ -195,7 +199,7 @@ TEST(SeriesTally, StaysExactPastTwoToThe63) {
     SeriesTally series;
     series.addBlock(n, -n, 4 * n);
     series.addBlock(n, 0, 4 * n);
-    const Estimate e = estimate(series, 2, 0.5);
+    const Estimate e = estimate(series, 2, 0.5, 2);
     const auto dn = static_cast<double>(n);
     EXPECT_TRUE(e.rounds == 2 * n && e.mean == -0.25) << k;
     expectSame(e.sd, 0.5 * std::sqrt(15 * dn / (2 * (2 * dn - 1))));
@@ -294,7 +298,8 @@ TEST(RampFigures, FollowFromThePerCountTallies) {
     expectSame(f.evPerRound, c.ev);
     expectSame(f.evPer100, 100 * c.ev);
     expectSame(f.sdPerRound, c.sd);
-    expectSame(f.se, reference(c.blocks, std::nullopt, stakes).se);
+    // Two blocks are too few for a cluster estimate: the ramp's se is the naive one.
+    expectSame(f.se, reference(c.blocks, std::nullopt, stakes).seNaive);
     expectSame(f.riskOfRuin.value_or(-1), c.riskOfRuin, 1e-15);
     expectSame(f.n0, c.n0);
   }

@@ -1,0 +1,5 @@
+#include "lab/lab_app.h"
+
+int main(int argc, char** argv) {
+  return runLab(argc, argv);
+}

@@ -1,0 +1,116 @@
+#include "lab/report.h"
+
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+#include <string>
+
+namespace {
+
+// printf-style formatting into a string: the table's columns are fixed-width.
+template <typename... Args>
+std::string format(const char* pattern, Args... args) {
+  char buffer[256];
+  std::snprintf(buffer, sizeof buffer, pattern, args...);
+  return buffer;
+}
+
+std::string figure(double value, const char* pattern) {
+  return std::isfinite(value) ? format(pattern, value) : std::string("n/a");
+}
+
+std::string settingsLine(const StudyConfig& c) {
+  std::ostringstream line;
+  line << c.rules.decks << " decks, reshuffle after " << c.rules.reshuffleAfter << " cards, dealer "
+       << dealerRuleName(c.rules.dealerHitsSoft17) << ", after a split "
+       << nameOf(c.rules.afterSplit) << ", split 21 pays "
+       << splitTwentyOneName(c.rules.splitTwentyOnePaysBlackjack) << ", strategy "
+       << nameOf(c.strategy);
+  return line.str();
+}
+
+std::string row(const std::string& label, const Estimate& e, double total) {
+  const auto rounds = static_cast<double>(e.rounds);
+  return format("%7s %13.0f %7.3f%% %+10.5f %8.4f %9.5f  [%s, %s]", label.c_str(), rounds,
+                100.0 * rounds / total, e.mean, e.sd, e.se, figure(e.ciLow, "%+.5f").c_str(),
+                figure(e.ciHigh, "%+.5f").c_str());
+}
+
+void printRamp(std::ostream& out, const StudyResult& result, const RampFigures& ramp) {
+  out << "Ramp " << result.config.ramp->text() << " (stake per count, from each count upward)\n";
+  out << format(
+      "  average initial bet %.4f units; expected win %+.5f per round (SE %.5f), %+.3f per "
+      "100 rounds; SD %.4f per round\n",
+      ramp.averageBet, ramp.evPerRound, ramp.se, ramp.evPer100, ramp.sdPerRound);
+  out << "  N0 (rounds until the expected win equals one SD): " << figure(ramp.n0, "%.0f") << "\n";
+  if (ramp.riskOfRuin) {
+    out << format(
+        "  risk of ruin with a bankroll of %.0f units, playing for ever: %s "
+        "(diffusion approximation exp(-2 EV B / SD^2))\n",
+        *result.config.bankroll, figure(*ramp.riskOfRuin, "%.4f").c_str());
+  }
+}
+
+}  // namespace
+
+void printStudyReport(std::ostream& out, const StudyResult& result, const StudyFigures& figures,
+                      int threads) {
+  const StudyConfig& c = result.config;
+  const auto total = static_cast<double>(result.tally.all.rounds);
+  out << "truecount-lab study: seed " << c.seed << ", " << result.roundsPlayed() << " of "
+      << c.rounds << " rounds in " << result.blocks.size() << " of " << c.blockCount()
+      << " blocks of " << c.blockSize << "\n";
+  out << "Rules: " << settingsLine(c) << "\n\n";
+  out << format("%7s %13s %8s %10s %8s %9s  %s\n", "count", "rounds", "share", "mean", "sd", "se",
+                "95% interval");
+  for (int slot = 0; slot < kCountSlots; ++slot) {
+    const auto& e = figures.counts[static_cast<std::size_t>(slot)];
+    if (e) {
+      out << row(std::to_string(slot + kLowestCount), *e, total) << "\n";
+    }
+  }
+  out << row("all", figures.overall, total) << "\n\n";
+  const bool clustered = figures.overall.clustered;
+  out << format("Flat-bet edge: %+.5f per round, SE %.5f (%s; independent-rounds SE %.5f)\n",
+                figures.overall.mean, figures.overall.se,
+                clustered ? "from the spread of block results"
+                          : "fewer than 2 blocks: as if rounds were independent",
+                figures.overall.seNaive);
+  out << format(
+      "Count-weighted (bet 2 units per count above zero, 1 otherwise): %+.5f per "
+      "round, SE %.5f\n",
+      figures.weighted.mean, figures.weighted.se);
+  if (figures.ramp) {
+    printRamp(out, result, *figures.ramp);
+  }
+  out << format("Decisions per round: %.4f\n", figures.decisionsPerRound);
+  out << "Exhausted shoes in mid-round: " << result.events.shoeExhausted
+      << "; hands ended at the decision limit: " << result.events.overlongHands << "\n";
+  if (threads > 0) {
+    out << format("Pace: %.0f rounds per second in %.1f s on %d thread%s\n",
+                  figures.roundsPerSecond, result.seconds, threads, threads == 1 ? "" : "s");
+  } else {
+    out << format("Pace: %.0f rounds per second over the %.1f s the runs took\n",
+                  figures.roundsPerSecond, result.seconds);
+  }
+}
+
+std::string studyCsv(const StudyResult& result, const StudyFigures& figures) {
+  const auto total = static_cast<double>(result.tally.all.rounds);
+  std::string csv = "count,rounds,share,mean,sd,se,se_naive,ci95_low,ci95_high\n";
+  for (int slot = 0; slot < kCountSlots; ++slot) {
+    const auto& e = figures.counts[static_cast<std::size_t>(slot)];
+    if (!e) {
+      continue;
+    }
+    const auto value = [](double v) {
+      return std::isfinite(v) ? format("%.9g", v) : std::string();
+    };
+    csv += std::to_string(slot + kLowestCount) + "," +
+           std::to_string(static_cast<std::uint64_t>(e->rounds)) + "," +
+           value(static_cast<double>(e->rounds) / total) + "," + value(e->mean) + "," +
+           value(e->sd) + "," + value(e->se) + "," + value(e->seNaive) + "," + value(e->ciLow) +
+           "," + value(e->ciHigh) + "\n";
+  }
+  return csv;
+}

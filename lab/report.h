@@ -1,0 +1,17 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "study/study_figures.h"
+#include "study/study_result.h"
+
+// The readable table on standard output: the study's settings, one row per
+// count, the overall edge, truecount's count-weighted summary, the ramp's
+// figures when the study has a ramp, and the pace of the run on `threads`
+// threads (0: of the runs that made a merged study).
+void printStudyReport(std::ostream& out, const StudyResult& result, const StudyFigures& figures,
+                      int threads);
+
+// One CSV row per count with rounds, under a header line.
+std::string studyCsv(const StudyResult& result, const StudyFigures& figures);

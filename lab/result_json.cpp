@@ -1,0 +1,320 @@
+#include "lab/result_json.h"
+
+#include <cmath>
+#include <nlohmann/json.hpp>
+
+using Json = nlohmann::ordered_json;
+
+namespace {
+
+constexpr const char* kFormat = "truecount-lab study";
+constexpr int kVersion = 1;
+
+Json number(double value) {
+  return std::isfinite(value) ? Json(value) : Json(nullptr);
+}
+
+Json seriesJson(const SeriesTally& s) {
+  return Json{{"rounds", toDecimal(s.rounds)},
+              {"sum", toDecimal(s.sum)},
+              {"sum_squares", toDecimal(s.sumSquares)},
+              {"block_rounds_squared", toDecimal(s.blockRoundsSquared)},
+              {"block_sum_squared", toDecimal(s.blockSumSquared)},
+              {"block_rounds_sum", toDecimal(s.blockRoundsSum)},
+              {"blocks_with_rounds", toDecimal(s.blocksWithRounds)}};
+}
+
+Json estimateJson(const Estimate& e) {
+  return Json{{"rounds", static_cast<std::uint64_t>(e.rounds)},
+              {"mean", number(e.mean)},
+              {"sd", number(e.sd)},
+              {"se", number(e.se)},
+              {"se_naive", number(e.seNaive)},
+              {"ci95", Json::array({number(e.ciLow), number(e.ciHigh)})},
+              {"se_method", e.clustered ? "cluster" : "naive"}};
+}
+
+Json configJson(const StudyConfig& c) {
+  return Json{{"rounds", c.rounds},
+              {"block_size", c.blockSize},
+              {"seed", c.seed},
+              {"decks", c.rules.decks},
+              {"reshuffle_after", c.rules.reshuffleAfter},
+              {"dealer", dealerRuleName(c.rules.dealerHitsSoft17)},
+              {"after_split", nameOf(c.rules.afterSplit)},
+              {"split_21", splitTwentyOneName(c.rules.splitTwentyOnePaysBlackjack)},
+              {"strategy", nameOf(c.strategy)},
+              {"ramp", c.ramp ? Json(c.ramp->text()) : Json(nullptr)},
+              {"bankroll", c.bankroll ? Json(*c.bankroll) : Json(nullptr)}};
+}
+
+Json blocksJson(const StudyResult& r) {
+  Json ranges = Json::array();
+  for (const BlockSet::Range range : r.blocks.ranges()) {
+    ranges.push_back(Json::array({range.first, range.last}));
+  }
+  Json shard = r.shard
+                   ? Json(std::to_string(r.shard->shard) + "/" + std::to_string(r.shard->shards))
+                   : Json(nullptr);
+  return Json{{"total", r.config.blockCount()},
+              {"played", r.blocks.size()},
+              {"shard", shard},
+              {"ranges", ranges}};
+}
+
+Json talliesJson(const StudyTally& t) {
+  Json counts = Json::array();
+  for (int slot = 0; slot < kCountSlots; ++slot) {
+    const SeriesTally& s = t.counts[static_cast<std::size_t>(slot)];
+    if (s.rounds != 0) {
+      Json entry{{"count", slot + kLowestCount}};
+      entry.update(seriesJson(s));
+      counts.push_back(entry);
+    }
+  }
+  return Json{{"units", "payoffs in half units, squares in quarter units"},
+              {"blocks", t.blocks},
+              {"counts", counts},
+              {"all", seriesJson(t.all)},
+              {"weighted", seriesJson(t.weighted)},
+              {"ramp", seriesJson(t.ramp)}};
+}
+
+Json rampJson(const StudyConfig& c, const RampFigures& f) {
+  Json stakes = Json::array();
+  for (const RampStep& step : c.ramp->steps) {
+    stakes.push_back(Json{{"count", step.fromCount}, {"stake", step.stake}});
+  }
+  return Json{{"stakes", stakes},
+              {"average_bet", number(f.averageBet)},
+              {"ev_per_round", number(f.evPerRound)},
+              {"ev_per_100", number(f.evPer100)},
+              {"sd_per_round", number(f.sdPerRound)},
+              {"se", number(f.se)},
+              {"risk_of_ruin", f.riskOfRuin ? number(*f.riskOfRuin) : Json(nullptr)},
+              {"n0", number(f.n0)}};
+}
+
+Json figuresJson(const StudyResult& r, const StudyFigures& f) {
+  Json counts = Json::array();
+  const auto total = static_cast<double>(r.tally.all.rounds);
+  for (int slot = 0; slot < kCountSlots; ++slot) {
+    const auto& e = f.counts[static_cast<std::size_t>(slot)];
+    if (e) {
+      Json entry{{"count", slot + kLowestCount}};
+      entry.update(estimateJson(*e));
+      entry["share"] = static_cast<double>(e->rounds) / total;
+      counts.push_back(entry);
+    }
+  }
+  return Json{{"counts", counts},
+              {"overall", estimateJson(f.overall)},
+              {"weighted", estimateJson(f.weighted)},
+              {"ramp", f.ramp ? rampJson(r.config, *f.ramp) : Json(nullptr)},
+              {"se_method", f.overall.clustered ? "cluster" : "naive"},
+              {"decisions_per_round", number(f.decisionsPerRound)},
+              {"rounds_per_second", number(f.roundsPerSecond)},
+              {"seconds", number(r.seconds)}};
+}
+
+// Reading: every field is checked; the first fault found is thrown as text.
+struct Fault {
+  std::string what;
+};
+
+const Json& field(const Json& object, const char* name) {
+  if (!object.is_object() || !object.contains(name)) {
+    throw Fault{std::string("missing \"") + name + "\""};
+  }
+  return object.at(name);
+}
+
+std::uint64_t unsignedField(const Json& object, const char* name, std::uint64_t low,
+                            std::uint64_t high) {
+  const Json& value = field(object, name);
+  if (!value.is_number_unsigned() || value.get<std::uint64_t>() < low ||
+      value.get<std::uint64_t>() > high) {
+    throw Fault{std::string("\"") + name + "\" must be a whole number from " + std::to_string(low) +
+                " to " + std::to_string(high)};
+  }
+  return value.get<std::uint64_t>();
+}
+
+std::string textField(const Json& object, const char* name) {
+  const Json& value = field(object, name);
+  if (!value.is_string()) {
+    throw Fault{std::string("\"") + name + "\" must be text"};
+  }
+  return value.get<std::string>();
+}
+
+Int128 exactField(const Json& object, const char* name) {
+  const auto value = parseDecimal(textField(object, name));
+  if (!value) {
+    throw Fault{std::string("\"") + name + "\" must be a decimal integer in quotes"};
+  }
+  return *value;
+}
+
+SeriesTally seriesFrom(const Json& j) {
+  SeriesTally s;
+  s.rounds = exactField(j, "rounds");
+  s.sum = exactField(j, "sum");
+  s.sumSquares = exactField(j, "sum_squares");
+  s.blockRoundsSquared = exactField(j, "block_rounds_squared");
+  s.blockSumSquared = exactField(j, "block_sum_squared");
+  s.blockRoundsSum = exactField(j, "block_rounds_sum");
+  s.blocksWithRounds = exactField(j, "blocks_with_rounds");
+  return s;
+}
+
+StudyConfig configFrom(const Json& j) {
+  StudyConfig c;
+  c.rounds = unsignedField(j, "rounds", 1, UINT64_MAX);
+  c.blockSize = unsignedField(j, "block_size", 1, UINT64_MAX);
+  c.seed = unsignedField(j, "seed", 0, UINT64_MAX);
+  c.rules.decks = static_cast<int>(unsignedField(j, "decks", 1, 8));
+  c.rules.reshuffleAfter =
+      static_cast<int>(unsignedField(j, "reshuffle_after", 0, 52 * c.rules.decks));
+  const std::string dealer = textField(j, "dealer");
+  if (dealer != "h17" && dealer != "s17") {
+    throw Fault{"\"dealer\" must be \"h17\" or \"s17\""};
+  }
+  c.rules.dealerHitsSoft17 = dealer == "h17";
+  const auto afterSplit = afterSplitNamed(textField(j, "after_split"));
+  if (!afterSplit) {
+    throw Fault{"\"after_split\" is not a known rule"};
+  }
+  c.rules.afterSplit = *afterSplit;
+  const std::string split21 = textField(j, "split_21");
+  if (split21 != "3:2" && split21 != "1:1") {
+    throw Fault{"\"split_21\" must be \"3:2\" or \"1:1\""};
+  }
+  c.rules.splitTwentyOnePaysBlackjack = split21 == "3:2";
+  const auto strategy = strategyNamed(textField(j, "strategy"));
+  if (!strategy) {
+    throw Fault{"\"strategy\" is not a known strategy"};
+  }
+  c.strategy = *strategy;
+  if (!field(j, "ramp").is_null()) {
+    auto ramp = parseRamp(textField(j, "ramp"));
+    if (auto* error = std::get_if<std::string>(&ramp)) {
+      throw Fault{"\"ramp\": " + *error};
+    }
+    c.ramp = std::get<Ramp>(ramp);
+  }
+  const Json& bankroll = field(j, "bankroll");
+  if (!bankroll.is_null()) {
+    if (!bankroll.is_number() || !(bankroll.get<double>() > 0)) {
+      throw Fault{"\"bankroll\" must be a positive number or null"};
+    }
+    c.bankroll = bankroll.get<double>();
+  }
+  return c;
+}
+
+void readBlocks(const Json& j, StudyResult& r) {
+  const std::uint64_t total = r.config.blockCount();
+  const Json& shard = field(j, "shard");
+  if (!shard.is_null()) {
+    const std::string text = shard.is_string() ? shard.get<std::string>() : "";
+    const auto slash = text.find('/');
+    try {
+      r.shard = ShardSpec{std::stoull(text.substr(0, slash)), std::stoull(text.substr(slash + 1))};
+    } catch (const std::exception&) {
+      throw Fault{"\"shard\" must be \"K/N\" or null"};
+    }
+    if (slash == std::string::npos || r.shard->shards == 0 || r.shard->shard >= r.shard->shards) {
+      throw Fault{"\"shard\" must be \"K/N\" with K below N, or null"};
+    }
+  }
+  const Json& ranges = field(j, "ranges");
+  if (!ranges.is_array()) {
+    throw Fault{"\"ranges\" must be a list of [first, last] block numbers"};
+  }
+  for (const Json& range : ranges) {
+    if (!range.is_array() || range.size() != 2 || !range[0].is_number_unsigned() ||
+        !range[1].is_number_unsigned() ||
+        range[0].get<std::uint64_t>() > range[1].get<std::uint64_t>() ||
+        range[1].get<std::uint64_t>() >= total) {
+      throw Fault{"\"ranges\" must hold [first, last] block numbers below " +
+                  std::to_string(total)};
+    }
+    const BlockSet::Range added{range[0].get<std::uint64_t>(), range[1].get<std::uint64_t>()};
+    BlockSet one;
+    one.add(added);
+    if (r.blocks.overlaps(one)) {
+      throw Fault{"\"ranges\" list a block twice"};
+    }
+    r.blocks.add(added);
+  }
+}
+
+void readTallies(const Json& j, StudyResult& r) {
+  StudyTally& t = r.tally;
+  t.blocks = unsignedField(j, "blocks", 0, UINT64_MAX);
+  if (t.blocks != r.blocks.size()) {
+    throw Fault{"the tallies hold " + std::to_string(t.blocks) + " blocks, the ranges " +
+                std::to_string(r.blocks.size())};
+  }
+  const Json& counts = field(j, "counts");
+  if (!counts.is_array()) {
+    throw Fault{"\"counts\" must be a list"};
+  }
+  for (const Json& entry : counts) {
+    const Json& count = field(entry, "count");
+    if (!count.is_number_integer() || count.get<int>() < kLowestCount ||
+        count.get<int>() > -kLowestCount) {
+      throw Fault{"\"count\" must be a whole number from -60 to 60"};
+    }
+    t.counts[countSlot(count.get<int>())] = seriesFrom(entry);
+  }
+  t.all = seriesFrom(field(j, "all"));
+  t.weighted = seriesFrom(field(j, "weighted"));
+  t.ramp = seriesFrom(field(j, "ramp"));
+}
+
+}  // namespace
+
+std::string studyToJson(const StudyResult& result, const StudyFigures& figures) {
+  const Json study{{"format", kFormat},
+                   {"version", kVersion},
+                   {"config", configJson(result.config)},
+                   {"blocks", blocksJson(result)},
+                   {"complete", result.complete()},
+                   {"tallies", talliesJson(result.tally)},
+                   {"events", Json{{"decisions", result.events.decisions},
+                                   {"shoe_exhausted", result.events.shoeExhausted},
+                                   {"overlong_hands", result.events.overlongHands}}},
+                   {"figures", figuresJson(result, figures)}};
+  return study.dump(2) + "\n";
+}
+
+std::variant<StudyResult, std::string> studyFromJson(const std::string& text) {
+  const Json j = Json::parse(text, nullptr, false);
+  if (j.is_discarded()) {
+    return std::string("not valid JSON");
+  }
+  try {
+    if (!j.is_object() || !j.contains("format") || j.at("format") != kFormat) {
+      return std::string("not a truecount-lab study (no \"format\": \"") + kFormat + "\")";
+    }
+    if (field(j, "version") != kVersion) {
+      return std::string("a study file of another version (this program reads version ") +
+             std::to_string(kVersion) + ")";
+    }
+    StudyResult r;
+    r.config = configFrom(field(j, "config"));
+    readBlocks(field(j, "blocks"), r);
+    readTallies(field(j, "tallies"), r);
+    const Json& events = field(j, "events");
+    r.events.decisions = unsignedField(events, "decisions", 0, UINT64_MAX);
+    r.events.shoeExhausted = unsignedField(events, "shoe_exhausted", 0, UINT64_MAX);
+    r.events.overlongHands = unsignedField(events, "overlong_hands", 0, UINT64_MAX);
+    const Json& seconds = field(field(j, "figures"), "seconds");
+    r.seconds = seconds.is_number() ? seconds.get<double>() : 0.0;
+    return r;
+  } catch (const Fault& fault) {
+    return fault.what;
+  }
+}

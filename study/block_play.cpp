@@ -1,0 +1,59 @@
+#include "study/block_play.h"
+
+#include <cmath>
+
+#include "deck/random_source.h"
+#include "table/simulator.h"
+#include "table/table_observer.h"
+
+namespace {
+
+class EventCounter final : public TableObserver {
+ public:
+  explicit EventCounter(EventCounts& counts) : counts_(counts) {}
+  void shoeExhausted() override { ++counts_.shoeExhausted; }
+  void handTooLong(const Hand& /*hand*/) override { ++counts_.overlongHands; }
+
+ private:
+  EventCounts& counts_;
+};
+
+// Payoffs are multiples of half a unit at a stake of one unit.
+int halfUnits(double payoff) {
+  return static_cast<int>(std::lround(2.0 * payoff));
+}
+
+}  // namespace
+
+EventCounts& EventCounts::operator+=(const EventCounts& other) {
+  decisions += other.decisions;
+  shoeExhausted += other.shoeExhausted;
+  overlongHands += other.overlongHands;
+  return *this;
+}
+
+BlockPlayer::BlockPlayer(const StudyConfig& config)
+    : config_(config),
+      basic_(config.rules),
+      weighted_(truecountWeights()),
+      ramp_(config.ramp ? config.ramp->weights() : CountWeights{}) {}
+
+void BlockPlayer::play(std::uint64_t block, StudyTally& tally, EventCounts& events) {
+  StreamRandom random(config_.seed, block);
+  EventCounter counter(events);
+  Simulator::PlayerDecision player = PlayerRule;
+  if (config_.strategy == Strategy::Visible) {
+    player = VisiblePlayerRule;
+  } else if (config_.strategy == Strategy::Basic) {
+    player = [this](const DecisionContext& context) { return basic_(context); };
+  }
+  Simulator table(DealerRule, player, BetRule, config_.rules, random, counter);
+  blockTally_.clear();
+  const std::uint64_t rounds = config_.roundsInBlock(block);
+  for (std::uint64_t round = 0; round < rounds; ++round) {
+    const RoundResult result = table.playRound(0, false);
+    events.decisions += static_cast<std::uint64_t>(result.decisions);
+    blockTally_.record(result.count, halfUnits(result.payoff));
+  }
+  tally.addBlock(blockTally_, weighted_, config_.ramp ? &ramp_ : nullptr);
+}

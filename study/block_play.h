@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+
+#include "stats/tally.h"
+#include "strategy/player_rule.h"
+#include "study/study_config.h"
+
+// What a study counts besides payoffs: the player's decisions and the table's
+// two rare events, which the lab reports instead of printing.
+struct EventCounts {
+  std::uint64_t decisions = 0;
+  std::uint64_t shoeExhausted = 0;
+  std::uint64_t overlongHands = 0;
+
+  EventCounts& operator+=(const EventCounts& other);
+  bool operator==(const EventCounts&) const = default;
+};
+
+// Plays studies' blocks. One player per worker: it holds the fixed strategy's
+// tables, computed once, and a block's working tally, so playing a block
+// allocates next to nothing and shares nothing with other workers.
+class BlockPlayer {
+ public:
+  explicit BlockPlayer(const StudyConfig& config);
+
+  // Plays block `block` from a fresh shoe shuffled by the block's own
+  // generator and folds it into `tally` and `events`.
+  void play(std::uint64_t block, StudyTally& tally, EventCounts& events);
+
+ private:
+  const StudyConfig& config_;
+  BasicStrategy basic_;
+  CountWeights weighted_;
+  CountWeights ramp_;
+  BlockTally blockTally_;
+};

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "stats/tally.h"
+#include "study/block_play.h"
+#include "study/block_set.h"
+#include "study/study_config.h"
+
+// Which blocks a run was asked to play: all of them, or the blocks b with
+// b mod shards == shard.
+struct ShardSpec {
+  std::uint64_t shard = 0;
+  std::uint64_t shards = 1;
+  bool operator==(const ShardSpec&) const = default;
+};
+
+// A study as far as it has been played: its definition, the blocks it holds
+// and their exact tallies. Everything else is derived from these.
+struct StudyResult {
+  StudyConfig config;
+  // The blocks this result is meant to hold once complete; none after a merge
+  // of different shards, which then aims at the whole study.
+  std::optional<ShardSpec> shard;
+  BlockSet blocks;
+  StudyTally tally;
+  EventCounts events;
+  // Wall-clock seconds of the runs that made it, summed.
+  double seconds = 0.0;
+
+  // The blocks the result is meant to hold.
+  BlockSet target() const;
+  bool complete() const { return blocks == target(); }
+  std::uint64_t roundsPlayed() const;
+};
+
+// Adds `other` to `into`: same configuration and seed, disjoint blocks.
+// Returns the reason when they cannot be merged, leaving `into` unchanged.
+std::optional<std::string> mergeInto(StudyResult& into, const StudyResult& other);
