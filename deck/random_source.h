@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 // Where the shoe's shuffles draw their positions from. The shoe holds a
@@ -35,5 +36,5 @@ class StreamRandom final : public RandomSource {
   std::uint64_t next();
 
  private:
-  std::uint64_t state_[4]{};
+  std::array<std::uint64_t, 4> state_{};
 };

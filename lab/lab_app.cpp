@@ -3,8 +3,10 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <array>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <fstream>
@@ -79,14 +81,20 @@ struct DefiningOption {
   const char* name;
   std::string RunOptions::*value;
 };
-constexpr DefiningOption kDefiningOptions[] = {
-    {"--rounds", &RunOptions::rounds},    {"--seed", &RunOptions::seed},
-    {"--blocks", &RunOptions::blocks},    {"--block-size", &RunOptions::blockSize},
-    {"--decks", &RunOptions::decks},      {"--reshuffle-after", &RunOptions::reshuffleAfter},
-    {"--dealer", &RunOptions::dealer},    {"--after-split", &RunOptions::afterSplit},
-    {"--split-21", &RunOptions::split21}, {"--strategy", &RunOptions::strategy},
-    {"--ramp", &RunOptions::ramp},        {"--bankroll", &RunOptions::bankroll},
-};
+constexpr std::array<DefiningOption, 12> kDefiningOptions{{
+    {"--rounds", &RunOptions::rounds},
+    {"--seed", &RunOptions::seed},
+    {"--blocks", &RunOptions::blocks},
+    {"--block-size", &RunOptions::blockSize},
+    {"--decks", &RunOptions::decks},
+    {"--reshuffle-after", &RunOptions::reshuffleAfter},
+    {"--dealer", &RunOptions::dealer},
+    {"--after-split", &RunOptions::afterSplit},
+    {"--split-21", &RunOptions::split21},
+    {"--strategy", &RunOptions::strategy},
+    {"--ramp", &RunOptions::ramp},
+    {"--bankroll", &RunOptions::bankroll},
+}};
 
 void readRules(const RunOptions& o, GameRules& rules) {
   if (!o.decks.empty()) {
@@ -222,7 +230,7 @@ OutputFile openOutput(const std::string& path) {
 }
 
 std::string minutesAndSeconds(double seconds) {
-  const auto whole = static_cast<long long>(seconds + 0.5);
+  const long long whole = std::llround(seconds);
   std::ostringstream text;
   text << whole / 60 << ':' << (whole % 60 < 10 ? "0" : "") << whole % 60;
   return text.str();
@@ -243,14 +251,14 @@ class ProgressLine {
     const double rate = elapsed.count() > 0 ? static_cast<double>(roundsDone) / elapsed.count() : 0;
     const double share = static_cast<double>(before_ + roundsDone) / static_cast<double>(total_);
     const std::uint64_t left = total_ - before_ - roundsDone;
-    char line[160];
-    std::snprintf(line, sizeof line, "\r%5.1f%% done, %.0f rounds per second, %s left ",
+    std::array<char, 160> line{};
+    std::snprintf(line.data(), line.size(), "\r%5.1f%% done, %.0f rounds per second, %s left ",
                   100.0 * share, rate,
                   rate > 0 ? minutesAndSeconds(static_cast<double>(left) / rate).c_str() : "?:??");
-    std::cerr << line << std::flush;
+    std::cerr << line.data() << std::flush;
     drawn_ = true;
   }
-  void clear() {
+  void clear() const {
     if (drawn_) {
       std::cerr << "\r\033[K" << std::flush;
     }

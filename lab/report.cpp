@@ -1,5 +1,6 @@
 #include "lab/report.h"
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <sstream>
@@ -10,9 +11,9 @@ namespace {
 // printf-style formatting into a string: the table's columns are fixed-width.
 template <typename... Args>
 std::string format(const char* pattern, Args... args) {
-  char buffer[256];
-  std::snprintf(buffer, sizeof buffer, pattern, args...);
-  return buffer;
+  std::array<char, 256> buffer{};
+  std::snprintf(buffer.data(), buffer.size(), pattern, args...);
+  return buffer.data();
 }
 
 std::string figure(double value, const char* pattern) {

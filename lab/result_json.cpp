@@ -3,6 +3,8 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 
+#include "lab/arguments.h"
+
 using Json = nlohmann::ordered_json;
 
 namespace {
@@ -175,10 +177,10 @@ StudyConfig configFrom(const Json& j) {
   c.seed = unsignedField(j, "seed", 0, UINT64_MAX);
   c.rules.decks = static_cast<int>(unsignedField(j, "decks", 1, 8));
   c.rules.reshuffleAfter =
-      static_cast<int>(unsignedField(j, "reshuffle_after", 0, 52 * c.rules.decks));
+      static_cast<int>(unsignedField(j, "reshuffle_after", 0, std::uint64_t{52} * c.rules.decks));
   const std::string dealer = textField(j, "dealer");
   if (dealer != "h17" && dealer != "s17") {
-    throw Fault{"\"dealer\" must be \"h17\" or \"s17\""};
+    throw Fault{R"("dealer" must be "h17" or "s17")"};
   }
   c.rules.dealerHitsSoft17 = dealer == "h17";
   const auto afterSplit = afterSplitNamed(textField(j, "after_split"));
@@ -188,7 +190,7 @@ StudyConfig configFrom(const Json& j) {
   c.rules.afterSplit = *afterSplit;
   const std::string split21 = textField(j, "split_21");
   if (split21 != "3:2" && split21 != "1:1") {
-    throw Fault{"\"split_21\" must be \"3:2\" or \"1:1\""};
+    throw Fault{R"("split_21" must be "3:2" or "1:1")"};
   }
   c.rules.splitTwentyOnePaysBlackjack = split21 == "3:2";
   const auto strategy = strategyNamed(textField(j, "strategy"));
@@ -217,16 +219,11 @@ void readBlocks(const Json& j, StudyResult& r) {
   const std::uint64_t total = r.config.blockCount();
   const Json& shard = field(j, "shard");
   if (!shard.is_null()) {
-    const std::string text = shard.is_string() ? shard.get<std::string>() : "";
-    const auto slash = text.find('/');
-    try {
-      r.shard = ShardSpec{std::stoull(text.substr(0, slash)), std::stoull(text.substr(slash + 1))};
-    } catch (const std::exception&) {
-      throw Fault{"\"shard\" must be \"K/N\" or null"};
+    auto parsed = parseShard(shard.is_string() ? shard.get<std::string>() : "");
+    if (auto* error = std::get_if<std::string>(&parsed)) {
+      throw Fault{"\"shard\": " + *error + ", or null"};
     }
-    if (slash == std::string::npos || r.shard->shards == 0 || r.shard->shard >= r.shard->shards) {
-      throw Fault{"\"shard\" must be \"K/N\" with K below N, or null"};
-    }
+    r.shard = std::get<ShardSpec>(parsed);
   }
   const Json& ranges = field(j, "ranges");
   if (!ranges.is_array()) {
@@ -297,7 +294,7 @@ std::variant<StudyResult, std::string> studyFromJson(const std::string& text) {
   }
   try {
     if (!j.is_object() || !j.contains("format") || j.at("format") != kFormat) {
-      return std::string("not a truecount-lab study (no \"format\": \"") + kFormat + "\")";
+      return std::string(R"(not a truecount-lab study (no "format": ")") + kFormat + "\")";
     }
     if (field(j, "version") != kVersion) {
       return std::string("a study file of another version (this program reads version ") +

@@ -58,7 +58,8 @@ std::uint64_t StudyConfig::roundsInBlock(std::uint64_t block) const {
 }
 
 std::string StudyConfig::firstDifference(const StudyConfig& other) const {
-  const std::pair<std::string, std::pair<std::string, std::string>> settings[] = {
+  using Setting = std::pair<std::string, std::pair<std::string, std::string>>;
+  const std::array<Setting, 11> settings{{
       {"rounds", {std::to_string(rounds), std::to_string(other.rounds)}},
       {"block size", {std::to_string(blockSize), std::to_string(other.blockSize)}},
       {"seed", {std::to_string(seed), std::to_string(other.seed)}},
@@ -76,7 +77,7 @@ std::string StudyConfig::firstDifference(const StudyConfig& other) const {
       {"strategy", {std::string(nameOf(strategy)), std::string(nameOf(other.strategy))}},
       {"ramp", {rampText(ramp), rampText(other.ramp)}},
       {"bankroll", {bankrollText(bankroll), bankrollText(other.bankroll)}},
-  };
+  }};
   for (const auto& [setting, values] : settings) {
     if (values.first != values.second) {
       return setting + " " + values.first + " against " + values.second;

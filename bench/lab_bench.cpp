@@ -1,0 +1,75 @@
+// Rounds per second: truecount's table as the program plays it, one block of
+// the lab on one thread, and whole studies on one and two threads.
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <cstdlib>
+
+#include "lab/parallel_run.h"
+#include "strategy/player_rule.h"
+#include "study/block_play.h"
+#include "table/simulator.h"
+
+namespace {
+
+constexpr int kRounds = 20'000;
+
+void BM_TruecountRounds(benchmark::State& state) {
+  std::srand(1);
+  Simulator table(DealerRule, PlayerRule, BetRule);
+  table.newRound();
+  for (auto _ : state) {
+    table.simulate(kRounds, false);
+  }
+  state.SetItemsProcessed(state.iterations() * kRounds);
+}
+BENCHMARK(BM_TruecountRounds)->Unit(benchmark::kMillisecond);
+
+StudyConfig studyOf(Strategy strategy) {
+  StudyConfig config;
+  config.blockSize = kRounds;
+  config.strategy = strategy;
+  return config;
+}
+
+void BM_LabBlock(benchmark::State& state) {
+  const StudyConfig config = studyOf(static_cast<Strategy>(state.range(0)));
+  BlockPlayer player(config);
+  StudyTally tally;
+  EventCounts events;
+  std::uint64_t block = 0;
+  for (auto _ : state) {
+    player.play(block++, tally, events);
+  }
+  state.SetItemsProcessed(state.iterations() * kRounds);
+}
+BENCHMARK(BM_LabBlock)
+    ->ArgName("strategy")
+    ->Arg(static_cast<int>(Strategy::Composition))
+    ->Arg(static_cast<int>(Strategy::Visible))
+    ->Arg(static_cast<int>(Strategy::Basic))
+    ->Unit(benchmark::kMillisecond);
+
+// Twenty blocks per study, on as many threads as the argument says.
+void BM_LabStudy(benchmark::State& state) {
+  constexpr std::uint64_t kBlocks = 20;
+  StudyConfig config = studyOf(Strategy::Composition);
+  config.rounds = kBlocks * kRounds;
+  const std::atomic<bool> never{false};
+  for (auto _ : state) {
+    StudyResult result;
+    result.config = config;
+    playBlocks(result, result.target().missingFrom({}), static_cast<int>(state.range(0)), never,
+               [](std::uint64_t) {});
+    benchmark::DoNotOptimize(result.tally.all.sum);
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(config.rounds));
+}
+BENCHMARK(BM_LabStudy)
+    ->ArgName("threads")
+    ->Arg(1)
+    ->Arg(2)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
