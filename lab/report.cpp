@@ -32,9 +32,10 @@ std::string settingsLine(const StudyConfig& c) {
 
 std::string row(const std::string& label, const Estimate& e, double total) {
   const auto rounds = static_cast<double>(e.rounds);
-  return format("%7s %13.0f %7.3f%% %+10.5f %8.4f %9.5f  [%s, %s]", label.c_str(), rounds,
-                100.0 * rounds / total, e.mean, e.sd, e.se, figure(e.ciLow, "%+.5f").c_str(),
-                figure(e.ciHigh, "%+.5f").c_str());
+  return format("%7s %13.0f %7.3f%% %+10.5f %8s %9s%s [%s, %s]", label.c_str(), rounds,
+                100.0 * rounds / total, e.mean, figure(e.sd, "%.4f").c_str(),
+                figure(e.se, "%.5f").c_str(), e.clustered ? " " : "*",
+                figure(e.ciLow, "%+.5f").c_str(), figure(e.ciHigh, "%+.5f").c_str());
 }
 
 void printRamp(std::ostream& out, const StudyResult& result, const RampFigures& ramp) {
@@ -70,12 +71,14 @@ void printStudyReport(std::ostream& out, const StudyResult& result, const StudyF
       out << row(std::to_string(slot + kLowestCount), *e, total) << "\n";
     }
   }
-  out << row("all", figures.overall, total) << "\n\n";
+  out << row("all", figures.overall, total) << "\n";
+  out << "* SE as if rounds were independent: the rounds fall in fewer than " << kMinClusterBlocks
+      << " blocks\n\n";
   const bool clustered = figures.overall.clustered;
   out << format("Flat-bet edge: %+.5f per round, SE %.5f (%s; independent-rounds SE %.5f)\n",
                 figures.overall.mean, figures.overall.se,
                 clustered ? "from the spread of block results"
-                          : "fewer than 2 blocks: as if rounds were independent",
+                          : "as if rounds were independent: too few blocks",
                 figures.overall.seNaive);
   out << format(
       "Count-weighted (bet 2 units per count above zero, 1 otherwise): %+.5f per "
