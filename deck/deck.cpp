@@ -59,7 +59,7 @@ int Deck::rankIndexOf(int card) const {
   return card >= 1 && card <= kRanks ? card - 1 : -1;
 }
 
-void Deck::moveToBack(std::deque<int>::size_type position) {
+void Deck::moveToBack(std::vector<int>::size_type position) {
   std::swap(sequence_[position], sequence_.back());
 }
 
@@ -77,7 +77,7 @@ int Deck::dealForced(int card) {
   if (index < 0 || found == sequence_.end()) {
     return -1;
   }
-  moveToBack(static_cast<std::deque<int>::size_type>(found - sequence_.begin()));
+  moveToBack(static_cast<std::vector<int>::size_type>(found - sequence_.begin()));
   return deal();
 }
 
@@ -112,7 +112,7 @@ bool Deck::stackNext(std::span<const int> cards) {
     const int rank = index + 1;
     return valueMode_ && rank > 10 ? 10 : rank;
   };
-  std::deque<int> rest = sequence_;
+  std::vector<int> rest = sequence_;
   std::vector<int> top;
   for (const int card : cards) {
     const int wanted = valueMode_ ? (card == kAceCode ? 1 : card) : card;

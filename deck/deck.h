@@ -1,8 +1,8 @@
 #pragma once
 
 #include <array>
-#include <deque>
 #include <span>
+#include <vector>
 
 #include "deck/random_source.h"
 
@@ -54,7 +54,7 @@ class Deck {
 
  private:
   int rankIndexOf(int card) const;
-  void moveToBack(std::deque<int>::size_type position);
+  void moveToBack(std::vector<int>::size_type position);
 
   RandomSource* random_;
   int numDecks_;
@@ -62,5 +62,5 @@ class Deck {
   std::array<int, kRanks> rankCounts_{};
   int cardsLeft_ = 0;
   // Rank indexes 0..12; the back element is the next card to be dealt.
-  std::deque<int> sequence_;
+  std::vector<int> sequence_;
 };

@@ -75,7 +75,11 @@ Simulator::Simulator(DealerRuleFn dealerRule, PlayerDecision playerRule, BetRule
       betRule_(betRule),
       rules_(rules),
       observer_(&observer),
-      deck_(rules.decks, rules.valueMode, random) {}
+      deck_(rules.decks, rules.valueMode, random) {
+  // Rounds past the first then reuse this storage: more hands than this
+  // takes four splits in one round.
+  hands_.reserve(kReservedHands);
+}
 
 void Simulator::newRound() {
   if (deck_.cardsLeft() <= Deck::kCardsPerDeck * deck_.numDecks() - rules_.reshuffleAfter) {

@@ -32,6 +32,7 @@ class Simulator {
   // A split beyond this many hands in one round is refused, so that a player
   // rule that splits without end cannot grow a round without bound.
   static constexpr std::size_t kMaxHands = 256;
+  static constexpr std::size_t kReservedHands = 8;
 
   // The shoe shuffles from `random` and events go to `observer`; both must
   // outlive the table.

@@ -1,12 +1,31 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <new>
 #include <string>
 #include <variant>
 
 #include "lab/arguments.h"
 #include "lab/parallel_run.h"
 #include "lab/result_json.h"
+
+// Counts every allocation of this test program.
+std::atomic<long> g_allocations{0};
+
+void* operator new(std::size_t size) {
+  ++g_allocations;
+  if (void* memory = std::malloc(size == 0 ? 1 : size)) {
+    return memory;
+  }
+  throw std::bad_alloc();
+}
+void operator delete(void* memory) noexcept {
+  std::free(memory);
+}
+void operator delete(void* memory, std::size_t /*size*/) noexcept {
+  std::free(memory);
+}
 
 namespace {
 
@@ -62,6 +81,27 @@ TEST(Lab, ThreadsShardsAndMergeOrderLeaveTheTalliesAlone) {
   StudyConfig otherSeed = config;
   otherSeed.seed = 8;
   EXPECT_NE(play(otherSeed, all, 2).tally, one.tally);
+}
+
+// A block allocates its table once, whatever its length: nothing per round
+// or per decision.
+TEST(Lab, PlayingABlockAllocatesNothingPerRound) {
+  for (const Strategy strategy : {Strategy::Composition, Strategy::Visible, Strategy::Basic}) {
+    long allocations[2] = {};
+    for (const std::uint64_t rounds : {200, 5000}) {
+      StudyConfig config;
+      config.strategy = strategy;
+      config.blockSize = config.rounds = rounds;
+      BlockPlayer player(config);
+      StudyTally tally;
+      EventCounts events;
+      const long before = g_allocations.load();
+      player.play(0, tally, events);
+      allocations[rounds == 200 ? 0 : 1] = g_allocations.load() - before;
+      EXPECT_GT(events.decisions, rounds);
+    }
+    EXPECT_EQ(allocations[0], allocations[1]) << nameOf(strategy);
+  }
 }
 
 TEST(Lab, MergeRefusesOtherStudiesAndSharedBlocks) {
