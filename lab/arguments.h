@@ -14,7 +14,7 @@ using Parsed = std::variant<T, std::string>;
 
 // A round count: plain digits, a decimal with an exponent (1e8) or a suffix
 // k, M or G (250k, 100M, 1.5G); a whole number from 1 to kMaxRounds.
-inline constexpr std::uint64_t kMaxRounds = 1'000'000'000'000;
+inline constexpr std::uint64_t kMaxRounds = StudyConfig::kMaxRounds;
 Parsed<std::uint64_t> parseRounds(std::string_view text);
 
 // A whole number from `low` to `high`, plain digits with an optional '-'.

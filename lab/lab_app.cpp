@@ -29,7 +29,7 @@ constexpr int kBadInput = 2;
 constexpr int kInterrupted = 130;
 // Cards that must remain when the shoe is reshuffled: enough for any round.
 constexpr int kPlayableShoe = 15;
-constexpr std::int64_t kMaxBlockSize = 100'000'000;
+constexpr auto kMaxBlockSize = static_cast<std::int64_t>(StudyConfig::kMaxBlockSize);
 constexpr std::int64_t kMaxThreads = 1024;
 
 // Set from the signal handler; the workers stop taking blocks once it is set.
@@ -171,6 +171,9 @@ StudyResult newStudy(const RunOptions& o) {
   if (!o.blockSize.empty()) {
     config.blockSize = static_cast<std::uint64_t>(valueOrRefuse(
         parseWhole(o.blockSize, 1, kMaxBlockSize), quoted("--block-size", o.blockSize)));
+  }
+  if (const std::string problem = config.sizeProblem(); !problem.empty()) {
+    throw BadInput{"--rounds and --block-size: " + problem};
   }
   readRules(o, config.rules);
   if (!o.strategy.empty()) {

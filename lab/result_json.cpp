@@ -175,6 +175,9 @@ StudyConfig configFrom(const Json& j) {
   c.rounds = unsignedField(j, "rounds", 1, UINT64_MAX);
   c.blockSize = unsignedField(j, "block_size", 1, UINT64_MAX);
   c.seed = unsignedField(j, "seed", 0, UINT64_MAX);
+  if (const std::string problem = c.sizeProblem(); !problem.empty()) {
+    throw Fault{"\"config\": " + problem};
+  }
   c.rules.decks = static_cast<int>(unsignedField(j, "decks", 1, 8));
   c.rules.reshuffleAfter =
       static_cast<int>(unsignedField(j, "reshuffle_after", 0, std::uint64_t{52} * c.rules.decks));

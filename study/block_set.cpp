@@ -31,8 +31,10 @@ void BlockSet::add(const BlockSet& other) {
 }
 
 bool BlockSet::contains(std::uint64_t block) const {
-  return std::any_of(ranges_.begin(), ranges_.end(),
-                     [block](Range r) { return r.first <= block && block <= r.last; });
+  // The first range that does not end below the block is the only candidate.
+  const auto range = std::lower_bound(ranges_.begin(), ranges_.end(), block,
+                                      [](Range r, std::uint64_t b) { return r.last < b; });
+  return range != ranges_.end() && range->first <= block;
 }
 
 bool BlockSet::overlaps(const BlockSet& other) const {

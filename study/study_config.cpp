@@ -57,6 +57,21 @@ std::uint64_t StudyConfig::roundsInBlock(std::uint64_t block) const {
   return rounds - first < blockSize ? rounds - first : blockSize;
 }
 
+std::string StudyConfig::sizeProblem() const {
+  if (rounds < 1 || rounds > kMaxRounds) {
+    return "rounds must be from 1 to " + std::to_string(kMaxRounds);
+  }
+  if (blockSize < 1 || blockSize > kMaxBlockSize) {
+    return "the block size must be from 1 to " + std::to_string(kMaxBlockSize);
+  }
+  if (blockCount() > kMaxBlocks) {
+    return std::to_string(rounds) + " rounds in blocks of " + std::to_string(blockSize) + " make " +
+           std::to_string(blockCount()) + " blocks, more than " + std::to_string(kMaxBlocks) +
+           "; use larger blocks";
+  }
+  return {};
+}
+
 std::string StudyConfig::firstDifference(const StudyConfig& other) const {
   using Setting = std::pair<std::string, std::pair<std::string, std::string>>;
   const std::array<Setting, 11> settings{{

@@ -20,6 +20,11 @@ enum class Strategy {
 struct StudyConfig {
   static constexpr std::uint64_t kDefaultRounds = 10'000'000;
   static constexpr std::uint64_t kDefaultBlockSize = 100'000;
+  // Limits that keep a study's bookkeeping small: block sets are listed
+  // block by block when a study is resumed or merged.
+  static constexpr std::uint64_t kMaxRounds = 1'000'000'000'000;
+  static constexpr std::uint64_t kMaxBlockSize = 100'000'000;
+  static constexpr std::uint64_t kMaxBlocks = 10'000'000;
 
   std::uint64_t rounds = kDefaultRounds;
   std::uint64_t blockSize = kDefaultBlockSize;
@@ -32,6 +37,9 @@ struct StudyConfig {
   std::uint64_t blockCount() const { return (rounds + blockSize - 1) / blockSize; }
   // Every block holds blockSize rounds but the last, which holds the rest.
   std::uint64_t roundsInBlock(std::uint64_t block) const;
+  // What is wrong with the round and block counts, or empty when they are
+  // within the limits.
+  std::string sizeProblem() const;
   // The first setting in which two configurations differ, or empty when equal.
   std::string firstDifference(const StudyConfig& other) const;
 };

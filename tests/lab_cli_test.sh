@@ -60,6 +60,7 @@ while IFS= read -r args; do
 done <<ARGS
 run --rounds 0
 run --rounds 1e13
+run --rounds 1e12 --block-size 10
 run --threads 0
 run --blocks 2/2
 run --unknown
