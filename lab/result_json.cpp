@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "lab/arguments.h"
+#include "table/simulator.h"
 
 using Json = nlohmann::ordered_json;
 
@@ -170,6 +171,57 @@ SeriesTally seriesFrom(const Json& j) {
   return s;
 }
 
+// The most a round can pay in half units: every hand of the largest round
+// doubled and paid 3:2.
+constexpr Int128 kMaxRoundHalves = Int128{Simulator::kMaxHands} * 2 * 3;
+
+// Whether a series could have come from play: each of its n rounds worth at
+// most `most` tally units, in blocks of at most `blockSize` rounds. The
+// bounds grow linearly with n, so merged files keep them; with n at most
+// 10^12 they also keep every later product inside 128 bits.
+bool plausible(const SeriesTally& s, Int128 most, Int128 blockSize, std::uint64_t blocks) {
+  const Int128 n = s.rounds;
+  const auto within = [](Int128 value, Int128 bound) { return -bound <= value && value <= bound; };
+  return n >= 0 && n <= static_cast<Int128>(StudyConfig::kMaxRounds) && within(s.sum, n * most) &&
+         s.sumSquares >= 0 && s.sumSquares <= n * most * most && s.blockRoundsSquared >= 0 &&
+         s.blockRoundsSquared <= n * blockSize && s.blockSumSquared >= 0 &&
+         s.blockSumSquared <= n * most * most * blockSize &&
+         within(s.blockRoundsSum, n * most * blockSize) && s.blocksWithRounds >= 0 &&
+         s.blocksWithRounds <= static_cast<Int128>(blocks);
+}
+
+std::int64_t largest(const CountWeights& weights) {
+  std::int64_t most = 0;
+  for (const std::int64_t weight : weights) {
+    most = weight > most ? weight : most;
+  }
+  return most;
+}
+
+// The tallies must be those of the blocks the file lists, and each series
+// within what play can produce.
+void checkTallies(const StudyResult& r) {
+  const StudyTally& t = r.tally;
+  const auto blockSize = static_cast<Int128>(r.config.blockSize);
+  const auto played = static_cast<Int128>(r.roundsPlayed());
+  Int128 rounds = 0;
+  bool sound = true;
+  for (const SeriesTally& count : t.counts) {
+    sound = sound && plausible(count, kMaxRoundHalves, blockSize, t.blocks);
+    rounds += sound ? count.rounds : 0;
+  }
+  const std::int64_t rampStake = r.config.ramp ? largest(r.config.ramp->weights()) : 0;
+  sound =
+      sound && rounds == played && t.all.rounds == played && t.weighted.rounds == played &&
+      t.ramp.rounds == (r.config.ramp ? played : 0) &&
+      plausible(t.all, kMaxRoundHalves, blockSize, t.blocks) &&
+      plausible(t.weighted, kMaxRoundHalves * largest(truecountWeights()), blockSize, t.blocks) &&
+      plausible(t.ramp, kMaxRoundHalves * rampStake, blockSize, t.blocks);
+  if (!sound) {
+    throw Fault{"the tallies do not match the blocks listed or cannot come from play"};
+  }
+}
+
 StudyConfig configFrom(const Json& j) {
   StudyConfig c;
   c.rounds = unsignedField(j, "rounds", 1, UINT64_MAX);
@@ -263,8 +315,8 @@ void readTallies(const Json& j, StudyResult& r) {
   }
   for (const Json& entry : counts) {
     const Json& count = field(entry, "count");
-    if (!count.is_number_integer() || count.get<int>() < kLowestCount ||
-        count.get<int>() > -kLowestCount) {
+    if (!count.is_number_integer() || count.get<std::int64_t>() < kLowestCount ||
+        count.get<std::int64_t>() > -kLowestCount) {
       throw Fault{"\"count\" must be a whole number from -60 to 60"};
     }
     t.counts[countSlot(count.get<int>())] = seriesFrom(entry);
@@ -272,6 +324,7 @@ void readTallies(const Json& j, StudyResult& r) {
   t.all = seriesFrom(field(j, "all"));
   t.weighted = seriesFrom(field(j, "weighted"));
   t.ramp = seriesFrom(field(j, "ramp"));
+  checkTallies(r);
 }
 
 }  // namespace

@@ -164,6 +164,9 @@ TEST(Lab, DamagedStudyFilesAreRefused) {
       {damaged("\"blocks\": 2", "\"blocks\": 3"), "the tallies hold 3 blocks"},
       {damaged("\"sum\": \"", "\"sum\": \"x"), "\"sum\" must be a decimal integer"},
       {damaged("\"seed\": 7,", ""), "missing \"seed\""},
+      {damaged("\"rounds\": \"", "\"rounds\": \"1"), "the tallies do not match"},
+      {damaged("\"block_sum_squared\": \"", "\"block_sum_squared\": \"-"),
+       "the tallies do not match"},
   };
   for (const auto& row : rows) {
     const auto parsed = studyFromJson(row.text);
