@@ -1,31 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdlib>
-#include <new>
 #include <string>
 #include <variant>
 
 #include "lab/arguments.h"
 #include "lab/parallel_run.h"
 #include "lab/result_json.h"
-
-// Counts every allocation of this test program.
-std::atomic<long> g_allocations{0};
-
-void* operator new(std::size_t size) {
-  ++g_allocations;
-  if (void* memory = std::malloc(size == 0 ? 1 : size)) {
-    return memory;
-  }
-  throw std::bad_alloc();
-}
-void operator delete(void* memory) noexcept {
-  std::free(memory);
-}
-void operator delete(void* memory, std::size_t /*size*/) noexcept {
-  std::free(memory);
-}
+#include "tests/counting_allocator.h"
 
 namespace {
 
