@@ -92,14 +92,15 @@ Parsed<std::int64_t> parseWhole(std::string_view text, std::int64_t low, std::in
 
 Parsed<ShardSpec> parseShard(std::string_view text) {
   const std::string expected =
-      "expected K/N with whole numbers 0 <= K < N, such as 0/3 (the blocks b with b mod N = K)";
+      "expected K/N with whole numbers 0 <= K < N <= " + std::to_string(StudyConfig::kMaxBlocks) +
+      ", such as 0/3 (the blocks b with b mod N = K)";
   const auto slash = text.find('/');
   if (slash == std::string_view::npos) {
     return expected;
   }
   const auto shard = digits(text.substr(0, slash));
   const auto shards = digits(text.substr(slash + 1));
-  if (!shard || !shards || *shards == 0 || *shard >= *shards) {
+  if (!shard || !shards || *shards == 0 || *shard >= *shards || *shards > StudyConfig::kMaxBlocks) {
     return expected;
   }
   return ShardSpec{*shard, *shards};

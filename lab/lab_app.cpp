@@ -9,6 +9,7 @@
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -27,8 +28,7 @@ constexpr int kDone = 0;
 constexpr int kWriteFailed = 1;
 constexpr int kBadInput = 2;
 constexpr int kInterrupted = 130;
-// Cards that must remain when the shoe is reshuffled: enough for any round.
-constexpr int kPlayableShoe = 15;
+constexpr int kPlayableShoe = StudyConfig::kPlayableShoe;
 constexpr auto kMaxBlockSize = static_cast<std::int64_t>(StudyConfig::kMaxBlockSize);
 constexpr std::int64_t kMaxThreads = 1024;
 
@@ -43,6 +43,8 @@ extern "C" void requestStop(int /*signal*/) {
 void installStopHandlers() {
   struct sigaction action {};
   action.sa_handler = requestStop;
+  // Interrupted writes resume, so no notice is lost to a half-done write.
+  action.sa_flags = SA_RESTART;
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
@@ -101,18 +103,18 @@ void readRules(const RunOptions& o, GameRules& rules) {
     rules.decks =
         static_cast<int>(valueOrRefuse(parseWhole(o.decks, 1, 8), quoted("--decks", o.decks)));
   }
-  const int shoe = Deck::kCardsPerDeck * rules.decks;
+  const int latest = StudyConfig::latestReshuffle(rules.decks);
   if (!o.reshuffleAfter.empty()) {
-    rules.reshuffleAfter = static_cast<int>(
-        valueOrRefuse(parseWhole(o.reshuffleAfter, 0, shoe - kPlayableShoe),
-                      quoted("--reshuffle-after", o.reshuffleAfter) + " with " +
-                          std::to_string(rules.decks) + " decks (a reshuffle must leave at least " +
-                          std::to_string(kPlayableShoe) + " cards)"));
-  } else if (rules.reshuffleAfter > shoe - kPlayableShoe) {
+    rules.reshuffleAfter = static_cast<int>(valueOrRefuse(
+        parseWhole(o.reshuffleAfter, 0, latest), quoted("--reshuffle-after", o.reshuffleAfter) +
+                                                     " with " + std::to_string(rules.decks) +
+                                                     " decks (a reshuffle must leave at least " +
+                                                     std::to_string(kPlayableShoe) + " cards)"));
+  } else if (rules.reshuffleAfter > latest) {
     throw BadInput{"--decks " + std::to_string(rules.decks) + " leaves fewer than " +
                    std::to_string(kPlayableShoe) + " cards at the default reshuffle point of " +
                    std::to_string(rules.reshuffleAfter) + " cards; give --reshuffle-after up to " +
-                   std::to_string(shoe - kPlayableShoe)};
+                   std::to_string(latest)};
   }
   if (!o.dealer.empty()) {
     if (o.dealer != "h17" && o.dealer != "s17") {
@@ -186,18 +188,33 @@ StudyResult newStudy(const RunOptions& o) {
   readBetting(o, config);
   if (!o.blocks.empty()) {
     study.shard = valueOrRefuse(parseShard(o.blocks), quoted("--blocks", o.blocks));
+    if (study.shard->shard >= config.blockCount()) {
+      throw BadInput{quoted("--blocks", o.blocks) + ": the study has only " +
+                     std::to_string(config.blockCount()) + " blocks, so this shard has none"};
+    }
   }
   return study;
 }
 
 StudyResult readStudy(const std::string& path) {
+  // Far above any study file (121 counts of a few hundred bytes each), far
+  // below what reading /dev/zero or a wrong file could exhaust.
+  constexpr std::size_t kMaxFileBytes = 64 << 20;
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     throw BadInput{path + ": cannot be read"};
   }
-  std::ostringstream text;
-  text << in.rdbuf();
-  auto parsed = studyFromJson(text.str());
+  std::string text(kMaxFileBytes + 1, '\0');
+  in.read(text.data(), static_cast<std::streamsize>(text.size()));
+  if (in.bad()) {
+    throw BadInput{path + ": cannot be read"};
+  }
+  if (static_cast<std::size_t>(in.gcount()) > kMaxFileBytes) {
+    throw BadInput{path + ": larger than any study file (" + std::to_string(kMaxFileBytes >> 20) +
+                   " MiB)"};
+  }
+  text.resize(static_cast<std::size_t>(in.gcount()));
+  auto parsed = studyFromJson(text);
   if (auto* error = std::get_if<std::string>(&parsed)) {
     throw BadInput{path + ": " + *error};
   }
@@ -284,21 +301,41 @@ bool writeFile(OutputFile& file, const std::string& text) {
   return true;
 }
 
-int saveInterrupted(StudyResult& study, std::optional<OutputFile>& json, const RunOptions& o) {
-  std::optional<OutputFile> fallback;
-  if (!json) {
-    fallback = openOutput("truecount-lab-interrupted-" + std::to_string(::getpid()) + ".json");
+// Where an interrupted run without --json keeps its blocks: the working
+// folder, or else the temporary folder.
+std::optional<OutputFile> fallbackOutput() {
+  const std::string name = "truecount-lab-interrupted-" + std::to_string(::getpid()) + ".json";
+  std::error_code error;
+  const std::filesystem::path temporary = std::filesystem::temp_directory_path(error);
+  for (const std::string& path : {name, (temporary / name).string()}) {
+    OutputFile file;
+    if (!OutputFile::open(path, file)) {
+      return file;
+    }
   }
-  OutputFile& file = json ? *json : *fallback;
-  const std::string path = file.path();
-  if (!writeFile(file, studyToJson(study, figuresOf(study)))) {
+  return std::nullopt;
+}
+
+int saveInterrupted(StudyResult& study, std::optional<OutputFile>& json, const RunOptions& o) {
+  if (!json) {
+    json = fallbackOutput();
+    if (!json) {
+      std::cerr << "truecount-lab: interrupted, and no file could be made to keep the "
+                << study.blocks.size() << " blocks played; run with --json FILE\n";
+      return kWriteFailed;
+    }
+  }
+  const std::string path = json->path();
+  if (!writeFile(*json, studyToJson(study, figuresOf(study)))) {
     return kWriteFailed;
   }
   std::cerr << "truecount-lab: interrupted; " << study.blocks.size() << " of "
             << study.target().size() << " blocks written to " << path
             << "; continue with: truecount-lab run --resume " << path;
-  if (!o.threads.empty()) {
-    std::cerr << " --threads " << o.threads;
+  for (const auto& [option, value] : {std::pair{"--threads", o.threads}, {"--csv", o.csv}}) {
+    if (!value.empty()) {
+      std::cerr << ' ' << option << ' ' << value;
+    }
   }
   std::cerr << "\n";
   return kInterrupted;
@@ -323,6 +360,9 @@ int runCommand(const RunOptions& o) {
   StudyResult study = o.resume.empty() ? newStudy(o) : resumedStudy(o);
   const int threads = threadCount(o);
   const std::string jsonPath = !o.json.empty() ? o.json : o.resume;
+  if (!o.csv.empty() && o.csv == jsonPath) {
+    throw BadInput{"--csv " + o.csv + " is also the study file; give them different names"};
+  }
   std::optional<OutputFile> json;
   std::optional<OutputFile> csv;
   if (!jsonPath.empty()) {
@@ -332,13 +372,8 @@ int runCommand(const RunOptions& o) {
     csv = openOutput(o.csv);
   }
   const std::vector<std::uint64_t> blocks = study.target().missingFrom(study.blocks);
-  std::uint64_t targetRounds = 0;
-  for (const std::uint64_t block : study.target().missingFrom({})) {
-    targetRounds += study.config.roundsInBlock(block);
-  }
-  installStopHandlers();
   ProgressLine progress(!o.quiet && ::isatty(STDERR_FILENO) == 1, study.roundsPlayed(),
-                        targetRounds);
+                        study.targetRounds());
   playBlocks(study, blocks, threads, g_stop,
              [&progress](std::uint64_t done) { progress.update(done); });
   progress.clear();
@@ -349,10 +384,24 @@ int runCommand(const RunOptions& o) {
 }
 
 int mergeCommand(const MergeOptions& o) {
-  StudyResult merged = readStudy(o.files.front());
-  for (std::size_t i = 1; i < o.files.size(); ++i) {
-    if (auto error = mergeInto(merged, readStudy(o.files[i]))) {
-      throw BadInput{o.files[i] + " cannot be merged with " + o.files.front() + ": " + *error};
+  if (!o.csv.empty() && o.csv == o.json) {
+    throw BadInput{"--csv " + o.csv + " is also the study file; give them different names"};
+  }
+  std::vector<StudyResult> studies;
+  for (const std::string& file : o.files) {
+    studies.push_back(readStudy(file));
+  }
+  StudyResult merged = studies.front();
+  for (std::size_t i = 1; i < studies.size(); ++i) {
+    if (auto error = mergeInto(merged, studies[i])) {
+      // Name the file it conflicts with: the first one for other settings (all
+      // merged so far share its settings), else the first that shares blocks.
+      std::size_t other = 0;
+      while (other < i && !studies[other].blocks.overlaps(studies[i].blocks)) {
+        ++other;
+      }
+      other = other < i && merged.config.firstDifference(studies[i].config).empty() ? other : 0;
+      throw BadInput{o.files[i] + " cannot be merged with " + o.files[other] + ": " + *error};
     }
   }
   std::optional<OutputFile> json;
@@ -466,6 +515,9 @@ int runLab(int argc, char** argv) {
     std::cerr << "truecount-lab: " << error.what() << " (see truecount-lab --help)\n";
     return kBadInput;
   }
+  // Before any file is made: a signal then only asks the work to stop, and
+  // every temporary file is removed or renamed as the program ends.
+  installStopHandlers();
   try {
     return run->parsed() ? runCommand(runOptions) : mergeCommand(mergeOptions);
   } catch (const BadInput& bad) {

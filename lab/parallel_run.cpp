@@ -3,6 +3,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "study/block_play.h"
@@ -51,12 +52,22 @@ void work(SharedRun& run) {
 void playBlocks(StudyResult& result, const std::vector<std::uint64_t>& blocks, int threads,
                 const std::atomic<bool>& stop,
                 const std::function<void(std::uint64_t roundsDone)>& watch) {
-  SharedRun run{blocks, stop, {}, {}, {}, {}, threads, result};
+  SharedRun run{blocks, stop, {}, {}, {}, {}, 0, result};
   const auto started = std::chrono::steady_clock::now();
   std::vector<std::thread> workers;
   workers.reserve(static_cast<std::size_t>(threads));
   for (int i = 0; i < threads; ++i) {
-    workers.emplace_back(work, std::ref(run));
+    // A system that refuses more threads gets the work done by those it gave.
+    const std::lock_guard lock(run.mutex);
+    try {
+      workers.emplace_back(work, std::ref(run));
+      ++run.running;
+    } catch (const std::system_error&) {
+      if (workers.empty()) {
+        throw;
+      }
+      break;
+    }
   }
   {
     std::unique_lock lock(run.mutex);

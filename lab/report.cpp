@@ -1,5 +1,6 @@
 #include "lab/report.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -72,8 +73,15 @@ void printStudyReport(std::ostream& out, const StudyResult& result, const StudyF
     }
   }
   out << row("all", figures.overall, total) << "\n";
-  out << "* SE as if rounds were independent: the rounds fall in fewer than " << kMinClusterBlocks
-      << " blocks\n\n";
+  const bool anyMarked =
+      !figures.overall.clustered ||
+      std::any_of(figures.counts.begin(), figures.counts.end(),
+                  [](const std::optional<Estimate>& e) { return e && !e->clustered; });
+  if (anyMarked) {
+    out << "* SE as if rounds were independent: the rounds fall in fewer than " << kMinClusterBlocks
+        << " blocks\n";
+  }
+  out << "\n";
   const bool clustered = figures.overall.clustered;
   out << format("Flat-bet edge: %+.5f per round, SE %.5f (%s; independent-rounds SE %.5f)\n",
                 figures.overall.mean, figures.overall.se,
@@ -101,7 +109,7 @@ void printStudyReport(std::ostream& out, const StudyResult& result, const StudyF
 
 std::string studyCsv(const StudyResult& result, const StudyFigures& figures) {
   const auto total = static_cast<double>(result.tally.all.rounds);
-  std::string csv = "count,rounds,share,mean,sd,se,se_naive,ci95_low,ci95_high\n";
+  std::string csv = "count,rounds,share,mean,sd,se,se_naive,ci95_low,ci95_high,se_method\n";
   for (int slot = 0; slot < kCountSlots; ++slot) {
     const auto& e = figures.counts[static_cast<std::size_t>(slot)];
     if (!e) {
@@ -114,7 +122,7 @@ std::string studyCsv(const StudyResult& result, const StudyFigures& figures) {
            std::to_string(static_cast<std::uint64_t>(e->rounds)) + "," +
            value(static_cast<double>(e->rounds) / total) + "," + value(e->mean) + "," +
            value(e->sd) + "," + value(e->se) + "," + value(e->seNaive) + "," + value(e->ciLow) +
-           "," + value(e->ciHigh) + "\n";
+           "," + value(e->ciHigh) + "," + (e->clustered ? "cluster" : "naive") + "\n";
   }
   return csv;
 }

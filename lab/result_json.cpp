@@ -1,5 +1,6 @@
 #include "lab/result_json.h"
 
+#include <array>
 #include <cmath>
 #include <nlohmann/json.hpp>
 
@@ -231,8 +232,9 @@ StudyConfig configFrom(const Json& j) {
     throw Fault{"\"config\": " + problem};
   }
   c.rules.decks = static_cast<int>(unsignedField(j, "decks", 1, 8));
-  c.rules.reshuffleAfter =
-      static_cast<int>(unsignedField(j, "reshuffle_after", 0, std::uint64_t{52} * c.rules.decks));
+  c.rules.reshuffleAfter = static_cast<int>(
+      unsignedField(j, "reshuffle_after", 0,
+                    static_cast<std::uint64_t>(StudyConfig::latestReshuffle(c.rules.decks))));
   const std::string dealer = textField(j, "dealer");
   if (dealer != "h17" && dealer != "s17") {
     throw Fault{R"("dealer" must be "h17" or "s17")"};
@@ -300,6 +302,12 @@ void readBlocks(const Json& j, StudyResult& r) {
     }
     r.blocks.add(added);
   }
+  if (r.shard && r.shard->shard >= total) {
+    throw Fault{"\"shard\" names no block of the study"};
+  }
+  if (!r.blocks.missingFrom(r.target()).empty()) {
+    throw Fault{"\"ranges\" hold blocks outside the file's shard"};
+  }
 }
 
 void readTallies(const Json& j, StudyResult& r) {
@@ -313,13 +321,19 @@ void readTallies(const Json& j, StudyResult& r) {
   if (!counts.is_array()) {
     throw Fault{"\"counts\" must be a list"};
   }
+  std::array<bool, kCountSlots> seen{};
   for (const Json& entry : counts) {
     const Json& count = field(entry, "count");
     if (!count.is_number_integer() || count.get<std::int64_t>() < kLowestCount ||
         count.get<std::int64_t>() > -kLowestCount) {
       throw Fault{"\"count\" must be a whole number from -60 to 60"};
     }
-    t.counts[countSlot(count.get<int>())] = seriesFrom(entry);
+    const std::size_t slot = countSlot(count.get<int>());
+    if (seen[slot]) {
+      throw Fault{"\"counts\" list count " + std::to_string(count.get<int>()) + " twice"};
+    }
+    seen[slot] = true;
+    t.counts[slot] = seriesFrom(entry);
   }
   t.all = seriesFrom(field(j, "all"));
   t.weighted = seriesFrom(field(j, "weighted"));

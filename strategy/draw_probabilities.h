@@ -21,9 +21,13 @@ inline DrawProbabilities drawProbabilities(const Deck& deck) {
   return p;
 }
 
-// The same for the undealt cards and one more card known to be out of play
-// (the dealer's hole card): what a player can know about.
+// The same for the undealt cards and one more card the player is not shown
+// (the dealer's hole card, value 1..10), priced as if it were undealt: what a
+// player can know. Any other value adds no card.
 inline DrawProbabilities drawProbabilitiesWith(const Deck& deck, int extraValue) {
+  if (extraValue < 1 || extraValue > 10) {
+    return drawProbabilities(deck);
+  }
   DrawProbabilities p{};
   const int cards = deck.cardsLeft() + 1;
   for (int v = 1; v <= 10; ++v) {

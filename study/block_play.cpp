@@ -34,9 +34,12 @@ EventCounts& EventCounts::operator+=(const EventCounts& other) {
 
 BlockPlayer::BlockPlayer(const StudyConfig& config)
     : config_(config),
-      basic_(config.rules),
       weighted_(truecountWeights()),
-      ramp_(config.ramp ? config.ramp->weights() : CountWeights{}) {}
+      ramp_(config.ramp ? config.ramp->weights() : CountWeights{}) {
+  if (config.strategy == Strategy::Basic) {
+    basic_.emplace(config.rules);
+  }
+}
 
 void BlockPlayer::play(std::uint64_t block, StudyTally& tally, EventCounts& events) {
   StreamRandom random(config_.seed, block);
@@ -45,7 +48,7 @@ void BlockPlayer::play(std::uint64_t block, StudyTally& tally, EventCounts& even
   if (config_.strategy == Strategy::Visible) {
     player = VisiblePlayerRule;
   } else if (config_.strategy == Strategy::Basic) {
-    player = [this](const DecisionContext& context) { return basic_(context); };
+    player = [this](const DecisionContext& context) { return (*basic_)(context); };
   }
   Simulator table(DealerRule, player, BetRule, config_.rules, random, counter);
   blockTally_.clear();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "stats/tally.h"
 #include "strategy/player_rule.h"
@@ -30,7 +31,7 @@ class BlockPlayer {
 
  private:
   const StudyConfig& config_;
-  BasicStrategy basic_;
+  std::optional<BasicStrategy> basic_;
   CountWeights weighted_;
   CountWeights ramp_;
   BlockTally blockTally_;

@@ -6,6 +6,9 @@ BlockSet BlockSet::shard(std::uint64_t count, std::uint64_t shard, std::uint64_t
   BlockSet set;
   for (std::uint64_t block = shard; block < count; block += shards) {
     set.add(block);
+    if (count - block <= shards) {
+      break;  // the next step would pass the count, or wrap around
+    }
   }
   return set;
 }

@@ -25,6 +25,8 @@ struct StudyConfig {
   static constexpr std::uint64_t kMaxRounds = 1'000'000'000'000;
   static constexpr std::uint64_t kMaxBlockSize = 100'000'000;
   static constexpr std::uint64_t kMaxBlocks = 10'000'000;
+  // Cards that must remain when the shoe is reshuffled: enough for a round.
+  static constexpr int kPlayableShoe = 15;
 
   std::uint64_t rounds = kDefaultRounds;
   std::uint64_t blockSize = kDefaultBlockSize;
@@ -40,6 +42,8 @@ struct StudyConfig {
   // What is wrong with the round and block counts, or empty when they are
   // within the limits.
   std::string sizeProblem() const;
+  // The most cards that may be gone before a reshuffle with `decks` decks.
+  static int latestReshuffle(int decks) { return 52 * decks - kPlayableShoe; }
   // The first setting in which two configurations differ, or empty when equal.
   std::string firstDifference(const StudyConfig& other) const;
 };

@@ -7,11 +7,28 @@ BlockSet StudyResult::target() const {
 }
 
 std::uint64_t StudyResult::roundsPlayed() const {
+  // Every block is full but the study's last one.
+  const std::uint64_t lastBlock = config.blockCount() - 1;
   std::uint64_t rounds = 0;
   for (const BlockSet::Range range : blocks.ranges()) {
-    for (std::uint64_t block = range.first; block <= range.last; ++block) {
-      rounds += config.roundsInBlock(block);
+    rounds += (range.last - range.first + 1) * config.blockSize;
+    if (range.last == lastBlock) {
+      rounds -= config.blockSize - config.roundsInBlock(lastBlock);
     }
+  }
+  return rounds;
+}
+
+std::uint64_t StudyResult::targetRounds() const {
+  const ShardSpec spec = shard.value_or(ShardSpec{});
+  const std::uint64_t count = config.blockCount();
+  if (spec.shard >= count) {
+    return 0;
+  }
+  const std::uint64_t blocksInShard = (count - 1 - spec.shard) / spec.shards + 1;
+  std::uint64_t rounds = blocksInShard * config.blockSize;
+  if ((count - 1) % spec.shards == spec.shard) {
+    rounds -= config.blockSize - config.roundsInBlock(count - 1);
   }
   return rounds;
 }

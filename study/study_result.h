@@ -33,6 +33,8 @@ struct StudyResult {
   BlockSet target() const;
   bool complete() const { return blocks == target(); }
   std::uint64_t roundsPlayed() const;
+  // The rounds of the blocks the result is meant to hold.
+  std::uint64_t targetRounds() const;
 };
 
 // Adds `other` to `into`: same configuration and seed, disjoint blocks.

@@ -28,7 +28,7 @@ parallel --halt now,fail=1 "$lab" run "${study[@]}" --threads 1 --blocks {}/3 \
   --json "$work/merged.json" --csv "$work/merged.csv" > "$work/merged.txt" || fail "merge"
 same_study "$work/whole.json" "$work/merged.json" || fail "merged shards differ from one run"
 grep -q '^all ' <(sed 's/^ *//' "$work/merged.txt") || fail "merge printed no table"
-[ "$(head -1 "$work/merged.csv")" = "count,rounds,share,mean,sd,se,se_naive,ci95_low,ci95_high" ] ||
+[ "$(head -1 "$work/merged.csv")" = "count,rounds,share,mean,sd,se,se_naive,ci95_low,ci95_high,se_method" ] ||
   fail "csv header"
 
 long=(--rounds 1500000 --block-size 20000 --seed 5)
@@ -61,6 +61,9 @@ done <<ARGS
 run --rounds 0
 run --rounds 1e13
 run --rounds 1e12 --block-size 10
+run --rounds 1000 --block-size 100 --blocks 5/18446744073709551615
+run --rounds 1000 --block-size 100 --blocks 10/20
+run --csv $work/refused.json
 run --threads 0
 run --blocks 2/2
 run --unknown
@@ -73,6 +76,9 @@ merge $work/merged.csv
 merge $work/shard0.json $work/whole.json
 merge $work/whole.json $work/seed12.json
 ARGS
+"$lab" merge "$work/shard1.json" "$work/shard0.json" "$work/shard0.json" 2>&1 >/dev/null |
+  grep -q "shard0.json cannot be merged with $work/shard0.json: the studies share blocks" ||
+  fail "merge does not name the file a study conflicts with"
 "$lab" run --rounds 10 --json "$work/no/such/dir.json" > /dev/null 2>&1
 [ $? -eq 2 ] || fail "an unwritable result path is not refused"
 

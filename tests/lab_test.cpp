@@ -126,7 +126,8 @@ TEST(Lab, StudyFileRoundTripsExactly) {
 }
 
 TEST(Lab, DamagedStudyFilesAreRefused) {
-  const StudyResult study = play(smallStudy(), BlockSet::shard(10, 0, 5), 1);
+  StudyResult study = play(smallStudy(), BlockSet::shard(10, 0, 5), 1);
+  study.shard = ShardSpec{0, 5};
   const std::string good = studyToJson(study, figuresOf(study));
   const auto damaged = [&](const std::string& from, const std::string& to) {
     std::string text = good;
@@ -147,6 +148,9 @@ TEST(Lab, DamagedStudyFilesAreRefused) {
       {damaged("\"sum\": \"", "\"sum\": \"x"), "\"sum\" must be a decimal integer"},
       {damaged("\"seed\": 7,", ""), "missing \"seed\""},
       {damaged("\"rounds\": \"", "\"rounds\": \"1"), "the tallies do not match"},
+      {damaged("\"shard\": \"0/5\"", "\"shard\": \"1/5\""), "\"ranges\" hold blocks outside"},
+      {damaged("\"reshuffle_after\": 60", "\"reshuffle_after\": 90"),
+       "\"reshuffle_after\" must be a whole number from 0 to 89"},
       {damaged("\"block_sum_squared\": \"", "\"block_sum_squared\": \"-"),
        "the tallies do not match"},
   };
