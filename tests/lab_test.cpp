@@ -99,30 +99,22 @@ TEST(Lab, MergeRefusesOtherStudiesAndSharedBlocks) {
   expectSameStudy(base, before);
 }
 
-// A stopped run keeps whole blocks only; playing what it lacks completes it
-// exactly as an uninterrupted run.
+// A stopped run keeps whole blocks only; its file, read back, holds the same
+// study, and playing what it lacks completes it exactly as an uninterrupted run.
 TEST(Lab, ResumedStudyEqualsUninterruptedOne) {
-  const StudyConfig config = smallStudy();
+  StudyConfig config = smallStudy();
+  config.bankroll = 500.0;
   const BlockSet all = BlockSet::shard(config.blockCount(), 0, 1);
-  const std::atomic<bool> stopped{true};
-  StudyResult partial = play(config, all, 2, stopped);
-  EXPECT_TRUE(partial.blocks.empty());
-  partial = play(config, BlockSet::shard(config.blockCount(), 1, 4), 1);
-  const auto text = studyToJson(partial, figuresOf(partial));
-  auto reread = std::get<StudyResult>(studyFromJson(text));
+  EXPECT_TRUE(play(config, all, 2, std::atomic<bool>{true}).blocks.empty());
+  StudyResult partial = play(config, BlockSet::shard(config.blockCount(), 1, 4), 1);
+  partial.shard = ShardSpec{0, 1};
+  auto reread = std::get<StudyResult>(studyFromJson(studyToJson(partial, figuresOf(partial))));
+  expectSameStudy(reread, partial);
+  EXPECT_EQ(reread.config.firstDifference(config), "");
+  EXPECT_EQ(reread.shard, partial.shard);
   playBlocks(reread, all.missingFrom(reread.blocks), 2, std::atomic<bool>{false},
              [](std::uint64_t) {});
   expectSameStudy(reread, play(config, all, 1));
-}
-
-TEST(Lab, StudyFileRoundTripsExactly) {
-  StudyResult study = play(smallStudy(), BlockSet::shard(10, 0, 1), 2);
-  study.config.bankroll = 500.0;
-  study.shard = ShardSpec{0, 1};
-  const auto reread = std::get<StudyResult>(studyFromJson(studyToJson(study, figuresOf(study))));
-  expectSameStudy(reread, study);
-  EXPECT_EQ(reread.config.firstDifference(study.config), "");
-  EXPECT_EQ(reread.shard, study.shard);
 }
 
 TEST(Lab, DamagedStudyFilesAreRefused) {

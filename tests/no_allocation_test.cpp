@@ -2,27 +2,9 @@
 // that may touch the heap. This binary counts every global allocation.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <new>
-
 #include "deck/deck.h"
 #include "strategy/player_rule.h"
-
-static long allocations = 0;
-
-void* operator new(std::size_t size) {
-  ++allocations;
-  if (void* p = std::malloc(size == 0 ? 1 : size)) {
-    return p;
-  }
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
+#include "tests/counting_allocator.h"
 
 TEST(NoAllocation, DecisionsFromTheTableToTheAction) {
   std::srand(3);
@@ -31,7 +13,7 @@ TEST(NoAllocation, DecisionsFromTheTableToTheAction) {
   dealer.addCard(deck.deal());
   dealer.addCard(deck.deal());
   int decisions = 0;
-  const long before = allocations;
+  const long before = g_allocations.load();
   while (deck.cardsLeft() > 4) {
     Hand player;  // a fresh pair of cards each time, then hits as the rule says
     player.addCard(deck.deal());
@@ -43,5 +25,5 @@ TEST(NoAllocation, DecisionsFromTheTableToTheAction) {
     }
   }
   EXPECT_GT(decisions, 20);
-  EXPECT_EQ(allocations - before, 0);
+  EXPECT_EQ(g_allocations.load() - before, 0);
 }

@@ -236,8 +236,9 @@ TEST(PlayerRule, VisibleRuleCountsTheHoleCardAsUndealt) {
   EXPECT_GE(holes, 5);  // enough values left to matter
 }
 
-// The basic strategy decides as the live rule does on a full shoe; soft 19
-// against 6 and 11 against an ace double only where the dealer hits soft 17.
+// The basic strategy decides as the live rule does on a full shoe, and not on a
+// depleted one; soft 19 against 6 and 11 against an ace double only where the
+// dealer hits soft 17.
 TEST(PlayerRule, BasicStrategyDecidesAsTheLiveRuleOnAFullShoe) {
   const Deck full(2, true);
   for (const GameRules& rules : {kHouseRules, GameRules{.dealerHitsSoft17 = false}}) {
@@ -251,6 +252,14 @@ TEST(PlayerRule, BasicStrategyDecidesAsTheLiveRuleOnAFullShoe) {
     const bool hits = rules.dealerHitsSoft17;
     EXPECT_EQ(strategy({&full, handOf({6, 10}), handOf({1, 8})}), hits ? Double : Stand);
     EXPECT_EQ(strategy({&full, handOf({1, 10}), handOf({6, 5})}), hits ? Double : Hit);
+    // Twenty cards from the end the live rule sees what the fixed one cannot.
+    const Deck depleted = dealtDown(7, 20);
+    int differing = 0;
+    for (const Hand& player : playerHands()) {
+      const DecisionContext context{&depleted, handOf({10, 7}), player, &rules};
+      differing += strategy(context) != PlayerRule(context) ? 1 : 0;
+    }
+    EXPECT_GT(differing, 0);
   }
 }
 

@@ -282,10 +282,3 @@ def test_renders_image(tmp_path, name, inputs, extra, stdin):
     else:
         assert data.lstrip().startswith(b"<?xml") and b"<svg" in data
     assert sorted(os.listdir(tmp_path)) == sorted([*inputs, name])
-
-
-def test_help_names_input_and_output():
-    result = run(["--help"])
-    assert result.returncode == 0
-    text = " ".join(result.stdout.decode().split())
-    assert "standard input" in text and ".png or .svg" in text and "error bars" in text
