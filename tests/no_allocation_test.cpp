@@ -8,9 +8,7 @@
 #include "deck/deck.h"
 #include "strategy/player_rule.h"
 
-namespace {
-long allocations = 0;
-}  // namespace
+static long allocations = 0;
 
 void* operator new(std::size_t size) {
   ++allocations;
@@ -26,8 +24,6 @@ void operator delete(void* p, std::size_t) noexcept {
   std::free(p);
 }
 
-namespace {
-
 TEST(NoAllocation, DecisionsFromTheTableToTheAction) {
   std::srand(3);
   Deck deck(2, true);
@@ -42,13 +38,10 @@ TEST(NoAllocation, DecisionsFromTheTableToTheAction) {
     player.addCard(deck.deal());
     for (int action = Hit; action == Hit && player.total() <= 21; ++decisions) {
       action = PlayerRule(DecisionContext{&deck, dealer, player});
-      if (action == Hit) {
+      if (action == Hit)
         player.addCard(deck.deal());
-      }
     }
   }
   EXPECT_GT(decisions, 20);
   EXPECT_EQ(allocations - before, 0);
 }
-
-}  // namespace

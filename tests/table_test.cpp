@@ -1,0 +1,257 @@
+// The table: rounds, hands and the payoff table.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <climits>
+#include <cmath>
+#include <numeric>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "driver/console_observer.h"
+#include "table/simulator.h"
+
+namespace {
+
+namespace ti = testing::internal;
+
+ConsoleObserver g_console;
+const GameRules kStandsSoft17{.dealerHitsSoft17 = false};
+const GameRules kEvenMoneySplit21{.splitTwentyOnePaysBlackjack = false};
+// The scripted player answers g_script in order, then stands; it keeps every hand it was shown.
+std::vector<int> g_script;
+std::vector<Hand> g_seen;
+double g_stake = 1.0;
+
+int scripted(DecisionContext context) {
+  g_seen.push_back(context.player);
+  return g_seen.size() <= g_script.size() ? g_script[g_seen.size() - 1] : int{Stand};
+}
+constexpr DealerRuleFn alwaysHit = [](DecisionContext) { return int{Hit}; };
+constexpr DealerRuleFn alwaysSplit = [](DecisionContext) { return int{Split}; };
+
+// A table with the scripted player, its stake g_stake and its shoe topped with `cards`.
+Simulator makeSim(const std::vector<int>& cards, std::vector<int> script = {},
+                  const GameRules& rules = kHouseRules, DealerRuleFn dealer = DealerRule,
+                  Simulator::PlayerDecision player = scripted) {
+  Simulator sim(
+      dealer, std::move(player), [](const Deck*) { return g_stake; }, rules,
+      CLibraryRandom::shared(), g_console);
+  EXPECT_TRUE(sim.deck().stackNext(cards));
+  g_script = std::move(script);
+  g_seen.clear();
+  return sim;
+}
+
+// Plays the rounds; returns standard output.
+std::string simulate(Simulator& sim, int rounds = 1, bool verbose = false) {
+  ti::CaptureStdout();
+  sim.simulate(rounds, verbose);
+  return ti::GetCapturedStdout();
+}
+
+std::vector<int> cardsOf(const Hand& hand) {
+  return {hand.cards.begin(), hand.cards.end()};
+}
+
+Hand handOf(const std::vector<int>& cards) {
+  Hand hand;
+  for (int card : cards)
+    hand.addCard(card);
+  return hand;
+}
+
+std::string printed(const Hand& hand) {
+  ti::CaptureStdout();
+  hand.print();
+  return ti::GetCapturedStdout();
+}
+
+// One round from the stacked cards: the payoff of its hands, how often the
+// player was asked, how many cards the dealer ended with.
+TEST(Simulator, SettlesEveryOutcome) {
+  const double kMax = INT_MAX;
+  const struct {
+    const char* name;
+    std::vector<int> cards;  // player, dealer, player, dealer, then draws
+    std::vector<int> script;
+    double payoff;
+    int asked;
+    std::size_t dealerCards = 2;
+    double stake = 1.0;
+    GameRules rules = kHouseRules;
+    DealerRuleFn dealer = DealerRule;
+  } rows[] = {
+      {"both blackjack", {11, 11, 10, 10}, {}, 0.0, 0},  // 11 stacks an ace too
+      {"dealer blackjack", {10, 1, 9, 10}, {}, -1.0, 0},
+      {"player blackjack", {1, 10, 10, 9}, {}, 1.5, 1},
+      {"player bust first", {10, 10, 6, 6, 10, 10}, {Hit}, -1.0, 1, 3},
+      {"dealer bust", {10, 10, 8, 6, 10}, {}, 1.0, 1, 3},
+      {"higher", {10, 10, 10, 8}, {}, 1.0, 1},
+      {"lower", {10, 10, 8, 9}, {}, -1.0, 1},
+      {"push", {10, 10, 8, 8}, {}, 0.0, 1},
+      {"double win", {6, 10, 5, 8, 10}, {Double}, 2.0, 1},
+      {"double loss", {2, 10, 3, 8, 2}, {Double}, -2.0, 1},
+      // Stakes count in whole units toward zero; NaN and the huge are clamped.
+      {"blackjack, part units", {1, 10, 10, 9}, {}, 3.0, 1, 2, 2.7},
+      {"NaN stake", {10, 10, 10, 8}, {}, 0.0, 1, 2, NAN},
+      {"huge stake", {10, 10, 10, 8}, {}, kMax, 1, 2, 1e300},
+      {"huge negative stake", {10, 10, 10, 8}, {}, -kMax, 1, 2, -1e300},
+      // Ace-six draws a 2 to soft 19 at the house rules, stands on soft 17 where told.
+      {"dealer hits soft 17", {10, 1, 8, 6, 2}, {}, -1.0, 1, 3},
+      {"dealer stands on soft 17", {10, 1, 8, 6}, {}, 1.0, 1, 2, 1.0, kStandsSoft17},
+      // Two aces split, a ten on each, against 20: two 21s, at 3:2 or even money;
+      // a blackjack dealt as such pays 3:2 either way.
+      {"split 21s", {1, 10, 1, 10, 10, 10}, {Split}, 3.0, 3},
+      {"even-money split 21s", {1, 10, 1, 10, 10, 10}, {Split}, 2.0, 3, 2, 1.0, kEvenMoneySplit21},
+      {"blackjack, even-money split 21s", {1, 10, 10, 9}, {}, 1.5, 1, 2, 1.0, kEvenMoneySplit21},
+      // A dealer rule that always hits stops at a bust; one that stalls stands.
+      {"dealer hits past 21", {10, 10, 9, 6, 5, 10}, {}, 1.0, 1, 4, 1.0, kHouseRules, alwaysHit},
+      {"dealer stalls", {10, 10, 9, 2}, {}, 1.0, 1, 2, 1.0, kHouseRules, alwaysSplit},
+  };
+  for (const auto& row : rows) {
+    g_stake = row.stake;
+    Simulator sim = makeSim(row.cards, row.script, row.rules, row.dealer);
+    const RoundResult result = sim.playRound(1, false);
+    EXPECT_EQ(result.payoff, row.payoff) << row.name;
+    EXPECT_EQ(result.count, 0) << row.name;
+    EXPECT_EQ(result.decisions, row.asked) << row.name;
+    EXPECT_EQ(static_cast<int>(g_seen.size()), row.asked) << row.name;
+    EXPECT_EQ(sim.dealer().cards.size(), row.dealerCards) << row.name;
+    EXPECT_EQ(sim.hands()[0].canDouble, row.script != std::vector<int>{Double}) << row.name;
+    // Every stacked card was dealt and no other.
+    EXPECT_EQ(sim.deck().cardsLeft(), 104 - static_cast<int>(row.cards.size())) << row.name;
+  }
+  g_stake = 1.0;
+}
+
+// 9 8 against 10 7, split as the rule asks: the first hand keeps the 8 and takes
+// a 3, then a 10; the new hand takes the 9, the stake and a 10. 21 and 19 win.
+TEST(Simulator, SplitAppendsHandPlayedAfterTheFirst) {
+  using P = std::array<bool, 4>;  // may double, may split: the first hand, then the new one
+  const struct {
+    AfterSplit afterSplit;
+    P permissions;
+    double stake;
+  } rows[] = {
+      {AfterSplit::KeepFirst, {true, true, false, false}, 1.0},
+      {AfterSplit::KeepFirst, {true, true, false, false}, 2.0},
+      {AfterSplit::NoDoubleNoSplit, {false, false, false, false}, 1.0},
+      {AfterSplit::DoubleNoSplit, {true, false, true, false}, 1.0},
+      {AfterSplit::DoubleAndSplit, {true, true, true, true}, 1.0},
+  };
+  for (const auto& row : rows) {
+    g_stake = row.stake;
+    Simulator sim =
+        makeSim({9, 10, 8, 7, 3, 10, 10}, {Split, Hit}, GameRules{.afterSplit = row.afterSplit});
+    simulate(sim);
+    ASSERT_EQ(sim.hands().size(), 2u);
+    const Hand& first = sim.hands()[0];
+    const Hand& added = sim.hands()[1];
+    EXPECT_EQ(cardsOf(first), (std::vector<int>{8, 3, 10}));
+    EXPECT_EQ(cardsOf(added), (std::vector<int>{9, 10}));
+    EXPECT_EQ((P{first.canDouble, first.canSplit, added.canDouble, added.canSplit}),
+              row.permissions);
+    EXPECT_EQ(added.stake, row.stake);
+    ASSERT_EQ(g_seen.size(), 4u);
+    EXPECT_EQ(cardsOf(g_seen[1]), (std::vector<int>{8, 3}));
+    EXPECT_EQ(cardsOf(g_seen[3]), (std::vector<int>{9, 10}));
+    EXPECT_EQ(sim.payoffAt(0), 2 * row.stake);  // both hands settled into one booking
+  }
+  g_stake = 1.0;
+}
+
+// A player rule that splits without end gets at most 256 hands; one that
+// answers with advice the table does not take gets a warning on its 22nd
+// decision. Either way the round ends and is booked.
+TEST(Simulator, EndlessPlayerRulesStillEndTheRound) {
+  const GameRules splitAgain{.afterSplit = AfterSplit::DoubleAndSplit};
+  Simulator splitter = makeSim({8, 10, 8, 7}, {}, splitAgain, DealerRule, alwaysSplit);
+  ti::CaptureStderr();
+  simulate(splitter);
+  ti::GetCapturedStderr();
+  EXPECT_EQ(splitter.hands().size(), 256u);
+  EXPECT_EQ(splitter.frequencyAt(0), 1.0);
+  Simulator stalled = makeSim({10, 10, 2, 8}, std::vector<int>(30, DoubleElseStand));
+  ti::CaptureStderr();
+  EXPECT_EQ(simulate(stalled), "1 / 1 simulated.\n12 - 10 2\n\n");
+  EXPECT_EQ(ti::GetCapturedStderr(), "WARNING: too many cards in a hand ");
+  EXPECT_EQ(g_seen.size(), 22u);
+  EXPECT_EQ(stalled.payoffAt(0), -1.0);
+}
+
+// A one-deck shoe never reshuffled at a round's start runs out in mid-round:
+// the table says so and deals on from a fresh shoe.
+TEST(Simulator, EmptyShoeInMidRoundIsAnnouncedAndReshuffled) {
+  Simulator sim = makeSim({}, {}, GameRules{.decks = 1});
+  const std::string out = simulate(sim, 20);
+  EXPECT_NE(out.find("No more card, shuffle then deal\n"), std::string::npos) << out;
+  const auto& booked = sim.payoffTable().frequency;
+  EXPECT_EQ(std::accumulate(booked.begin(), booked.end(), 0), 20);
+}
+
+// A traced round shows the deal and the end, after its progress line.
+TEST(Simulator, Trace) {
+  Simulator traced = makeSim({10, 10, 10, 10, 10, 10, 6, 7, 10}, {Stand, Hit});
+  EXPECT_EQ(simulate(traced, 2, true),
+            "1 / 2 simulated.\n\n***NEW ROUND*** #1\nDealer: 20 - 10 10\nPlayer: 20 - 10 10\n\n"
+            "Dealer: 20 - 10 10\nPlayer: 20 - 10 10\n2 / 2 simulated.\n\n***NEW ROUND*** #2\n"
+            "Dealer: 17 - 10 7\nPlayer: 16 - 10 6\n\nDealer: 17 - 10 7\nPlayer: 26 - 10 6 10\n\n");
+}
+
+// Erasing the first card keeps the others in order at any length: short hands
+// live inline, long ones spill past 24 cards and come back. A cleared hand
+// takes new cards; codes but 1..11 add none, 11 adds an ace.
+TEST(Hand, CardsStayInOrderAtAnyLength) {
+  for (const int length : {1, 3, 24, 26}) {
+    std::vector<int> cards;
+    for (int i = 0; i < length; ++i)
+      cards.push_back(i % 3 == 0 ? 1 : 2 + i % 9);
+    Hand hand = handOf(cards);
+    const Hand original = hand;
+    for (int erased = 1; erased <= 3 && erased <= length; ++erased) {
+      hand.cards.eraseFirst();
+      EXPECT_EQ(cardsOf(hand), std::vector<int>(cards.begin() + erased, cards.end())) << length;
+    }
+    EXPECT_EQ(cardsOf(original), cards);
+    hand.cards.clear();
+    for (const int card : {0, 11, 12, 13, -1, 6, 14})
+      hand.addCard(card);
+    EXPECT_EQ(printed(hand), "17 - A 6\n");
+  }
+}
+
+// Regression: a moved-from long hand kept its size with no storage behind it.
+TEST(Hand, MovedFromLongHandIsEmptyAndUsable) {
+  const std::vector<int> cards(30, 2);
+  Hand source = handOf(cards), assigned;
+  Hand moved = std::move(source);
+  assigned = std::move(moved);
+  EXPECT_EQ(cardsOf(assigned), cards);
+  for (Hand* hand : {&source, &moved}) {
+    EXPECT_TRUE(hand->cards.empty());  // NOLINT(bugprone-use-after-move): the state under test
+    hand->addCard(5);
+    EXPECT_EQ(printed(*hand), "5 - 5\n");
+  }
+}
+
+// The slots run from -60 to 60; a count without a slot is not booked anywhere
+// and reads as an empty slot.
+TEST(PayoffTable, SlotsRunFromMinus60To60) {
+  PayoffTable edges;
+  edges.record(-60, 1.0);
+  edges.record(60, 2.0);
+  EXPECT_EQ(edges.payoffSum.front(), 1.0);
+  EXPECT_EQ(edges.payoffSum.back(), 2.0);
+  for (const int count : {61, -61, INT_MIN, INT_MAX}) {
+    PayoffTable table;
+    table.record(count, 5.0);
+    EXPECT_EQ(table.payoffSum, PayoffTable{}.payoffSum) << count;
+    EXPECT_EQ(table.frequency, PayoffTable{}.frequency) << count;
+    EXPECT_EQ(table.payoffAt(count) + table.frequencyAt(count), 0.0) << count;
+  }
+}
+
+}  // namespace
