@@ -10,10 +10,10 @@ namespace {
 
 namespace ti = testing::internal;
 
-// A shoe from a fixed seed with `count` cards of `code` forced out of it.
-Deck seeded(unsigned seed, int decks, bool valueMode, int code = 1, int count = 0) {
-  std::srand(seed);
-  Deck deck(decks, valueMode);
+// A one-deck shoe from a fixed seed with `count` cards of `code` forced out of it.
+Deck seeded(bool valueMode, int code, int count) {
+  std::srand(5);
+  Deck deck(1, valueMode);
   for (int i = 0; i < count; ++i)
     EXPECT_EQ(deck.dealForced(code), code);
   return deck;
@@ -46,7 +46,7 @@ TEST(Deck, ForcingAMissingCard) {
   for (const bool valueMode : {true, false}) {
     const int gone = valueMode ? 10 : 1;
     for (const int code : {gone, 0, -1, 14}) {
-      Deck deck = seeded(5, 1, valueMode, gone, 4), twin = seeded(5, 1, valueMode, gone, 4);
+      Deck deck = seeded(valueMode, gone, 4), twin = seeded(valueMode, gone, 4);
       ti::CaptureStderr();
       EXPECT_EQ(deck.dealForced(code), valueMode ? -1 : twin.deal()) << code;
       EXPECT_EQ(ti::GetCapturedStderr(),
@@ -54,7 +54,7 @@ TEST(Deck, ForcingAMissingCard) {
       EXPECT_EQ(drain(deck), drain(twin)) << code;
     }
   }
-  Deck deck = seeded(5, 1, true, 10, 4);
+  Deck deck = seeded(true, 10, 4);
   EXPECT_EQ(deck.dealForced(12), 10);  // a face, dealt as a ten
   EXPECT_EQ(deck.remaining(10), 11);
 }

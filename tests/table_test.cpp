@@ -29,12 +29,8 @@ int scripted(DecisionContext context) {
   g_seen.push_back(context.player);
   return g_seen.size() <= g_script.size() ? g_script[g_seen.size() - 1] : int{Stand};
 }
-int alwaysHit(DecisionContext) {
-  return Hit;
-}
-int alwaysSplit(DecisionContext) {
-  return Split;
-}
+constexpr DealerRuleFn alwaysHit = [](DecisionContext) { return int{Hit}; };
+constexpr DealerRuleFn alwaysSplit = [](DecisionContext) { return int{Split}; };
 
 // A table with the scripted player, its stake g_stake and its shoe topped with `cards`.
 Simulator makeSim(const std::vector<int>& cards, std::vector<int> script = {},

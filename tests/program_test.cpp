@@ -1,4 +1,6 @@
 // The program at its edge: the whole run and the payoff report.
+#include "driver/program.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -9,7 +11,6 @@
 #include <vector>
 
 #include "driver/payoff_report.h"
-#include "driver/program.h"
 
 namespace {
 
