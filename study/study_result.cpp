@@ -2,8 +2,8 @@
 
 BlockSet StudyResult::target() const {
   const ShardSpec all;
-  const ShardSpec spec = shard.value_or(all);
-  return BlockSet::shard(config.blockCount(), spec.shard, spec.shards);
+  const ShardSpec selected = shard.value_or(all);
+  return BlockSet::shard(config.blockCount(), selected.shard, selected.shards);
 }
 
 std::uint64_t StudyResult::roundsPlayed() const {
@@ -20,14 +20,14 @@ std::uint64_t StudyResult::roundsPlayed() const {
 }
 
 std::uint64_t StudyResult::targetRounds() const {
-  const ShardSpec spec = shard.value_or(ShardSpec{});
+  const ShardSpec selected = shard.value_or(ShardSpec{});
   const std::uint64_t count = config.blockCount();
-  if (spec.shard >= count) {
+  if (selected.shard >= count) {
     return 0;
   }
-  const std::uint64_t blocksInShard = (count - 1 - spec.shard) / spec.shards + 1;
+  const std::uint64_t blocksInShard = (count - 1 - selected.shard) / selected.shards + 1;
   std::uint64_t rounds = blocksInShard * config.blockSize;
-  if ((count - 1) % spec.shards == spec.shard) {
+  if ((count - 1) % selected.shards == selected.shard) {
     rounds -= config.blockSize - config.roundsInBlock(count - 1);
   }
   return rounds;
