@@ -73,4 +73,8 @@ void BM_PlayerRule(benchmark::State& state) {
 BENCHMARK(BM_DealerOutcomes)->ArgName("halfDealt")->Arg(0)->Arg(1);
 BENCHMARK(BM_BuildDecisionTable)->ArgName("halfDealt")->Arg(0)->Arg(1);
 // Arguments: shoe, and the player's second card beside a ten (2: hard 12, 1: soft 21).
-BENCHMARK(BM_PlayerRule)->ArgNames({"halfDealt", "second"})->Args({0, 2})->Args({1, 2})->Args({0, 6});
+BENCHMARK(BM_PlayerRule)
+    ->ArgNames({"halfDealt", "second"})
+    ->Args({0, 2})
+    ->Args({1, 2})
+    ->Args({0, 6});
