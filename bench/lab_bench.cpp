@@ -16,7 +16,7 @@ constexpr int kRounds = 20'000;
 
 void BM_TruecountRounds(benchmark::State& state) {
   std::srand(1);
-  Simulator table(DealerRule, PlayerRule, BetRule);
+  Simulator table(DealerRule, PlayerRule, BetRule, kHouseRules, CLibraryRandom::shared());
   table.newRound();
   for (auto _ : state) {
     table.simulate(kRounds, false);

@@ -23,7 +23,8 @@ int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::atoi(argv[1]) : 5000;
   const unsigned seed = argc > 2 ? static_cast<unsigned>(std::atoi(argv[2])) : 1U;
   std::srand(seed);
-  Simulator simulator(DealerRule, countingPlayerRule, BetRule);
+  Simulator simulator(DealerRule, countingPlayerRule, BetRule, kHouseRules,
+                      CLibraryRandom::shared());
   simulator.newRound();
   simulator.simulate(rounds, false);
   std::cout << rounds << " rounds, " << decisions << " player decisions\n";

@@ -15,7 +15,7 @@ constexpr std::array<int, 10> kUpCards{2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
 // A two-deck shoe with 52 cards dealt from a fixed shuffle.
 Deck halfDealtShoe() {
   std::srand(7);
-  Deck deck(2, true);
+  Deck deck(2, true, CLibraryRandom::shared());
   for (int i = 0; i < 52; ++i) {
     deck.deal();
   }
@@ -23,7 +23,7 @@ Deck halfDealtShoe() {
 }
 
 const Deck& shoe(bool halfDealt) {
-  static const Deck fresh(2, true);
+  static const Deck fresh(2, true, CLibraryRandom::shared());
   static const Deck half = halfDealtShoe();
   return halfDealt ? half : fresh;
 }

@@ -23,7 +23,7 @@ class Deck {
 
   // A count below 1 is raised to 1: an empty shoe could never be dealt from.
   // Shuffles draw from `random`, which must outlive the shoe.
-  Deck(int numDecks, bool valueMode, RandomSource& random = CLibraryRandom::shared());
+  Deck(int numDecks, bool valueMode, RandomSource& random);
 
   // Refills the shoe with every card and shuffles it in place.
   void shuffle();

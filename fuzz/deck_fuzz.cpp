@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::srand(in.ConsumeIntegral<unsigned>());
   const int decks = in.ConsumeIntegralInRange(1, 8);
   const int full = Deck::kCardsPerDeck * decks;
-  Deck deck(decks, in.ConsumeBool());
+  Deck deck(decks, in.ConsumeBool(), CLibraryRandom::shared());
   FUZZ_CHECK(deck.numDecks() == decks && deck.cardsLeft() == full);
   while (in.remaining_bytes() > 0) {
     const Counts before = countsOf(deck);

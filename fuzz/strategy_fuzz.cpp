@@ -121,7 +121,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const StreamRedirect dropOut(std::cout, &sink);
   const StreamRedirect dropErr(std::cerr, &sink);
   std::srand(in.ConsumeIntegral<unsigned>());
-  Deck deck(in.ConsumeIntegralInRange(1, 8), true);
+  Deck deck(in.ConsumeIntegralInRange(1, 8), true, CLibraryRandom::shared());
   for (int checks = 0; checks < 3 && in.remaining_bytes() > 0;) {
     const int floor = in.ConsumeIntegralInRange(0, 3);  // cards to leave at least
     switch (in.ConsumeIntegralInRange(0, 4)) {

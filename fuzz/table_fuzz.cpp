@@ -80,8 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   rules.splitTwentyOnePaysBlackjack = in.ConsumeBool();
   rules.dealerHitsSoft17 = in.ConsumeBool();
   rules.reshuffleAfter = in.ConsumeIntegralInRange(0, 52 * rules.decks);
-  rules.valueMode = in.ConsumeBool();
-  Simulator simulator(FuzzDealerRule, FuzzPlayerRule, FuzzBetRule, rules);
+  Simulator simulator(FuzzDealerRule, FuzzPlayerRule, FuzzBetRule, rules, CLibraryRandom::shared());
   liveDeck = &simulator.deck();
   int played = 0;
   do {

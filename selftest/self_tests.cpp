@@ -7,7 +7,7 @@
 #include "table/hand.h"
 
 bool testDeck() {
-  Deck deck(1, true);
+  Deck deck(1, true, CLibraryRandom::shared());
   bool ok = deck.dealForced(1) == 1;
   for (int i = 0; i < 9; ++i) {
     deck.deal();
@@ -18,7 +18,7 @@ bool testDeck() {
 }
 
 bool testCount() {
-  Deck deck(2, true);
+  Deck deck(2, true, CLibraryRandom::shared());
   bool ok = deck.dealForced(10) == 10;
   ok = deck.dealForced(11) == 1 && ok;
   ok = deck.dealForced(2) == 2 && ok;

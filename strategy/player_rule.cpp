@@ -95,7 +95,7 @@ int VisiblePlayerRule(DecisionContext context) {
 BasicStrategy::BasicStrategy(const GameRules& rules) {
   // The composition of a full shoe does not depend on its order.
   StreamRandom anyOrder(0, 0);
-  const Deck fullShoe(rules.decks, rules.valueMode, anyOrder);
+  const Deck fullShoe(rules.decks, true, anyOrder);
   for (int upCard = 2; upCard <= kAce; ++upCard) {
     tables_[upCard - 2] = fullShoe.buildDecisionTable(upCard, rules.dealerMode());
   }

@@ -15,8 +15,6 @@ enum class AfterSplit {
 // so that no rule lives in two places.
 struct GameRules {
   int decks = 2;
-  // Value mode: the shoe deals blackjack values, every ten-valued card as 10.
-  bool valueMode = true;
   // The shoe is reshuffled at the start of a round once this many cards are gone.
   int reshuffleAfter = 60;
   bool dealerHitsSoft17 = true;

@@ -75,7 +75,7 @@ Simulator::Simulator(DealerRuleFn dealerRule, PlayerDecision playerRule, BetRule
       betRule_(betRule),
       rules_(rules),
       observer_(&observer),
-      deck_(rules.decks, rules.valueMode, random) {
+      deck_(rules.decks, true, random) {
   // Rounds past the first then reuse this storage: more hands than this
   // takes four splits in one round.
   hands_.reserve(kReservedHands);

@@ -37,7 +37,7 @@ class Simulator {
   // The shoe shuffles from `random` and events go to `observer`; both must
   // outlive the table.
   Simulator(DealerRuleFn dealerRule, PlayerDecision playerRule, BetRuleFn betRule,
-            const GameRules& rules = kHouseRules, RandomSource& random = CLibraryRandom::shared(),
+            const GameRules& rules, RandomSource& random,
             TableObserver& observer = TableObserver::silent());
 
   // Reshuffles once the reshuffle point is reached and resets the hands.

@@ -13,7 +13,7 @@ namespace ti = testing::internal;
 // A one-deck shoe from a fixed seed with `count` cards of `code` forced out of it.
 Deck seeded(bool valueMode, int code, int count) {
   std::srand(5);
-  Deck deck(1, valueMode);
+  Deck deck(1, valueMode, CLibraryRandom::shared());
   for (int i = 0; i < count; ++i)
     EXPECT_EQ(deck.dealForced(code), code);
   return deck;
@@ -30,11 +30,11 @@ std::vector<int> drain(Deck& deck) {
 // for the ace and no other code names a card.
 TEST(Deck, FreshShoeCounts) {
   for (auto [asked, decks] : {std::pair{2, 2}, {0, 1}, {-3, 1}}) {
-    const Deck deck(asked, true);
+    const Deck deck(asked, true, CLibraryRandom::shared());
     EXPECT_EQ(deck.numDecks(), decks);
     EXPECT_EQ(deck.cardsLeft(), 52 * decks);
   }
-  const Deck deck(2, true);
+  const Deck deck(2, true, CLibraryRandom::shared());
   for (auto [code, count] : {std::pair{1, 8}, {9, 8}, {10, 32}, {11, 8}, {12, 0}, {0, 0}})
     EXPECT_EQ(deck.remaining(code), count) << code;
 }
@@ -60,7 +60,7 @@ TEST(Deck, ForcingAMissingCard) {
 }
 
 TEST(Deck, EmptyShoeReshuffles) {
-  Deck deck(1, true);
+  Deck deck(1, true, CLibraryRandom::shared());
   drain(deck);
   EXPECT_EQ(deck.trueCount(), 0.0);
   ti::CaptureStdout();

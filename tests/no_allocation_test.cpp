@@ -8,7 +8,7 @@
 
 TEST(NoAllocation, DecisionsFromTheTableToTheAction) {
   std::srand(3);
-  Deck deck(2, true);
+  Deck deck(2, true, CLibraryRandom::shared());
   Hand dealer;
   dealer.addCard(deck.deal());
   dealer.addCard(deck.deal());

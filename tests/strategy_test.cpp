@@ -28,7 +28,7 @@ const std::vector<int> kFresh{1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
 
 // A fresh two-deck shoe in value mode with every card whose value is not in `keep` dealt.
 Deck shoeOf(const std::vector<int>& keep) {
-  Deck deck(2, true);
+  Deck deck(2, true, CLibraryRandom::shared());
   for (int v = 1; v <= 10; ++v) {
     const std::array<int, 1> card{v};
     while (std::ranges::count(keep, v) == 0 && deck.stackNext(card))
@@ -40,7 +40,7 @@ Deck shoeOf(const std::vector<int>& keep) {
 // A two-deck shoe shuffled after srand(seed) and dealt down to `left` cards.
 Deck dealtDown(unsigned seed, int left) {
   std::srand(seed);
-  Deck deck(2, true);
+  Deck deck(2, true, CLibraryRandom::shared());
   while (deck.cardsLeft() > left)
     deck.deal();
   return deck;
@@ -81,7 +81,7 @@ TEST(DealerOutcomes, FinalTotals) {
   }
   // A dealer start outside the totals has no outcome at all.
   for (const int start : {-1, 32})
-    EXPECT_EQ(Deck(2, true).dealerOutcomes(start, false, 0).probability,
+    EXPECT_EQ(Deck(2, true, CLibraryRandom::shared()).dealerOutcomes(start, false, 0).probability,
               DealerOutcomes{}.probability);
 }
 
@@ -147,8 +147,11 @@ TEST(DecisionTableGolden, EveryDoubleKeepsItsRecordedBits) {
   // Single-value shoes reach the degenerate cases: a certain dealer blackjack,
   // no bust, no draw at all; the others are dealt down from full to one card.
   std::vector<std::pair<std::string, Deck>> shoes{
-      {"fresh", Deck(2, true)},   {"empty", dealtDown(1, 0)},  {"only-tens", shoeOf({10})},
-      {"only-aces", shoeOf({1})}, {"only-fives", shoeOf({5})},
+      {"fresh", Deck(2, true, CLibraryRandom::shared())},
+      {"empty", dealtDown(1, 0)},
+      {"only-tens", shoeOf({10})},
+      {"only-aces", shoeOf({1})},
+      {"only-fives", shoeOf({5})},
   };
   for (const auto& [seed, left] : {std::pair{11, 80}, {14, 45}, {16, 20}, {18, 5}, {20, 1}})
     shoes.emplace_back("seed" + std::to_string(seed) + "-left" + std::to_string(left),
@@ -206,7 +209,7 @@ TEST(DecisionTableGolden, EveryDoubleKeepsItsRecordedBits) {
 // rule as the live rule does on the shoe its hole card was dealt from; soft 19
 // against 6 and 11 against an ace double only where the dealer hits soft 17.
 TEST(PlayerRule, OtherStrategiesDecideAsTheLiveRule) {
-  const Deck full(2, true), withHole = dealtDown(7, 20);
+  const Deck full(2, true, CLibraryRandom::shared()), withHole = dealtDown(7, 20);
   const GameRules standsSoft17{.dealerHitsSoft17 = false};
   const BasicStrategy hitting(kHouseRules), standing(standsSoft17);
   EXPECT_EQ(hitting({&full, handOf({6, 10}), handOf({1, 8})}), Double);
