@@ -10,17 +10,26 @@ constexpr int kRows = DecisionTable::kRows;
 constexpr int kTop = DecisionTable::kTopTotal;
 constexpr int kAce = 11;
 
-// The dealer's final totals given that he has no blackjack: the player is only
-// asked to decide when the peek found none.
-DealerOutcomes conditionedDealerOutcomes(const DrawProbabilities& p, int upCard, int dealerMode) {
+// The chance that the hole card completes a blackjack behind `upCard`.
+double blackjackChance(const DrawProbabilities& p, int upCard) {
+  return upCard == 10 ? p[1] : upCard == kAce ? p[10] : 0.0;
+}
+
+// The dealer's final totals as the values use them. Where he peeks: given that
+// he has no blackjack, since the player is only asked to decide when the peek
+// found none. Where he does not: every final total but the blackjack, whose
+// chance setStandValues takes out of each value apart.
+DealerOutcomes dealerOutcomesFor(const DrawProbabilities& p, int upCard, DealerGame game) {
   if (upCard < 2 || upCard > kAce) {
     return DealerOutcomes{};
   }
-  DealerOutcomes d = computeDealerOutcomes(p, upCard, upCard == kAce, dealerMode);
-  const double h = upCard == 10 ? p[1] : upCard == kAce ? p[10] : 0.0;
-  // h == 1.0 means every undealt card completes a blackjack: there is no
-  // hand without one to condition on, so the distribution is kept as it is.
-  if (h != 0.0 && h != 1.0) {
+  DealerOutcomes d = computeDealerOutcomes(p, upCard, upCard == kAce, game.dealerMode);
+  const double h = blackjackChance(p, upCard);
+  if (!game.peeks) {
+    d.probability[21] -= h;
+  } else if (h != 0.0 && h != 1.0) {
+    // h == 1.0 means every undealt card completes a blackjack: there is no
+    // hand without one to condition on, so the distribution is kept as it is.
     d.probability[21] -= h;
     const double f = 1.0 / (1.0 - h);
     for (double& entry : d.probability) {
@@ -42,11 +51,13 @@ void setBustRows(DecisionTable& table) {
   }
 }
 
-// A push counts nothing; every total the dealer ends below or busts with wins.
-// Only the dealer's possible totals enter the sums, in ascending order: adding
-// an exact zero would leave them unchanged. Every player total below the
-// dealer's lowest possible total sums the same terms, so stands alike.
-void setStandValues(DecisionTable& table, const DealerOutcomes& d) {
+// A push counts nothing; every total the dealer ends below or busts with wins,
+// and a blackjack the dealer does not peek for loses. Only the dealer's
+// possible totals enter the sums, in ascending order: adding an exact zero
+// would leave them unchanged, and so does taking away a zero blackjack loss.
+// Every player total below the dealer's lowest possible total sums the same
+// terms, so stands alike.
+void setStandValues(DecisionTable& table, const DealerOutcomes& d, double blackjackLoss) {
   std::array<int, DealerOutcomes::kTotals> possible{};
   int count = 0;
   for (int k = 0; k < DealerOutcomes::kTotals; ++k) {
@@ -68,7 +79,7 @@ void setStandValues(DecisionTable& table, const DealerOutcomes& d) {
           loss += d[k];
         }
       }
-      stand = win - loss;
+      stand = win - loss - blackjackLoss;
     }
     table[j].hard.standValue = table[j].hard.bestValue = stand;
     table[j].soft.standValue = table[j].soft.bestValue = stand;
@@ -185,12 +196,14 @@ DecisionTable Deck::buildDecisionTable(int upCard, int dealerMode,
   return ::buildDecisionTable(drawProbabilities(*this), upCard, dealerMode, bounds);
 }
 
-DecisionTable buildDecisionTable(const DrawProbabilities& p, int upCard, int dealerMode,
+DecisionTable buildDecisionTable(const DrawProbabilities& p, int upCard, DealerGame dealer,
                                  const DecisionBounds& bounds) {
-  const DealerOutcomes d = conditionedDealerOutcomes(p, upCard == 1 ? kAce : upCard, dealerMode);
+  const int up = upCard == 1 ? kAce : upCard;
+  const DealerOutcomes d = dealerOutcomesFor(p, up, dealer);
   DecisionTable table;
+  table.dealerBlackjack = blackjackChance(p, up);
   setBustRows(table);
-  setStandValues(table, d);
+  setStandValues(table, d, dealer.peeks ? 0.0 : table.dealerBlackjack);
   setDoubleValues(table, p, bounds);
   // Exactly two passes: the first hard pass sees soft rows at their stand values.
   for (int pass = 0; pass < 2; ++pass) {

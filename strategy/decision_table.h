@@ -3,6 +3,7 @@
 #include <array>
 
 #include "strategy/draw_probabilities.h"
+#include "table/game_rules.h"
 #include "table/rules.h"
 
 // Expected results per unit of stake for one player total, hard or soft.
@@ -47,12 +48,32 @@ struct DecisionTable {
   static constexpr int kTopTotal = 21;
 
   std::array<DecisionRow, kRows> rows{};
+  // The chance that the up card and the next card make a dealer blackjack.
+  // Where the dealer peeks, the values are given that he has none; where he
+  // does not, a blackjack takes every stake a hand holds, priced in each value.
+  double dealerBlackjack = 0.0;
 
   DecisionRow& operator[](int total) { return rows[total]; }
   const DecisionRow& operator[](int total) const { return rows[total]; }
 };
 
+// The dealer's side of the game as the values see it: his soft-17 rule (a
+// dealer mode, see computeDealerOutcomes) and whether he peeks.
+struct DealerGame {
+  int dealerMode = 0;
+  bool peeks = true;
+};
+
+inline DealerGame dealerGameOf(const GameRules& rules) {
+  return {rules.dealerMode(), rules.peeks()};
+}
+
 // The table for the dealer's up card (1 or 11 for the ace) over the draw
 // probabilities `p`, computed down to `bounds`.
-DecisionTable buildDecisionTable(const DrawProbabilities& p, int upCard, int dealerMode,
+DecisionTable buildDecisionTable(const DrawProbabilities& p, int upCard, DealerGame dealer,
                                  const DecisionBounds& bounds = DecisionBounds::full());
+// The same for a dealer who peeks.
+inline DecisionTable buildDecisionTable(const DrawProbabilities& p, int upCard, int dealerMode,
+                                        const DecisionBounds& bounds = DecisionBounds::full()) {
+  return buildDecisionTable(p, upCard, DealerGame{dealerMode, true}, bounds);
+}

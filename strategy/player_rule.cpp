@@ -1,107 +1,118 @@
 #include "strategy/player_rule.h"
 
+#include <algorithm>
+
 #include "deck/deck.h"
+#include "strategy/decision_table.h"
+#include "strategy/pricing.h"
+#include "strategy/split_value.h"
 
 namespace {
 
 constexpr int kAce = 11;
 
-int resolveDouble(int advised, const Hand& hand) {
-  const bool mayDouble = hand.cards.size() == 2 && hand.canDouble;
-  switch (advised) {
-    case Double:
-    case DoubleElseHit:
-      return mayDouble ? Double : Hit;
-    case DoubleElseStand:
-      return mayDouble ? Double : Stand;
-    default:
-      return advised;
+}  // namespace
+
+int PlayerRule(DecisionContext context) {
+  if (context.deck == nullptr) {
+    return Stand;
   }
+  return pricedDecision(drawProbabilities(*context.deck), context.dealer, context.player,
+                        context.allowed(), context.handsInRound, context.gameRules());
 }
 
-bool isSplittablePair(const Hand& hand) {
-  return hand.cards.size() == 2 && hand.canSplit && hand.cards[0] == hand.cards[1];
+int VisiblePlayerRule(DecisionContext context) {
+  if (context.deck == nullptr) {
+    return Stand;
+  }
+  const int holeCard = context.dealer.cards.size() > 1 ? context.dealer.cards[1] : 0;
+  return pricedDecision(drawProbabilitiesWith(*context.deck, holeCard), context.dealer,
+                        context.player, context.allowed(), context.handsInRound,
+                        context.gameRules());
 }
 
-// The rows this decision reads: the hand's own row and, for a pair that may be
-// split, the values of one card of the pair (a lone ace is a soft 11).
-DecisionBounds rowsRead(const Hand& hand, int total, bool soft) {
-  constexpr int kNone = DecisionTable::kTopTotal + 1;
-  int hardRow = soft ? kNone : total;
-  int softRow = soft ? total : kNone;
-  if (isSplittablePair(hand)) {
-    if (hand.cards[0] == 1) {
-      softRow = softRow < 11 ? softRow : 11;
-    } else {
-      hardRow = hardRow < hand.cards[0] ? hardRow : hand.cards[0];
-    }
-  }
-  return DecisionBounds::covering(hardRow, softRow);
+int BasicStrategy::choiceIndex(ActionSet allowed) {
+  return (allowed.contains(Hit) ? 1 : 0) + (allowed.contains(Double) ? 2 : 0) +
+         (allowed.contains(Surrender) ? 4 : 0);
 }
 
-// What every strategy needs before it looks at a table: a live hand of 21 or
-// less, a dealer up card and a shoe.
-struct Situation {
-  bool decidable = false;
-  int total = 0;
-  bool soft = false;
-  int upCard = 0;
-};
+namespace {
 
-Situation situationOf(const DecisionContext& context) {
-  Situation s;
-  s.total = context.player.total(s.soft);
-  s.decidable = s.total <= DecisionTable::kTopTotal && !context.dealer.cards.empty() &&
-                context.deck != nullptr;
-  if (s.decidable) {
-    s.upCard = context.dealer.cards[0] == 1 ? kAce : context.dealer.cards[0];
-  }
-  return s;
-}
-
-int adviceFrom(const DecisionTable& table, const Hand& hand, const Situation& s) {
-  const DecisionRow& row = table[s.total];
-  int action = resolveDouble(s.soft ? row.soft.action : row.hard.action, hand);
-  if (isSplittablePair(hand) && table[2 * hand.cards[0]].splitAdvised) {
-    action = Split;
-  }
-  return action;
+// The actions of a choice index, standing always among them.
+ActionSet choiceActions(int choice) {
+  ActionSet allowed{Stand};
+  allowed = (choice & 1) != 0 ? allowed.with(Hit) : allowed;
+  allowed = (choice & 2) != 0 ? allowed.with(Double) : allowed;
+  return (choice & 4) != 0 ? allowed.with(Surrender) : allowed;
 }
 
 }  // namespace
 
-int PlayerRule(DecisionContext context) {
-  const Situation s = situationOf(context);
-  if (!s.decidable) {
-    return Stand;
-  }
-  const DecisionTable table = context.deck->buildDecisionTable(
-      s.upCard, context.gameRules().dealerMode(), rowsRead(context.player, s.total, s.soft));
-  return adviceFrom(table, context.player, s);
-}
-
-int VisiblePlayerRule(DecisionContext context) {
-  const Situation s = situationOf(context);
-  if (!s.decidable) {
-    return Stand;
-  }
-  const int holeCard = context.dealer.cards.size() > 1 ? context.dealer.cards[1] : 0;
-  const DecisionTable table = buildDecisionTable(drawProbabilitiesWith(*context.deck, holeCard),
-                                                 s.upCard, context.gameRules().dealerMode(),
-                                                 rowsRead(context.player, s.total, s.soft));
-  return adviceFrom(table, context.player, s);
-}
-
 BasicStrategy::BasicStrategy(const GameRules& rules) {
   // The composition of a full shoe does not depend on its order.
   StreamRandom anyOrder(0, 0);
-  const Deck fullShoe(rules.decks, true, anyOrder);
+  const DrawProbabilities p = drawProbabilities(Deck(rules.decks, true, anyOrder));
   for (int upCard = 2; upCard <= kAce; ++upCard) {
-    tables_[upCard - 2] = fullShoe.buildDecisionTable(upCard, rules.dealerMode());
+    const DecisionTable table = buildDecisionTable(p, upCard, dealerGameOf(rules));
+    const double surrender = surrenderValue(rules, table.dealerBlackjack);
+    const auto decide = [&](const DecisionEntry& e, ActionSet allowed, double split) {
+      return static_cast<std::uint8_t>(
+          bestAction({allowed, e.standValue, e.hitValue, e.doubleValue, split, surrender}));
+    };
+    for (int soft = 0; soft < 2; ++soft) {
+      for (int total = 0; total < kTotals; ++total) {
+        const DecisionEntry& e = soft != 0 ? table[total].soft : table[total].hard;
+        for (int choice = 0; choice < kChoices; ++choice) {
+          totals_[upCard - 2][soft][total][choice] = decide(e, choiceActions(choice), 0.0);
+        }
+      }
+    }
+    for (int card = 1; card <= 10; ++card) {
+      const DecisionEntry& e = card == 1 ? table[12].soft : table[2 * card].hard;
+      for (int hands = 1; hands <= kRoundSizes; ++hands) {
+        for (int canDouble = 0; canDouble < 2; ++canDouble) {
+          const double split =
+              rules.pricesSplitsAsPlayed()
+                  ? playedSplitValue(table, p, card, {canDouble != 0, true}, hands, rules)
+                  : table[2 * card].splitValue;
+          for (int choice = 0; choice < kChoices; ++choice) {
+            pairs_[upCard - 2][card - 1][hands - 1][canDouble][choice] =
+                decide(e, choiceActions(choice).with(Split), split);
+          }
+        }
+      }
+    }
   }
 }
 
+int BasicStrategy::totalAction(int upCard, int total, bool soft, ActionSet allowed) const {
+  return totals_[upCard - 2][soft ? 1 : 0][total][choiceIndex(allowed)];
+}
+
+int BasicStrategy::pairAction(int upCard, int pairCard, int handsInRound, bool canDouble,
+                              ActionSet allowed) const {
+  const int hands = std::clamp(handsInRound, 1, kRoundSizes);
+  return pairs_[upCard - 2][pairCard - 1][hands - 1][canDouble ? 1 : 0][choiceIndex(allowed)];
+}
+
+int BasicStrategy::decideFor(const Hand& hand, const Hand& dealer, ActionSet allowed,
+                             int handsInRound) const {
+  bool soft = false;
+  const int total = hand.total(soft);
+  if (total > DecisionTable::kTopTotal || dealer.cards.empty()) {
+    return Stand;
+  }
+  const int upCard = dealer.cards[0] == 1 ? kAce : dealer.cards[0];
+  if (allowed.contains(Split)) {
+    return pairAction(upCard, hand.cards[0], handsInRound, hand.canDouble, allowed);
+  }
+  return totalAction(upCard, total, soft, allowed);
+}
+
+int BasicStrategy::decide(const DecisionView& view) {
+  return decideFor(view.hand, view.dealer, view.allowed, view.handsInRound);
+}
+
 int BasicStrategy::operator()(const DecisionContext& context) const {
-  const Situation s = situationOf(context);
-  return s.decidable ? adviceFrom(tableFor(s.upCard), context.player, s) : Stand;
+  return decideFor(context.player, context.dealer, context.allowed(), context.handsInRound);
 }

@@ -3,14 +3,15 @@
 #include "table/card_list.h"
 
 // One blackjack hand: card values (ace held as 1), the stake riding on it, the
-// two permissions the player rule consults and whether it came from a split
-// pair. A plain value type.
+// two permissions the player rule consults, whether it came from a split pair
+// and whether it was surrendered. A plain value type.
 struct Hand {
   CardList cards;
   double stake = 1.0;
   bool canDouble = true;
   bool canSplit = true;
   bool fromSplit = false;
+  bool surrendered = false;
 
   // The blackjack total; `soft` is set when an ace counts 11.
   int total(bool& soft) const;

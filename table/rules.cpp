@@ -4,6 +4,11 @@ const GameRules& DecisionContext::gameRules() const {
   return rules != nullptr ? *rules : kHouseRules;
 }
 
+ActionSet DecisionContext::allowed() const {
+  return tableAllowed == ActionSet{} ? allowedActions(player, handsInRound, firstDecision, gameRules())
+                                     : tableAllowed;
+}
+
 int DealerRule(DecisionContext context) {
   bool soft = false;
   const int total = context.player.total(soft);

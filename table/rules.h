@@ -1,32 +1,30 @@
 #pragma once
 
+#include "table/actions.h"
 #include "table/game_rules.h"
 #include "table/hand.h"
 
 class Deck;
 
-// Decision codes returned by the rules. The decision table advises only Stand,
-// Hit, DoubleElseHit and DoubleElseStand; rules return Stand, Hit, Double, Split.
-enum Action : int {
-  Stand = 0,
-  Hit = 1,
-  Double = 2,
-  DoubleElseHit = 3,
-  DoubleElseStand = 4,
-  Split = 5,
-};
-
 // What a player or dealer rule sees: the live shoe, copies of the hands, so
-// nothing a rule does to them reaches the table, and the table's rules (none:
-// the house defaults). For the dealer rule both hands are copies of the
-// dealer's.
+// nothing a rule does to them reaches the table, the table's rules (none: the
+// house defaults), how many hands the round holds and whether this is the
+// original hand's first decision. For the dealer rule both hands are copies of
+// the dealer's.
 struct DecisionContext {
   const Deck* deck = nullptr;
   Hand dealer;
   Hand player;
   const GameRules* rules = nullptr;
+  int handsInRound = 1;
+  bool firstDecision = false;
+  // The actions the table will play, as it computed them; empty in a context
+  // the table did not build.
+  ActionSet tableAllowed{};
 
   const GameRules& gameRules() const;
+  // The actions the table lets this hand take (allowedActions of the fields above).
+  ActionSet allowed() const;
 };
 
 using PlayerRuleFn = int (*)(DecisionContext context);

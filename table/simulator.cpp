@@ -4,66 +4,70 @@
 #include <limits>
 #include <utility>
 
+#include "table/payoff_unit.h"
+
 namespace {
 
 constexpr int kBlackjackTotal = 21;
+constexpr std::int64_t kUnit = kPayoffUnitsPerStake;
 
 // The stake counts as a whole number of units, truncated toward zero. Stakes
 // beyond the int range (or NaN) cannot come from a sane bet rule; they are
 // clamped rather than converted with undefined behaviour.
-int wholeStake(double stake) {
+std::int64_t wholeStake(double stake) {
   constexpr auto kLimit = static_cast<double>(std::numeric_limits<int>::max());
   if (std::isnan(stake)) {
     return 0;
   }
-  return static_cast<int>(std::trunc(std::fmax(-kLimit, std::fmin(kLimit, stake))));
+  return static_cast<std::int64_t>(std::trunc(std::fmax(-kLimit, std::fmin(kLimit, stake))));
 }
 
-double handResult(const Hand& hand, bool dealerBlackjack, int dealerTotal, const GameRules& rules) {
-  const int s = wholeStake(hand.stake);
-  // An even-money split 21 settles like any other 21.
+std::int64_t blackjackUnits(BlackjackPays pays) {
+  switch (pays) {
+    case BlackjackPays::ThreeToTwo:
+      return kUnit * 3 / 2;
+    case BlackjackPays::SixToFive:
+      return kUnit * 6 / 5;
+    case BlackjackPays::OneToOne:
+      return kUnit;
+    case BlackjackPays::TwoToOne:
+      return kUnit * 2;
+  }
+  return kUnit * 3 / 2;
+}
+
+std::int64_t handUnits(const Hand& hand, bool dealerBlackjack, int dealerTotal,
+                       const GameRules& rules) {
+  const std::int64_t s = wholeStake(hand.stake);
+  if (hand.surrendered) {
+    // A late surrender stands against a dealer without a blackjack only: with
+    // no hole card, a blackjack that then appears takes the whole stake.
+    const bool stands = !dealerBlackjack || rules.surrender != SurrenderRule::Late;
+    return stands ? -kUnit / 2 * s : -kUnit * s;
+  }
+  // An even-money split 21 settles like any other 21; a 3:2 one pays 3:2
+  // whatever a blackjack dealt as such pays.
   const bool playerBlackjack =
       hand.isBlackjack() && (!hand.fromSplit || rules.splitTwentyOnePaysBlackjack);
   const int total = hand.total();
   if (dealerBlackjack) {
-    return playerBlackjack ? 0.0 : -s;
+    return playerBlackjack ? 0 : -kUnit * s;
   }
   if (playerBlackjack) {
-    return 1.5 * s;
+    return (hand.fromSplit ? kUnit * 3 / 2 : blackjackUnits(rules.blackjackPays)) * s;
   }
   if (total > kBlackjackTotal) {
-    return -s;
+    return -kUnit * s;
   }
   if (dealerTotal > kBlackjackTotal || dealerTotal < total) {
-    return s;
+    return kUnit * s;
   }
-  return dealerTotal > total ? -s : 0.0;
+  return dealerTotal > total ? -kUnit * s : 0;
 }
 
 // Truncation toward zero; the true count always lies within -52..52.
 int bookedCount(double trueCount) {
   return static_cast<int>(trueCount);
-}
-
-void setSplitPermissions(AfterSplit rule, Hand& first, Hand& second) {
-  switch (rule) {
-    case AfterSplit::KeepFirst:
-      second.canDouble = false;
-      second.canSplit = false;
-      return;
-    case AfterSplit::NoDoubleNoSplit:
-      first.canDouble = second.canDouble = false;
-      first.canSplit = second.canSplit = false;
-      return;
-    case AfterSplit::DoubleNoSplit:
-      first.canDouble = second.canDouble = true;
-      first.canSplit = second.canSplit = false;
-      return;
-    case AfterSplit::DoubleAndSplit:
-      first.canDouble = second.canDouble = true;
-      first.canSplit = second.canSplit = true;
-      return;
-  }
 }
 
 }  // namespace
@@ -72,6 +76,17 @@ Simulator::Simulator(DealerRuleFn dealerRule, PlayerDecision playerRule, BetRule
                      const GameRules& rules, RandomSource& random, TableObserver& observer)
     : dealerRule_(dealerRule),
       playerRule_(std::move(playerRule)),
+      betRule_(betRule),
+      rules_(rules),
+      observer_(&observer),
+      deck_(rules.decks, true, random) {
+  hands_.reserve(kReservedHands);
+}
+
+Simulator::Simulator(DealerRuleFn dealerRule, Player& player, BetRuleFn betRule,
+                     const GameRules& rules, RandomSource& random, TableObserver& observer)
+    : dealerRule_(dealerRule),
+      player_(&player),
       betRule_(betRule),
       rules_(rules),
       observer_(&observer),
@@ -103,25 +118,31 @@ void Simulator::simulate(int rounds, bool verbose) {
 
 RoundResult Simulator::playRound(int number, bool verbose) {
   newRound();
-  hands_[0].stake = betRule_(&deck_);
+  bet_ = hands_[0].stake = betRule_(&deck_);
   const double trueCount = deck_.trueCount();
   dealTo(hands_[0]);
   dealTo(dealer_);
   dealTo(hands_[0]);
-  dealTo(dealer_);
+  if (rules_.peeks()) {
+    dealTo(dealer_);
+  }
   if (verbose) {
     observer_->roundDealt(number, dealer_, hands_[0]);
   }
   RoundResult result;
   result.count = bookedCount(trueCount);
-  if (!dealer_.isBlackjack()) {
-    result.decisions = playPlayerTurn();
+  if (rules_.insurance != Insurance::Never && dealer_.cards[0] == 1) {
+    insured_ = player_ != nullptr ? player_->takesInsurance(deck_, dealer_, rules_)
+                                  : insuranceByPolicy(deck_, dealer_, rules_);
+  } else {
+    insured_ = false;
   }
+  result.decisions = playPlayerTurn();
   playDealerTurn();
   if (verbose) {
     observer_->roundSettled(dealer_, hands_);
   }
-  result.payoff = settle();
+  settle(result);
   return result;
 }
 
@@ -133,21 +154,44 @@ void Simulator::dealTo(Hand& hand) {
 }
 
 int Simulator::playPlayerTurn() {
+  int answer = kNotAsked;
+  if (rules_.peeks()) {
+    if (rules_.surrender == SurrenderRule::Early) {
+      answer = ask(0, allowedActions(hands_[0], 1, true, rules_), true);
+    }
+    if (dealer_.isBlackjack()) {
+      hands_[0].surrendered = answer == Surrender;
+      return answer == kNotAsked ? 0 : 1;
+    }
+  }
   int decisions = 0;
   // Splits append hands; they are played in the same turn, after the others.
   for (std::size_t k = 0; k < hands_.size(); ++k) {
-    decisions += playHand(k);
+    decisions += playHand(k, k == 0 ? answer : kNotAsked);
   }
   return decisions;
 }
 
-int Simulator::playHand(std::size_t k) {
+// `answer`, when not kNotAsked, is the hand's first decision, already taken.
+int Simulator::playHand(std::size_t k, int answer) {
   int asked = 0;
   int decisions = 0;
   while (hands_[k].total() <= kBlackjackTotal) {
+    const bool first = k == 0 && asked == 0;
+    const ActionSet allowed =
+        allowedActions(hands_[k], static_cast<int>(hands_.size()), first, rules_);
+    // A one-card split ace that may not split again has nothing to decide.
+    if (allowed == ActionSet{Stand}) {
+      return asked;
+    }
+    const int action = answer != kNotAsked ? std::exchange(answer, kNotAsked)
+                                           : ask(k, allowed, first);
     ++asked;
-    switch (playerRule_(DecisionContext{&deck_, dealer_, hands_[k], &rules_})) {
+    switch (allowed.contains(action) ? action : kNotAsked) {
       case Stand:
+        return asked;
+      case Surrender:
+        hands_[k].surrendered = true;
         return asked;
       case Double:
         dealTo(hands_[k]);
@@ -171,10 +215,17 @@ int Simulator::playHand(std::size_t k) {
   return asked;
 }
 
-void Simulator::splitHand(std::size_t k) {
-  if (hands_.size() >= kMaxHands || hands_[k].cards.empty()) {
-    return;
+int Simulator::ask(std::size_t k, ActionSet allowed, bool firstDecision) {
+  const int hands = static_cast<int>(hands_.size());
+  if (player_ != nullptr) {
+    return player_->decide(DecisionView{deck_, dealer_, hands_[k], rules_, hands, firstDecision,
+                                        allowed});
   }
+  return playerRule_(
+      DecisionContext{&deck_, dealer_, hands_[k], &rules_, hands, firstDecision, allowed});
+}
+
+void Simulator::splitHand(std::size_t k) {
   const int card = hands_[k].cards[0];
   hands_[k].cards.eraseFirst();
   dealTo(hands_[k]);
@@ -183,11 +234,19 @@ void Simulator::splitHand(std::size_t k) {
   dealTo(split);
   split.stake = hands_[k].stake;
   split.fromSplit = hands_[k].fromSplit = true;
-  setSplitPermissions(rules_.afterSplit, hands_[k], split);
+  const SplitPermissions permissions =
+      splitPermissions(rules_.afterSplit, {hands_[k].canDouble, hands_[k].canSplit});
+  hands_[k].canDouble = permissions.first.canDouble;
+  hands_[k].canSplit = permissions.first.canSplit;
+  split.canDouble = permissions.added.canDouble;
+  split.canSplit = permissions.added.canSplit;
   hands_.push_back(split);
 }
 
 void Simulator::playDealerTurn() {
+  if (!rules_.peeks()) {
+    dealTo(dealer_);
+  }
   // Any answer but Hit ends the turn, so a rule cannot stall it.
   while (dealer_.total() <= kBlackjackTotal &&
          dealerRule_(DecisionContext{&deck_, dealer_, dealer_, &rules_}) == Hit) {
@@ -195,12 +254,19 @@ void Simulator::playDealerTurn() {
   }
 }
 
-double Simulator::settle() const {
+void Simulator::settle(RoundResult& result) const {
   const int dealerTotal = dealer_.total();
   const bool dealerBlackjack = dealer_.isBlackjack();
-  double roundPayoff = 0.0;
+  const auto add = [&result](std::int64_t units) {
+    result.payoffUnits += units;
+    result.payoff += static_cast<double>(units) / kPayoffUnitsPerStake;
+  };
   for (const Hand& hand : hands_) {
-    roundPayoff += handResult(hand, dealerBlackjack, dealerTotal, rules_);
+    add(handUnits(hand, dealerBlackjack, dealerTotal, rules_));
   }
-  return roundPayoff;
+  if (insured_) {
+    // Half the stake, paid 2:1 on a dealer blackjack.
+    const std::int64_t s = wholeStake(bet_);
+    add(dealerBlackjack ? kUnit * s : -kUnit / 2 * s);
+  }
 }

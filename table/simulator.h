@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -8,20 +9,32 @@
 #include "table/game_rules.h"
 #include "table/hand.h"
 #include "table/payoff_table.h"
+#include "table/player.h"
 #include "table/rules.h"
 #include "table/table_observer.h"
 
-// One round's outcome: the summed payoff of its hands, the whole true count it
-// is booked at (truncated toward zero) and how many times the player rule was
-// asked.
+// One round's outcome: the whole true count it is booked at (truncated toward
+// zero), how many times the player was asked, and its payoff twice: exactly,
+// as a whole number of kPayoffUnitsPerStake (insurance and surrender
+// included), and as the double truecount books, the same items each divided by
+// that unit and added in the same order.
 struct RoundResult {
   int count = 0;
   double payoff = 0.0;
+  std::int64_t payoffUnits = 0;
   int decisions = 0;
 };
 
 // The table: one player against the dealer, rounds played from one shoe, each
 // round's summed payoff booked at the true count the round started with.
+//
+// A round: the deal (the dealer's hole card only where he peeks); insurance
+// when the up card is an ace and the rules offer it; under early surrender the
+// original hand's first decision, taken before the peek; the peek, which ends
+// the round on a dealer blackjack; the hands in turn, the hands a split adds
+// after the others; under no hole card the dealer's second card; the dealer's
+// draws; the settlement. An action the hand may not take (allowedActions) is
+// not played: the decision is counted and the player asked again.
 class Simulator {
  public:
   // A plain rule function, or any callable that decides for the player.
@@ -29,9 +42,7 @@ class Simulator {
 
   // A hand is ended with a warning on the decision after this many.
   static constexpr int kMaxDecisions = 21;
-  // A split beyond this many hands in one round is refused, so that a player
-  // rule that splits without end cannot grow a round without bound.
-  static constexpr std::size_t kMaxHands = 256;
+  static constexpr std::size_t kMaxHands = GameRules::kHandGuard;
   static constexpr std::size_t kReservedHands = 8;
 
   // The shoe shuffles from `random` and events go to `observer`; both must
@@ -39,6 +50,9 @@ class Simulator {
   Simulator(DealerRuleFn dealerRule, PlayerDecision playerRule, BetRuleFn betRule,
             const GameRules& rules, RandomSource& random,
             TableObserver& observer = TableObserver::silent());
+  // The same with a player object, which must outlive the table too.
+  Simulator(DealerRuleFn dealerRule, Player& player, BetRuleFn betRule, const GameRules& rules,
+            RandomSource& random, TableObserver& observer = TableObserver::silent());
 
   // Reshuffles once the reshuffle point is reached and resets the hands.
   void newRound();
@@ -56,24 +70,32 @@ class Simulator {
   const GameRules& rules() const { return rules_; }
   const Hand& dealer() const { return dealer_; }
   const std::vector<Hand>& hands() const { return hands_; }
+  bool insured() const { return insured_; }
   Deck& deck() { return deck_; }
   const Deck& deck() const { return deck_; }
 
  private:
+  static constexpr int kNotAsked = -1;
+
   int playPlayerTurn();
-  int playHand(std::size_t k);
+  int playHand(std::size_t k, int answer);
+  int ask(std::size_t k, ActionSet allowed, bool firstDecision);
   void splitHand(std::size_t k);
   void playDealerTurn();
-  double settle() const;
+  void settle(RoundResult& result) const;
   void dealTo(Hand& hand);
 
   Hand dealer_;
   std::vector<Hand> hands_;
   DealerRuleFn dealerRule_;
+  // The player rule, or else the player object.
   PlayerDecision playerRule_;
+  Player* player_ = nullptr;
   BetRuleFn betRule_;
   GameRules rules_;
   TableObserver* observer_;
   Deck deck_;
   PayoffTable payoffs_;
+  double bet_ = 0.0;
+  bool insured_ = false;
 };

@@ -127,8 +127,8 @@ TEST(Simulator, SettlesEveryOutcome) {
   g_stake = 1.0;
 }
 
-// 9 8 against 10 7, split as the rule asks: the first hand keeps the 8 and takes
-// a 3, then a 10; the new hand takes the 9, the stake and a 10. 21 and 19 win.
+// 8 8 against 10 7, split as the rule asks: the first hand keeps an 8 and takes
+// a 3, then a 10; the new hand takes the other 8, the stake and a 10. 21 and 18 win.
 TEST(Simulator, SplitAppendsHandPlayedAfterTheFirst) {
   using P = std::array<bool, 4>;  // may double, may split: the first hand, then the new one
   const struct {
@@ -145,19 +145,19 @@ TEST(Simulator, SplitAppendsHandPlayedAfterTheFirst) {
   for (const auto& row : rows) {
     g_stake = row.stake;
     Simulator sim =
-        makeSim({9, 10, 8, 7, 3, 10, 10}, {Split, Hit}, GameRules{.afterSplit = row.afterSplit});
+        makeSim({8, 10, 8, 7, 3, 10, 10}, {Split, Hit}, GameRules{.afterSplit = row.afterSplit});
     simulate(sim);
     ASSERT_EQ(sim.hands().size(), 2u);
     const Hand& first = sim.hands()[0];
     const Hand& added = sim.hands()[1];
     EXPECT_EQ(cardsOf(first), (std::vector<int>{8, 3, 10}));
-    EXPECT_EQ(cardsOf(added), (std::vector<int>{9, 10}));
+    EXPECT_EQ(cardsOf(added), (std::vector<int>{8, 10}));
     EXPECT_EQ((P{first.canDouble, first.canSplit, added.canDouble, added.canSplit}),
               row.permissions);
     EXPECT_EQ(added.stake, row.stake);
     ASSERT_EQ(g_seen.size(), 4u);
     EXPECT_EQ(cardsOf(g_seen[1]), (std::vector<int>{8, 3}));
-    EXPECT_EQ(cardsOf(g_seen[3]), (std::vector<int>{9, 10}));
+    EXPECT_EQ(cardsOf(g_seen[3]), (std::vector<int>{8, 10}));
     EXPECT_EQ(sim.payoffAt(0), 2 * row.stake);  // both hands settled into one booking
   }
   g_stake = 1.0;
