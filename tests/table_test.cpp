@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "driver/console_observer.h"
+#include "table/payoff_unit.h"
 #include "table/simulator.h"
 
 namespace {
@@ -29,6 +30,26 @@ int scripted(DecisionContext context) {
   g_seen.push_back(context.player);
   return g_seen.size() <= g_script.size() ? g_script[g_seen.size() - 1] : int{Stand};
 }
+// The same as a player object, which also records what it was offered and
+// takes insurance when told to.
+class ScriptedPlayer final : public Player {
+ public:
+  ScriptedPlayer(std::vector<int> script, bool insures) : script_(std::move(script)), insures_(insures) {}
+  int decide(const DecisionView& view) override {
+    seen.push_back(view.hand);
+    offered.push_back(view.allowed);
+    return seen.size() <= script_.size() ? script_[seen.size() - 1] : int{Stand};
+  }
+  bool takesInsurance(const Deck& /*deck*/, const Hand& /*dealer*/, const GameRules& /*rules*/) override {
+    return insures_;
+  }
+  std::vector<Hand> seen;
+  std::vector<ActionSet> offered;
+
+ private:
+  std::vector<int> script_;
+  bool insures_;
+};
 constexpr DealerRuleFn alwaysHit = [](DecisionContext) { return int{Hit}; };
 constexpr DealerRuleFn alwaysSplit = [](DecisionContext) { return int{Split}; };
 
@@ -69,20 +90,26 @@ std::string printed(const Hand& hand) {
   return ti::GetCapturedStdout();
 }
 
-// One round from the stacked cards: the payoff of its hands, how often the
-// player was asked, how many cards the dealer ended with.
+// One round from the stacked cards: its payoff (in payoff units and as
+// truecount books it), how often the player was asked, how many cards the
+// dealer ended with, whether insurance was taken.
 TEST(Simulator, SettlesEveryOutcome) {
   const double kMax = INT_MAX;
+  const GameRules late{.surrender = SurrenderRule::Late};
+  const GameRules early{.surrender = SurrenderRule::Early};
+  const GameRules noHole{.holeCard = HoleCard::None};
+  const GameRules insurance{.insurance = Insurance::Composition};
   const struct {
     const char* name;
-    std::vector<int> cards;  // player, dealer, player, dealer, then draws
-    std::vector<int> script;
+    std::vector<int> cards;  // player, dealer, player, dealer's hole card, then draws
+    std::vector<int> script = {};
     double payoff;
     int asked;
     std::size_t dealerCards = 2;
     double stake = 1.0;
     GameRules rules = kHouseRules;
     DealerRuleFn dealer = DealerRule;
+    bool insures = false;
   } rows[] = {
       {"both blackjack", {11, 11, 10, 10}, {}, 0.0, 0},  // 11 stacks an ace too
       {"dealer blackjack", {10, 1, 9, 10}, {}, -1.0, 0},
@@ -99,6 +126,7 @@ TEST(Simulator, SettlesEveryOutcome) {
       {"NaN stake", {10, 10, 10, 8}, {}, 0.0, 1, 2, NAN},
       {"huge stake", {10, 10, 10, 8}, {}, kMax, 1, 2, 1e300},
       {"huge negative stake", {10, 10, 10, 8}, {}, -kMax, 1, 2, -1e300},
+      {"huge blackjack", {1, 10, 10, 9}, {}, 1.5 * kMax, 1, 2, 1e300},
       // Ace-six draws a 2 to soft 19 at the house rules, stands on soft 17 where told.
       {"dealer hits soft 17", {10, 1, 8, 6, 2}, {}, -1.0, 1, 3},
       {"dealer stands on soft 17", {10, 1, 8, 6}, {}, 1.0, 1, 2, 1.0, kStandsSoft17},
@@ -110,17 +138,66 @@ TEST(Simulator, SettlesEveryOutcome) {
       // A dealer rule that always hits stops at a bust; one that stalls stands.
       {"dealer hits past 21", {10, 10, 9, 6, 5, 10}, {}, 1.0, 1, 4, 1.0, kHouseRules, alwaysHit},
       {"dealer stalls", {10, 10, 9, 2}, {}, 1.0, 1, 2, 1.0, kHouseRules, alwaysSplit},
+      // A blackjack's payout; a 3:2 split 21 keeps paying 3:2.
+      {.name = "6:5 blackjack", .cards = {1, 10, 10, 9}, .payoff = 1.2, .asked = 1,
+       .rules = {.blackjackPays = BlackjackPays::SixToFive}},
+      {.name = "1:1 blackjack", .cards = {1, 10, 10, 9}, .payoff = 1.0, .asked = 1,
+       .rules = {.blackjackPays = BlackjackPays::OneToOne}},
+      {.name = "2:1 blackjack", .cards = {1, 10, 10, 9}, .payoff = 2.0, .asked = 1,
+       .rules = {.blackjackPays = BlackjackPays::TwoToOne}},
+      {.name = "6:5, split 21s", .cards = {1, 10, 1, 10, 10, 10}, .script = {Split}, .payoff = 3.0,
+       .asked = 3, .rules = {.blackjackPays = BlackjackPays::SixToFive}},
+      // Surrender: half the stake, at the original hand's first decision only;
+      // early before the peek, late after it. Refused answers are asked again.
+      {"late surrender", {10, 10, 6, 7}, {Surrender}, -0.5, 1, 2, 1.0, late},
+      {"no surrender offered", {10, 10, 6, 7}, {Surrender}, -1.0, 2},
+      {"no surrender after a hit", {10, 10, 2, 7, 3}, {Hit, Surrender}, -1.0, 3, 2, 1.0, late},
+      {"late surrender after the peek", {10, 1, 6, 10}, {Surrender}, -1.0, 0, 2, 1.0, late},
+      {"early surrender before the peek", {10, 1, 6, 10}, {Surrender}, -0.5, 1, 2, 1.0, early},
+      {"early surrender, no blackjack", {10, 10, 6, 7}, {Surrender}, -0.5, 1, 2, 1.0, early},
+      // Declined before the peek: the hit it chose is never dealt.
+      {"early decision, dealer blackjack", {5, 1, 6, 10}, {Hit}, -1.0, 1, 2, 1.0, early},
+      // No hole card: the dealer's second card comes after the player's turn,
+      // and a blackjack takes every stake but a blackjack's.
+      {"no hole card, dealer blackjack", {10, 10, 9, 1}, {}, -1.0, 1, 2, 1.0, noHole},
+      {"no hole card, split and doubled", {8, 10, 8, 3, 9, 10, 1}, {Split, Double}, -3.0, 3, 2,
+       1.0, noHole},
+      {"no hole card, blackjacks push", {1, 10, 10, 1}, {}, 0.0, 1, 2, 1.0, noHole},
+      {"no hole card, dealer draws", {10, 6, 8, 1, 10}, {}, 1.0, 1, 3, 1.0, noHole},
+      {.name = "no hole card, late surrender", .cards = {10, 10, 6, 1}, .script = {Surrender},
+       .payoff = -1.0, .asked = 1,
+       .rules = {.surrender = SurrenderRule::Late, .holeCard = HoleCard::None}},
+      {.name = "no hole card, early surrender", .cards = {10, 10, 6, 1}, .script = {Surrender},
+       .payoff = -0.5, .asked = 1,
+       .rules = {.surrender = SurrenderRule::Early, .holeCard = HoleCard::None}},
+      // Insurance: half the stake, paid 2:1 on a blackjack, offered on an ace only.
+      {"insured blackjack", {10, 1, 9, 10}, {}, 0.0, 0, 2, 1.0, insurance, DealerRule, true},
+      {"insurance lost", {10, 1, 9, 8}, {}, -0.5, 1, 2, 1.0, insurance, DealerRule, true},
+      {"insured double stake", {10, 1, 9, 10}, {}, 0.0, 0, 2, 2.0, insurance, DealerRule, true},
+      {"insurance never offered", {10, 1, 9, 10}, {}, -1.0, 0, 2, 1.0, kHouseRules, DealerRule,
+       true},
+      {"no insurance against a ten", {10, 10, 9, 1}, {}, -1.0, 0, 2, 1.0, insurance, DealerRule,
+       true},
+      {.name = "insured, no hole card", .cards = {10, 1, 9, 10}, .payoff = 0.0, .asked = 1,
+       .rules = {.holeCard = HoleCard::None, .insurance = Insurance::Composition},
+       .insures = true},
   };
   for (const auto& row : rows) {
     g_stake = row.stake;
-    Simulator sim = makeSim(row.cards, row.script, row.rules, row.dealer);
+    ScriptedPlayer player(row.script, row.insures);
+    Simulator sim(
+        row.dealer, player, [](const Deck*) { return g_stake; }, row.rules,
+        CLibraryRandom::shared(), g_console);
+    ASSERT_TRUE(sim.deck().stackNext(row.cards)) << row.name;
     const RoundResult result = sim.playRound(1, false);
     EXPECT_EQ(result.payoff, row.payoff) << row.name;
+    EXPECT_EQ(result.payoffUnits, std::llround(row.payoff * kPayoffUnitsPerStake)) << row.name;
     EXPECT_EQ(result.count, 0) << row.name;
     EXPECT_EQ(result.decisions, row.asked) << row.name;
-    EXPECT_EQ(static_cast<int>(g_seen.size()), row.asked) << row.name;
+    EXPECT_EQ(static_cast<int>(player.seen.size()), row.asked) << row.name;
     EXPECT_EQ(sim.dealer().cards.size(), row.dealerCards) << row.name;
-    EXPECT_EQ(sim.hands()[0].canDouble, row.script != std::vector<int>{Double}) << row.name;
+    const bool offered = row.rules.insurance != Insurance::Never && row.cards[1] == 1;
+    EXPECT_EQ(sim.insured(), offered && row.insures) << row.name;
     // Every stacked card was dealt and no other.
     EXPECT_EQ(sim.deck().cardsLeft(), 104 - static_cast<int>(row.cards.size())) << row.name;
   }
@@ -163,16 +240,88 @@ TEST(Simulator, SplitAppendsHandPlayedAfterTheFirst) {
   g_stake = 1.0;
 }
 
-// A player rule that splits without end gets at most 256 hands; one that
-// answers with advice the table does not take gets a warning on its 22nd
-// decision. Either way the round ends and is booked.
+// What each rule lets a hand do, from stacked rounds: the actions offered at
+// each decision, the first hand's cards and the hands at the end. An answer
+// outside the offer is not played, and the player is asked again.
+TEST(Simulator, OffersWhatTheRulesAllow) {
+  const ActionSet sh{Stand, Hit}, shd{Stand, Hit, Double}, shdp = shd.with(Split);
+  const ActionSet shdr = shd.with(Surrender), sp{Stand, Split};
+  const struct {
+    const char* name;
+    GameRules rules;
+    std::vector<int> cards;  // player, dealer, player, dealer, then draws
+    std::vector<int> script;
+    std::vector<ActionSet> offered;
+    std::vector<int> firstHand;
+    std::size_t hands;
+  } rows[] = {
+      {"9-11 doubles a hard 9", {.doubleOn = DoubleOn::NineToEleven}, {5, 10, 4, 7, 10}, {Double},
+       {shd}, {5, 4, 10}, 1},
+      {"9-11 refuses a hard 8", {.doubleOn = DoubleOn::NineToEleven}, {5, 10, 3, 7}, {Double},
+       {sh, sh}, {5, 3}, 1},
+      {"9-11 refuses a soft 18", {.doubleOn = DoubleOn::NineToEleven}, {1, 10, 7, 7}, {Double},
+       {sh, sh}, {1, 7}, 1},
+      {"10-11 refuses a hard 9", {.doubleOn = DoubleOn::TenToEleven}, {5, 10, 4, 7}, {Double},
+       {sh, sh}, {5, 4}, 1},
+      {"10-11 after a split", {.afterSplit = AfterSplit::DoubleNoSplit, .doubleOn = DoubleOn::TenToEleven},
+       {5, 10, 5, 7, 6, 4}, {Split}, {shdp, shd, sh}, {5, 6}, 2},
+      {"any two cards double", {}, {10, 10, 9, 7}, {Split}, {shd, shd}, {10, 9}, 1},
+      {"surrender at the first decision", {.surrender = SurrenderRule::Late}, {10, 10, 2, 7, 3},
+       {Hit}, {shdr, sh}, {10, 2, 3}, 1},
+      {"no surrender after a split", {.surrender = SurrenderRule::Late}, {8, 10, 8, 7, 3, 9},
+       {Split, Surrender}, {shdp.with(Surrender), shd, shd, sh}, {8, 3}, 2},
+      {"one card to each split ace", {.splitAces = SplitAces::OneCard}, {1, 10, 1, 7, 5, 9},
+       {Split}, {shdp}, {1, 5}, 2},
+      {"one-card aces split again", {.splitAces = SplitAces::OneCard},
+       {1, 10, 1, 7, 1, 9, 5, 6}, {Split, Hit, Split}, {shdp, sp, sp}, {1, 5}, 3},
+      {"one-card aces not split again", {.splitAces = SplitAces::OneCard, .resplitAces = false},
+       {1, 10, 1, 7, 1, 9}, {Split}, {shdp}, {1, 1}, 2},
+      {"split aces hit and double", {.afterSplit = AfterSplit::DoubleNoSplit},
+       {1, 10, 1, 7, 5, 9}, {Split}, {shdp, shd, shd}, {1, 5}, 2},
+      {"split aces not split again", {.resplitAces = false}, {1, 10, 1, 7, 1, 9}, {Split},
+       {shdp, shd, sh}, {1, 1}, 2},
+      {"three hands at most", {.afterSplit = AfterSplit::DoubleAndSplit, .maxHands = 3},
+       {8, 10, 8, 7, 8, 8, 2, 3}, {Split, Split, Stand, Split}, {shdp, shdp, shd, shd, shd, shd},
+       {8, 2}, 3},
+  };
+  for (const auto& row : rows) {
+    ScriptedPlayer player(row.script, false);
+    Simulator sim(DealerRule, player, BetRule, row.rules, CLibraryRandom::shared(), g_console);
+    ASSERT_TRUE(sim.deck().stackNext(row.cards)) << row.name;
+    const RoundResult result = sim.playRound(1, false);
+    EXPECT_EQ(player.offered, row.offered) << row.name;
+    EXPECT_EQ(result.decisions, static_cast<int>(row.offered.size())) << row.name;
+    EXPECT_EQ(cardsOf(sim.hands()[0]), row.firstHand) << row.name;
+    EXPECT_EQ(sim.hands().size(), row.hands) << row.name;
+  }
+}
+
+// The limit on hands: the rules' own, or the table's guard of 256.
+TEST(AllowedActions, SplitsStopAtTheHandLimit) {
+  const Hand eights = handOf({8, 8});
+  const GameRules four{.maxHands = 4};
+  for (const auto& [hands, rules, splits] : {std::tuple{255, kHouseRules, true},
+                                              {256, kHouseRules, false}, {3, four, true},
+                                              {4, four, false}}) {
+    EXPECT_EQ(allowedActions(eights, hands, false, rules).contains(Split), splits) << hands;
+  }
+}
+
+// A player rule that splits without end splits pairs up to the hand limit;
+// every split after that, like any advice the table does not take, is
+// refused, and each hand ends with a warning on its 22nd decision. Either way
+// the round ends and is booked.
 TEST(Simulator, EndlessPlayerRulesStillEndTheRound) {
-  const GameRules splitAgain{.afterSplit = AfterSplit::DoubleAndSplit};
-  Simulator splitter = makeSim({8, 10, 8, 7}, {}, splitAgain, DealerRule, alwaysSplit);
+  const GameRules splitAgain{.afterSplit = AfterSplit::DoubleAndSplit, .maxHands = 4};
+  Simulator splitter =
+      makeSim({8, 10, 8, 7, 8, 8, 8, 8}, {}, splitAgain, DealerRule, alwaysSplit);
   ti::CaptureStderr();
   simulate(splitter);
-  ti::GetCapturedStderr();
-  EXPECT_EQ(splitter.hands().size(), 256u);
+  std::string warnings;
+  for (int hand = 0; hand < 4; ++hand)
+    warnings += "WARNING: too many cards in a hand ";
+  EXPECT_EQ(ti::GetCapturedStderr(), warnings);
+  EXPECT_EQ(splitter.hands().size(), 4u);
   EXPECT_EQ(splitter.frequencyAt(0), 1.0);
   Simulator stalled = makeSim({10, 10, 2, 8}, std::vector<int>(30, DoubleElseStand));
   ti::CaptureStderr();
@@ -180,6 +329,40 @@ TEST(Simulator, EndlessPlayerRulesStillEndTheRound) {
   EXPECT_EQ(ti::GetCapturedStderr(), "WARNING: too many cards in a hand ");
   EXPECT_EQ(g_seen.size(), 22u);
   EXPECT_EQ(stalled.payoffAt(0), -1.0);
+}
+
+// Insurance by composition: taken only when the unseen cards (the undealt
+// ones and the hole card, where the dealer holds one) hold tens more than one
+// in three. One deck holds 16 tens; `gone` other cards are dealt first.
+TEST(Insurance, TakenWhenTensAreMoreThanAThird) {
+  const GameRules composition{.insurance = Insurance::Composition};
+  const struct {
+    GameRules rules;
+    int gone;
+    std::vector<int> dealer;  // its hole card is dealt from the shoe too
+    bool taken;
+  } rows[] = {
+      {composition, 4, {1}, false},   // 16 tens in 48
+      {composition, 5, {1}, true},    // 16 in 47
+      {kHouseRules, 30, {1}, false},  // never, however rich
+      {composition, 4, {1, 10}, false},  // 15 undealt tens and the hole's in 48
+      {composition, 5, {1, 10}, true},   // 16 in 47
+      {composition, 5, {1, 2}, false},   // 16 in 48
+      {composition, 6, {1, 2}, true},    // 16 in 47
+  };
+  for (const auto& row : rows) {
+    Deck shoe(1, true, CLibraryRandom::shared());
+    for (int k = 0; k < row.gone; ++k) {
+      const std::array<int, 1> low{2 + k % 8};
+      ASSERT_TRUE(shoe.stackNext(low));
+      shoe.deal();
+    }
+    if (row.dealer.size() > 1 && row.dealer[1] == 10) {
+      shoe.dealForced(10);
+    }
+    EXPECT_EQ(insuranceByPolicy(shoe, handOf(row.dealer), row.rules), row.taken)
+        << row.gone << " gone, dealer cards " << row.dealer.size();
+  }
 }
 
 // A one-deck shoe never reshuffled at a round's start runs out in mid-round:
