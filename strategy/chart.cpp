@@ -106,12 +106,11 @@ std::string_view letterOf(ChartCode code) {
 
 StrategyChart chartOf(const BasicStrategy& strategy, const GameRules& rules) {
   StrategyChart chart;
-  for (int total = 4; total <= 20; ++total) {
+  for (int total = 5; total <= 20; ++total) {
     chart.hard.push_back(totalRow(strategy, rules, total, false, std::to_string(total)));
   }
-  for (int total = 12; total <= 20; ++total) {
-    const std::string other = total == 12 ? "A" : std::to_string(total - 11);
-    chart.soft.push_back(totalRow(strategy, rules, total, true, "A," + other));
+  for (int total = 13; total <= 20; ++total) {
+    chart.soft.push_back(totalRow(strategy, rules, total, true, "A," + std::to_string(total - 11)));
   }
   for (int card = 2; card <= 10; ++card) {
     chart.pairs.push_back(pairRow(strategy, rules, card));

@@ -34,9 +34,9 @@ struct ChartRow {
   std::array<ChartCode, 10> codes{};
 };
 
-// Basic strategy as a chart: hard totals 4 to 20, soft totals 12 to 20 (A,A
+// Basic strategy as a chart: hard totals 5 to 20, soft totals 13 to 20 (A,2
 // to A,9) and the pairs 2,2 to 10,10 and A,A, each as the original two-card
-// hand's first decision (a pair of aces unsplit is the soft 12).
+// hand's first decision.
 struct StrategyChart {
   std::vector<ChartRow> hard;
   std::vector<ChartRow> soft;
