@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
 
 #include "lab/parallel_run.h"
@@ -49,6 +50,58 @@ BENCHMARK(BM_LabBlock)
     ->Arg(static_cast<int>(Strategy::Visible))
     ->Arg(static_cast<int>(Strategy::Basic))
     ->Unit(benchmark::kMillisecond);
+
+// The richest rules the table plays, on six decks dealt to 75%: dealer stands
+// on soft 17, double after split and resplit to four hands, one card to each
+// split ace (aces resplit), late surrender, insurance by composition, doubling
+// on any two cards (argument 0) or on 9 to 11 only (1).
+GameRules richRules(bool nineToEleven) {
+  return {.decks = 6,
+          .reshuffleAfter = 234,
+          .dealerHitsSoft17 = false,
+          .afterSplit = AfterSplit::DoubleAndSplit,
+          .surrender = SurrenderRule::Late,
+          .splitAces = SplitAces::OneCard,
+          .maxHands = 4,
+          .doubleOn = nineToEleven ? DoubleOn::NineToEleven : DoubleOn::Any,
+          .insurance = Insurance::Composition};
+}
+
+void BM_LabBlockRichRules(benchmark::State& state) {
+  StudyConfig config = studyOf(Strategy::Composition);
+  config.rules = richRules(state.range(0) != 0);
+  BlockPlayer player(config);
+  StudyTally tally;
+  EventCounts events;
+  std::uint64_t block = 0;
+  for (auto _ : state) {
+    player.play(block++, tally, events);
+  }
+  state.SetItemsProcessed(state.iterations() * kRounds);
+}
+BENCHMARK(BM_LabBlockRichRules)
+    ->ArgName("nineToEleven")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond);
+
+// Basic strategy as a player object: a table lookup per decision, with no
+// rule function or copied hands between the table and the strategy.
+void BM_BasicStrategyRounds(benchmark::State& state) {
+  const GameRules rules = state.range(0) != 0 ? richRules(false) : kHouseRules;
+  BasicStrategy basic(rules);
+  StreamRandom random(1, 0);
+  Simulator table(DealerRule, basic, BetRule, rules, random);
+  std::int64_t sum = 0;
+  for (auto _ : state) {
+    for (int round = 0; round < kRounds; ++round) {
+      sum += table.playRound(0, false).payoffUnits;
+    }
+  }
+  benchmark::DoNotOptimize(sum);
+  state.SetItemsProcessed(state.iterations() * kRounds);
+}
+BENCHMARK(BM_BasicStrategyRounds)->ArgName("rich")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // Twenty blocks per study, on as many threads as the argument says.
 void BM_LabStudy(benchmark::State& state) {

@@ -9,11 +9,15 @@ ActionSet DecisionContext::allowed() const {
                                      : tableAllowed;
 }
 
-int DealerRule(DecisionContext context) {
+bool dealerHits(const Hand& dealer, const GameRules& rules) {
   bool soft = false;
-  const int total = context.player.total(soft);
-  const int lastDrawingTotal = soft && context.gameRules().dealerHitsSoft17 ? 17 : 16;
-  return total <= lastDrawingTotal ? Hit : Stand;
+  const int total = dealer.total(soft);
+  const int lastDrawingTotal = soft && rules.dealerHitsSoft17 ? 17 : 16;
+  return total <= lastDrawingTotal;
+}
+
+int DealerRule(DecisionContext context) {
+  return dealerHits(context.player, context.gameRules()) ? Hit : Stand;
 }
 
 double BetRule(const Deck* /*deck*/) {

@@ -31,7 +31,10 @@ using PlayerRuleFn = int (*)(DecisionContext context);
 using DealerRuleFn = int (*)(DecisionContext context);
 using BetRuleFn = double (*)(const Deck* deck);
 
-// The dealer draws to 16 and hits soft 17, or stands on it where the rules say so.
+// Whether the dealer draws to `dealer`: to 16, and on soft 17 unless the
+// rules have him stand on it.
+bool dealerHits(const Hand& dealer, const GameRules& rules);
+// The same as a rule: Hit or Stand for the dealer's hand (the context's player hand).
 int DealerRule(DecisionContext context);
 // A flat bet of one unit, whatever the shoe holds.
 double BetRule(const Deck* deck);

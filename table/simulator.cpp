@@ -247,9 +247,12 @@ void Simulator::playDealerTurn() {
   if (!rules_.peeks()) {
     dealTo(dealer_);
   }
-  // Any answer but Hit ends the turn, so a rule cannot stall it.
+  // Any answer but Hit ends the turn, so a rule cannot stall it. The house
+  // rule is asked without copying the hand into a context: it is the same test.
+  const bool houseRule = dealerRule_ == DealerRule;
   while (dealer_.total() <= kBlackjackTotal &&
-         dealerRule_(DecisionContext{&deck_, dealer_, dealer_, &rules_}) == Hit) {
+         (houseRule ? dealerHits(dealer_, rules_)
+                    : dealerRule_(DecisionContext{&deck_, dealer_, dealer_, &rules_}) == Hit)) {
     dealTo(dealer_);
   }
 }
