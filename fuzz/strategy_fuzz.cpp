@@ -1,11 +1,12 @@
 // Strategy engine: a value-mode shoe of 1 to 8 decks shaped by normal and
 // forced deals and by taking out every card of chosen values, down to a few
 // cards or a single value; then dealerOutcomes and buildDecisionTable for every
-// up card and both dealer modes, and PlayerRule on hands made from the input.
+// up card, both dealer modes and both hole-card rules, PlayerRule on hands and
+// house rules made from the input, and the expected counts of a split.
 // Probabilities must be finite and add up to 1, values stay within their stake
-// and every advice and action is one the table and the simulator know; a table
-// built down to some bounds matches the full one there, and the rule decides
-// as the full table advises.
+// and every advice and action is one the table knows and the hand may take; a
+// table built down to some bounds matches the full one there, and the rule
+// decides as the full table prices the hand.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <array>
@@ -19,6 +20,8 @@
 #include "strategy/dealer_outcomes.h"
 #include "strategy/decision_table.h"
 #include "strategy/player_rule.h"
+#include "strategy/pricing.h"
+#include "strategy/split_value.h"
 
 namespace {
 
@@ -49,8 +52,24 @@ void checkTable(const DecisionTable& table) {
   }
 }
 
+GameRules rulesFrom(FuzzedDataProvider& in) {
+  GameRules rules;
+  rules.dealerHitsSoft17 = in.ConsumeBool();
+  rules.afterSplit = static_cast<AfterSplit>(in.ConsumeIntegralInRange(0, 3));
+  rules.splitTwentyOnePaysBlackjack = in.ConsumeBool();
+  rules.surrender = static_cast<SurrenderRule>(in.ConsumeIntegralInRange(0, 2));
+  rules.splitAces = static_cast<SplitAces>(in.ConsumeIntegralInRange(0, 1));
+  rules.resplitAces = in.ConsumeBool();
+  rules.maxHands = in.ConsumeBool() ? in.ConsumeIntegralInRange(2, 8) : GameRules::kNoHandLimit;
+  rules.doubleOn = static_cast<DoubleOn>(in.ConsumeIntegralInRange(0, 2));
+  rules.holeCard = static_cast<HoleCard>(in.ConsumeIntegralInRange(0, 1));
+  rules.splitPricing = static_cast<SplitPricing>(in.ConsumeIntegralInRange(0, 2));
+  return rules;
+}
+
 void checkRule(const Deck& deck, FuzzedDataProvider& in) {
-  DecisionContext context{&deck, Hand{}, Hand{}};
+  const GameRules rules = rulesFrom(in);
+  DecisionContext context{&deck, Hand{}, Hand{}, &rules};
   for (int n = in.ConsumeIntegralInRange(0, 2); n > 0; --n) {
     context.dealer.addCard(in.ConsumeIntegralInRange(-1, 12));
   }
@@ -59,12 +78,13 @@ void checkRule(const Deck& deck, FuzzedDataProvider& in) {
   }
   context.player.canDouble = in.ConsumeBool();
   context.player.canSplit = in.ConsumeBool();
+  context.player.fromSplit = in.ConsumeBool();
+  context.handsInRound = in.ConsumeIntegralInRange(1, GameRules::kHandGuard);
+  context.firstDecision = in.ConsumeBool();
   const Hand hand = context.player;
+  const ActionSet allowed = context.allowed();
   const int action = PlayerRule(context);
-  const bool two = hand.cards.size() == 2;
-  FUZZ_CHECK(action == Stand || action == Hit || action == Double || action == Split);
-  FUZZ_CHECK(action != Double || (two && hand.canDouble));
-  FUZZ_CHECK(action != Split || (two && hand.canSplit && hand.cards[0] == hand.cards[1]));
+  FUZZ_CHECK(allowed.contains(action));
   FUZZ_CHECK(hand.total() <= DecisionTable::kTopTotal || action == Stand);
   bool soft = false;
   const int total = hand.total(soft);
@@ -73,16 +93,24 @@ void checkRule(const Deck& deck, FuzzedDataProvider& in) {
   }
   // The rule may build only the rows it reads, but must decide as the full table does.
   const int upCard = context.dealer.cards[0] == 1 ? 11 : context.dealer.cards[0];
-  const DecisionTable full = deck.buildDecisionTable(upCard, 0);
-  int expected = soft ? full[total].soft.action : full[total].hard.action;
-  if (expected == DoubleElseHit || expected == DoubleElseStand) {
-    expected = two && hand.canDouble ? Double : expected == DoubleElseHit ? Hit : Stand;
+  const DrawProbabilities p = drawProbabilities(deck);
+  const DecisionTable full = buildDecisionTable(p, upCard, dealerGameOf(rules));
+  const ActionPrices prices = priceActions(full, p, hand, allowed, context.handsInRound, rules);
+  FUZZ_CHECK(bestAction(prices) == action);
+  FUZZ_CHECK(std::isfinite(prices.split) && std::isfinite(prices.surrender));
+}
+
+// The expected counts of a split at any chance of the pair card and any room.
+void checkSplitCounts(FuzzedDataProvider& in) {
+  const double q = in.ConsumeProbability<double>();
+  const int room = in.ConsumeIntegralInRange(0, GameRules::kHandGuard - 2);
+  const auto resplits = static_cast<Resplits>(in.ConsumeIntegralInRange(0, 2));
+  const SplitCounts counts = expectedSplitCounts(q, room, resplits, in.ConsumeBool());
+  for (int kind = 0; kind < 2; ++kind) {
+    FUZZ_CHECK(within(counts.draws[kind], 2.0 + 2.0 * room));
+    FUZZ_CHECK(counts.draws[kind] >= 0.0 && counts.pairs[kind] >= -kSlack * (1.0 + room));
+    FUZZ_CHECK(counts.pairs[kind] <= counts.draws[kind] + kSlack * (1.0 + room));
   }
-  if (two && hand.canSplit && hand.cards[0] == hand.cards[1] &&
-      full[2 * hand.cards[0]].splitAdvised) {
-    expected = Split;
-  }
-  FUZZ_CHECK(action == expected);
 }
 
 // A table built down to some bounds holds the full table's rows from there up.
@@ -98,19 +126,24 @@ void checkBounded(const DecisionTable& full, const DecisionTable& part, Decision
 }
 
 void checkStrategy(const Deck& deck, FuzzedDataProvider& in) {
+  const DrawProbabilities p = drawProbabilities(deck);
   for (int upCard = 2; upCard <= 11; ++upCard) {
     for (int mode = 0; mode <= 1; ++mode) {
       checkOutcomes(deck.dealerOutcomes(upCard, upCard == 11, mode), deck.cardsLeft() > 0);
-      const DecisionTable full = deck.buildDecisionTable(upCard, mode);
-      checkTable(full);
-      const DecisionBounds bounds = DecisionBounds::covering(in.ConsumeIntegralInRange(0, 22),
-                                                             in.ConsumeIntegralInRange(0, 22));
-      checkBounded(full, deck.buildDecisionTable(upCard, mode, bounds), bounds);
+      for (const bool peeks : {true, false}) {
+        const DealerGame game{mode, peeks};
+        const DecisionTable full = buildDecisionTable(p, upCard, game);
+        checkTable(full);
+        const DecisionBounds bounds = DecisionBounds::covering(in.ConsumeIntegralInRange(0, 22),
+                                                               in.ConsumeIntegralInRange(0, 22));
+        checkBounded(full, buildDecisionTable(p, upCard, game, bounds), bounds);
+      }
     }
   }
   for (int n = in.ConsumeIntegralInRange(0, 8); n > 0; --n) {
     checkRule(deck, in);
   }
+  checkSplitCounts(in);
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
-// Round simulator: a Simulator of 1 to 8 decks in either mode, with every house
-// rule (split permissions, split 21, soft 17, any reshuffle point) from the
-// input, plays up to 20 rounds under rules that answer
-// from the input: any action code (Split on a non-pair, stalling codes, the
+// Round simulator: a Simulator of 1 to 8 decks, with every house rule (split
+// permissions, split 21, soft 17, blackjack payout, surrender, split aces,
+// hand limit, doubling, hole card, insurance, any reshuffle point) from the
+// input, plays up to 20 rounds under rules that answer from the input: any
+// action code (Split on a non-pair, Surrender at any time, stalling codes, the
 // real PlayerRule now and then), any stake including NaN and infinities. Once
 // the input runs out the player rule repeats its last answer for ever. Every
-// round must end, with a bounded number of decisions, and be booked in range.
+// round must end, with a bounded number of decisions, be booked in range, and
+// carry the same payoff in payoff units as in the double it books.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <array>
@@ -15,6 +17,7 @@
 
 #include "fuzz/fuzz_check.h"
 #include "strategy/player_rule.h"
+#include "table/payoff_unit.h"
 #include "table/rules.h"
 #include "table/simulator.h"
 
@@ -22,8 +25,8 @@ namespace {
 
 constexpr int kMaxRounds = 20;
 constexpr int kAskPlayerRule = -2;
-constexpr std::array<int, 8> kAnswers{Stand,           Hit, Double,         Split,
-                                      DoubleElseStand, -1,  kAskPlayerRule, 1 << 30};
+constexpr std::array<int, 9> kAnswers{Stand, Hit, Double, Split, Surrender, DoubleElseStand,
+                                      -1,    kAskPlayerRule, 1 << 30};
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr std::array<double, 8> kStakes{1.0, 2.0,   0.0,  -1.0,
                                         1.5, 1e300, kInf, std::numeric_limits<double>::quiet_NaN()};
@@ -36,20 +39,24 @@ long ruleCalls = 0;  // player rule calls in the current round
 
 int FuzzPlayerRule(DecisionContext context) {
   FUZZ_CHECK(context.deck == liveDeck && ++ruleCalls <= kMaxRuleCalls);
-  FUZZ_CHECK(context.player.total() <= 21 && !context.dealer.isBlackjack());
-  FUZZ_CHECK(context.dealer.cards.size() == 2 || !liveDeck->valueMode());
+  const GameRules& rules = context.gameRules();
+  FUZZ_CHECK(context.player.total() <= 21);
+  // The dealer shows his hole card only where he peeks, and a blackjack he
+  // peeks at ends the round, but for the early surrender asked before it.
+  FUZZ_CHECK(context.dealer.cards.size() == (rules.peeks() ? 2U : 1U));
+  FUZZ_CHECK(!context.dealer.isBlackjack() ||
+             (context.firstDecision && rules.surrender == SurrenderRule::Early));
+  FUZZ_CHECK(context.tableAllowed == allowedActions(context.player, context.handsInRound,
+                                                    context.firstDecision, rules));
   if (input->remaining_bytes() > 0) {
     lastAnswer = kAnswers[input->ConsumeIntegralInRange<std::size_t>(0, kAnswers.size() - 1)];
   }
   if (lastAnswer != kAskPlayerRule) {
     return lastAnswer;
   }
-  const Hand hand = context.player;
+  const ActionSet allowed = context.allowed();
   const int action = PlayerRule(context);
-  FUZZ_CHECK(action == Stand || action == Hit || action == Double || action == Split);
-  const bool two = hand.cards.size() == 2;
-  FUZZ_CHECK(action != Double || (two && hand.canDouble));
-  FUZZ_CHECK(action != Split || (two && hand.canSplit && hand.cards[0] == hand.cards[1]));
+  FUZZ_CHECK(allowed.contains(action));
   return action;
 }
 
@@ -80,6 +87,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   rules.splitTwentyOnePaysBlackjack = in.ConsumeBool();
   rules.dealerHitsSoft17 = in.ConsumeBool();
   rules.reshuffleAfter = in.ConsumeIntegralInRange(0, 52 * rules.decks);
+  rules.blackjackPays = static_cast<BlackjackPays>(in.ConsumeIntegralInRange(0, 3));
+  rules.surrender = static_cast<SurrenderRule>(in.ConsumeIntegralInRange(0, 2));
+  rules.splitAces = static_cast<SplitAces>(in.ConsumeIntegralInRange(0, 1));
+  rules.resplitAces = in.ConsumeBool();
+  rules.maxHands = in.ConsumeBool() ? in.ConsumeIntegralInRange(2, 8) : GameRules::kNoHandLimit;
+  rules.doubleOn = static_cast<DoubleOn>(in.ConsumeIntegralInRange(0, 2));
+  rules.holeCard = static_cast<HoleCard>(in.ConsumeIntegralInRange(0, 1));
+  rules.insurance = static_cast<Insurance>(in.ConsumeIntegralInRange(0, 1));
+  rules.splitPricing = static_cast<SplitPricing>(in.ConsumeIntegralInRange(0, 2));
   Simulator simulator(FuzzDealerRule, FuzzPlayerRule, FuzzBetRule, rules, CLibraryRandom::shared());
   liveDeck = &simulator.deck();
   int played = 0;
@@ -90,7 +106,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int rounds = in.ConsumeIntegralInRange(-1, kMaxRounds - played);
     simulator.simulate(rounds, in.ConsumeBool());
     played += rounds > 0 ? rounds : 0;
-    FUZZ_CHECK(simulator.hands().size() <= Simulator::kMaxHands);
+    FUZZ_CHECK(simulator.hands().size() <= static_cast<std::size_t>(rules.handLimit()));
+    if (played < kMaxRounds && in.ConsumeBool()) {
+      // One round unbooked: its two payoffs agree to the rounding of the double.
+      const RoundResult result = simulator.playRound(0, false);
+      const double exact = static_cast<double>(result.payoffUnits) / kPayoffUnitsPerStake;
+      FUZZ_CHECK(std::fabs(result.payoff - exact) <= 1e-9 * (1.0 + std::fabs(exact)));
+      FUZZ_CHECK(result.decisions <= static_cast<int>(kMaxRuleCalls));
+    }
     double booked = 0.0;
     for (int count = -60; count <= 60; ++count) {
       FUZZ_CHECK(std::isfinite(simulator.payoffAt(count)));
