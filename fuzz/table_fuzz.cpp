@@ -25,8 +25,8 @@ namespace {
 
 constexpr int kMaxRounds = 20;
 constexpr int kAskPlayerRule = -2;
-constexpr std::array<int, 9> kAnswers{Stand, Hit, Double, Split, Surrender, DoubleElseStand,
-                                      -1,    kAskPlayerRule, 1 << 30};
+constexpr std::array<int, 9> kAnswers{Stand,           Hit, Double,         Split,  Surrender,
+                                      DoubleElseStand, -1,  kAskPlayerRule, 1 << 30};
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr std::array<double, 8> kStakes{1.0, 2.0,   0.0,  -1.0,
                                         1.5, 1e300, kInf, std::numeric_limits<double>::quiet_NaN()};
@@ -46,8 +46,8 @@ int FuzzPlayerRule(DecisionContext context) {
   FUZZ_CHECK(context.dealer.cards.size() == (rules.peeks() ? 2U : 1U));
   FUZZ_CHECK(!context.dealer.isBlackjack() ||
              (context.firstDecision && rules.surrender == SurrenderRule::Early));
-  FUZZ_CHECK(context.tableAllowed == allowedActions(context.player, context.handsInRound,
-                                                    context.firstDecision, rules));
+  FUZZ_CHECK(context.tableAllowed ==
+             allowedActions(context.player, context.handsInRound, context.firstDecision, rules));
   if (input->remaining_bytes() > 0) {
     lastAnswer = kAnswers[input->ConsumeIntegralInRange<std::size_t>(0, kAnswers.size() - 1)];
   }

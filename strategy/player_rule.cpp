@@ -11,6 +11,21 @@ namespace {
 
 constexpr int kAce = 11;
 
+// The actions of a choice index, standing always among them.
+ActionSet choiceActions(int choice) {
+  ActionSet allowed{Stand};
+  allowed = (choice & 1) != 0 ? allowed.with(Hit) : allowed;
+  allowed = (choice & 2) != 0 ? allowed.with(Double) : allowed;
+  return (choice & 4) != 0 ? allowed.with(Surrender) : allowed;
+}
+
+// One decision from a table's entry, its split value and surrender's value.
+std::uint8_t decisionFrom(const DecisionEntry& e, ActionSet allowed, double split,
+                          double surrender) {
+  return static_cast<std::uint8_t>(
+      bestAction({allowed, e.standValue, e.hitValue, e.doubleValue, split, surrender}));
+}
+
 }  // namespace
 
 int PlayerRule(DecisionContext context) {
@@ -36,49 +51,44 @@ int BasicStrategy::choiceIndex(ActionSet allowed) {
          (allowed.contains(Surrender) ? 4 : 0);
 }
 
-namespace {
-
-// The actions of a choice index, standing always among them.
-ActionSet choiceActions(int choice) {
-  ActionSet allowed{Stand};
-  allowed = (choice & 1) != 0 ? allowed.with(Hit) : allowed;
-  allowed = (choice & 2) != 0 ? allowed.with(Double) : allowed;
-  return (choice & 4) != 0 ? allowed.with(Surrender) : allowed;
-}
-
-}  // namespace
-
 BasicStrategy::BasicStrategy(const GameRules& rules) {
   // The composition of a full shoe does not depend on its order.
   StreamRandom anyOrder(0, 0);
   const DrawProbabilities p = drawProbabilities(Deck(rules.decks, true, anyOrder));
   for (int upCard = 2; upCard <= kAce; ++upCard) {
     const DecisionTable table = buildDecisionTable(p, upCard, dealerGameOf(rules));
-    const double surrender = surrenderValue(rules, table.dealerBlackjack);
-    const auto decide = [&](const DecisionEntry& e, ActionSet allowed, double split) {
-      return static_cast<std::uint8_t>(
-          bestAction({allowed, e.standValue, e.hitValue, e.doubleValue, split, surrender}));
-    };
-    for (int soft = 0; soft < 2; ++soft) {
-      for (int total = 0; total < kTotals; ++total) {
-        const DecisionEntry& e = soft != 0 ? table[total].soft : table[total].hard;
-        for (int choice = 0; choice < kChoices; ++choice) {
-          totals_[upCard - 2][soft][total][choice] = decide(e, choiceActions(choice), 0.0);
-        }
+    fillTotals(upCard, table, rules);
+    fillPairs(upCard, table, p, rules);
+  }
+}
+
+void BasicStrategy::fillTotals(int upCard, const DecisionTable& table, const GameRules& rules) {
+  const double surrender = surrenderValue(rules, table.dealerBlackjack);
+  for (int soft = 0; soft < 2; ++soft) {
+    for (int total = 0; total < kTotals; ++total) {
+      const DecisionEntry& e = soft != 0 ? table[total].soft : table[total].hard;
+      for (int choice = 0; choice < kChoices; ++choice) {
+        totals_[upCard - 2][soft][total][choice] =
+            decisionFrom(e, choiceActions(choice), 0.0, surrender);
       }
     }
-    for (int card = 1; card <= 10; ++card) {
-      const DecisionEntry& e = card == 1 ? table[12].soft : table[2 * card].hard;
-      for (int hands = 1; hands <= kRoundSizes; ++hands) {
-        for (int canDouble = 0; canDouble < 2; ++canDouble) {
-          const double split =
-              rules.pricesSplitsAsPlayed()
-                  ? playedSplitValue(table, p, card, {canDouble != 0, true}, hands, rules)
-                  : table[2 * card].splitValue;
-          for (int choice = 0; choice < kChoices; ++choice) {
-            pairs_[upCard - 2][card - 1][hands - 1][canDouble][choice] =
-                decide(e, choiceActions(choice).with(Split), split);
-          }
+  }
+}
+
+void BasicStrategy::fillPairs(int upCard, const DecisionTable& table, const DrawProbabilities& p,
+                              const GameRules& rules) {
+  const double surrender = surrenderValue(rules, table.dealerBlackjack);
+  for (int card = 1; card <= 10; ++card) {
+    const DecisionEntry& e = card == 1 ? table[12].soft : table[2 * card].hard;
+    for (int hands = 1; hands <= kRoundSizes; ++hands) {
+      for (int canDouble = 0; canDouble < 2; ++canDouble) {
+        const double split =
+            rules.pricesSplitsAsPlayed()
+                ? playedSplitValue(table, p, card, {canDouble != 0, true}, hands, rules)
+                : table[2 * card].splitValue;
+        for (int choice = 0; choice < kChoices; ++choice) {
+          pairs_[upCard - 2][card - 1][hands - 1][canDouble][choice] =
+              decisionFrom(e, choiceActions(choice).with(Split), split, surrender);
         }
       }
     }

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "strategy/decision_table.h"
+#include "strategy/draw_probabilities.h"
 #include "table/actions.h"
 #include "table/game_rules.h"
 #include "table/player.h"
@@ -45,6 +47,9 @@ class BasicStrategy final : public Player {
   static constexpr int kChoices = 8;
 
   static int choiceIndex(ActionSet allowed);
+  void fillTotals(int upCard, const DecisionTable& table, const GameRules& rules);
+  void fillPairs(int upCard, const DecisionTable& table, const DrawProbabilities& p,
+                 const GameRules& rules);
   int decideFor(const Hand& hand, const Hand& dealer, ActionSet allowed, int handsInRound) const;
 
   // [up card][soft][total][choices]

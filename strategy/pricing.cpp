@@ -75,10 +75,10 @@ ActionPrices pricesOf(const DecisionTable& table, const DrawProbabilities& p, co
   ActionPrices prices{allowed, e.standValue, e.hitValue, e.doubleValue};
   if (allowed.contains(Split)) {
     const int card = hand.cards[0];
-    prices.split = rules.pricesSplitsAsPlayed()
-                       ? playedSplitValue(table, p, card, {hand.canDouble, hand.canSplit},
-                                          handsInRound, rules)
-                       : table[2 * card].splitValue;
+    prices.split =
+        rules.pricesSplitsAsPlayed()
+            ? playedSplitValue(table, p, card, {hand.canDouble, hand.canSplit}, handsInRound, rules)
+            : table[2 * card].splitValue;
   }
   if (allowed.contains(Surrender)) {
     prices.surrender = surrenderValue(rules, table.dealerBlackjack);

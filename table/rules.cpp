@@ -5,8 +5,9 @@ const GameRules& DecisionContext::gameRules() const {
 }
 
 ActionSet DecisionContext::allowed() const {
-  return tableAllowed == ActionSet{} ? allowedActions(player, handsInRound, firstDecision, gameRules())
-                                     : tableAllowed;
+  return tableAllowed == ActionSet{}
+             ? allowedActions(player, handsInRound, firstDecision, gameRules())
+             : tableAllowed;
 }
 
 bool dealerHits(const Hand& dealer, const GameRules& rules) {

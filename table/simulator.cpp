@@ -184,8 +184,8 @@ int Simulator::playHand(std::size_t k, int answer) {
     if (allowed == ActionSet{Stand}) {
       return asked;
     }
-    const int action = answer != kNotAsked ? std::exchange(answer, kNotAsked)
-                                           : ask(k, allowed, first);
+    const int action =
+        answer != kNotAsked ? std::exchange(answer, kNotAsked) : ask(k, allowed, first);
     ++asked;
     switch (allowed.contains(action) ? action : kNotAsked) {
       case Stand:
@@ -218,8 +218,8 @@ int Simulator::playHand(std::size_t k, int answer) {
 int Simulator::ask(std::size_t k, ActionSet allowed, bool firstDecision) {
   const int hands = static_cast<int>(hands_.size());
   if (player_ != nullptr) {
-    return player_->decide(DecisionView{deck_, dealer_, hands_[k], rules_, hands, firstDecision,
-                                        allowed});
+    return player_->decide(
+        DecisionView{deck_, dealer_, hands_[k], rules_, hands, firstDecision, allowed});
   }
   return playerRule_(
       DecisionContext{&deck_, dealer_, hands_[k], &rules_, hands, firstDecision, allowed});

@@ -34,13 +34,15 @@ int scripted(DecisionContext context) {
 // takes insurance when told to.
 class ScriptedPlayer final : public Player {
  public:
-  ScriptedPlayer(std::vector<int> script, bool insures) : script_(std::move(script)), insures_(insures) {}
+  ScriptedPlayer(std::vector<int> script, bool insures)
+      : script_(std::move(script)), insures_(insures) {}
   int decide(const DecisionView& view) override {
     seen.push_back(view.hand);
     offered.push_back(view.allowed);
     return seen.size() <= script_.size() ? script_[seen.size() - 1] : int{Stand};
   }
-  bool takesInsurance(const Deck& /*deck*/, const Hand& /*dealer*/, const GameRules& /*rules*/) override {
+  bool takesInsurance(const Deck& /*deck*/, const Hand& /*dealer*/,
+                      const GameRules& /*rules*/) override {
     return insures_;
   }
   std::vector<Hand> seen;
@@ -139,14 +141,27 @@ TEST(Simulator, SettlesEveryOutcome) {
       {"dealer hits past 21", {10, 10, 9, 6, 5, 10}, {}, 1.0, 1, 4, 1.0, kHouseRules, alwaysHit},
       {"dealer stalls", {10, 10, 9, 2}, {}, 1.0, 1, 2, 1.0, kHouseRules, alwaysSplit},
       // A blackjack's payout; a 3:2 split 21 keeps paying 3:2.
-      {.name = "6:5 blackjack", .cards = {1, 10, 10, 9}, .payoff = 1.2, .asked = 1,
+      {.name = "6:5 blackjack",
+       .cards = {1, 10, 10, 9},
+       .payoff = 1.2,
+       .asked = 1,
        .rules = {.blackjackPays = BlackjackPays::SixToFive}},
-      {.name = "1:1 blackjack", .cards = {1, 10, 10, 9}, .payoff = 1.0, .asked = 1,
+      {.name = "1:1 blackjack",
+       .cards = {1, 10, 10, 9},
+       .payoff = 1.0,
+       .asked = 1,
        .rules = {.blackjackPays = BlackjackPays::OneToOne}},
-      {.name = "2:1 blackjack", .cards = {1, 10, 10, 9}, .payoff = 2.0, .asked = 1,
+      {.name = "2:1 blackjack",
+       .cards = {1, 10, 10, 9},
+       .payoff = 2.0,
+       .asked = 1,
        .rules = {.blackjackPays = BlackjackPays::TwoToOne}},
-      {.name = "6:5, split 21s", .cards = {1, 10, 1, 10, 10, 10}, .script = {Split}, .payoff = 3.0,
-       .asked = 3, .rules = {.blackjackPays = BlackjackPays::SixToFive}},
+      {.name = "6:5, split 21s",
+       .cards = {1, 10, 1, 10, 10, 10},
+       .script = {Split},
+       .payoff = 3.0,
+       .asked = 3,
+       .rules = {.blackjackPays = BlackjackPays::SixToFive}},
       // Surrender: half the stake, at the original hand's first decision only;
       // early before the peek, late after it. Refused answers are asked again.
       {"late surrender", {10, 10, 6, 7}, {Surrender}, -0.5, 1, 2, 1.0, late},
@@ -160,25 +175,56 @@ TEST(Simulator, SettlesEveryOutcome) {
       // No hole card: the dealer's second card comes after the player's turn,
       // and a blackjack takes every stake but a blackjack's.
       {"no hole card, dealer blackjack", {10, 10, 9, 1}, {}, -1.0, 1, 2, 1.0, noHole},
-      {"no hole card, split and doubled", {8, 10, 8, 3, 9, 10, 1}, {Split, Double}, -3.0, 3, 2,
-       1.0, noHole},
+      {"no hole card, split and doubled",
+       {8, 10, 8, 3, 9, 10, 1},
+       {Split, Double},
+       -3.0,
+       3,
+       2,
+       1.0,
+       noHole},
       {"no hole card, blackjacks push", {1, 10, 10, 1}, {}, 0.0, 1, 2, 1.0, noHole},
       {"no hole card, dealer draws", {10, 6, 8, 1, 10}, {}, 1.0, 1, 3, 1.0, noHole},
-      {.name = "no hole card, late surrender", .cards = {10, 10, 6, 1}, .script = {Surrender},
-       .payoff = -1.0, .asked = 1,
+      {.name = "no hole card, late surrender",
+       .cards = {10, 10, 6, 1},
+       .script = {Surrender},
+       .payoff = -1.0,
+       .asked = 1,
        .rules = {.surrender = SurrenderRule::Late, .holeCard = HoleCard::None}},
-      {.name = "no hole card, early surrender", .cards = {10, 10, 6, 1}, .script = {Surrender},
-       .payoff = -0.5, .asked = 1,
+      {.name = "no hole card, early surrender",
+       .cards = {10, 10, 6, 1},
+       .script = {Surrender},
+       .payoff = -0.5,
+       .asked = 1,
        .rules = {.surrender = SurrenderRule::Early, .holeCard = HoleCard::None}},
       // Insurance: half the stake, paid 2:1 on a blackjack, offered on an ace only.
       {"insured blackjack", {10, 1, 9, 10}, {}, 0.0, 0, 2, 1.0, insurance, DealerRule, true},
       {"insurance lost", {10, 1, 9, 8}, {}, -0.5, 1, 2, 1.0, insurance, DealerRule, true},
       {"insured double stake", {10, 1, 9, 10}, {}, 0.0, 0, 2, 2.0, insurance, DealerRule, true},
-      {"insurance never offered", {10, 1, 9, 10}, {}, -1.0, 0, 2, 1.0, kHouseRules, DealerRule,
+      {"insurance never offered",
+       {10, 1, 9, 10},
+       {},
+       -1.0,
+       0,
+       2,
+       1.0,
+       kHouseRules,
+       DealerRule,
        true},
-      {"no insurance against a ten", {10, 10, 9, 1}, {}, -1.0, 0, 2, 1.0, insurance, DealerRule,
+      {"no insurance against a ten",
+       {10, 10, 9, 1},
+       {},
+       -1.0,
+       0,
+       2,
+       1.0,
+       insurance,
+       DealerRule,
        true},
-      {.name = "insured, no hole card", .cards = {10, 1, 9, 10}, .payoff = 0.0, .asked = 1,
+      {.name = "insured, no hole card",
+       .cards = {10, 1, 9, 10},
+       .payoff = 0.0,
+       .asked = 1,
        .rules = {.holeCard = HoleCard::None, .insurance = Insurance::Composition},
        .insures = true},
   };
@@ -255,34 +301,98 @@ TEST(Simulator, OffersWhatTheRulesAllow) {
     std::vector<int> firstHand;
     std::size_t hands;
   } rows[] = {
-      {"9-11 doubles a hard 9", {.doubleOn = DoubleOn::NineToEleven}, {5, 10, 4, 7, 10}, {Double},
-       {shd}, {5, 4, 10}, 1},
-      {"9-11 refuses a hard 8", {.doubleOn = DoubleOn::NineToEleven}, {5, 10, 3, 7}, {Double},
-       {sh, sh}, {5, 3}, 1},
-      {"9-11 refuses a soft 18", {.doubleOn = DoubleOn::NineToEleven}, {1, 10, 7, 7}, {Double},
-       {sh, sh}, {1, 7}, 1},
-      {"10-11 refuses a hard 9", {.doubleOn = DoubleOn::TenToEleven}, {5, 10, 4, 7}, {Double},
-       {sh, sh}, {5, 4}, 1},
-      {"10-11 after a split", {.afterSplit = AfterSplit::DoubleNoSplit, .doubleOn = DoubleOn::TenToEleven},
-       {5, 10, 5, 7, 6, 4}, {Split}, {shdp, shd, sh}, {5, 6}, 2},
+      {"9-11 doubles a hard 9",
+       {.doubleOn = DoubleOn::NineToEleven},
+       {5, 10, 4, 7, 10},
+       {Double},
+       {shd},
+       {5, 4, 10},
+       1},
+      {"9-11 refuses a hard 8",
+       {.doubleOn = DoubleOn::NineToEleven},
+       {5, 10, 3, 7},
+       {Double},
+       {sh, sh},
+       {5, 3},
+       1},
+      {"9-11 refuses a soft 18",
+       {.doubleOn = DoubleOn::NineToEleven},
+       {1, 10, 7, 7},
+       {Double},
+       {sh, sh},
+       {1, 7},
+       1},
+      {"10-11 refuses a hard 9",
+       {.doubleOn = DoubleOn::TenToEleven},
+       {5, 10, 4, 7},
+       {Double},
+       {sh, sh},
+       {5, 4},
+       1},
+      {"10-11 after a split",
+       {.afterSplit = AfterSplit::DoubleNoSplit, .doubleOn = DoubleOn::TenToEleven},
+       {5, 10, 5, 7, 6, 4},
+       {Split},
+       {shdp, shd, sh},
+       {5, 6},
+       2},
       {"any two cards double", {}, {10, 10, 9, 7}, {Split}, {shd, shd}, {10, 9}, 1},
-      {"surrender at the first decision", {.surrender = SurrenderRule::Late}, {10, 10, 2, 7, 3},
-       {Hit}, {shdr, sh}, {10, 2, 3}, 1},
-      {"no surrender after a split", {.surrender = SurrenderRule::Late}, {8, 10, 8, 7, 3, 9},
-       {Split, Surrender}, {shdp.with(Surrender), shd, shd, sh}, {8, 3}, 2},
-      {"one card to each split ace", {.splitAces = SplitAces::OneCard}, {1, 10, 1, 7, 5, 9},
-       {Split}, {shdp}, {1, 5}, 2},
-      {"one-card aces split again", {.splitAces = SplitAces::OneCard},
-       {1, 10, 1, 7, 1, 9, 5, 6}, {Split, Hit, Split}, {shdp, sp, sp}, {1, 5}, 3},
-      {"one-card aces not split again", {.splitAces = SplitAces::OneCard, .resplitAces = false},
-       {1, 10, 1, 7, 1, 9}, {Split}, {shdp}, {1, 1}, 2},
-      {"split aces hit and double", {.afterSplit = AfterSplit::DoubleNoSplit},
-       {1, 10, 1, 7, 5, 9}, {Split}, {shdp, shd, shd}, {1, 5}, 2},
-      {"split aces not split again", {.resplitAces = false}, {1, 10, 1, 7, 1, 9}, {Split},
-       {shdp, shd, sh}, {1, 1}, 2},
-      {"three hands at most", {.afterSplit = AfterSplit::DoubleAndSplit, .maxHands = 3},
-       {8, 10, 8, 7, 8, 8, 2, 3}, {Split, Split, Stand, Split}, {shdp, shdp, shd, shd, shd, shd},
-       {8, 2}, 3},
+      {"surrender at the first decision",
+       {.surrender = SurrenderRule::Late},
+       {10, 10, 2, 7, 3},
+       {Hit},
+       {shdr, sh},
+       {10, 2, 3},
+       1},
+      {"no surrender after a split",
+       {.surrender = SurrenderRule::Late},
+       {8, 10, 8, 7, 3, 9},
+       {Split, Surrender},
+       {shdp.with(Surrender), shd, shd, sh},
+       {8, 3},
+       2},
+      {"one card to each split ace",
+       {.splitAces = SplitAces::OneCard},
+       {1, 10, 1, 7, 5, 9},
+       {Split},
+       {shdp},
+       {1, 5},
+       2},
+      {"one-card aces split again",
+       {.splitAces = SplitAces::OneCard},
+       {1, 10, 1, 7, 1, 9, 5, 6},
+       {Split, Hit, Split},
+       {shdp, sp, sp},
+       {1, 5},
+       3},
+      {"one-card aces not split again",
+       {.splitAces = SplitAces::OneCard, .resplitAces = false},
+       {1, 10, 1, 7, 1, 9},
+       {Split},
+       {shdp},
+       {1, 1},
+       2},
+      {"split aces hit and double",
+       {.afterSplit = AfterSplit::DoubleNoSplit},
+       {1, 10, 1, 7, 5, 9},
+       {Split},
+       {shdp, shd, shd},
+       {1, 5},
+       2},
+      {"split aces not split again",
+       {.resplitAces = false},
+       {1, 10, 1, 7, 1, 9},
+       {Split},
+       {shdp, shd, sh},
+       {1, 1},
+       2},
+      {"three hands at most",
+       {.afterSplit = AfterSplit::DoubleAndSplit, .maxHands = 3},
+       {8, 10, 8, 7, 8, 8, 2, 3},
+       {Split, Split, Stand, Split},
+       {shdp, shdp, shd, shd, shd, shd},
+       {8, 2},
+       3},
   };
   for (const auto& row : rows) {
     ScriptedPlayer player(row.script, false);
@@ -301,8 +411,9 @@ TEST(AllowedActions, SplitsStopAtTheHandLimit) {
   const Hand eights = handOf({8, 8});
   const GameRules four{.maxHands = 4};
   for (const auto& [hands, rules, splits] : {std::tuple{255, kHouseRules, true},
-                                              {256, kHouseRules, false}, {3, four, true},
-                                              {4, four, false}}) {
+                                             {256, kHouseRules, false},
+                                             {3, four, true},
+                                             {4, four, false}}) {
     EXPECT_EQ(allowedActions(eights, hands, false, rules).contains(Split), splits) << hands;
   }
 }
@@ -313,8 +424,7 @@ TEST(AllowedActions, SplitsStopAtTheHandLimit) {
 // the round ends and is booked.
 TEST(Simulator, EndlessPlayerRulesStillEndTheRound) {
   const GameRules splitAgain{.afterSplit = AfterSplit::DoubleAndSplit, .maxHands = 4};
-  Simulator splitter =
-      makeSim({8, 10, 8, 7, 8, 8, 8, 8}, {}, splitAgain, DealerRule, alwaysSplit);
+  Simulator splitter = makeSim({8, 10, 8, 7, 8, 8, 8, 8}, {}, splitAgain, DealerRule, alwaysSplit);
   ti::CaptureStderr();
   simulate(splitter);
   std::string warnings;
@@ -342,9 +452,9 @@ TEST(Insurance, TakenWhenTensAreMoreThanAThird) {
     std::vector<int> dealer;  // its hole card is dealt from the shoe too
     bool taken;
   } rows[] = {
-      {composition, 4, {1}, false},   // 16 tens in 48
-      {composition, 5, {1}, true},    // 16 in 47
-      {kHouseRules, 30, {1}, false},  // never, however rich
+      {composition, 4, {1}, false},      // 16 tens in 48
+      {composition, 5, {1}, true},       // 16 in 47
+      {kHouseRules, 30, {1}, false},     // never, however rich
       {composition, 4, {1, 10}, false},  // 15 undealt tens and the hole's in 48
       {composition, 5, {1, 10}, true},   // 16 in 47
       {composition, 5, {1, 2}, false},   // 16 in 48
