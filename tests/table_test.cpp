@@ -97,14 +97,19 @@ std::string printed(const Hand& hand) {
 // dealer ended with, whether insurance was taken.
 TEST(Simulator, SettlesEveryOutcome) {
   const double kMax = INT_MAX;
-  const GameRules late{.surrender = SurrenderRule::Late};
-  const GameRules early{.surrender = SurrenderRule::Early};
+  const GameRules pays65{.blackjackPays = BlackjackPays::SixToFive};
+  const GameRules pays11{.blackjackPays = BlackjackPays::OneToOne};
+  const GameRules pays21{.blackjackPays = BlackjackPays::TwoToOne};
+  const GameRules late{.surrender = SurrenderRule::Late}, early{.surrender = SurrenderRule::Early};
   const GameRules noHole{.holeCard = HoleCard::None};
-  const GameRules insurance{.insurance = Insurance::Composition};
+  const GameRules lateNoHole{.surrender = SurrenderRule::Late, .holeCard = HoleCard::None};
+  const GameRules earlyNoHole{.surrender = SurrenderRule::Early, .holeCard = HoleCard::None};
+  const GameRules insure{.insurance = Insurance::Composition};
+  const GameRules insureNoHole{.holeCard = HoleCard::None, .insurance = Insurance::Composition};
   const struct {
     const char* name;
     std::vector<int> cards;  // player, dealer, player, dealer's hole card, then draws
-    std::vector<int> script = {};
+    std::vector<int> script;
     double payoff;
     int asked;
     std::size_t dealerCards = 2;
@@ -140,29 +145,12 @@ TEST(Simulator, SettlesEveryOutcome) {
       // A dealer rule that always hits stops at a bust; one that stalls stands.
       {"dealer hits past 21", {10, 10, 9, 6, 5, 10}, {}, 1.0, 1, 4, 1.0, kHouseRules, alwaysHit},
       {"dealer stalls", {10, 10, 9, 2}, {}, 1.0, 1, 2, 1.0, kHouseRules, alwaysSplit},
-      // A blackjack's payout; a 3:2 split 21 keeps paying 3:2.
-      {.name = "6:5 blackjack",
-       .cards = {1, 10, 10, 9},
-       .payoff = 1.2,
-       .asked = 1,
-       .rules = {.blackjackPays = BlackjackPays::SixToFive}},
-      {.name = "1:1 blackjack",
-       .cards = {1, 10, 10, 9},
-       .payoff = 1.0,
-       .asked = 1,
-       .rules = {.blackjackPays = BlackjackPays::OneToOne}},
-      {.name = "2:1 blackjack",
-       .cards = {1, 10, 10, 9},
-       .payoff = 2.0,
-       .asked = 1,
-       .rules = {.blackjackPays = BlackjackPays::TwoToOne}},
-      {.name = "6:5, split 21s",
-       .cards = {1, 10, 1, 10, 10, 10},
-       .script = {Split},
-       .payoff = 3.0,
-       .asked = 3,
-       .rules = {.blackjackPays = BlackjackPays::SixToFive}},
-      // Surrender: half the stake, at the original hand's first decision only;
+      // A blackjack's payout; split 21s keep 3:2.
+      {"6:5 blackjack", {1, 10, 10, 9}, {}, 1.2, 1, 2, 1.0, pays65},
+      {"1:1 blackjack", {1, 10, 10, 9}, {}, 1.0, 1, 2, 1.0, pays11},
+      {"2:1 blackjack", {1, 10, 10, 9}, {}, 2.0, 1, 2, 1.0, pays21},
+      {"6:5, split 21s", {1, 10, 1, 10, 10, 10}, {Split}, 3.0, 3, 2, 1.0, pays65},
+      // Surrender: half the stake at the original hand's first decision only,
       // early before the peek, late after it. Refused answers are asked again.
       {"late surrender", {10, 10, 6, 7}, {Surrender}, -0.5, 1, 2, 1.0, late},
       {"no surrender offered", {10, 10, 6, 7}, {Surrender}, -1.0, 2},
@@ -170,12 +158,12 @@ TEST(Simulator, SettlesEveryOutcome) {
       {"late surrender after the peek", {10, 1, 6, 10}, {Surrender}, -1.0, 0, 2, 1.0, late},
       {"early surrender before the peek", {10, 1, 6, 10}, {Surrender}, -0.5, 1, 2, 1.0, early},
       {"early surrender, no blackjack", {10, 10, 6, 7}, {Surrender}, -0.5, 1, 2, 1.0, early},
-      // Declined before the peek: the hit it chose is never dealt.
+      // Taken before the peek: the hit it chose is never dealt.
       {"early decision, dealer blackjack", {5, 1, 6, 10}, {Hit}, -1.0, 1, 2, 1.0, early},
       // No hole card: the dealer's second card comes after the player's turn,
       // and a blackjack takes every stake but a blackjack's.
-      {"no hole card, dealer blackjack", {10, 10, 9, 1}, {}, -1.0, 1, 2, 1.0, noHole},
-      {"no hole card, split and doubled",
+      {"no hole card, blackjack", {10, 10, 9, 1}, {}, -1.0, 1, 2, 1.0, noHole},
+      {"no hole card, split, doubled",
        {8, 10, 8, 3, 9, 10, 1},
        {Split, Double},
        -3.0,
@@ -185,48 +173,14 @@ TEST(Simulator, SettlesEveryOutcome) {
        noHole},
       {"no hole card, blackjacks push", {1, 10, 10, 1}, {}, 0.0, 1, 2, 1.0, noHole},
       {"no hole card, dealer draws", {10, 6, 8, 1, 10}, {}, 1.0, 1, 3, 1.0, noHole},
-      {.name = "no hole card, late surrender",
-       .cards = {10, 10, 6, 1},
-       .script = {Surrender},
-       .payoff = -1.0,
-       .asked = 1,
-       .rules = {.surrender = SurrenderRule::Late, .holeCard = HoleCard::None}},
-      {.name = "no hole card, early surrender",
-       .cards = {10, 10, 6, 1},
-       .script = {Surrender},
-       .payoff = -0.5,
-       .asked = 1,
-       .rules = {.surrender = SurrenderRule::Early, .holeCard = HoleCard::None}},
+      {"no hole card, late surrender", {10, 10, 6, 1}, {Surrender}, -1.0, 1, 2, 1.0, lateNoHole},
+      {"no hole card, early surrender", {10, 10, 6, 1}, {Surrender}, -0.5, 1, 2, 1.0, earlyNoHole},
       // Insurance: half the stake, paid 2:1 on a blackjack, offered on an ace only.
-      {"insured blackjack", {10, 1, 9, 10}, {}, 0.0, 0, 2, 1.0, insurance, DealerRule, true},
-      {"insurance lost", {10, 1, 9, 8}, {}, -0.5, 1, 2, 1.0, insurance, DealerRule, true},
-      {"insured double stake", {10, 1, 9, 10}, {}, 0.0, 0, 2, 2.0, insurance, DealerRule, true},
-      {"insurance never offered",
-       {10, 1, 9, 10},
-       {},
-       -1.0,
-       0,
-       2,
-       1.0,
-       kHouseRules,
-       DealerRule,
-       true},
-      {"no insurance against a ten",
-       {10, 10, 9, 1},
-       {},
-       -1.0,
-       0,
-       2,
-       1.0,
-       insurance,
-       DealerRule,
-       true},
-      {.name = "insured, no hole card",
-       .cards = {10, 1, 9, 10},
-       .payoff = 0.0,
-       .asked = 1,
-       .rules = {.holeCard = HoleCard::None, .insurance = Insurance::Composition},
-       .insures = true},
+      {"insured blackjack", {10, 1, 9, 10}, {}, 0.0, 0, 2, 2.0, insure, DealerRule, true},
+      {"insurance lost", {10, 1, 9, 8}, {}, -0.5, 1, 2, 1.0, insure, DealerRule, true},
+      {"insurance never", {10, 1, 9, 10}, {}, -1.0, 0, 2, 1.0, kHouseRules, DealerRule, true},
+      {"no insurance on a ten", {10, 10, 9, 1}, {}, -1.0, 0, 2, 1.0, insure, DealerRule, true},
+      {"insured, no hole card", {10, 1, 9, 10}, {}, 0.0, 1, 2, 1.0, insureNoHole, DealerRule, true},
   };
   for (const auto& row : rows) {
     g_stake = row.stake;
@@ -292,6 +246,13 @@ TEST(Simulator, SplitAppendsHandPlayedAfterTheFirst) {
 TEST(Simulator, OffersWhatTheRulesAllow) {
   const ActionSet sh{Stand, Hit}, shd{Stand, Hit, Double}, shdp = shd.with(Split);
   const ActionSet shdr = shd.with(Surrender), sp{Stand, Split};
+  const GameRules d9{.doubleOn = DoubleOn::NineToEleven}, d10{.doubleOn = DoubleOn::TenToEleven};
+  const GameRules das{.afterSplit = AfterSplit::DoubleNoSplit};
+  const GameRules das10{.afterSplit = AfterSplit::DoubleNoSplit, .doubleOn = DoubleOn::TenToEleven};
+  const GameRules late{.surrender = SurrenderRule::Late}, noRsa{.resplitAces = false};
+  const GameRules one{.splitAces = SplitAces::OneCard};
+  const GameRules oneNoRsa{.splitAces = SplitAces::OneCard, .resplitAces = false};
+  const GameRules three{.afterSplit = AfterSplit::DoubleAndSplit, .maxHands = 3};
   const struct {
     const char* name;
     GameRules rules;
@@ -301,93 +262,33 @@ TEST(Simulator, OffersWhatTheRulesAllow) {
     std::vector<int> firstHand;
     std::size_t hands;
   } rows[] = {
-      {"9-11 doubles a hard 9",
-       {.doubleOn = DoubleOn::NineToEleven},
-       {5, 10, 4, 7, 10},
-       {Double},
-       {shd},
-       {5, 4, 10},
-       1},
-      {"9-11 refuses a hard 8",
-       {.doubleOn = DoubleOn::NineToEleven},
-       {5, 10, 3, 7},
-       {Double},
-       {sh, sh},
-       {5, 3},
-       1},
-      {"9-11 refuses a soft 18",
-       {.doubleOn = DoubleOn::NineToEleven},
-       {1, 10, 7, 7},
-       {Double},
-       {sh, sh},
-       {1, 7},
-       1},
-      {"10-11 refuses a hard 9",
-       {.doubleOn = DoubleOn::TenToEleven},
-       {5, 10, 4, 7},
-       {Double},
-       {sh, sh},
-       {5, 4},
-       1},
-      {"10-11 after a split",
-       {.afterSplit = AfterSplit::DoubleNoSplit, .doubleOn = DoubleOn::TenToEleven},
-       {5, 10, 5, 7, 6, 4},
-       {Split},
-       {shdp, shd, sh},
-       {5, 6},
-       2},
-      {"any two cards double", {}, {10, 10, 9, 7}, {Split}, {shd, shd}, {10, 9}, 1},
-      {"surrender at the first decision",
-       {.surrender = SurrenderRule::Late},
-       {10, 10, 2, 7, 3},
-       {Hit},
-       {shdr, sh},
-       {10, 2, 3},
-       1},
+      {"9-11, hard 9", d9, {5, 10, 4, 7, 10}, {Double}, {shd}, {5, 4, 10}, 1},
+      {"9-11, hard 8", d9, {5, 10, 3, 7}, {Double}, {sh, sh}, {5, 3}, 1},
+      {"9-11, soft 18", d9, {1, 10, 7, 7}, {Double}, {sh, sh}, {1, 7}, 1},
+      {"10-11, hard 9", d10, {5, 10, 4, 7}, {Double}, {sh, sh}, {5, 4}, 1},
+      {"10-11 after a split", das10, {5, 10, 5, 7, 6, 4}, {Split}, {shdp, shd, sh}, {5, 6}, 2},
+      {"a split needs a pair", kHouseRules, {10, 10, 9, 7}, {Split}, {shd, shd}, {10, 9}, 1},
+      {"surrender first", late, {10, 10, 2, 7, 3}, {Hit}, {shdr, sh}, {10, 2, 3}, 1},
       {"no surrender after a split",
-       {.surrender = SurrenderRule::Late},
+       late,
        {8, 10, 8, 7, 3, 9},
        {Split, Surrender},
        {shdp.with(Surrender), shd, shd, sh},
        {8, 3},
        2},
-      {"one card to each split ace",
-       {.splitAces = SplitAces::OneCard},
-       {1, 10, 1, 7, 5, 9},
-       {Split},
-       {shdp},
-       {1, 5},
-       2},
-      {"one-card aces split again",
-       {.splitAces = SplitAces::OneCard},
+      {"one-card aces", one, {1, 10, 1, 7, 5, 9}, {Split}, {shdp}, {1, 5}, 2},
+      {"one-card aces resplit",
+       one,
        {1, 10, 1, 7, 1, 9, 5, 6},
        {Split, Hit, Split},
        {shdp, sp, sp},
        {1, 5},
        3},
-      {"one-card aces not split again",
-       {.splitAces = SplitAces::OneCard, .resplitAces = false},
-       {1, 10, 1, 7, 1, 9},
-       {Split},
-       {shdp},
-       {1, 1},
-       2},
-      {"split aces hit and double",
-       {.afterSplit = AfterSplit::DoubleNoSplit},
-       {1, 10, 1, 7, 5, 9},
-       {Split},
-       {shdp, shd, shd},
-       {1, 5},
-       2},
-      {"split aces not split again",
-       {.resplitAces = false},
-       {1, 10, 1, 7, 1, 9},
-       {Split},
-       {shdp, shd, sh},
-       {1, 1},
-       2},
+      {"one-card aces kept", oneNoRsa, {1, 10, 1, 7, 1, 9}, {Split}, {shdp}, {1, 1}, 2},
+      {"split aces hit", das, {1, 10, 1, 7, 5, 9}, {Split}, {shdp, shd, shd}, {1, 5}, 2},
+      {"split aces kept", noRsa, {1, 10, 1, 7, 1, 9}, {Split}, {shdp, shd, sh}, {1, 1}, 2},
       {"three hands at most",
-       {.afterSplit = AfterSplit::DoubleAndSplit, .maxHands = 3},
+       three,
        {8, 10, 8, 7, 8, 8, 2, 3},
        {Split, Split, Stand, Split},
        {shdp, shdp, shd, shd, shd, shd},
@@ -404,18 +305,9 @@ TEST(Simulator, OffersWhatTheRulesAllow) {
     EXPECT_EQ(cardsOf(sim.hands()[0]), row.firstHand) << row.name;
     EXPECT_EQ(sim.hands().size(), row.hands) << row.name;
   }
-}
-
-// The limit on hands: the rules' own, or the table's guard of 256.
-TEST(AllowedActions, SplitsStopAtTheHandLimit) {
-  const Hand eights = handOf({8, 8});
-  const GameRules four{.maxHands = 4};
-  for (const auto& [hands, rules, splits] : {std::tuple{255, kHouseRules, true},
-                                             {256, kHouseRules, false},
-                                             {3, four, true},
-                                             {4, four, false}}) {
-    EXPECT_EQ(allowedActions(eights, hands, false, rules).contains(Split), splits) << hands;
-  }
+  // Without a limit of its own the table allows 256 hands.
+  EXPECT_TRUE(allowedActions(handOf({8, 8}), 255, false, kHouseRules).contains(Split));
+  EXPECT_FALSE(allowedActions(handOf({8, 8}), 256, false, kHouseRules).contains(Split));
 }
 
 // A player rule that splits without end splits pairs up to the hand limit;
@@ -441,37 +333,32 @@ TEST(Simulator, EndlessPlayerRulesStillEndTheRound) {
   EXPECT_EQ(stalled.payoffAt(0), -1.0);
 }
 
-// Insurance by composition: taken only when the unseen cards (the undealt
-// ones and the hole card, where the dealer holds one) hold tens more than one
-// in three. One deck holds 16 tens; `gone` other cards are dealt first.
+// Insurance by composition is taken only when the unseen cards (the undealt
+// ones, and the hole card where the dealer holds one) hold tens more than one
+// in three. One deck holds 16 tens; `gone` other cards are dealt first, the
+// hole card among them unless it is a ten.
 TEST(Insurance, TakenWhenTensAreMoreThanAThird) {
   const GameRules composition{.insurance = Insurance::Composition};
   const struct {
     GameRules rules;
     int gone;
-    std::vector<int> dealer;  // its hole card is dealt from the shoe too
+    std::vector<int> dealer;
     bool taken;
   } rows[] = {
-      {composition, 4, {1}, false},      // 16 tens in 48
-      {composition, 5, {1}, true},       // 16 in 47
+      {composition, 4, {1}, false},      // 16 tens of 48
+      {composition, 5, {1}, true},       // 16 of 47
       {kHouseRules, 30, {1}, false},     // never, however rich
-      {composition, 4, {1, 10}, false},  // 15 undealt tens and the hole's in 48
-      {composition, 5, {1, 10}, true},   // 16 in 47
-      {composition, 5, {1, 2}, false},   // 16 in 48
-      {composition, 6, {1, 2}, true},    // 16 in 47
+      {composition, 4, {1, 10}, false},  // 15 undealt and the hole's of 48
+      {composition, 5, {1, 10}, true},   // 16 of 47
+      {composition, 6, {1, 2}, true},    // 16 of 47
   };
   for (const auto& row : rows) {
     Deck shoe(1, true, CLibraryRandom::shared());
-    for (int k = 0; k < row.gone; ++k) {
-      const std::array<int, 1> low{2 + k % 8};
-      ASSERT_TRUE(shoe.stackNext(low));
-      shoe.deal();
-    }
-    if (row.dealer.size() > 1 && row.dealer[1] == 10) {
+    for (int k = 0; k < row.gone; ++k)
+      shoe.dealForced(2 + k % 8);
+    if (row.dealer.size() > 1 && row.dealer[1] == 10)
       shoe.dealForced(10);
-    }
-    EXPECT_EQ(insuranceByPolicy(shoe, handOf(row.dealer), row.rules), row.taken)
-        << row.gone << " gone, dealer cards " << row.dealer.size();
+    EXPECT_EQ(insuranceByPolicy(shoe, handOf(row.dealer), row.rules), row.taken) << &row - rows;
   }
 }
 
