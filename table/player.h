@@ -3,7 +3,6 @@
 #include "table/actions.h"
 #include "table/game_rules.h"
 #include "table/hand.h"
-#include "table/rules.h"
 
 class Deck;
 

@@ -439,7 +439,8 @@ TEST(SplitCounts, DepletionErrorShrinksWithTheShoe) {
 
 // Basic strategy prices every decision as the live rule does on a full shoe,
 // under any rules: two-card hands and three-card totals, original hands at
-// their first decision, split hands in rounds of up to four hands.
+// their first decision, split hands in rounds of up to four hands. The dealer
+// shows one card, as he does with no hole card.
 TEST(BasicStrategy, DecidesAsTheLiveRuleOnAFullShoe) {
   const GameRules rich{.decks = 6,
                        .dealerHitsSoft17 = false,
@@ -469,6 +470,8 @@ TEST(BasicStrategy, DecidesAsTheLiveRuleOnAFullShoe) {
               SCOPED_TRACE(testing::Message() << rules.decks << " decks, up " << up << ": " << a
                                               << "," << b << " of " << hands << " hands");
               EXPECT_EQ(basic(context), PlayerRule(context));
+              // With no hole card there is nothing more to see.
+              EXPECT_TRUE(rules.peeks() || VisiblePlayerRule(context) == PlayerRule(context));
             }
           }
         }
