@@ -318,6 +318,15 @@ TEST(Pricing, ValuesWorkedOutByHand) {
       {{10, 8}, R{.afterSplit = kResplit, .maxHands = 3}, 10, {8, 8}, {x, x, x, -1.9248, x}, Hit},
       {{10, 8}, R{.afterSplit = kResplit}, 10, {8, 8}, {x, x, x, -6.4 / 3, x}, Hit},
       {{10, 8}, R{.splitPricing = SplitPricing::Played}, 10, {8, 8}, {x, x, x, -1.85, x}, Hit},
+      // 5,5 v 6, tens and sixes: the dealer busts (0.96) or ends on 18. A split
+      // hand of 15 stands (0.92); one of 11 doubles (1.968) where it may, and
+      // under truecount's rule only the first may, the new one hitting (0.984).
+      {{10, 6},
+       R{.splitPricing = SplitPricing::Played},
+       6,
+       {5, 5},
+       {x, x, 1.968, 2.0624, x},
+       Split},
   };
   for (const auto& c : cases) {
     const DrawProbabilities p = drawProbabilities(shoeOf(c.keep));
@@ -338,6 +347,13 @@ TEST(Pricing, ValuesWorkedOutByHand) {
   const GameRules played{.splitPricing = SplitPricing::Played};
   EXPECT_GT(playedSplitValue(buildDecisionTable(p, 10, DealerGame{}), p, 1, {}, 1, played),
             2.15872 + 1e-3);
+  // Standing 16 v 10 at exactly -0.5 (tens 3 in 4, sixes 1): surrender loses the tie.
+  DrawProbabilities tie{};
+  tie[10] = 0.75;
+  tie[6] = 0.25;
+  EXPECT_EQ(pricedDecision(tie, handOf({10}), handOf({10, 6}), ActionSet{Stand, Surrender}, 1,
+                           GameRules{.surrender = SurrenderRule::Late}),
+            Stand);
   // Insurance: half a unit paid 2:1 on a ten, here 0.8 x 1 - 0.2 x 0.5.
   EXPECT_DOUBLE_EQ(insuranceValue(drawProbabilities(shoeOf({10, 6}))), 0.7);
 }

@@ -155,6 +155,7 @@ TEST(Simulator, SettlesEveryOutcome) {
       {"late surrender", {10, 10, 6, 7}, {Surrender}, -0.5, 1, 2, 1.0, late},
       {"no surrender offered", {10, 10, 6, 7}, {Surrender}, -1.0, 2},
       {"no surrender after a hit", {10, 10, 2, 7, 3}, {Hit, Surrender}, -1.0, 3, 2, 1.0, late},
+      {"no surrender after a refusal", {10, 10, 6, 7}, {Split, Surrender}, -1.0, 3, 2, 1.0, late},
       {"late surrender after the peek", {10, 1, 6, 10}, {Surrender}, -1.0, 0, 2, 1.0, late},
       {"early surrender before the peek", {10, 1, 6, 10}, {Surrender}, -0.5, 1, 2, 1.0, early},
       {"early surrender, no blackjack", {10, 10, 6, 7}, {Surrender}, -0.5, 1, 2, 1.0, early},
