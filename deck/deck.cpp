@@ -22,22 +22,19 @@ bool isLowRank(int index) {
 
 Deck::Deck(int numDecks, bool valueMode, RandomSource& random)
     : random_(&random), numDecks_(std::clamp(numDecks, 1, kMaxDecks)), valueMode_(valueMode) {
+  const int perRank = 4 * numDecks_;
+  for (int index = 0; index < kRanks; ++index) {
+    ordered_.insert(ordered_.end(), perRank, index);
+  }
+  sequence_.reserve(ordered_.size());
   shuffle();
 }
 
 void Deck::shuffle() {
-  sequence_.clear();
+  sequence_.assign(ordered_.begin(), ordered_.end());
   cardsLeft_ = kCardsPerDeck * numDecks_;
-  const int perRank = 4 * numDecks_;
-  rankCounts_.fill(perRank);
-  for (int index = 0; index < kRanks; ++index) {
-    sequence_.insert(sequence_.end(), perRank, index);
-  }
-  const int n = static_cast<int>(sequence_.size());
-  for (int k = 1; k < n; ++k) {
-    const int j = random_->below(k + 1);
-    std::swap(sequence_[k], sequence_[j]);
-  }
+  rankCounts_.fill(4 * numDecks_);
+  random_->shuffle(sequence_);
 }
 
 int Deck::deal() {

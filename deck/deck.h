@@ -63,4 +63,6 @@ class Deck {
   int cardsLeft_ = 0;
   // Rank indexes 0..12; the back element is the next card to be dealt.
   std::vector<int> sequence_;
+  // A full shoe in rank order, copied into sequence_ at every shuffle.
+  std::vector<int> ordered_;
 };

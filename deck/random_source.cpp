@@ -1,6 +1,14 @@
 #include "deck/random_source.h"
 
 #include <cstdlib>
+#include <utility>
+
+void RandomSource::shuffle(std::span<int> items) {
+  const int n = static_cast<int>(items.size());
+  for (int k = 1; k < n; ++k) {
+    std::swap(items[k], items[below(k + 1)]);
+  }
+}
 
 int CLibraryRandom::below(int bound) {
   constexpr long long kRange = static_cast<long long>(RAND_MAX) + 1;
@@ -54,6 +62,13 @@ std::uint64_t StreamRandom::next() {
   state_[2] ^= t;
   state_[3] = rotateLeft(state_[3], 45);
   return result;
+}
+
+void StreamRandom::shuffle(std::span<int> items) {
+  const int n = static_cast<int>(items.size());
+  for (int k = 1; k < n; ++k) {
+    std::swap(items[k], items[StreamRandom::below(k + 1)]);
+  }
 }
 
 int StreamRandom::below(int bound) {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 
 // Where the shoe's shuffles draw their positions from. The shoe holds a
 // reference to the source it is handed; whoever owns the shoe owns the source.
@@ -14,6 +15,9 @@ class RandomSource {
 
   // A uniformly drawn integer in 0..bound-1, for a bound of at least 1.
   virtual int below(int bound) = 0;
+  // Fisher-Yates: for k = 1..n-1, swaps items k and below(k + 1). A source
+  // may do the same draws faster; the order it leaves must not change.
+  virtual void shuffle(std::span<int> items);
 };
 
 // The C library's rand(), seeded by the caller through srand(): one shared
@@ -33,6 +37,8 @@ class StreamRandom final : public RandomSource {
   StreamRandom(std::uint64_t seed, std::uint64_t stream);
 
   int below(int bound) override;
+  // The same draws as the base, each without a virtual call.
+  void shuffle(std::span<int> items) override;
   std::uint64_t next();
 
  private:

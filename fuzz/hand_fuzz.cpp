@@ -24,7 +24,7 @@ struct Model {
 };
 
 void verify(const Hand& hand, const Model& model) {
-  FUZZ_CHECK(std::vector<int>(hand.cards.begin(), hand.cards.end()) == model.cards);
+  FUZZ_CHECK(std::vector<int>(hand.cards().begin(), hand.cards().end()) == model.cards);
   FUZZ_CHECK(hand.stake == model.stake && hand.canDouble == model.canDouble &&
              hand.canSplit == model.canSplit);
   int aces = 0;
@@ -80,13 +80,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       case 3:  // moved-from, self-move included: some valid hand, whatever it holds
         hand = std::move(hands[j]);
         model = models[j];
-        models[j] = {{hands[j].cards.begin(), hands[j].cards.end()},
+        models[j] = {{hands[j].cards().begin(), hands[j].cards().end()},
                      hands[j].stake,
                      hands[j].canDouble,
                      hands[j].canSplit};
         break;
       case 4:
-        hand.cards.eraseFirst();
+        hand.removeFirstCard();
         model.cards.erase(model.cards.begin(), model.cards.begin() + (model.cards.empty() ? 0 : 1));
         break;
       case 5:

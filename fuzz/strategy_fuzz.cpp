@@ -88,11 +88,11 @@ void checkRule(const Deck& deck, FuzzedDataProvider& in) {
   FUZZ_CHECK(hand.total() <= DecisionTable::kTopTotal || action == Stand);
   bool soft = false;
   const int total = hand.total(soft);
-  if (context.dealer.cards.empty() || total > DecisionTable::kTopTotal) {
+  if (context.dealer.cards().empty() || total > DecisionTable::kTopTotal) {
     return;
   }
   // The rule may build only the rows it reads, but must decide as the full table does.
-  const int upCard = context.dealer.cards[0] == 1 ? 11 : context.dealer.cards[0];
+  const int upCard = context.dealer.cards()[0] == 1 ? 11 : context.dealer.cards()[0];
   const DrawProbabilities p = drawProbabilities(deck);
   const DecisionTable full = buildDecisionTable(p, upCard, dealerGameOf(rules));
   const ActionPrices prices = priceActions(full, p, hand, allowed, context.handsInRound, rules);

@@ -43,7 +43,7 @@ int FuzzPlayerRule(DecisionContext context) {
   FUZZ_CHECK(context.player.total() <= 21);
   // The dealer shows his hole card only where he peeks, and a blackjack he
   // peeks at ends the round, but for the early surrender asked before it.
-  FUZZ_CHECK(context.dealer.cards.size() == (rules.peeks() ? 2U : 1U));
+  FUZZ_CHECK(context.dealer.cards().size() == (rules.peeks() ? 2U : 1U));
   FUZZ_CHECK(!context.dealer.isBlackjack() ||
              (context.firstDecision && rules.surrender == SurrenderRule::Early));
   FUZZ_CHECK(context.tableAllowed ==

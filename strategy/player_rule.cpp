@@ -40,7 +40,7 @@ int VisiblePlayerRule(DecisionContext context) {
   if (context.deck == nullptr) {
     return Stand;
   }
-  const int holeCard = context.dealer.cards.size() > 1 ? context.dealer.cards[1] : 0;
+  const int holeCard = context.dealer.cards().size() > 1 ? context.dealer.cards()[1] : 0;
   return pricedDecision(drawProbabilitiesWith(*context.deck, holeCard), context.dealer,
                         context.player, context.allowed(), context.handsInRound,
                         context.gameRules());
@@ -109,12 +109,12 @@ int BasicStrategy::decideFor(const Hand& hand, const Hand& dealer, ActionSet all
                              int handsInRound) const {
   bool soft = false;
   const int total = hand.total(soft);
-  if (total > DecisionTable::kTopTotal || dealer.cards.empty()) {
+  if (total > DecisionTable::kTopTotal || dealer.cards().empty()) {
     return Stand;
   }
-  const int upCard = dealer.cards[0] == 1 ? kAce : dealer.cards[0];
+  const int upCard = dealer.cards()[0] == 1 ? kAce : dealer.cards()[0];
   if (allowed.contains(Split)) {
-    return pairAction(upCard, hand.cards[0], handsInRound, hand.canDouble, allowed);
+    return pairAction(upCard, hand.cards()[0], handsInRound, hand.canDouble, allowed);
   }
   return totalAction(upCard, total, soft, allowed);
 }

@@ -52,7 +52,7 @@ DecisionBounds rowsRead(const Hand& hand, int total, bool soft, ActionSet allowe
   int hardRow = soft ? kNoRow : total;
   int softRow = soft ? total : kNoRow;
   if (allowed.contains(Split)) {
-    const int card = hand.cards[0];
+    const int card = hand.cards()[0];
     if (rules.pricesSplitsAsPlayed()) {
       // Two-card hands of the pair card: hard card + 2 up, soft card + 11; aces soft 12 up.
       hardRow = card == 1 ? hardRow : std::min(hardRow, card + 2);
@@ -74,7 +74,7 @@ ActionPrices pricesOf(const DecisionTable& table, const DrawProbabilities& p, co
   const DecisionEntry& e = soft ? table[total].soft : table[total].hard;
   ActionPrices prices{allowed, e.standValue, e.hitValue, e.doubleValue};
   if (allowed.contains(Split)) {
-    const int card = hand.cards[0];
+    const int card = hand.cards()[0];
     prices.split =
         rules.pricesSplitsAsPlayed()
             ? playedSplitValue(table, p, card, {hand.canDouble, hand.canSplit}, handsInRound, rules)
@@ -99,10 +99,10 @@ int pricedDecision(const DrawProbabilities& p, const Hand& dealer, const Hand& h
                    ActionSet allowed, int handsInRound, const GameRules& rules) {
   bool soft = false;
   const int total = hand.total(soft);
-  if (total > DecisionTable::kTopTotal || dealer.cards.empty()) {
+  if (total > DecisionTable::kTopTotal || dealer.cards().empty()) {
     return Stand;
   }
-  const int upCard = dealer.cards[0] == 1 ? kAce : dealer.cards[0];
+  const int upCard = dealer.cards()[0] == 1 ? kAce : dealer.cards()[0];
   const DecisionTable table = buildDecisionTable(p, upCard, dealerGameOf(rules),
                                                  rowsRead(hand, total, soft, allowed, rules));
   return bestAction(pricesOf(table, p, hand, total, soft, allowed, handsInRound, rules));

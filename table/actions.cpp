@@ -28,8 +28,8 @@ bool mayDoubleOn(int total, bool soft, DoubleOn rule) {
 
 ActionSet allowedActions(const Hand& hand, int handsInRound, bool firstDecision,
                          const GameRules& rules) {
-  const bool twoCards = hand.cards.size() == 2;
-  const bool splitAce = hand.fromSplit && !hand.cards.empty() && hand.cards[0] == 1;
+  const bool twoCards = hand.cards().size() == 2;
+  const bool splitAce = hand.fromSplit && !hand.cards().empty() && hand.cards()[0] == 1;
   const bool oneCardAce = splitAce && rules.splitAces == SplitAces::OneCard;
   ActionSet allowed{Stand};
   if (!oneCardAce) {
@@ -42,7 +42,7 @@ ActionSet allowedActions(const Hand& hand, int handsInRound, bool firstDecision,
       allowed = allowed.with(Double);
     }
   }
-  if (twoCards && hand.canSplit && hand.cards[0] == hand.cards[1] &&
+  if (twoCards && hand.canSplit && hand.cards()[0] == hand.cards()[1] &&
       handsInRound < rules.handLimit() && (!splitAce || rules.resplitAces)) {
     allowed = allowed.with(Split);
   }

@@ -27,9 +27,10 @@ enum class DoubleOn { Any, NineToEleven, TenToEleven };
 // takes it only after the player's turn (no hole card).
 enum class HoleCard { Peek, None };
 
-// When the player takes insurance: never, or when the cards the player cannot
-// see hold tens more than one in three.
-enum class Insurance { Never, Composition };
+// When the player takes insurance: never, when the cards the player cannot
+// see hold tens more than one in three, or at a whole true count of
+// insuranceCount and above (by the count the player keeps).
+enum class Insurance { Never, Composition, Count };
 
 // How the strategy engine prices a split: as truecount does (two hands that
 // neither double nor split again, a split 21 paid as any 21), as the rules
@@ -68,6 +69,7 @@ struct GameRules {
   DoubleOn doubleOn = DoubleOn::Any;
   HoleCard holeCard = HoleCard::Peek;
   Insurance insurance = Insurance::Never;
+  int insuranceCount = 0;
   SplitPricing splitPricing = SplitPricing::Auto;
 
   // The strategy engine's dealer mode: 0 hits soft 17, 1 stands on it.

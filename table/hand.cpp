@@ -2,36 +2,19 @@
 
 #include <iostream>
 
-int Hand::total(bool& soft) const {
-  int aces = 0;
-  int rest = 0;
-  for (const int card : cards) {
-    if (card == 1) {
-      ++aces;
-    } else {
-      rest += card >= 10 && card <= 13 ? 10 : card;
-    }
+void Hand::removeFirstCard() {
+  if (cards_.empty()) {
+    return;
   }
-  const int low = rest + aces;
-  soft = aces > 0 && low <= 11;
-  return soft ? low + 10 : low;
-}
-
-bool Hand::isBlackjack() const {
-  return cards.size() == 2 && total() == 21;
-}
-
-void Hand::addCard(int card) {
-  if (card == 1 || card == 11) {
-    cards.push_back(1);
-  } else if (card >= 2 && card <= 10) {
-    cards.push_back(card);
-  }
+  const int first = cards_[0];
+  low_ -= first;
+  aces_ -= first == 1 ? 1 : 0;
+  cards_.eraseFirst();
 }
 
 void Hand::print() const {
   std::cout << total() << " -";
-  for (const int card : cards) {
+  for (const int card : cards_) {
     if (card == 1) {
       std::cout << " A";
     } else {

@@ -4,24 +4,59 @@
 
 // One blackjack hand: card values (ace held as 1), the stake riding on it, the
 // two permissions the player rule consults, whether it came from a split pair
-// and whether it was surrendered. A plain value type.
+// and whether it was surrendered. A plain value type whose total is kept as
+// the cards arrive, so that every look at it is a lookup. Moving a hand
+// copies it, so a moved-from hand keeps its cards and its total.
 struct Hand {
-  CardList cards;
   double stake = 1.0;
   bool canDouble = true;
   bool canSplit = true;
   bool fromSplit = false;
   bool surrendered = false;
 
+  Hand() = default;
+  Hand(const Hand&) = default;
+  Hand& operator=(const Hand&) = default;
+  ~Hand() = default;
+
+  const CardList& cards() const { return cards_; }
   // The blackjack total; `soft` is set when an ace counts 11.
-  int total(bool& soft) const;
+  int total(bool& soft) const {
+    soft = aces_ > 0 && low_ <= 11;
+    return soft ? low_ + 10 : low_;
+  }
   int total() const {
     bool soft = false;
     return total(soft);
   }
-  bool isBlackjack() const;
+  bool isBlackjack() const { return cards_.size() == 2 && total() == 21; }
   // 1 and 11 add an ace, 2..10 their value; any other code is ignored.
-  void addCard(int card);
+  void addCard(int card) {
+    if (card == 1 || card == 11) {
+      cards_.push_back(1);
+      low_ += 1;
+      ++aces_;
+    } else if (card >= 2 && card <= 10) {
+      cards_.push_back(card);
+      low_ += card;
+    }
+  }
+  // Takes the first card away (a split pair's second hand leaves with it).
+  void removeFirstCard();
+  // An empty hand with the defaults of a new one, its storage kept.
+  void reset() {
+    cards_.clear();
+    low_ = 0;
+    aces_ = 0;
+    stake = 1.0;
+    canDouble = canSplit = true;
+    fromSplit = surrendered = false;
+  }
   // Writes "<total> - <cards>" and ends the line on standard output.
   void print() const;
+
+ private:
+  CardList cards_;
+  int low_ = 0;  // every ace counted as 1
+  int aces_ = 0;
 };

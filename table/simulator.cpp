@@ -65,11 +65,6 @@ std::int64_t handUnits(const Hand& hand, bool dealerBlackjack, int dealerTotal,
   return dealerTotal > total ? -kUnit * s : 0;
 }
 
-// Truncation toward zero; the true count always lies within -52..52.
-int bookedCount(double trueCount) {
-  return static_cast<int>(trueCount);
-}
-
 }  // namespace
 
 Simulator::Simulator(DealerRuleFn dealerRule, PlayerDecision playerRule, BetRuleFn betRule,
@@ -99,10 +94,13 @@ Simulator::Simulator(DealerRuleFn dealerRule, Player& player, BetRuleFn betRule,
 void Simulator::newRound() {
   if (deck_.cardsLeft() <= Deck::kCardsPerDeck * deck_.numDecks() - rules_.reshuffleAfter) {
     deck_.shuffle();
+    if (counter_ != nullptr) {
+      counter_->shuffled();
+    }
   }
-  dealer_ = Hand{};
-  hands_.clear();
-  hands_.emplace_back();
+  dealer_.reset();
+  hands_.resize(1);
+  hands_[0].reset();
 }
 
 void Simulator::simulate(int rounds, bool verbose) {
@@ -119,21 +117,24 @@ void Simulator::simulate(int rounds, bool verbose) {
 RoundResult Simulator::playRound(int number, bool verbose) {
   newRound();
   bet_ = hands_[0].stake = betRule_(&deck_);
-  const double trueCount = deck_.trueCount();
+  RoundResult result;
+  result.count = counter_ != nullptr ? counter_->count(deck_) : truecountCount(deck_);
+  result.freshShoe = deck_.cardsLeft() == Deck::kCardsPerDeck * deck_.numDecks();
   dealTo(hands_[0]);
   dealTo(dealer_);
   dealTo(hands_[0]);
   if (rules_.peeks()) {
-    dealTo(dealer_);
+    dealTo(dealer_, false);
   }
   if (verbose) {
     observer_->roundDealt(number, dealer_, hands_[0]);
   }
-  RoundResult result;
-  result.count = bookedCount(trueCount);
-  if (rules_.insurance != Insurance::Never && dealer_.cards[0] == 1) {
-    insured_ = player_ != nullptr ? player_->takesInsurance(deck_, dealer_, rules_)
-                                  : insuranceByPolicy(deck_, dealer_, rules_);
+  if (dealer_.cards()[0] == 1) {
+    // A player object is asked at every ace, so that one who prices the bet
+    // sees each; the bet is placed only where the rules offer it.
+    const bool wanted = player_ != nullptr ? player_->takesInsurance(deck_, dealer_, rules_)
+                                           : insuranceByPolicy(deck_, dealer_, rules_);
+    insured_ = wanted && rules_.insurance != Insurance::Never;
   } else {
     insured_ = false;
   }
@@ -146,11 +147,18 @@ RoundResult Simulator::playRound(int number, bool verbose) {
   return result;
 }
 
-void Simulator::dealTo(Hand& hand) {
+void Simulator::dealTo(Hand& hand, bool faceUp) {
   if (deck_.cardsLeft() == 0) {
     observer_->shoeExhausted();
+    if (counter_ != nullptr) {
+      counter_->shuffled();  // the deal below reshuffles the shoe
+    }
   }
-  hand.addCard(deck_.deal());
+  const int card = deck_.deal();
+  hand.addCard(card);
+  if (faceUp && counter_ != nullptr) {
+    counter_->see(card);
+  }
 }
 
 int Simulator::playPlayerTurn() {
@@ -226,8 +234,8 @@ int Simulator::ask(std::size_t k, ActionSet allowed, bool firstDecision) {
 }
 
 void Simulator::splitHand(std::size_t k) {
-  const int card = hands_[k].cards[0];
-  hands_[k].cards.eraseFirst();
+  const int card = hands_[k].cards()[0];
+  hands_[k].removeFirstCard();
   dealTo(hands_[k]);
   Hand split;
   split.addCard(card);
@@ -246,6 +254,8 @@ void Simulator::splitHand(std::size_t k) {
 void Simulator::playDealerTurn() {
   if (!rules_.peeks()) {
     dealTo(dealer_);
+  } else if (counter_ != nullptr) {
+    counter_->see(dealer_.cards()[1]);  // the hole card, turned over
   }
   // Any answer but Hit ends the turn, so a rule cannot stall it. The house
   // rule is asked without copying the hand into a context: it is the same test.

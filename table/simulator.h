@@ -5,6 +5,7 @@
 #include <functional>
 #include <vector>
 
+#include "count/card_counter.h"
 #include "deck/deck.h"
 #include "table/game_rules.h"
 #include "table/hand.h"
@@ -13,13 +14,16 @@
 #include "table/rules.h"
 #include "table/table_observer.h"
 
-// One round's outcome: the whole true count it is booked at (truncated toward
-// zero), how many times the player was asked, and its payoff twice: exactly,
+// One round's outcome: the whole count it is booked at (truecount's true count
+// truncated toward zero, or the count of the player's counter), whether it
+// began a fresh shoe, how many times the player was asked, and its payoff
+// twice: exactly,
 // as a whole number of kPayoffUnitsPerStake (insurance and surrender
 // included), and as the double truecount books, the same items each divided by
 // that unit and added in the same order.
 struct RoundResult {
   int count = 0;
+  bool freshShoe = false;
   double payoff = 0.0;
   std::int64_t payoffUnits = 0;
   int decisions = 0;
@@ -27,6 +31,11 @@ struct RoundResult {
 
 // The table: one player against the dealer, rounds played from one shoe, each
 // round's summed payoff booked at the true count the round started with.
+//
+// The table shows a counter, when it has one, every card as it becomes
+// visible: the player's cards and the up card as they are dealt, the hole card
+// when the dealer turns it over at the start of his turn, every card he draws;
+// a shuffle resets it. Every round is then booked at the counter's count.
 //
 // A round: the deal (the dealer's hole card only where he peeks); insurance
 // when the up card is an ace and the rules offer it; under early surrender the
@@ -53,6 +62,10 @@ class Simulator {
   // The same with a player object, which must outlive the table too.
   Simulator(DealerRuleFn dealerRule, Player& player, BetRuleFn betRule, const GameRules& rules,
             RandomSource& random, TableObserver& observer = TableObserver::silent());
+
+  // Shows every card from now on to `counter`, which must outlive the table;
+  // given before the first round, on a fresh shoe.
+  void showCardsTo(CardCounter& counter) { counter_ = &counter; }
 
   // Reshuffles once the reshuffle point is reached and resets the hands.
   void newRound();
@@ -83,7 +96,8 @@ class Simulator {
   void splitHand(std::size_t k);
   void playDealerTurn();
   void settle(RoundResult& result) const;
-  void dealTo(Hand& hand);
+  // Deals a card to `hand`, shown to the counter when it is dealt face up.
+  void dealTo(Hand& hand, bool faceUp = true);
 
   Hand dealer_;
   std::vector<Hand> hands_;
@@ -94,6 +108,7 @@ class Simulator {
   BetRuleFn betRule_;
   GameRules rules_;
   TableObserver* observer_;
+  CardCounter* counter_ = nullptr;
   Deck deck_;
   PayoffTable payoffs_;
   double bet_ = 0.0;

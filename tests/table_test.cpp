@@ -76,7 +76,7 @@ std::string simulate(Simulator& sim, int rounds = 1, bool verbose = false) {
 }
 
 std::vector<int> cardsOf(const Hand& hand) {
-  return {hand.cards.begin(), hand.cards.end()};
+  return {hand.cards().begin(), hand.cards().end()};
 }
 
 Hand handOf(const std::vector<int>& cards) {
@@ -196,7 +196,7 @@ TEST(Simulator, SettlesEveryOutcome) {
     EXPECT_EQ(result.count, 0) << row.name;
     EXPECT_EQ(result.decisions, row.asked) << row.name;
     EXPECT_EQ(static_cast<int>(player.seen.size()), row.asked) << row.name;
-    EXPECT_EQ(sim.dealer().cards.size(), row.dealerCards) << row.name;
+    EXPECT_EQ(sim.dealer().cards().size(), row.dealerCards) << row.name;
     const bool offered = row.rules.insurance != Insurance::Never && row.cards[1] == 1;
     EXPECT_EQ(sim.insured(), offered && row.insures) << row.name;
     // Every stacked card was dealt and no other.
@@ -393,28 +393,29 @@ TEST(Hand, CardsStayInOrderAtAnyLength) {
     Hand hand = handOf(cards);
     const Hand original = hand;
     for (int erased = 1; erased <= 3 && erased <= length; ++erased) {
-      hand.cards.eraseFirst();
+      hand.removeFirstCard();
       EXPECT_EQ(cardsOf(hand), std::vector<int>(cards.begin() + erased, cards.end())) << length;
     }
     EXPECT_EQ(cardsOf(original), cards);
-    hand.cards.clear();
+    hand.reset();
     for (const int card : {0, 11, 12, 13, -1, 6, 14})
       hand.addCard(card);
     EXPECT_EQ(printed(hand), "17 - A 6\n");
   }
 }
 
-// Regression: a moved-from long hand kept its size with no storage behind it.
-TEST(Hand, MovedFromLongHandIsEmptyAndUsable) {
+// Moving a hand copies it: a moved-from hand, long ones too, keeps its cards
+// and the total kept beside them.
+TEST(Hand, MovedFromHandKeepsItsCardsAndTotal) {
   const std::vector<int> cards(30, 2);
   Hand source = handOf(cards), assigned;
   Hand moved = std::move(source);
   assigned = std::move(moved);
   EXPECT_EQ(cardsOf(assigned), cards);
   for (Hand* hand : {&source, &moved}) {
-    EXPECT_TRUE(hand->cards.empty());  // NOLINT(bugprone-use-after-move): the state under test
+    EXPECT_EQ(cardsOf(*hand), cards);  // NOLINT(bugprone-use-after-move): the state under test
     hand->addCard(5);
-    EXPECT_EQ(printed(*hand), "5 - 5\n");
+    EXPECT_EQ(hand->total(), 65);
   }
 }
 

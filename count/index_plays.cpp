@@ -1,0 +1,421 @@
+#include "count/index_plays.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <tuple>
+
+#include "count/true_count.h"
+#include "table/actions.h"
+
+namespace {
+
+constexpr int kAce = 11;
+
+// The published Hi-Lo sets (README: "Index plays").
+constexpr std::string_view kIllustrious18 =
+    "hand,up_card,action,index,direction\n"
+    "insurance,A,insure,3,>=\n"
+    "16,10,stand,0,>=\n"
+    "15,10,stand,4,>=\n"
+    "\"10,10\",5,split,5,>=\n"
+    "\"10,10\",6,split,4,>=\n"
+    "10,10,double,4,>=\n"
+    "12,3,stand,2,>=\n"
+    "12,2,stand,3,>=\n"
+    "11,A,double,1,>=\n"
+    "9,2,double,1,>=\n"
+    "10,A,double,4,>=\n"
+    "9,7,double,3,>=\n"
+    "16,9,stand,5,>=\n"
+    "13,2,hit,-2,<=\n"
+    "12,4,hit,-1,<=\n"
+    "12,5,hit,-3,<=\n"
+    "12,6,hit,-2,<=\n"
+    "13,3,hit,-3,<=\n";
+constexpr std::string_view kFab4 =
+    "hand,up_card,action,index,direction\n"
+    "14,10,surrender,3,>=\n"
+    "15,10,surrender,0,>=\n"
+    "15,9,surrender,2,>=\n"
+    "15,A,surrender,1,>=\n";
+
+constexpr std::array<std::string_view, 2> kSetNames{"i18", "fab4"};
+
+constexpr std::array<std::pair<int, std::string_view>, 5> kActionWords{{
+    {Stand, "stand"},
+    {Hit, "hit"},
+    {Double, "double"},
+    {Split, "split"},
+    {Surrender, "surrender"},
+}};
+constexpr std::string_view kInsure = "insure";
+
+struct Field {
+  std::string_view text;
+  int column = 1;
+};
+
+// One line's fields; a field in double quotes may hold commas. Gives the
+// column of a quote left open as an error.
+std::variant<std::vector<Field>, IndexFileError> fieldsOf(std::string_view line, int lineNumber) {
+  std::vector<Field> fields;
+  std::size_t at = 0;
+  while (true) {
+    const int column = static_cast<int>(at) + 1;
+    if (at < line.size() && line[at] == '"') {
+      const auto close = line.find('"', at + 1);
+      if (close == std::string_view::npos) {
+        return IndexFileError{lineNumber, column, "a quote is not closed"};
+      }
+      fields.push_back({line.substr(at + 1, close - at - 1), column});
+      at = close + 1;
+      if (at < line.size() && line[at] != ',') {
+        return IndexFileError{lineNumber, static_cast<int>(at) + 1,
+                              "a quoted field must end at a comma"};
+      }
+    } else {
+      const auto comma = std::min(line.find(',', at), line.size());
+      fields.push_back({line.substr(at, comma - at), column});
+      at = comma;
+    }
+    if (at >= line.size()) {
+      return fields;
+    }
+    ++at;  // past the comma
+  }
+}
+
+std::string_view trimmed(std::string_view text) {
+  const auto first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) {
+    return {};
+  }
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+std::optional<int> wholeNumber(std::string_view text, int low, int high) {
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc{} || end != text.data() + text.size() || value < low || value > high) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+// A card of a hand: A or 2..10, as its value (1 the ace).
+std::optional<int> cardOf(std::string_view text) {
+  return text == "A" ? std::optional<int>(1) : wholeNumber(text, 2, 10);
+}
+
+struct HandKey {
+  IndexHand hand;
+  int value;
+};
+
+std::optional<HandKey> handOf(std::string_view text) {
+  if (text == "insurance") {
+    return HandKey{IndexHand::Insurance, 0};
+  }
+  const auto comma = text.find(',');
+  if (comma == std::string_view::npos) {
+    const auto total = wholeNumber(text, 4, 21);
+    return total ? std::optional<HandKey>({IndexHand::Hard, *total}) : std::nullopt;
+  }
+  const auto first = cardOf(trimmed(text.substr(0, comma)));
+  const auto second = cardOf(trimmed(text.substr(comma + 1)));
+  if (!first || !second) {
+    return std::nullopt;
+  }
+  if (*first == *second) {
+    return HandKey{IndexHand::Pair, *first};
+  }
+  if (*first == 1 && *second <= 9) {
+    return HandKey{IndexHand::Soft, 11 + *second};
+  }
+  return std::nullopt;
+}
+
+std::optional<int> upCardOf(std::string_view text) {
+  if (text == "A") {
+    return kAce;
+  }
+  return wholeNumber(text, 2, 10);
+}
+
+std::optional<DecimalIndex> decimalIndexOf(std::string_view text) {
+  DecimalIndex index;
+  if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+    index.negative = text[0] == '-';
+    text.remove_prefix(1);
+  }
+  const auto point = text.find('.');
+  const auto whole = wholeNumber(text.substr(0, point), 0, kCountLimit);
+  if (!whole) {
+    return std::nullopt;
+  }
+  index.whole = *whole;
+  if (point != std::string_view::npos) {
+    const std::string_view fraction = text.substr(point + 1);
+    if (fraction.empty() || fraction.find_first_not_of("0123456789") != std::string_view::npos) {
+      return std::nullopt;
+    }
+    index.fraction = fraction.find_first_not_of('0') != std::string_view::npos;
+    if (index.fraction && index.whole == kCountLimit) {
+      return std::nullopt;
+    }
+  }
+  return index;
+}
+
+struct Columns {
+  int hand = -1;
+  int upCard = -1;
+  int action = -1;
+  int index = -1;
+  int direction = -1;
+};
+
+std::variant<Columns, IndexFileError> columnsOf(const std::vector<Field>& header, int line) {
+  Columns columns;
+  for (std::size_t i = 0; i < header.size(); ++i) {
+    const std::string_view name = trimmed(header[i].text);
+    const int at = static_cast<int>(i);
+    int* slot = name == "hand"                            ? &columns.hand
+                : name == "up_card"                       ? &columns.upCard
+                : name == "action" || name == "deviation" ? &columns.action
+                : name == "index"                         ? &columns.index
+                : name == "direction"                     ? &columns.direction
+                                                          : nullptr;
+    if (slot != nullptr) {
+      if (*slot >= 0) {
+        return IndexFileError{line, header[i].column, "column \"" + std::string(name) + "\" twice"};
+      }
+      *slot = at;
+    }
+  }
+  const std::array<std::pair<int, std::string_view>, 5> needed{{
+      {columns.hand, "hand"},
+      {columns.upCard, "up_card"},
+      {columns.action, "action (or deviation)"},
+      {columns.index, "index"},
+      {columns.direction, "direction"},
+  }};
+  for (const auto& [column, name] : needed) {
+    if (column < 0) {
+      return IndexFileError{line, 1, "the header has no column " + std::string(name)};
+    }
+  }
+  return columns;
+}
+
+std::variant<IndexPlay, IndexFileError> playOf(const std::vector<Field>& fields,
+                                               const Columns& columns, int line) {
+  const auto field = [&](int column) { return trimmed(fields[column].text); };
+  const auto fault = [&](int column, std::string message) {
+    return IndexFileError{line, fields[column].column, std::move(message)};
+  };
+  IndexPlay play;
+  const auto hand = handOf(field(columns.hand));
+  if (!hand) {
+    return fault(columns.hand,
+                 "the hand must be a hard total 4 to 21, a soft total A,2 to A,9, "
+                 "a pair A,A or 2,2 to 10,10, or insurance");
+  }
+  play.hand = hand->hand;
+  play.value = hand->value;
+  const auto up = upCardOf(field(columns.upCard));
+  if (!up) {
+    return fault(columns.upCard, "the up card must be 2 to 10 or A");
+  }
+  play.upCard = *up;
+  const std::string_view word = field(columns.action);
+  if (play.hand == IndexHand::Insurance) {
+    if (play.upCard != kAce) {
+      return fault(columns.upCard, "insurance is offered against an ace only");
+    }
+    if (word != kInsure) {
+      return fault(columns.action, "the insurance row's action is insure");
+    }
+  } else {
+    const auto* found = std::find_if(kActionWords.begin(), kActionWords.end(),
+                                     [&](const auto& entry) { return entry.second == word; });
+    if (found == kActionWords.end()) {
+      return fault(columns.action, "the action must be stand, hit, double, split or surrender");
+    }
+    if (found->first == Split && play.hand != IndexHand::Pair) {
+      return fault(columns.action, "only a pair may split");
+    }
+    play.action = found->first;
+  }
+  const std::string_view direction = field(columns.direction);
+  if (direction != ">=" && direction != "<=") {
+    return fault(columns.direction, "the direction must be >= or <=");
+  }
+  play.atOrAbove = direction == ">=";
+  if (play.hand == IndexHand::Insurance && !play.atOrAbove) {
+    return fault(columns.direction, "insurance is taken at its index and above: >=");
+  }
+  const auto index = decimalIndexOf(field(columns.index));
+  if (!index) {
+    return fault(columns.index, "the index must be a count from -60 to 60");
+  }
+  play.index = wholeIndex(*index, play.atOrAbove);
+  return play;
+}
+
+bool sameCell(const IndexPlay& a, const IndexPlay& b) {
+  return a.hand == b.hand && a.value == b.value && a.upCard == b.upCard && a.action == b.action;
+}
+
+}  // namespace
+
+int wholeIndex(const DecimalIndex& index, bool atOrAbove) {
+  // x >= i holds for whole x from ceil(i); x <= i up to floor(i).
+  const int whole = index.negative ? -index.whole : index.whole;
+  if (!index.fraction) {
+    return whole;
+  }
+  if (atOrAbove) {
+    return index.negative ? whole : whole + 1;
+  }
+  return index.negative ? whole - 1 : whole;
+}
+
+std::string_view actionWord(int action) {
+  for (const auto& [code, word] : kActionWords) {
+    if (code == action) {
+      return word;
+    }
+  }
+  return "?";
+}
+
+std::string upCardText(int upCard) {
+  return upCard == kAce ? "A" : std::to_string(upCard);
+}
+
+std::string handText(IndexHand hand, int value) {
+  switch (hand) {
+    case IndexHand::Hard:
+      return std::to_string(value);
+    case IndexHand::Soft:
+      return "A," + std::to_string(value - 11);
+    case IndexHand::Pair: {
+      const std::string card = value == 1 ? "A" : std::to_string(value);
+      return card + "," + card;
+    }
+    case IndexHand::Insurance:
+      return "insurance";
+  }
+  return "?";
+}
+
+std::string IndexFileError::text() const {
+  return "line " + std::to_string(line) + ", column " + std::to_string(column) + ": " + message;
+}
+
+std::string IndexPlays::text() const {
+  std::string csv = "hand,up_card,action,index,direction\n";
+  for (const IndexPlay& play : plays) {
+    const std::string hand = handText(play.hand, play.value);
+    csv += hand.find(',') != std::string::npos ? "\"" + hand + "\"" : hand;
+    csv += "," + upCardText(play.upCard) + ",";
+    csv += play.hand == IndexHand::Insurance ? kInsure : actionWord(play.action);
+    csv += "," + std::to_string(play.index) + (play.atOrAbove ? ",>=\n" : ",<=\n");
+  }
+  return csv;
+}
+
+const IndexPlay* IndexPlays::insurance() const {
+  const auto found = std::find_if(plays.begin(), plays.end(), [](const IndexPlay& play) {
+    return play.hand == IndexHand::Insurance;
+  });
+  return found == plays.end() ? nullptr : &*found;
+}
+
+std::variant<IndexPlays, IndexFileError> parseIndexPlays(std::string_view csv) {
+  IndexPlays result;
+  std::optional<Columns> columns;
+  std::size_t headerFields = 0;
+  int lineNumber = 0;
+  while (!csv.empty()) {
+    ++lineNumber;
+    const auto end = std::min(csv.find('\n'), csv.size());
+    std::string_view line = csv.substr(0, end);
+    csv.remove_prefix(std::min(end + 1, csv.size()));
+    if (!line.empty() && line.back() == '\r') {
+      line.remove_suffix(1);
+    }
+    if (trimmed(line).empty()) {
+      continue;
+    }
+    auto fields = fieldsOf(line, lineNumber);
+    if (auto* error = std::get_if<IndexFileError>(&fields)) {
+      return *error;
+    }
+    const auto& row = std::get<std::vector<Field>>(fields);
+    if (!columns) {
+      auto found = columnsOf(row, lineNumber);
+      if (auto* error = std::get_if<IndexFileError>(&found)) {
+        return *error;
+      }
+      columns = std::get<Columns>(found);
+      headerFields = row.size();
+      continue;
+    }
+    if (row.size() != headerFields) {
+      return IndexFileError{lineNumber, 1,
+                            std::to_string(row.size()) + " fields where the header has " +
+                                std::to_string(headerFields) +
+                                " (a hand such as A,7 is written in quotes: \"A,7\")"};
+    }
+    auto play = playOf(row, *columns, lineNumber);
+    if (auto* error = std::get_if<IndexFileError>(&play)) {
+      return *error;
+    }
+    const IndexPlay& parsed = std::get<IndexPlay>(play);
+    if (std::any_of(result.plays.begin(), result.plays.end(),
+                    [&](const IndexPlay& other) { return sameCell(other, parsed); })) {
+      return IndexFileError{lineNumber, 1, "this hand, up card and action are given twice"};
+    }
+    result.plays.push_back(parsed);
+  }
+  if (!columns) {
+    return IndexFileError{lineNumber + 1, 1, "no header: the file is empty"};
+  }
+  return result;
+}
+
+std::span<const std::string_view> indexSetNames() {
+  return kSetNames;
+}
+
+std::optional<IndexPlays> indexSetNamed(std::string_view name) {
+  if (name != kSetNames[0] && name != kSetNames[1]) {
+    return std::nullopt;
+  }
+  auto parsed = parseIndexPlays(name == kSetNames[0] ? kIllustrious18 : kFab4);
+  return std::get<IndexPlays>(std::move(parsed));
+}
+
+IndexTable::IndexTable(const IndexPlays& plays) {
+  // Grouped by cell, each group in the order given.
+  plays_ = plays.plays;
+  std::stable_sort(plays_.begin(), plays_.end(), [](const IndexPlay& a, const IndexPlay& b) {
+    return std::tie(a.hand, a.value, a.upCard) < std::tie(b.hand, b.value, b.upCard);
+  });
+  for (std::size_t i = 0; i < plays_.size(); ++i) {
+    const IndexPlay& play = plays_[i];
+    Cell& cell = cells_[static_cast<int>(play.hand)][play.value][play.upCard - 2];
+    if (cell.count == 0) {
+      cell.first = static_cast<std::uint16_t>(i);
+    }
+    ++cell.count;
+  }
+}
+
+std::span<const IndexPlay> IndexTable::at(IndexHand hand, int value, int upCard) const {
+  const Cell& cell = cells_[static_cast<int>(hand)][value][upCard - 2];
+  return {plays_.data() + cell.first, cell.count};
+}
