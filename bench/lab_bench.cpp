@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "count/card_counter.h"
 #include "lab/parallel_run.h"
+#include "strategy/counting_player.h"
 #include "strategy/player_rule.h"
 #include "study/block_play.h"
 #include "table/simulator.h"
@@ -102,6 +104,36 @@ void BM_BasicStrategyRounds(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kRounds);
 }
 BENCHMARK(BM_BasicStrategyRounds)->ArgName("rich")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// A Hi-Lo counter with the Illustrious 18 and insurance from +3, each round
+// booked at its count: six decks dealt to 75%, dealer standing on soft 17,
+// double after split (argument 1), or truecount's two-deck game (0).
+void BM_CounterRounds(benchmark::State& state) {
+  GameRules rules = kHouseRules;
+  if (state.range(0) != 0) {
+    rules.decks = 6;
+    rules.reshuffleAfter = 234;
+    rules.dealerHitsSoft17 = false;
+    rules.afterSplit = AfterSplit::DoubleNoSplit;
+  }
+  rules.insurance = Insurance::Count;
+  rules.insuranceCount = 3;
+  CardCounter counter(*countNamed("hilo"), rules.decks, {});
+  CountingPlayer player(rules, *indexSetNamed("i18"), counter);
+  StreamRandom random(1, 0);
+  Simulator table(DealerRule, player, BetRule, rules, random);
+  table.showCardsTo(counter);
+  BlockTally tally;
+  for (auto _ : state) {
+    for (int round = 0; round < kRounds; ++round) {
+      const RoundResult result = table.playRound(0, false);
+      tally.record(result.count, static_cast<int>(result.payoffUnits));
+    }
+  }
+  benchmark::DoNotOptimize(tally);
+  state.SetItemsProcessed(state.iterations() * kRounds);
+}
+BENCHMARK(BM_CounterRounds)->ArgName("sixDecks")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // Twenty blocks per study, on as many threads as the argument says.
 void BM_LabStudy(benchmark::State& state) {

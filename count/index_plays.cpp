@@ -414,8 +414,3 @@ IndexTable::IndexTable(const IndexPlays& plays) {
     ++cell.count;
   }
 }
-
-std::span<const IndexPlay> IndexTable::at(IndexHand hand, int value, int upCard) const {
-  const Cell& cell = cells_[static_cast<int>(hand)][value][upCard - 2];
-  return {plays_.data() + cell.first, cell.count};
-}

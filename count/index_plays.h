@@ -72,7 +72,10 @@ class IndexTable {
   explicit IndexTable(const IndexPlays& plays);
 
   bool empty() const { return plays_.empty(); }
-  std::span<const IndexPlay> at(IndexHand hand, int value, int upCard) const;
+  std::span<const IndexPlay> at(IndexHand hand, int value, int upCard) const {
+    const Cell& cell = cells_[static_cast<int>(hand)][value][upCard - 2];
+    return {plays_.data() + cell.first, cell.count};
+  }
 
  private:
   static constexpr int kValues = 22;

@@ -13,28 +13,29 @@ int clampedCount(int count) {
 
 }  // namespace
 
-int roundedQuotient(long long numerator, long long denominator, TrueCountRounding rounding) {
-  const long long toward = numerator / denominator;
-  const long long rest = numerator % denominator;
+int roundedQuotient(int numerator, int denominator, TrueCountRounding rounding) {
+  const int toward = numerator / denominator;
+  const int rest = numerator % denominator;
   switch (rounding) {
     case TrueCountRounding::Truncate:
-      return static_cast<int>(toward);
+      return toward;
     case TrueCountRounding::Floor:
-      return static_cast<int>(rest < 0 ? toward - 1 : toward);
+      return rest < 0 ? toward - 1 : toward;
     case TrueCountRounding::Round: {
       // |rest| / denominator of a half or more goes one further from zero.
-      const long long away = rest < 0 ? -1 : 1;
-      return static_cast<int>(2 * (rest < 0 ? -rest : rest) >= denominator ? toward + away
-                                                                           : toward);
+      const int away = rest < 0 ? -1 : 1;
+      return 2 * (rest < 0 ? -rest : rest) >= denominator ? toward + away : toward;
     }
   }
-  return static_cast<int>(toward);
+  return toward;
 }
 
 int trueCountOf(int runningHalves, int cardsLeft, TrueCountConversion conversion) {
-  // running / decks = (halves / 2) / decks, kept as one integer fraction.
-  long long numerator = runningHalves;
-  long long denominator = 1;
+  // running / decks = (halves / 2) / decks, kept as one integer fraction. A
+  // running count of eight decks stays within 20 x 416 half points, so 26
+  // times it is far inside int.
+  int numerator = runningHalves;
+  int denominator = 1;
   switch (conversion.estimate) {
     case DeckEstimate::Exact:  // (h / 2) / (c / 52) = 26 h / c
       numerator *= kHalfDeck;
@@ -44,7 +45,7 @@ int trueCountOf(int runningHalves, int cardsLeft, TrueCountConversion conversion
       denominator = std::max((cardsLeft + kHalfDeck / 2) / kHalfDeck, 1);
       break;
     case DeckEstimate::Whole:  // (h / 2) / n with n decks
-      denominator = 2LL * std::max((cardsLeft + kDeck / 2) / kDeck, 1);
+      denominator = 2 * std::max((cardsLeft + kDeck / 2) / kDeck, 1);
       break;
   }
   return clampedCount(roundedQuotient(numerator, denominator, conversion.rounding));

@@ -19,7 +19,7 @@ inline constexpr int kCountLimit = 60;
 
 // numerator / denominator (> 0) rounded to a whole number by the rule: toward
 // zero, down, or to the nearest with halves away from zero.
-int roundedQuotient(long long numerator, long long denominator, TrueCountRounding rounding);
+int roundedQuotient(int numerator, int denominator, TrueCountRounding rounding);
 
 // The whole true count of a running count of `runningHalves` half points with
 // `cardsLeft` cards in the shoe, clamped to -60..60. The decks left are

@@ -37,18 +37,6 @@ void Deck::shuffle() {
   random_->shuffle(sequence_);
 }
 
-int Deck::deal() {
-  while (cardsLeft_ == 0) {
-    shuffle();
-  }
-  const int index = sequence_.back();
-  sequence_.pop_back();
-  --rankCounts_[index];
-  --cardsLeft_;
-  const int rank = index + 1;
-  return valueMode_ && rank > 10 ? 10 : rank;
-}
-
 int Deck::rankIndexOf(int card) const {
   if (valueMode_ && card == kAceCode) {
     card = 1;

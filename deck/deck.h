@@ -29,7 +29,17 @@ class Deck {
   void shuffle();
   // Deals the next card, reshuffling first when the shoe is empty (the table
   // reports that event; the shoe itself says nothing).
-  int deal();
+  int deal() {
+    while (cardsLeft_ == 0) {
+      shuffle();
+    }
+    const int index = sequence_.back();
+    sequence_.pop_back();
+    --rankCounts_[index];
+    --cardsLeft_;
+    const int rank = index + 1;
+    return valueMode_ && rank > 10 ? 10 : rank;
+  }
   // Deals the requested card; -1 when value mode finds none of that rank.
   int dealForced(int card);
   int remaining(int card) const;

@@ -40,6 +40,35 @@ std::uint64_t rotateLeft(std::uint64_t x, int k) {
   return (x << k) | (x >> (64 - k));
 }
 
+using State = std::array<std::uint64_t, 4>;
+
+std::uint64_t nextOf(State& s) {
+  const std::uint64_t result = rotateLeft(s[1] * 5, 7) * 9;
+  const std::uint64_t t = s[1] << 17;
+  s[2] ^= s[0];
+  s[3] ^= s[1];
+  s[1] ^= s[2];
+  s[0] ^= s[3];
+  s[2] ^= t;
+  s[3] = rotateLeft(s[3], 45);
+  return result;
+}
+
+// Lemire's multiply-and-reject: exactly uniform, one draw in nearly every case.
+int belowOf(State& s, int bound) {
+  const auto range = static_cast<std::uint64_t>(bound);
+  Wide product = static_cast<Wide>(nextOf(s)) * range;
+  auto low = static_cast<std::uint64_t>(product);
+  if (low < range) {
+    const std::uint64_t threshold = (0 - range) % range;
+    while (low < threshold) {
+      product = static_cast<Wide>(nextOf(s)) * range;
+      low = static_cast<std::uint64_t>(product);
+    }
+  }
+  return static_cast<int>(product >> 64);
+}
+
 }  // namespace
 
 StreamRandom::StreamRandom(std::uint64_t seed, std::uint64_t stream) {
@@ -53,35 +82,19 @@ StreamRandom::StreamRandom(std::uint64_t seed, std::uint64_t stream) {
 }
 
 std::uint64_t StreamRandom::next() {
-  const std::uint64_t result = rotateLeft(state_[1] * 5, 7) * 9;
-  const std::uint64_t t = state_[1] << 17;
-  state_[2] ^= state_[0];
-  state_[3] ^= state_[1];
-  state_[1] ^= state_[2];
-  state_[0] ^= state_[3];
-  state_[2] ^= t;
-  state_[3] = rotateLeft(state_[3], 45);
-  return result;
-}
-
-void StreamRandom::shuffle(std::span<int> items) {
-  const int n = static_cast<int>(items.size());
-  for (int k = 1; k < n; ++k) {
-    std::swap(items[k], items[StreamRandom::below(k + 1)]);
-  }
+  return nextOf(state_);
 }
 
 int StreamRandom::below(int bound) {
-  // Lemire's multiply-and-reject: exactly uniform, one draw in nearly every case.
-  const auto range = static_cast<std::uint64_t>(bound);
-  Wide product = static_cast<Wide>(next()) * range;
-  auto low = static_cast<std::uint64_t>(product);
-  if (low < range) {
-    const std::uint64_t threshold = (0 - range) % range;
-    while (low < threshold) {
-      product = static_cast<Wide>(next()) * range;
-      low = static_cast<std::uint64_t>(product);
-    }
+  return belowOf(state_, bound);
+}
+
+void StreamRandom::shuffle(std::span<int> items) {
+  // The state lives in registers for the whole shuffle, written back once.
+  State s = state_;
+  const int n = static_cast<int>(items.size());
+  for (int k = 1; k < n; ++k) {
+    std::swap(items[k], items[belowOf(s, k + 1)]);
   }
-  return static_cast<int>(product >> 64);
+  state_ = s;
 }

@@ -46,11 +46,6 @@ int VisiblePlayerRule(DecisionContext context) {
                         context.gameRules());
 }
 
-int BasicStrategy::choiceIndex(ActionSet allowed) {
-  return (allowed.contains(Hit) ? 1 : 0) + (allowed.contains(Double) ? 2 : 0) +
-         (allowed.contains(Surrender) ? 4 : 0);
-}
-
 BasicStrategy::BasicStrategy(const GameRules& rules) {
   // The composition of a full shoe does not depend on its order.
   StreamRandom anyOrder(0, 0);
@@ -93,10 +88,6 @@ void BasicStrategy::fillPairs(int upCard, const DecisionTable& table, const Draw
       }
     }
   }
-}
-
-int BasicStrategy::totalAction(int upCard, int total, bool soft, ActionSet allowed) const {
-  return totals_[upCard - 2][soft ? 1 : 0][total][choiceIndex(allowed)];
 }
 
 int BasicStrategy::pairAction(int upCard, int pairCard, int handsInRound, bool canDouble,

@@ -34,7 +34,9 @@ class BasicStrategy final : public Player {
 
   // The decision for a hand of `total` (soft or hard) that may not split,
   // against `upCard` (2..11, 11 the ace), given the actions it may take.
-  int totalAction(int upCard, int total, bool soft, ActionSet allowed) const;
+  int totalAction(int upCard, int total, bool soft, ActionSet allowed) const {
+    return totals_[upCard - 2][soft ? 1 : 0][total][choiceIndex(allowed)];
+  }
   // The decision for a pair of `pairCard` (1 for aces) that may split, in a
   // round of `handsInRound` hands, from a hand that may double or not.
   int pairAction(int upCard, int pairCard, int handsInRound, bool canDouble,
@@ -46,7 +48,10 @@ class BasicStrategy final : public Player {
   // Whether hitting, doubling and surrendering are allowed: three bits.
   static constexpr int kChoices = 8;
 
-  static int choiceIndex(ActionSet allowed);
+  static int choiceIndex(ActionSet allowed) {
+    return (allowed.contains(Hit) ? 1 : 0) + (allowed.contains(Double) ? 2 : 0) +
+           (allowed.contains(Surrender) ? 4 : 0);
+  }
   void fillTotals(int upCard, const DecisionTable& table, const GameRules& rules);
   void fillPairs(int upCard, const DecisionTable& table, const DrawProbabilities& p,
                  const GameRules& rules);

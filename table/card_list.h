@@ -40,15 +40,11 @@ class CardList {
   const int* end() const { return data() + size_; }
 
   void push_back(int value) {
-    if (size_ < kInline) {
-      inline_[size_] = value;
+    if (size_ < kInline) [[likely]] {
+      inline_[size_++] = value;
     } else {
-      if (size_ == kInline) {
-        spill_.assign(inline_.begin(), inline_.end());
-      }
-      spill_.push_back(value);
+      spillBack(value);
     }
-    ++size_;
   }
 
   void eraseFirst() {
@@ -73,6 +69,9 @@ class CardList {
   }
 
  private:
+  // A card past the inline buffer: the first such moves the cards to the heap.
+  // Kept out of line, so that the common push stays small enough to inline.
+  void spillBack(int value);
   const int* data() const { return size_ > kInline ? spill_.data() : inline_.data(); }
 
   std::array<int, kInline> inline_{};

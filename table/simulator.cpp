@@ -147,17 +147,10 @@ RoundResult Simulator::playRound(int number, bool verbose) {
   return result;
 }
 
-void Simulator::dealTo(Hand& hand, bool faceUp) {
-  if (deck_.cardsLeft() == 0) {
-    observer_->shoeExhausted();
-    if (counter_ != nullptr) {
-      counter_->shuffled();  // the deal below reshuffles the shoe
-    }
-  }
-  const int card = deck_.deal();
-  hand.addCard(card);
-  if (faceUp && counter_ != nullptr) {
-    counter_->see(card);
+void Simulator::shoeRunsOut() {
+  observer_->shoeExhausted();
+  if (counter_ != nullptr) {
+    counter_->shuffled();
   }
 }
 

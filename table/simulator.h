@@ -97,7 +97,18 @@ class Simulator {
   void playDealerTurn();
   void settle(RoundResult& result) const;
   // Deals a card to `hand`, shown to the counter when it is dealt face up.
-  void dealTo(Hand& hand, bool faceUp = true);
+  void dealTo(Hand& hand, bool faceUp = true) {
+    if (deck_.cardsLeft() == 0) [[unlikely]] {
+      shoeRunsOut();
+    }
+    const int card = deck_.deal();
+    hand.addCard(card);
+    if (faceUp && counter_ != nullptr) {
+      counter_->see(card);
+    }
+  }
+  // The shoe is empty in mid-round: the next deal reshuffles it.
+  void shoeRunsOut();
 
   Hand dealer_;
   std::vector<Hand> hands_;
