@@ -1,0 +1,441 @@
+// The counter's game: count systems, true counts, the table's card watching,
+// index plays and their file format, insurance at a count, wonging, and the
+// index-generation tallies.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "count/card_counter.h"
+#include "count/deviation_tally.h"
+#include "count/index_plays.h"
+#include "count/wonging.h"
+#include "strategy/counting_player.h"
+#include "strategy/deviation_pricer.h"
+#include "table/simulator.h"
+
+namespace {
+
+// The tag tables as published (README "Counts"), A 2 3 4 5 6 7 8 9 10.
+TEST(CountSystem, NamedCountsCarryThePublishedTags) {
+  const struct {
+    const char* name;
+    const char* tags;
+    bool balanced;
+  } rows[] = {
+      {"hilo", "A:-1,2:1,3:1,4:1,5:1,6:1,7:0,8:0,9:0,10:-1", true},
+      {"ko", "A:-1,2:1,3:1,4:1,5:1,6:1,7:1,8:0,9:0,10:-1", false},
+      {"hiopt1", "A:0,2:0,3:1,4:1,5:1,6:1,7:0,8:0,9:0,10:-1", true},
+      {"hiopt2", "A:0,2:1,3:1,4:2,5:2,6:1,7:1,8:0,9:0,10:-2", true},
+      {"omega2", "A:0,2:1,3:1,4:2,5:2,6:2,7:1,8:0,9:-1,10:-2", true},
+      {"zen", "A:-1,2:1,3:1,4:2,5:2,6:2,7:1,8:0,9:0,10:-2", true},
+      {"halves", "A:-1,2:0.5,3:1,4:1,5:1.5,6:1,7:0.5,8:0,9:-0.5,10:-1", true},
+  };
+  ASSERT_EQ(countNames().size(), std::size(rows));
+  for (const auto& row : rows) {
+    const auto named = countNamed(row.name);
+    ASSERT_TRUE(named) << row.name;
+    const auto parsed = parseCountTags(row.tags);
+    ASSERT_TRUE(std::holds_alternative<CountSystem>(parsed)) << row.name;
+    EXPECT_EQ(*named, std::get<CountSystem>(parsed)) << row.name;
+    EXPECT_EQ(named->balanced(), row.balanced) << row.name;
+    EXPECT_EQ(nameOfCount(*named), row.name);
+    EXPECT_EQ(std::get<CountSystem>(parseCountTags(named->tagsText())), *named) << row.name;
+  }
+  // KO gains 4 a deck and starts at 4 - 4 x decks, so a whole shoe ends at +4.
+  const CountSystem ko = *countNamed("ko");
+  for (const int decks : {1, 2, 6, 8}) {
+    EXPECT_EQ(ko.initialHalves(decks), 2 * (4 - 4 * decks)) << decks;
+    EXPECT_EQ(countNamed("hilo")->initialHalves(decks), 0) << decks;
+  }
+}
+
+TEST(CountSystem, TagsAreRefusedWithTheReason) {
+  const struct {
+    const char* tags;
+    const char* reason;
+  } rows[] = {
+      {"A:-1,2:1,3:1,4:1,5:1,6:1,7:0,8:0,9:0", "10 has none"},
+      {"A:-1,2:1,3:1,4:1,5:1,6:1,7:0,8:0,9:0,10:-1,2:1", "tagged twice"},
+      {"A:-1,2:0.25,3:1,4:1,5:1,6:1,7:0,8:0,9:0,10:-1", "whole or half point"},
+      {"A:-1,2:11,3:1,4:1,5:1,6:1,7:0,8:0,9:0,10:-1", "whole or half point"},
+      {"A:-1,2:1.,3:1,4:1,5:1,6:1,7:0,8:0,9:0,10:-1", "whole or half point"},
+      {"K:-1,2:1,3:1,4:1,5:1,6:1,7:0,8:0,9:0,10:-1", "A or 2 to 10"},
+      {"A-1,2:1,3:1,4:1,5:1,6:1,7:0,8:0,9:0,10:-1", "CARD:TAG"},
+  };
+  for (const auto& row : rows) {
+    const auto parsed = parseCountTags(row.tags);
+    ASSERT_TRUE(std::holds_alternative<std::string>(parsed)) << row.tags;
+    EXPECT_NE(std::get<std::string>(parsed).find(row.reason), std::string::npos)
+        << row.tags << ": " << std::get<std::string>(parsed);
+  }
+  // An unbalanced custom count starts below zero as KO does: 2 points a deck.
+  const auto custom = parseCountTags("A:-0.5,2:1,3:1,4:1,5:1,6:1,7:0,8:0,9:0,10:-1");
+  EXPECT_EQ(std::get<CountSystem>(custom).initialHalves(6), -2 * 2 * 5);
+}
+
+// Each case worked out by hand: running count / decks left.
+TEST(TrueCount, ConvertsByEstimateAndRounding) {
+  using R = TrueCountRounding;
+  using E = DeckEstimate;
+  const struct {
+    int halves;
+    int cards;
+    E estimate;
+    int truncated, floored, rounded;
+  } rows[] = {
+      {10, 130, E::Exact, 2, 2, 2},      // 5 / 2.5
+      {10, 130, E::Half, 2, 2, 2},       // 2.5 decks read as 2.5
+      {10, 130, E::Whole, 1, 1, 2},      // 2.5 decks read as 3: 5 / 3
+      {-10, 130, E::Whole, -1, -2, -2},  // -5 / 3
+      {7, 52, E::Exact, 3, 3, 4},        // 3.5
+      {-7, 52, E::Exact, -3, -4, -4},    // -3.5: halves go away from zero
+      {4, 10, E::Exact, 10, 10, 10},     // 2 / (10 / 52) = 10.4
+      {4, 10, E::Half, 4, 4, 4},         // at least half a deck: 2 / 0.5
+      {4, 10, E::Whole, 2, 2, 2},        // at least a deck
+      {4, 39, E::Half, 2, 2, 2},         // 0.75 decks, between halves: read as 1
+      {4, 39, E::Exact, 2, 2, 3},        // 2 / 0.75 = 2.67
+      {4, 0, E::Exact, 60, 60, 60},      // an empty shoe counts as one card: 104
+      {200, 52, E::Exact, 60, 60, 60},   // 100 lands in the end slot
+      {-200, 26, E::Half, -60, -60, -60},
+  };
+  for (const auto& row : rows) {
+    const std::string name = std::to_string(row.halves) + "/" + std::to_string(row.cards);
+    EXPECT_EQ(trueCountOf(row.halves, row.cards, {R::Truncate, row.estimate}), row.truncated)
+        << name;
+    EXPECT_EQ(trueCountOf(row.halves, row.cards, {R::Floor, row.estimate}), row.floored) << name;
+    EXPECT_EQ(trueCountOf(row.halves, row.cards, {R::Round, row.estimate}), row.rounded) << name;
+  }
+  EXPECT_EQ(wholeRunningCount(-3, R::Truncate), -1);
+  EXPECT_EQ(wholeRunningCount(-3, R::Floor), -2);
+  EXPECT_EQ(wholeRunningCount(-150, R::Round), -60);
+}
+
+// Records the running count at every decision and stands.
+class CountReader final : public Player {
+ public:
+  explicit CountReader(const CardCounter& counter) : counter_(counter) {}
+  int decide(const DecisionView& /*view*/) override {
+    seen.push_back(counter_.runningHalves());
+    return Stand;
+  }
+  std::vector<int> seen;
+
+ private:
+  const CardCounter& counter_;
+};
+
+// The table shows the counter each card as it turns face up: the hole card
+// only at the dealer's turn, a card drawn under no hole card when dealt.
+TEST(CardCounter, SeesEachCardWhenItTurnsFaceUp) {
+  const GameRules noHole{.holeCard = HoleCard::None};
+  const struct {
+    const char* name;
+    GameRules rules;
+    std::vector<int> cards;  // player, up, player, hole card or the dealer's next, draws
+    int atDecision;          // Hi-Lo half points when the player is asked
+    int afterRound;
+    int booked;  // the next round's count, 100 cards left: 26 x halves / 100, truncated
+  } rows[] = {
+      // 2, 5 and 3 seen (+3); the hole 10 (-1) only at the dealer's turn; his 8 busts 15.
+      {"peek", kHouseRules, {2, 5, 3, 10, 8}, 6, 4, 1},
+      {"no hole card", noHole, {2, 5, 3, 10, 8}, 6, 4, 1},
+      {"tens", kHouseRules, {10, 10, 10, 9}, -6, -6, -1},
+  };
+  for (const auto& row : rows) {
+    CardCounter counter(*countNamed("hilo"), row.rules.decks, {});
+    CountReader player(counter);
+    StreamRandom random(1, 0);
+    Simulator table(DealerRule, player, BetRule, row.rules, random);
+    table.showCardsTo(counter);
+    ASSERT_TRUE(table.deck().stackNext(row.cards)) << row.name;
+    EXPECT_EQ(table.playRound(1, false).count, 0) << row.name;
+    ASSERT_EQ(player.seen.size(), 1U) << row.name;
+    EXPECT_EQ(player.seen[0], row.atDecision) << row.name;
+    EXPECT_EQ(counter.runningHalves(), row.afterRound) << row.name;
+    ASSERT_EQ(table.deck().cardsLeft(), 104 - static_cast<int>(row.cards.size())) << row.name;
+    EXPECT_EQ(counter.count(table.deck()), 26 * row.afterRound / table.deck().cardsLeft())
+        << row.name;
+    // The reshuffle at the reshuffle point starts the count again.
+    while (table.deck().cardsLeft() > 104 - row.rules.reshuffleAfter) {
+      table.deck().deal();
+    }
+    table.newRound();
+    EXPECT_EQ(counter.runningHalves(), 0) << row.name;
+  }
+}
+
+// A fresh six-deck shoe and a Hi-Lo counter shown 6 x `trueCount` low cards
+// (or tens): a running count of 6 x trueCount over six decks.
+struct CountedDecision {
+  StreamRandom random{1, 0};
+  Deck deck{6, true, random};
+  CardCounter counter{*countNamed("hilo"), 6, {}};
+
+  explicit CountedDecision(int trueCount) {
+    for (int i = 0; i < 6 * trueCount; ++i) {
+      counter.see(2);
+    }
+    for (int i = 0; i > 6 * trueCount; --i) {
+      counter.see(10);
+    }
+  }
+};
+
+Hand handOf(std::initializer_list<int> cards) {
+  Hand hand;
+  for (const int card : cards) {
+    hand.addCard(card);
+  }
+  return hand;
+}
+
+// Each play of the Illustrious 18 exactly at its index and one count short of
+// it; a deviation the hand may not take leaves the decision to basic strategy.
+TEST(CountingPlayer, PlaysAnIndexFromItsCountAndNotOneShort) {
+  const GameRules rules{
+      .decks = 6, .dealerHitsSoft17 = false, .afterSplit = AfterSplit::DoubleNoSplit};
+  const IndexPlays i18 = *indexSetNamed("i18");
+  const struct {
+    std::initializer_list<int> hand;
+    int up;
+    int count;
+    int expected;
+  } rows[] = {
+      {{10, 6}, 10, 0, Stand}, {{10, 6}, 10, -1, Hit},  {{9, 6}, 10, 4, Stand},
+      {{9, 6}, 10, 3, Hit},    {{10, 10}, 5, 5, Split}, {{10, 10}, 5, 4, Stand},
+      {{10, 10}, 6, 4, Split}, {{10, 10}, 6, 3, Stand}, {{6, 4}, 10, 4, Double},
+      {{6, 4}, 10, 3, Hit},    {{4, 3, 3}, 10, 9, Hit}, {{10, 2}, 2, 3, Stand},
+      {{10, 2}, 2, 2, Hit},    {{10, 3}, 2, -2, Hit},   {{10, 3}, 2, -1, Stand},
+      {{10, 2}, 4, -1, Hit},   {{10, 2}, 4, 0, Stand},  {{7, 2}, 2, 1, Double},
+      {{7, 2}, 2, 0, Hit},     {{8, 3}, 1, 1, Double},  {{8, 3}, 1, 0, Hit},
+      {{10, 6}, 9, 5, Stand},  {{10, 6}, 9, 4, Hit},    {{7, 3}, 1, 4, Double},
+      {{7, 3}, 1, 3, Hit},     {{5, 4}, 7, 3, Double},  {{5, 4}, 7, 2, Hit},
+  };
+  for (const auto& row : rows) {
+    CountedDecision at(row.count);
+    CountingPlayer player(rules, i18, at.counter);
+    const Hand hand = handOf(row.hand);
+    const Hand dealer = handOf({row.up, 7});
+    const DecisionView view{at.deck,
+                            dealer,
+                            hand,
+                            rules,
+                            1,
+                            hand.cards().size() == 2,
+                            allowedActions(hand, 1, hand.cards().size() == 2, rules)};
+    EXPECT_EQ(player.decide(view), row.expected)
+        << hand.total() << " v " << row.up << " at " << row.count << " counted "
+        << at.counter.count(at.deck);
+  }
+}
+
+// The insurance row becomes the rules' count policy, taken from its count up;
+// --insurance count:T without an index set does the same.
+TEST(CountingPlayer, InsuresFromItsCount) {
+  const GameRules fromIndex = rulesWithIndexInsurance({.decks = 6}, *indexSetNamed("i18"));
+  EXPECT_EQ(fromIndex.insurance, Insurance::Count);
+  EXPECT_EQ(fromIndex.insuranceCount, 3);
+  const GameRules atOne{.decks = 6, .insurance = Insurance::Count, .insuranceCount = 1};
+  const Hand dealer = handOf({1, 10});
+  for (const auto& [rules, index] : {std::pair{fromIndex, 3}, std::pair{atOne, 1}}) {
+    for (const int count : {index - 1, index, index + 2}) {
+      CountedDecision at(count);
+      CountingPlayer player(rules, {}, at.counter);
+      EXPECT_EQ(player.takesInsurance(at.deck, dealer, rules), count >= index) << count;
+    }
+  }
+  // Rules with insurance of their own keep it.
+  const GameRules composition{.insurance = Insurance::Composition};
+  EXPECT_EQ(rulesWithIndexInsurance(composition, *indexSetNamed("i18")).insurance,
+            Insurance::Composition);
+}
+
+TEST(IndexPlays, BuiltInSetsReadBackFromTheirText) {
+  for (const auto name : indexSetNames()) {
+    const IndexPlays set = *indexSetNamed(name);
+    const auto again = parseIndexPlays(set.text());
+    ASSERT_TRUE(std::holds_alternative<IndexPlays>(again)) << name;
+    EXPECT_EQ(std::get<IndexPlays>(again), set) << name;
+  }
+  EXPECT_EQ(indexSetNamed("i18")->plays.size(), 18U);
+  EXPECT_EQ(indexSetNamed("fab4")->plays.size(), 4U);
+  EXPECT_FALSE(indexSetNamed("i17"));
+}
+
+// The generated files' columns, decimal indexes and quoted hands.
+TEST(IndexPlays, ReadsGeneratedFilesAndDecimalIndexes) {
+  const auto parsed = parseIndexPlays(
+      "hand,up_card,basic,deviation,index,ci95_low,ci95_high,decisions,direction\r\n"
+      "\r\n"
+      "16,10,hit,stand,0.4,0.1,0.7,1200,>=\r\n"
+      "\"A,7\",2,stand,double,-0.5,,,900,>=\r\n"
+      "\"8,8\",10,split,surrender,-1.5,-2,-1,55,<=\r\n"
+      "12,4,stand,hit,-1.0,,,10,<=\r\n");
+  ASSERT_TRUE(std::holds_alternative<IndexPlays>(parsed));
+  const auto& plays = std::get<IndexPlays>(parsed).plays;
+  ASSERT_EQ(plays.size(), 4U);
+  const IndexPlay expected[] = {
+      {IndexHand::Hard, 16, 10, Stand, 1, true},
+      {IndexHand::Soft, 18, 2, Double, 0, true},
+      {IndexHand::Pair, 8, 10, Surrender, -2, false},
+      {IndexHand::Hard, 12, 4, Hit, -1, false},
+  };
+  for (std::size_t i = 0; i < plays.size(); ++i) {
+    EXPECT_EQ(plays[i], expected[i]) << i;
+  }
+}
+
+TEST(IndexPlays, RefusesMalformedFilesNamingLineAndColumn) {
+  const std::string header = "hand,up_card,action,index,direction\n";
+  const struct {
+    std::string csv;
+    int line, column;
+    const char* reason;
+  } rows[] = {
+      {"", 1, 1, "no header"},
+      {"hand,up_card,action,index\n", 1, 1, "no column direction"},
+      {"hand,up_card,action,deviation,index,direction\n", 1, 21, "twice"},
+      {header + "16,10,stand,0\n", 2, 1, "4 fields"},
+      {header + "A,7,2,double,1,>=\n", 2, 1, "in quotes"},
+      {header + "22,10,stand,0,>=\n", 2, 1, "hard total 4 to 21"},
+      {header + "\"A,10\",10,stand,0,>=\n", 2, 1, "soft total"},
+      {header + "16,1,stand,0,>=\n", 2, 4, "2 to 10 or A"},
+      {header + "16,10,split,0,>=\n", 2, 7, "only a pair"},
+      {header + "16,10,stay,0,>=\n", 2, 7, "stand, hit"},
+      {header + "16,10,stand,61,>=\n", 2, 13, "-60 to 60"},
+      {header + "16,10,stand,1.5.,>=\n", 2, 13, "-60 to 60"},
+      {header + "16,10,stand,0,>\n", 2, 15, ">= or <="},
+      {header + "insurance,10,insure,3,>=\n", 2, 11, "ace only"},
+      {header + "insurance,A,stand,3,>=\n", 2, 13, "insure"},
+      {header + "insurance,A,insure,3,<=\n", 2, 22, "and above"},
+      {header + "16,10,stand,0,>=\n\n16,10,stand,1,>=\n", 4, 1, "twice"},
+      {header + "\"16,10,stand,0,>=\n", 2, 1, "not closed"},
+      {header + "\"16\"x,10,stand,0,>=\n", 2, 5, "end at a comma"},
+  };
+  for (const auto& row : rows) {
+    const auto parsed = parseIndexPlays(row.csv);
+    ASSERT_TRUE(std::holds_alternative<IndexFileError>(parsed)) << row.csv;
+    const IndexFileError& error = std::get<IndexFileError>(parsed);
+    EXPECT_EQ(error.line, row.line) << row.csv;
+    EXPECT_EQ(error.column, row.column) << row.csv;
+    EXPECT_NE(error.message.find(row.reason), std::string::npos) << error.text();
+  }
+}
+
+// Which rounds the player sits in for, given each round's count and whether
+// it starts a fresh shoe.
+TEST(Wonging, PlaysFromTheInCountAndLeavesBelowTheOutCount) {
+  const struct {
+    const char* name;
+    WongLimits limits;
+    std::vector<std::pair<int, bool>> rounds;
+    std::vector<bool> plays;
+  } rows[] = {
+      {"no limits", {}, {{0, true}, {-5, false}}, {true, true}},
+      {"in alone",
+       {2, {}},
+       {{0, true}, {2, false}, {-3, false}, {1, true}},
+       {false, true, true, false}},
+      {"out alone",
+       {{}, -1},
+       {{0, true}, {-1, false}, {-2, false}, {3, false}, {-4, true}},
+       {true, true, false, false, false}},
+      {"both",
+       {2, 0},
+       {{2, true}, {1, false}, {-1, false}, {1, false}, {2, false}},
+       {true, true, false, false, true}},
+  };
+  for (const auto& row : rows) {
+    Wonging wonging(row.limits);
+    for (std::size_t i = 0; i < row.rounds.size(); ++i) {
+      EXPECT_EQ(wonging.plays(row.rounds[i].first, row.rounds[i].second), row.plays[i])
+          << row.name << " round " << i;
+    }
+  }
+}
+
+// A mean difference that is a line crossing zero at a known count, with a
+// constant se: the crossing and where mean +- 1.96 se cross, either way.
+TEST(GeneratedIndices, FindTheCrossingAndItsInterval) {
+  const double z = 1.959963984540054;
+  std::vector<DifferencePoint> rising;
+  std::vector<DifferencePoint> falling;
+  for (int count = -3; count <= 8; ++count) {
+    rising.push_back({count, 0.1 * (count - 2.5), 0.05});
+    falling.push_back({count, -0.1 * (count + 1.5), 0.05});
+  }
+  const auto above = crossingAbove(rising);
+  ASSERT_TRUE(above);
+  EXPECT_NEAR(above->index, 2.5, 1e-12);
+  EXPECT_NEAR(*above->low, 2.5 - 0.5 * z, 1e-12);
+  EXPECT_NEAR(*above->high, 2.5 + 0.5 * z, 1e-12);
+  EXPECT_FALSE(crossingBelow(rising));
+  const auto below = crossingBelow(falling);
+  ASSERT_TRUE(below);
+  EXPECT_FALSE(below->atOrAbove);
+  EXPECT_NEAR(below->index, -1.5, 1e-12);
+  EXPECT_NEAR(*below->low, -1.5 - 0.5 * z, 1e-12);
+  EXPECT_NEAR(*below->high, -1.5 + 0.5 * z, 1e-12);
+  // Better everywhere, or nowhere at the top: no index.
+  std::vector<DifferencePoint> everywhere = rising;
+  for (DifferencePoint& point : everywhere) {
+    point.mean = 1.0;
+  }
+  EXPECT_FALSE(crossingAbove(everywhere));
+  EXPECT_FALSE(crossingAbove(falling));
+}
+
+// Decisions tallied over blocks, merged in two halves, give the line's
+// crossing back; counts with too few decisions are left out.
+TEST(GeneratedIndices, TalliesMergeAndCross) {
+  const DeviationKey key{IndexHand::Hard, 16, 10, Hit, Stand};
+  DeviationTally first;
+  DeviationTally second;
+  for (int block = 0; block < 20; ++block) {
+    DeviationTally& tally = block % 2 == 0 ? first : second;
+    for (int count = -4; count <= 6; ++count) {
+      for (int i = 0; i < 20; ++i) {
+        // The mean is 0.02 (count - 1.25); the spread around it cancels in each block.
+        tally.record(key, count, 0.02 * (count - 1.25) + (i % 2 == 0 ? 0.1 : -0.1));
+      }
+    }
+    tally.record(key, 30, 5.0);  // one decision far out: too few to count
+    tally.endBlock();
+  }
+  DeviationTally merged = first;
+  merged += second;
+  EXPECT_EQ(merged.blocks(), 20U);
+  const auto indices = generatedIndices(merged);
+  ASSERT_EQ(indices.size(), 1U);
+  EXPECT_EQ(indices[0].key, key);
+  EXPECT_TRUE(indices[0].atOrAbove);
+  EXPECT_NEAR(indices[0].index, 1.25, 1e-9);
+  EXPECT_EQ(indices[0].decisions, 20 * (11 * 20 + 1));
+}
+
+// Insurance priced from the cards the player cannot see: one deck, the
+// player's two tens and the up ace shown, the hole card (a ten) unseen, so
+// 14 tens among 49 cards: 1.5 x 14 / 49 - 0.5.
+TEST(DeviationPricer, PricesInsuranceFromTheUnseenCards) {
+  const GameRules rules{.decks = 1, .reshuffleAfter = 30};
+  CardCounter counter(*countNamed("hilo"), 1, {});
+  DeviationTally tally;
+  DeviationPricer pricer(rules, counter, tally);
+  StreamRandom random(1, 0);
+  Simulator table(DealerRule, pricer, BetRule, rules, random);
+  table.showCardsTo(counter);
+  ASSERT_TRUE(table.deck().stackNext(std::vector<int>{10, 1, 10, 10}));
+  table.playRound(1, false);
+  tally.endBlock();
+  const auto series = tally.series();
+  ASSERT_EQ(series.size(), 1U);
+  EXPECT_EQ(series[0]->key.hand, IndexHand::Insurance);
+  // Shown: 10, A, 10: Hi-Lo -3 with 48 cards in the shoe, -3.25 truncated.
+  const SeriesTally& at = series[0]->counts[countSlot(-3)];
+  EXPECT_EQ(at.rounds, 1);
+  EXPECT_EQ(at.sum, std::llround((1.5 * 14 / 49 - 0.5) * DeviationTally::kUnitsPerStake));
+}
+
+}  // namespace
