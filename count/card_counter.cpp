@@ -7,13 +7,3 @@ CardCounter::CardCounter(const CountSystem& system, int decks, TrueCountConversi
       conversion_(conversion),
       keepsCount_(true),
       balanced_(system.balanced()) {}
-
-int CardCounter::count(const Deck& deck) const {
-  if (!keepsCount_) {
-    return truecountCount(deck);
-  }
-  if (!balanced_) {
-    return wholeRunningCount(runningHalves_, conversion_.rounding);
-  }
-  return trueCountOf(runningHalves_, deck.cardsLeft(), conversion_);
-}

@@ -14,6 +14,12 @@
 // cards, truncated toward zero. That count needs no card shown: it reads the
 // shoe itself, and so in effect sees the hole card and the whole rest of the
 // shoe.
+// truecount's booking of the shoe's true count: truncated toward zero; it
+// always lies within -52..52.
+inline int truecountCount(const Deck& deck) {
+  return static_cast<int>(deck.trueCount());
+}
+
 class CardCounter {
  public:
   // truecount's count.
@@ -28,7 +34,15 @@ class CardCounter {
   // The whole count booked, bet, deviated and insured by, in -60..60: the
   // true count of a balanced system, the running count of an unbalanced one,
   // truecount's count without a system.
-  int count(const Deck& deck) const;
+  int count(const Deck& deck) const {
+    if (!keepsCount_) {
+      return truecountCount(deck);
+    }
+    if (!balanced_) {
+      return wholeRunningCount(runningHalves_, conversion_.rounding);
+    }
+    return trueCountOf(runningHalves_, deck.cardsLeft(), conversion_);
+  }
 
  private:
   std::array<int, 11> halfTags_{};
@@ -38,9 +52,3 @@ class CardCounter {
   bool keepsCount_ = false;
   bool balanced_ = true;
 };
-
-// truecount's booking of the shoe's true count: truncated toward zero; it
-// always lies within -52..52.
-inline int truecountCount(const Deck& deck) {
-  return static_cast<int>(deck.trueCount());
-}

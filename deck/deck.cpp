@@ -25,6 +25,7 @@ Deck::Deck(int numDecks, bool valueMode, RandomSource& random)
   const int perRank = 4 * numDecks_;
   for (int index = 0; index < kRanks; ++index) {
     ordered_.insert(ordered_.end(), perRank, index);
+    dealtAs_[index] = valueMode_ && index >= 10 ? 10 : index + 1;
   }
   sequence_.reserve(ordered_.size());
   shuffle();

@@ -37,8 +37,7 @@ class Deck {
     sequence_.pop_back();
     --rankCounts_[index];
     --cardsLeft_;
-    const int rank = index + 1;
-    return valueMode_ && rank > 10 ? 10 : rank;
+    return dealtAs_[index];
   }
   // Deals the requested card; -1 when value mode finds none of that rank.
   int dealForced(int card);
@@ -70,6 +69,8 @@ class Deck {
   int numDecks_;
   bool valueMode_;
   std::array<int, kRanks> rankCounts_{};
+  // What deal returns for each rank index: its rank, or in value mode its value.
+  std::array<int, kRanks> dealtAs_{};
   int cardsLeft_ = 0;
   // Rank indexes 0..12; the back element is the next card to be dealt.
   std::vector<int> sequence_;

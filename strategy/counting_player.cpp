@@ -17,17 +17,32 @@ CountingPlayer::CountingPlayer(const GameRules& rules, const IndexPlays& plays,
                                const CardCounter& counter)
     : basic_(rules), indices_(plays), counter_(&counter) {}
 
-int CountingPlayer::deviation(std::span<const IndexPlay> plays, const DecisionView& view) const {
-  if (plays.empty()) {
-    return kNone;
-  }
+int CountingPlayer::deviationOr(std::span<const IndexPlay> plays, const DecisionView& view,
+                                int basic) const {
   const int count = counter_->count(view.deck);
   for (const IndexPlay& play : plays) {
     if (holds(play, count) && view.allowed.contains(play.action)) {
       return play.action;
     }
   }
-  return kNone;
+  return basic;
+}
+
+int CountingPlayer::decidePair(const DecisionView& view, int total, bool soft, int upCard) const {
+  const int card = view.hand.cards()[0];
+  const int basic =
+      basic_.pairAction(upCard, card, view.handsInRound, view.hand.canDouble, view.allowed);
+  const auto pairPlays = indices_.at(IndexHand::Pair, card, upCard);
+  const int pairPlay = pairPlays.empty() ? kNone : deviationOr(pairPlays, view, kNone);
+  if (pairPlay != kNone) {
+    return pairPlay;
+  }
+  // A pair that basic strategy does not split is played as its total.
+  const auto totalPlays = indices_.at(soft ? IndexHand::Soft : IndexHand::Hard, total, upCard);
+  if (basic == Split || totalPlays.empty()) {
+    return basic;
+  }
+  return deviationOr(totalPlays, view, basic);
 }
 
 int CountingPlayer::decide(const DecisionView& view) {
@@ -37,21 +52,13 @@ int CountingPlayer::decide(const DecisionView& view) {
     return Stand;
   }
   const int upCard = view.dealer.cards()[0] == 1 ? kAce : view.dealer.cards()[0];
-  const IndexHand kind = soft ? IndexHand::Soft : IndexHand::Hard;
   if (view.allowed.contains(Split)) {
-    const int card = view.hand.cards()[0];
-    const int pairPlay = deviation(indices_.at(IndexHand::Pair, card, upCard), view);
-    if (pairPlay != kNone) {
-      return pairPlay;
-    }
-    const int basic =
-        basic_.pairAction(upCard, card, view.handsInRound, view.hand.canDouble, view.allowed);
-    const int totalPlay =
-        basic == Split ? kNone : deviation(indices_.at(kind, total, upCard), view);
-    return totalPlay != kNone ? totalPlay : basic;
+    return decidePair(view, total, soft, upCard);
   }
-  const int totalPlay = deviation(indices_.at(kind, total, upCard), view);
-  return totalPlay != kNone ? totalPlay : basic_.totalAction(upCard, total, soft, view.allowed);
+  const int basic = basic_.totalAction(upCard, total, soft, view.allowed);
+  const auto plays = indices_.at(soft ? IndexHand::Soft : IndexHand::Hard, total, upCard);
+  // Most decisions have no index play: two lookups, and the count is not read.
+  return plays.empty() ? basic : deviationOr(plays, view, basic);
 }
 
 bool CountingPlayer::takesInsurance(const Deck& deck, const Hand& dealer, const GameRules& rules) {

@@ -28,8 +28,11 @@ class CountingPlayer final : public Player {
   bool takesInsurance(const Deck& deck, const Hand& dealer, const GameRules& rules) override;
 
  private:
-  // The first play of `plays` that holds at the count and is allowed, or -1.
-  int deviation(std::span<const IndexPlay> plays, const DecisionView& view) const;
+  // The first play of `plays` that holds at the count and is allowed, or else
+  // `basic`. Out of line: most decisions never come here.
+  [[gnu::noinline]] int deviationOr(std::span<const IndexPlay> plays, const DecisionView& view,
+                                    int basic) const;
+  int decidePair(const DecisionView& view, int total, bool soft, int upCard) const;
 
   BasicStrategy basic_;
   IndexTable indices_;

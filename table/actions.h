@@ -77,6 +77,30 @@ bool mayDoubleOn(int total, bool soft, DoubleOn rule);
 // ace; doubling a two-card hand whose permissions and total allow it (never a
 // one-card ace); splitting a pair that may split, in a round of fewer hands
 // than the limit (a pair of aces on a split hand only where aces resplit);
-// surrendering the original two-card hand at its first decision.
-ActionSet allowedActions(const Hand& hand, int handsInRound, bool firstDecision,
-                         const GameRules& rules);
+// surrendering the original two-card hand at its first decision. Inline: the
+// table asks it before every decision.
+inline ActionSet allowedActions(const Hand& hand, int handsInRound, bool firstDecision,
+                                const GameRules& rules) {
+  const bool twoCards = hand.cards().size() == 2;
+  const bool splitAce = hand.fromSplit && !hand.cards().empty() && hand.cards()[0] == 1;
+  const bool oneCardAce = splitAce && rules.splitAces == SplitAces::OneCard;
+  ActionSet allowed{Stand};
+  if (!oneCardAce) {
+    allowed = allowed.with(Hit);
+  }
+  if (twoCards && hand.canDouble && !oneCardAce) {
+    bool soft = false;
+    const bool anyTotal = rules.doubleOn == DoubleOn::Any;
+    if (anyTotal || mayDoubleOn(hand.total(soft), soft, rules.doubleOn)) {
+      allowed = allowed.with(Double);
+    }
+  }
+  if (twoCards && hand.canSplit && hand.cards()[0] == hand.cards()[1] &&
+      handsInRound < rules.handLimit() && (!splitAce || rules.resplitAces)) {
+    allowed = allowed.with(Split);
+  }
+  if (firstDecision && twoCards && !hand.fromSplit && rules.surrender != SurrenderRule::None) {
+    allowed = allowed.with(Surrender);
+  }
+  return allowed;
+}

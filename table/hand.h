@@ -32,13 +32,11 @@ struct Hand {
   bool isBlackjack() const { return cards_.size() == 2 && total() == 21; }
   // 1 and 11 add an ace, 2..10 their value; any other code is ignored.
   void addCard(int card) {
-    if (card == 1 || card == 11) {
-      cards_.push_back(1);
-      low_ += 1;
-      ++aces_;
-    } else if (card >= 2 && card <= 10) {
-      cards_.push_back(card);
-      low_ += card;
+    const int value = card == 11 ? 1 : card;
+    if (value >= 1 && value <= 10) {
+      cards_.push_back(value);
+      low_ += value;
+      aces_ += value == 1 ? 1 : 0;
     }
   }
   // Takes the first card away (a split pair's second hand leaves with it).

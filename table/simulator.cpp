@@ -16,6 +16,9 @@ constexpr std::int64_t kUnit = kPayoffUnitsPerStake;
 // clamped rather than converted with undefined behaviour.
 std::int64_t wholeStake(double stake) {
   constexpr auto kLimit = static_cast<double>(std::numeric_limits<int>::max());
+  if (stake >= -kLimit && stake <= kLimit) {  // every sane stake; never NaN
+    return static_cast<std::int64_t>(stake);
+  }
   if (std::isnan(stake)) {
     return 0;
   }
@@ -216,12 +219,8 @@ int Simulator::playHand(std::size_t k, int answer) {
   return asked;
 }
 
-int Simulator::ask(std::size_t k, ActionSet allowed, bool firstDecision) {
+int Simulator::askRule(std::size_t k, ActionSet allowed, bool firstDecision) {
   const int hands = static_cast<int>(hands_.size());
-  if (player_ != nullptr) {
-    return player_->decide(
-        DecisionView{deck_, dealer_, hands_[k], rules_, hands, firstDecision, allowed});
-  }
   return playerRule_(
       DecisionContext{&deck_, dealer_, hands_[k], &rules_, hands, firstDecision, allowed});
 }

@@ -92,7 +92,16 @@ class Simulator {
 
   int playPlayerTurn();
   int playHand(std::size_t k, int answer);
-  int ask(std::size_t k, ActionSet allowed, bool firstDecision);
+  // The player object by reference, inline: the common case of a study.
+  int ask(std::size_t k, ActionSet allowed, bool firstDecision) {
+    if (player_ != nullptr) {
+      return player_->decide(DecisionView{deck_, dealer_, hands_[k], rules_,
+                                          static_cast<int>(hands_.size()), firstDecision, allowed});
+    }
+    return askRule(k, allowed, firstDecision);
+  }
+  // The rule function, with copies of the hands in a context.
+  int askRule(std::size_t k, ActionSet allowed, bool firstDecision);
   void splitHand(std::size_t k);
   void playDealerTurn();
   void settle(RoundResult& result) const;
