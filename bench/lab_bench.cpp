@@ -9,6 +9,7 @@
 #include "count/card_counter.h"
 #include "lab/parallel_run.h"
 #include "strategy/counting_player.h"
+#include "strategy/deviation_pricer.h"
 #include "strategy/player_rule.h"
 #include "study/block_play.h"
 #include "table/simulator.h"
@@ -134,6 +135,32 @@ void BM_CounterRounds(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kRounds);
 }
 BENCHMARK(BM_CounterRounds)->ArgName("sixDecks")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// Index generation's player in the same six-deck game: basic strategy, every
+// decision's actions priced by the composition engine and tallied.
+void BM_DeviationPricerRounds(benchmark::State& state) {
+  const GameRules rules{.decks = 6,
+                        .reshuffleAfter = 234,
+                        .dealerHitsSoft17 = false,
+                        .afterSplit = AfterSplit::DoubleNoSplit};
+  CardCounter counter(*countNamed("hilo"), rules.decks, {});
+  DeviationTally tally;
+  DeviationPricer player(rules, counter, tally);
+  StreamRandom random(1, 0);
+  Simulator table(DealerRule, player, BetRule, rules, random);
+  table.showCardsTo(counter);
+  std::int64_t decisions = 0;
+  for (auto _ : state) {
+    for (int round = 0; round < kRounds; ++round) {
+      decisions += table.playRound(0, false).decisions;
+    }
+    tally.endBlock();
+  }
+  state.counters["decisions_per_second"] =
+      benchmark::Counter(static_cast<double>(decisions), benchmark::Counter::kIsRate);
+  state.SetItemsProcessed(state.iterations() * kRounds);
+}
+BENCHMARK(BM_DeviationPricerRounds)->Unit(benchmark::kMillisecond);
 
 // Twenty blocks per study, on as many threads as the argument says.
 void BM_LabStudy(benchmark::State& state) {
