@@ -19,7 +19,7 @@ seconds="${1:-60}"
 release_dir="${TRUECOUNT_RELEASE_DIR:-build/release}"
 asan_dir="${TRUECOUNT_ASAN_DIR:-build/asan}"
 logs=build/quality
-targets=(hand deck strategy table study_file)
+targets=(hand deck strategy table study_file index_file)
 passed=0
 failed=0
 mkdir -p "$logs"
