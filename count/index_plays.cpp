@@ -176,34 +176,38 @@ struct Columns {
   int direction = -1;
 };
 
+// Each column read, the header names it goes by and how a missing one is named.
+struct ColumnName {
+  int Columns::*column;
+  std::string_view name;
+  std::string_view otherName;
+  std::string_view missing;
+};
+constexpr std::array<ColumnName, 5> kColumnNames{{
+    {&Columns::hand, "hand", "", "hand"},
+    {&Columns::upCard, "up_card", "", "up_card"},
+    {&Columns::action, "action", "deviation", "action (or deviation)"},
+    {&Columns::index, "index", "", "index"},
+    {&Columns::direction, "direction", "", "direction"},
+}};
+
 std::variant<Columns, IndexFileError> columnsOf(const std::vector<Field>& header, int line) {
   Columns columns;
   for (std::size_t i = 0; i < header.size(); ++i) {
     const std::string_view name = trimmed(header[i].text);
-    const int at = static_cast<int>(i);
-    int* slot = name == "hand"                            ? &columns.hand
-                : name == "up_card"                       ? &columns.upCard
-                : name == "action" || name == "deviation" ? &columns.action
-                : name == "index"                         ? &columns.index
-                : name == "direction"                     ? &columns.direction
-                                                          : nullptr;
-    if (slot != nullptr) {
-      if (*slot >= 0) {
+    for (const ColumnName& known : kColumnNames) {
+      if (name != known.name && (known.otherName.empty() || name != known.otherName)) {
+        continue;
+      }
+      if (columns.*known.column >= 0) {
         return IndexFileError{line, header[i].column, "column \"" + std::string(name) + "\" twice"};
       }
-      *slot = at;
+      columns.*known.column = static_cast<int>(i);
     }
   }
-  const std::array<std::pair<int, std::string_view>, 5> needed{{
-      {columns.hand, "hand"},
-      {columns.upCard, "up_card"},
-      {columns.action, "action (or deviation)"},
-      {columns.index, "index"},
-      {columns.direction, "direction"},
-  }};
-  for (const auto& [column, name] : needed) {
-    if (column < 0) {
-      return IndexFileError{line, 1, "the header has no column " + std::string(name)};
+  for (const ColumnName& known : kColumnNames) {
+    if (columns.*known.column < 0) {
+      return IndexFileError{line, 1, "the header has no column " + std::string(known.missing)};
     }
   }
   return columns;
