@@ -405,10 +405,13 @@ std::optional<IndexPlays> indexSetNamed(std::string_view name) {
 
 IndexTable::IndexTable(const IndexPlays& plays) {
   // Grouped by cell, each group in the order given.
-  plays_ = plays.plays;
-  std::stable_sort(plays_.begin(), plays_.end(), [](const IndexPlay& a, const IndexPlay& b) {
-    return std::tie(a.hand, a.value, a.upCard) < std::tie(b.hand, b.value, b.upCard);
-  });
+  for (const IndexPlay& play : plays.plays) {
+    const auto after = std::find_if(plays_.rbegin(), plays_.rend(), [&](const IndexPlay& other) {
+      return std::tie(other.hand, other.value, other.upCard) <=
+             std::tie(play.hand, play.value, play.upCard);
+    });
+    plays_.insert(after.base(), play);
+  }
   for (std::size_t i = 0; i < plays_.size(); ++i) {
     const IndexPlay& play = plays_[i];
     Cell& cell = cells_[static_cast<int>(play.hand)][play.value][play.upCard - 2];
