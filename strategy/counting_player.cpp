@@ -61,13 +61,6 @@ int CountingPlayer::decide(const DecisionView& view) {
   return plays.empty() ? basic : deviationOr(plays, view, basic);
 }
 
-bool CountingPlayer::takesInsurance(const Deck& deck, const Hand& dealer, const GameRules& rules) {
-  if (rules.insurance == Insurance::Count) {
-    return counter_->count(deck) >= rules.insuranceCount;
-  }
-  return insuranceByPolicy(deck, dealer, rules);
-}
-
 GameRules rulesWithIndexInsurance(const GameRules& rules, const IndexPlays& plays) {
   GameRules played = rules;
   const IndexPlay* row = plays.insurance();

@@ -16,16 +16,15 @@
 // is played; otherwise basic strategy decides. The count is read only where a
 // play is found, so a decision without one costs two lookups.
 //
-// Insurance follows the rules: at Insurance::Count from insuranceCount up, by
-// composition as any player. An index set's insurance row reaches the rules
-// through rulesWithIndexInsurance.
+// Insurance follows the rules' policy, as for any player (insurance at a count
+// is Insurance::Count); an index set's insurance row reaches the rules through
+// rulesWithIndexInsurance.
 class CountingPlayer final : public Player {
  public:
   // `counter` must outlive the player.
   CountingPlayer(const GameRules& rules, const IndexPlays& plays, const CardCounter& counter);
 
   int decide(const DecisionView& view) override;
-  bool takesInsurance(const Deck& deck, const Hand& dealer, const GameRules& rules) override;
 
  private:
   // The first play of `plays` that holds at the count and is allowed, or else

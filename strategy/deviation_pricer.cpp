@@ -67,12 +67,9 @@ int DeviationPricer::decide(const DecisionView& view) {
   return basic;
 }
 
-bool DeviationPricer::takesInsurance(const Deck& deck, const Hand& dealer, const GameRules& rules) {
-  const int count = counter_->count(deck);
+bool DeviationPricer::takesInsurance(const Deck& deck, const Hand& dealer, const GameRules& rules,
+                                     int count) {
   const DeviationKey key{IndexHand::Insurance, 0, kAce, Stand, Hit};
   tally_->record(key, count, insuranceValue(drawProbabilitiesWith(deck, holeCardOf(dealer))));
-  if (rules.insurance == Insurance::Count) {
-    return count >= rules.insuranceCount;
-  }
-  return insuranceByPolicy(deck, dealer, rules);
+  return insuranceByPolicy(deck, dealer, rules, count);
 }

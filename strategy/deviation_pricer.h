@@ -20,7 +20,8 @@ class DeviationPricer final : public Player {
   DeviationPricer(const GameRules& rules, const CardCounter& counter, DeviationTally& tally);
 
   int decide(const DecisionView& view) override;
-  bool takesInsurance(const Deck& deck, const Hand& dealer, const GameRules& rules) override;
+  bool takesInsurance(const Deck& deck, const Hand& dealer, const GameRules& rules,
+                      int count) override;
 
  private:
   BasicStrategy basic_;

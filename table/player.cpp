@@ -2,7 +2,10 @@
 
 #include "deck/deck.h"
 
-bool insuranceByPolicy(const Deck& deck, const Hand& dealer, const GameRules& rules) {
+bool insuranceByPolicy(const Deck& deck, const Hand& dealer, const GameRules& rules, int count) {
+  if (rules.insurance == Insurance::Count) {
+    return count >= rules.insuranceCount;
+  }
   if (rules.insurance != Insurance::Composition) {
     return false;
   }

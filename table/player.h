@@ -18,11 +18,13 @@ struct DecisionView {
   ActionSet allowed{};
 };
 
-// Whether the rules' insurance policy takes the side bet: under
-// Insurance::Composition when the cards the player cannot see (the undealt
-// cards, and the hole card when the dealer holds one) hold tens more than one
-// in three, decided on exact integers.
-bool insuranceByPolicy(const Deck& deck, const Hand& dealer, const GameRules& rules);
+// Whether the rules' insurance policy takes the side bet, whatever the
+// strategy: under Insurance::Composition when the cards the player cannot see
+// (the undealt cards, and the hole card when the dealer holds one) hold tens
+// more than one in three, decided on exact integers; under Insurance::Count
+// when `count`, the whole count the table books by now, is at least the
+// rules' insuranceCount.
+bool insuranceByPolicy(const Deck& deck, const Hand& dealer, const GameRules& rules, int count);
 
 // The player at the table: an action per decision, and the round's insurance
 // choice when the up card is an ace.
@@ -35,8 +37,10 @@ class Player {
 
   // An action outside view.allowed is not played (see Simulator).
   virtual int decide(const DecisionView& view) = 0;
-  // The rules' policy, whatever the strategy; a player that counts overrides it.
-  virtual bool takesInsurance(const Deck& deck, const Hand& dealer, const GameRules& rules) {
-    return insuranceByPolicy(deck, dealer, rules);
+  // The rules' policy, whatever the strategy, given the table's count now; a
+  // player that prices the bet overrides it.
+  virtual bool takesInsurance(const Deck& deck, const Hand& dealer, const GameRules& rules,
+                              int count) {
+    return insuranceByPolicy(deck, dealer, rules, count);
   }
 };

@@ -135,8 +135,9 @@ RoundResult Simulator::playRound(int number, bool verbose) {
   if (dealer_.cards()[0] == 1) {
     // A player object is asked at every ace, so that one who prices the bet
     // sees each; the bet is placed only where the rules offer it.
-    const bool wanted = player_ != nullptr ? player_->takesInsurance(deck_, dealer_, rules_)
-                                           : insuranceByPolicy(deck_, dealer_, rules_);
+    const int count = counter_ != nullptr ? counter_->count(deck_) : truecountCount(deck_);
+    const bool wanted = player_ != nullptr ? player_->takesInsurance(deck_, dealer_, rules_, count)
+                                           : insuranceByPolicy(deck_, dealer_, rules_, count);
     insured_ = wanted && rules_.insurance != Insurance::Never;
   } else {
     insured_ = false;

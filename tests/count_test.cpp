@@ -231,19 +231,46 @@ TEST(CountingPlayer, PlaysAnIndexFromItsCountAndNotOneShort) {
   }
 }
 
-// The insurance row becomes the rules' count policy, taken from its count up;
-// --insurance count:T without an index set does the same.
-TEST(CountingPlayer, InsuresFromItsCount) {
-  const GameRules fromIndex = rulesWithIndexInsurance({.decks = 6}, *indexSetNamed("i18"));
-  EXPECT_EQ(fromIndex.insurance, Insurance::Count);
-  EXPECT_EQ(fromIndex.insuranceCount, 3);
-  const GameRules atOne{.decks = 6, .insurance = Insurance::Count, .insuranceCount = 1};
-  const Hand dealer = handOf({1, 10});
-  for (const auto& [rules, index] : {std::pair{fromIndex, 3}, std::pair{atOne, 1}}) {
-    for (const int count : {index - 1, index, index + 2}) {
-      CountedDecision at(count);
-      CountingPlayer player(rules, {}, at.counter);
-      EXPECT_EQ(player.takesInsurance(at.deck, dealer, rules), count >= index) << count;
+// Insurance at a count, taken by the table's count whatever the strategy:
+// from an index set's insurance row (i18: +3) or --insurance count:T. The
+// counter is shown k low cards before the deal; then 10, A up, 10 (and a hole
+// 8): Hi-Lo 2k - 6 half points over 308 cards, 2.87 at k = 20 and 3.04 at 21.
+TEST(Insurance, TakenFromItsCountAndNotOneShort) {
+  const GameRules sixDecks{.decks = 6, .reshuffleAfter = 234};
+  const GameRules fromIndex = rulesWithIndexInsurance(sixDecks, *indexSetNamed("i18"));
+  ASSERT_EQ(fromIndex.insurance, Insurance::Count);
+  ASSERT_EQ(fromIndex.insuranceCount, 3);
+  GameRules atTwo = sixDecks;
+  atTwo.insurance = Insurance::Count;
+  atTwo.insuranceCount = 2;
+  const struct {
+    const char* name;
+    GameRules rules;
+    bool counting;  // a CountingPlayer, or else the composition rule function
+    int lowCards;
+    bool insured;
+  } rows[] = {
+      {"i18 at +3", fromIndex, true, 21, true},
+      {"i18 at +2", fromIndex, true, 20, false},
+      {"count:2 at +2, composition rule", atTwo, false, 20, true},
+      {"count:2 at +1, composition rule", atTwo, false, 11, false},
+      {"never", sixDecks, true, 40, false},
+  };
+  for (const auto& row : rows) {
+    CardCounter counter(*countNamed("hilo"), 6, {});
+    CountingPlayer player(row.rules, *indexSetNamed("i18"), counter);
+    StreamRandom random(1, 0);
+    Simulator table = row.counting ? Simulator(DealerRule, player, BetRule, row.rules, random)
+                                   : Simulator(DealerRule, PlayerRule, BetRule, row.rules, random);
+    table.showCardsTo(counter);
+    for (int i = 0; i < row.lowCards; ++i) {
+      counter.see(2);
+    }
+    ASSERT_TRUE(table.deck().stackNext(std::vector<int>{10, 1, 10, 8})) << row.name;
+    const RoundResult result = table.playRound(1, false);
+    EXPECT_EQ(table.insured(), row.insured) << row.name;
+    if (row.counting) {  // 20 beats soft 19; the bet costs half a stake
+      EXPECT_EQ(result.payoffUnits, row.insured ? 5 : 10) << row.name;
     }
   }
   // Rules with insurance of their own keep it.

@@ -41,8 +41,8 @@ class ScriptedPlayer final : public Player {
     offered.push_back(view.allowed);
     return seen.size() <= script_.size() ? script_[seen.size() - 1] : int{Stand};
   }
-  bool takesInsurance(const Deck& /*deck*/, const Hand& /*dealer*/,
-                      const GameRules& /*rules*/) override {
+  bool takesInsurance(const Deck& /*deck*/, const Hand& /*dealer*/, const GameRules& /*rules*/,
+                      int /*count*/) override {
     return insures_;
   }
   std::vector<Hand> seen;
@@ -359,7 +359,7 @@ TEST(Insurance, TakenWhenTensAreMoreThanAThird) {
       shoe.dealForced(2 + k % 8);
     if (row.dealer.size() > 1 && row.dealer[1] == 10)
       shoe.dealForced(10);
-    EXPECT_EQ(insuranceByPolicy(shoe, handOf(row.dealer), row.rules), row.taken) << &row - rows;
+    EXPECT_EQ(insuranceByPolicy(shoe, handOf(row.dealer), row.rules, 0), row.taken) << &row - rows;
   }
 }
 
