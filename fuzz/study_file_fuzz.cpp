@@ -9,6 +9,7 @@
 
 #include "fuzz/fuzz_check.h"
 #include "lab/result_json.h"
+#include "study/settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
@@ -18,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   const StudyResult& study = std::get<StudyResult>(parsed);
-  FUZZ_CHECK(study.config.sizeProblem().empty());
+  FUZZ_CHECK(!validate(study.config));
   FUZZ_CHECK(study.tally.blocks == study.blocks.size());
   FUZZ_CHECK(study.blocks.empty() || study.blocks.ranges().back().last < study.config.blockCount());
   StudyResult doubled = study;
@@ -28,6 +29,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const StudyResult& reread = std::get<StudyResult>(again);
   FUZZ_CHECK(reread.tally == study.tally && reread.blocks == study.blocks &&
              reread.events == study.events && reread.shard == study.shard &&
-             reread.config.firstDifference(study.config).empty());
+             !firstDifference(reread.config, study.config));
   return 0;
 }

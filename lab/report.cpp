@@ -4,8 +4,9 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
-#include <sstream>
 #include <string>
+
+#include "study/settings.h"
 
 namespace {
 
@@ -22,13 +23,11 @@ std::string figure(double value, const char* pattern) {
 }
 
 std::string settingsLine(const StudyConfig& c) {
-  std::ostringstream line;
-  line << c.rules.decks << " decks, reshuffle after " << c.rules.reshuffleAfter << " cards, dealer "
-       << dealerRuleName(c.rules.dealerHitsSoft17) << ", after a split "
-       << nameOf(c.rules.afterSplit) << ", split 21 pays "
-       << splitTwentyOneName(c.rules.splitTwentyOnePaysBlackjack) << ", strategy "
-       << nameOf(c.strategy);
-  return line.str();
+  std::string line;
+  for (const Setting& setting : studySettings()) {
+    line += (line.empty() ? "" : ", ") + phraseOf(setting, c);
+  }
+  return line;
 }
 
 std::string row(const std::string& label, const Estimate& e, double total) {
@@ -60,10 +59,9 @@ void printStudyReport(std::ostream& out, const StudyResult& result, const StudyF
                       int threads) {
   const StudyConfig& c = result.config;
   const auto total = static_cast<double>(result.tally.all.rounds);
-  out << "truecount-lab study: seed " << c.seed << ", " << result.roundsPlayed() << " of "
-      << c.rounds << " rounds in " << result.blocks.size() << " of " << c.blockCount()
-      << " blocks of " << c.blockSize << "\n";
-  out << "Rules: " << settingsLine(c) << "\n\n";
+  out << "truecount-lab study: " << result.roundsPlayed() << " of " << c.rounds << " rounds in "
+      << result.blocks.size() << " of " << c.blockCount() << " blocks\n";
+  out << "Settings: " << settingsLine(c) << "\n\n";
   out << format("%7s %13s %8s %10s %8s %9s  %s\n", "count", "rounds", "share", "mean", "sd", "se",
                 "95% interval");
   for (int slot = 0; slot < kCountSlots; ++slot) {

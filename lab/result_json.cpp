@@ -1,10 +1,11 @@
 #include "lab/result_json.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <nlohmann/json.hpp>
 
-#include "lab/arguments.h"
+#include "study/settings.h"
 #include "table/simulator.h"
 
 using Json = nlohmann::ordered_json;
@@ -12,7 +13,7 @@ using Json = nlohmann::ordered_json;
 namespace {
 
 constexpr const char* kFormat = "truecount-lab study";
-constexpr int kVersion = 1;
+constexpr int kVersion = 2;
 
 Json number(double value) {
   return std::isfinite(value) ? Json(value) : Json(nullptr);
@@ -39,17 +40,11 @@ Json estimateJson(const Estimate& e) {
 }
 
 Json configJson(const StudyConfig& c) {
-  return Json{{"rounds", c.rounds},
-              {"block_size", c.blockSize},
-              {"seed", c.seed},
-              {"decks", c.rules.decks},
-              {"reshuffle_after", c.rules.reshuffleAfter},
-              {"dealer", dealerRuleName(c.rules.dealerHitsSoft17)},
-              {"after_split", nameOf(c.rules.afterSplit)},
-              {"split_21", splitTwentyOneName(c.rules.splitTwentyOnePaysBlackjack)},
-              {"strategy", nameOf(c.strategy)},
-              {"ramp", c.ramp ? Json(c.ramp->text()) : Json(nullptr)},
-              {"bankroll", c.bankroll ? Json(*c.bankroll) : Json(nullptr)}};
+  Json config = Json::object();
+  for (const Setting& setting : studySettings()) {
+    config[std::string(setting.key)] = setting.print(c);
+  }
+  return config;
 }
 
 Json blocksJson(const StudyResult& r) {
@@ -57,9 +52,7 @@ Json blocksJson(const StudyResult& r) {
   for (const BlockSet::Range range : r.blocks.ranges()) {
     ranges.push_back(Json::array({range.first, range.last}));
   }
-  Json shard = r.shard
-                   ? Json(std::to_string(r.shard->shard) + "/" + std::to_string(r.shard->shards))
-                   : Json(nullptr);
+  Json shard = r.shard ? Json(shardText(*r.shard)) : Json(nullptr);
   return Json{{"total", r.config.blockCount()},
               {"played", r.blocks.size()},
               {"shard", shard},
@@ -224,50 +217,25 @@ void checkTallies(const StudyResult& r) {
 }
 
 StudyConfig configFrom(const Json& j) {
+  if (!j.is_object()) {
+    throw Fault{"\"config\" must be an object of settings"};
+  }
+  const auto settings = studySettings();
+  for (const auto& [key, value] : j.items()) {
+    if (std::none_of(settings.begin(), settings.end(),
+                     [&key](const Setting& s) { return s.key == key; })) {
+      throw Fault{"\"config\" holds \"" + key + "\", which is no setting"};
+    }
+  }
   StudyConfig c;
-  c.rounds = unsignedField(j, "rounds", 1, UINT64_MAX);
-  c.blockSize = unsignedField(j, "block_size", 1, UINT64_MAX);
-  c.seed = unsignedField(j, "seed", 0, UINT64_MAX);
-  if (const std::string problem = c.sizeProblem(); !problem.empty()) {
-    throw Fault{"\"config\": " + problem};
-  }
-  c.rules.decks = static_cast<int>(unsignedField(j, "decks", 1, 8));
-  c.rules.reshuffleAfter = static_cast<int>(
-      unsignedField(j, "reshuffle_after", 0,
-                    static_cast<std::uint64_t>(StudyConfig::latestReshuffle(c.rules.decks))));
-  const std::string dealer = textField(j, "dealer");
-  if (dealer != "h17" && dealer != "s17") {
-    throw Fault{R"("dealer" must be "h17" or "s17")"};
-  }
-  c.rules.dealerHitsSoft17 = dealer == "h17";
-  const auto afterSplit = afterSplitNamed(textField(j, "after_split"));
-  if (!afterSplit) {
-    throw Fault{"\"after_split\" is not a known rule"};
-  }
-  c.rules.afterSplit = *afterSplit;
-  const std::string split21 = textField(j, "split_21");
-  if (split21 != "3:2" && split21 != "1:1") {
-    throw Fault{R"("split_21" must be "3:2" or "1:1")"};
-  }
-  c.rules.splitTwentyOnePaysBlackjack = split21 == "3:2";
-  const auto strategy = strategyNamed(textField(j, "strategy"));
-  if (!strategy) {
-    throw Fault{"\"strategy\" is not a known strategy"};
-  }
-  c.strategy = *strategy;
-  if (!field(j, "ramp").is_null()) {
-    auto ramp = parseRamp(textField(j, "ramp"));
-    if (auto* error = std::get_if<std::string>(&ramp)) {
-      throw Fault{"\"ramp\": " + *error};
+  for (const Setting& setting : settings) {
+    const std::string key(setting.key);
+    if (const auto error = setting.read(textField(j, key.c_str()), c)) {
+      throw Fault{"\"" + key + "\": " + *error};
     }
-    c.ramp = std::get<Ramp>(ramp);
   }
-  const Json& bankroll = field(j, "bankroll");
-  if (!bankroll.is_null()) {
-    if (!bankroll.is_number() || !(bankroll.get<double>() > 0)) {
-      throw Fault{"\"bankroll\" must be a positive number or null"};
-    }
-    c.bankroll = bankroll.get<double>();
+  if (const auto problem = validate(c)) {
+    throw Fault{"\"config\": " + *problem};
   }
   return c;
 }
@@ -276,7 +244,7 @@ void readBlocks(const Json& j, StudyResult& r) {
   const std::uint64_t total = r.config.blockCount();
   const Json& shard = field(j, "shard");
   if (!shard.is_null()) {
-    auto parsed = parseShard(shard.is_string() ? shard.get<std::string>() : "");
+    auto parsed = parseShard(shard.is_string() ? shard.get<std::string>() : std::string());
     if (auto* error = std::get_if<std::string>(&parsed)) {
       throw Fault{"\"shard\": " + *error + ", or null"};
     }

@@ -1,5 +1,30 @@
 #include "study/study_result.h"
 
+#include "study/settings.h"
+
+Parsed<ShardSpec> parseShard(std::string_view text) {
+  const std::string expected =
+      "expected K/N with whole numbers 0 <= K < N <= " + std::to_string(StudyConfig::kMaxBlocks) +
+      ", such as 0/3 (the blocks b with b mod N = K)";
+  const auto slash = text.find('/');
+  const auto most = static_cast<std::int64_t>(StudyConfig::kMaxBlocks);
+  if (slash == std::string_view::npos || text.substr(0, 1) == "-" ||
+      text.substr(slash + 1, 1) == "-") {
+    return expected;
+  }
+  const auto shard = parseWhole(text.substr(0, slash), 0, most - 1);
+  const auto shards = parseWhole(text.substr(slash + 1), 1, most);
+  if (shard.index() != 0 || shards.index() != 0 || std::get<0>(shard) >= std::get<0>(shards)) {
+    return expected;
+  }
+  return ShardSpec{static_cast<std::uint64_t>(std::get<0>(shard)),
+                   static_cast<std::uint64_t>(std::get<0>(shards))};
+}
+
+std::string shardText(ShardSpec shard) {
+  return std::to_string(shard.shard) + "/" + std::to_string(shard.shards);
+}
+
 BlockSet StudyResult::target() const {
   const ShardSpec all;
   const ShardSpec selected = shard.value_or(all);
@@ -34,9 +59,8 @@ std::uint64_t StudyResult::targetRounds() const {
 }
 
 std::optional<std::string> mergeInto(StudyResult& into, const StudyResult& other) {
-  const std::string difference = into.config.firstDifference(other.config);
-  if (!difference.empty()) {
-    return "the studies differ in their " + difference;
+  if (const auto difference = firstDifference(into.config, other.config)) {
+    return "the studies differ in " + *difference;
   }
   if (into.blocks.overlaps(other.blocks)) {
     return "the studies share blocks, which would be counted twice";

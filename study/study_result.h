@@ -2,11 +2,13 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "stats/tally.h"
 #include "study/block_play.h"
 #include "study/block_set.h"
 #include "study/study_config.h"
+#include "study/text_values.h"
 
 // Which blocks a run was asked to play: all of them, or the blocks b with
 // b mod shards == shard.
@@ -15,6 +17,10 @@ struct ShardSpec {
   std::uint64_t shards = 1;
   bool operator==(const ShardSpec&) const = default;
 };
+
+// "K/N", whole numbers 0 <= K < N <= StudyConfig::kMaxBlocks.
+Parsed<ShardSpec> parseShard(std::string_view text);
+std::string shardText(ShardSpec shard);
 
 // A study as far as it has been played: its definition, the blocks it holds
 // and their exact tallies. Everything else is derived from these.
