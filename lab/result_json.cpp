@@ -6,7 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "study/settings.h"
-#include "table/simulator.h"
+#include "study/study_check.h"
 
 using Json = nlohmann::ordered_json;
 
@@ -69,7 +69,7 @@ Json talliesJson(const StudyTally& t) {
       counts.push_back(entry);
     }
   }
-  return Json{{"units", "payoffs in half units, squares in quarter units"},
+  return Json{{"payoff_units_per_stake", kPayoffUnitsPerStake},
               {"blocks", t.blocks},
               {"counts", counts},
               {"all", seriesJson(t.all)},
@@ -110,8 +110,7 @@ Json figuresJson(const StudyResult& r, const StudyFigures& f) {
               {"ramp", f.ramp ? rampJson(r.config, *f.ramp) : Json(nullptr)},
               {"se_method", f.overall.clustered ? "cluster" : "naive"},
               {"decisions_per_round", number(f.decisionsPerRound)},
-              {"rounds_per_second", number(f.roundsPerSecond)},
-              {"seconds", number(r.seconds)}};
+              {"rounds_per_second", number(f.roundsPerSecond)}};
 }
 
 // Reading: every field is checked; the first fault found is thrown as text.
@@ -119,104 +118,67 @@ struct Fault {
   std::string what;
 };
 
-const Json& field(const Json& object, const char* name) {
-  if (!object.is_object() || !object.contains(name)) {
-    throw Fault{std::string("missing \"") + name + "\""};
-  }
-  return object.at(name);
+std::string inQuotes(std::string_view name) {
+  return "\"" + std::string(name) + "\"";
 }
 
-std::uint64_t unsignedField(const Json& object, const char* name, std::uint64_t low,
-                            std::uint64_t high) {
+const Json& field(const Json& object, std::string_view name) {
+  const std::string key(name);
+  if (!object.is_object() || !object.contains(key)) {
+    throw Fault{"missing " + inQuotes(name)};
+  }
+  return object.at(key);
+}
+
+std::uint64_t unsignedField(const Json& object, std::string_view name) {
   const Json& value = field(object, name);
-  if (!value.is_number_unsigned() || value.get<std::uint64_t>() < low ||
-      value.get<std::uint64_t>() > high) {
-    throw Fault{std::string("\"") + name + "\" must be a whole number from " + std::to_string(low) +
-                " to " + std::to_string(high)};
+  if (!value.is_number_unsigned()) {
+    throw Fault{inQuotes(name) + " must be a whole number from 0 to " + std::to_string(UINT64_MAX)};
   }
   return value.get<std::uint64_t>();
 }
 
-std::string textField(const Json& object, const char* name) {
+std::string textField(const Json& object, std::string_view name) {
   const Json& value = field(object, name);
   if (!value.is_string()) {
-    throw Fault{std::string("\"") + name + "\" must be text"};
+    throw Fault{inQuotes(name) + " must be text"};
   }
   return value.get<std::string>();
 }
 
-Int128 exactField(const Json& object, const char* name) {
+Int128 exactField(const Json& object, std::string_view name) {
   const auto value = parseDecimal(textField(object, name));
   if (!value) {
-    throw Fault{std::string("\"") + name + "\" must be a decimal integer in quotes"};
+    throw Fault{inQuotes(name) + " must be a decimal integer in quotes"};
   }
   return *value;
 }
 
-SeriesTally seriesFrom(const Json& j) {
-  SeriesTally s;
-  s.rounds = exactField(j, "rounds");
-  s.sum = exactField(j, "sum");
-  s.sumSquares = exactField(j, "sum_squares");
-  s.blockRoundsSquared = exactField(j, "block_rounds_squared");
-  s.blockSumSquared = exactField(j, "block_sum_squared");
-  s.blockRoundsSum = exactField(j, "block_rounds_sum");
-  s.blocksWithRounds = exactField(j, "blocks_with_rounds");
-  return s;
-}
+// How the versions differ in what they hold.
+struct Layout {
+  int version;
+  // Payoff units per unit of the file's tallies: version 1 counted halves.
+  Int128 unitsPerTallyUnit;
+};
 
-// The most a round can pay in half units: every hand of the largest round
-// doubled and paid 3:2.
-constexpr Int128 kMaxRoundHalves = Int128{Simulator::kMaxHands} * 2 * 3;
-
-// Whether a series could have come from play: each of its n rounds worth at
-// most `most` tally units, in blocks of at most `blockSize` rounds. The
-// bounds grow linearly with n, so merged files keep them; with n at most
-// 10^12 they also keep every later product inside 128 bits.
-bool plausible(const SeriesTally& s, Int128 most, Int128 blockSize, std::uint64_t blocks) {
-  const Int128 n = s.rounds;
-  const auto within = [](Int128 value, Int128 bound) { return -bound <= value && value <= bound; };
-  return n >= 0 && n <= static_cast<Int128>(StudyConfig::kMaxRounds) && within(s.sum, n * most) &&
-         s.sumSquares >= 0 && s.sumSquares <= n * most * most && s.blockRoundsSquared >= 0 &&
-         s.blockRoundsSquared <= n * blockSize && s.blockSumSquared >= 0 &&
-         s.blockSumSquared <= n * most * most * blockSize &&
-         within(s.blockRoundsSum, n * most * blockSize) && s.blocksWithRounds >= 0 &&
-         s.blocksWithRounds <= static_cast<Int128>(blocks);
-}
-
-std::int64_t largest(const CountWeights& weights) {
-  std::int64_t most = 0;
-  for (const std::int64_t weight : weights) {
-    most = weight > most ? weight : most;
+// A version-1 setting as text: its numbers as their digits, null as none.
+std::string settingText(const Json& value, std::string_view key, int version) {
+  if (value.is_string()) {
+    return value.get<std::string>();
   }
-  return most;
+  if (version == 1 && value.is_number_unsigned()) {
+    return std::to_string(value.get<std::uint64_t>());
+  }
+  if (version == 1 && value.is_number_float()) {
+    return shortestText(value.get<double>());
+  }
+  if (version == 1 && value.is_null()) {
+    return "none";
+  }
+  throw Fault{inQuotes(key) + " must be text"};
 }
 
-// The tallies must be those of the blocks the file lists, and each series
-// within what play can produce.
-void checkTallies(const StudyResult& r) {
-  const StudyTally& t = r.tally;
-  const auto blockSize = static_cast<Int128>(r.config.blockSize);
-  const auto played = static_cast<Int128>(r.roundsPlayed());
-  Int128 rounds = 0;
-  bool sound = true;
-  for (const SeriesTally& count : t.counts) {
-    sound = sound && plausible(count, kMaxRoundHalves, blockSize, t.blocks);
-    rounds += sound ? count.rounds : 0;
-  }
-  const std::int64_t rampStake = r.config.ramp ? largest(r.config.ramp->weights()) : 0;
-  sound =
-      sound && rounds == played && t.all.rounds == played && t.weighted.rounds == played &&
-      t.ramp.rounds == (r.config.ramp ? played : 0) &&
-      plausible(t.all, kMaxRoundHalves, blockSize, t.blocks) &&
-      plausible(t.weighted, kMaxRoundHalves * largest(truecountWeights()), blockSize, t.blocks) &&
-      plausible(t.ramp, kMaxRoundHalves * rampStake, blockSize, t.blocks);
-  if (!sound) {
-    throw Fault{"the tallies do not match the blocks listed or cannot come from play"};
-  }
-}
-
-StudyConfig configFrom(const Json& j) {
+StudyConfig configFrom(const Json& j, int version) {
   if (!j.is_object()) {
     throw Fault{"\"config\" must be an object of settings"};
   }
@@ -224,14 +186,14 @@ StudyConfig configFrom(const Json& j) {
   for (const auto& [key, value] : j.items()) {
     if (std::none_of(settings.begin(), settings.end(),
                      [&key](const Setting& s) { return s.key == key; })) {
-      throw Fault{"\"config\" holds \"" + key + "\", which is no setting"};
+      throw Fault{"\"config\" holds " + inQuotes(key) + ", which is no setting"};
     }
   }
   StudyConfig c;
   for (const Setting& setting : settings) {
-    const std::string key(setting.key);
-    if (const auto error = setting.read(textField(j, key.c_str()), c)) {
-      throw Fault{"\"" + key + "\": " + *error};
+    const std::string text = settingText(field(j, setting.key), setting.key, version);
+    if (const auto error = setting.read(text, c)) {
+      throw Fault{inQuotes(setting.key) + ": " + *error};
     }
   }
   if (const auto problem = validate(c)) {
@@ -278,35 +240,74 @@ void readBlocks(const Json& j, StudyResult& r) {
   }
 }
 
-void readTallies(const Json& j, StudyResult& r) {
-  StudyTally& t = r.tally;
-  t.blocks = unsignedField(j, "blocks", 0, UINT64_MAX);
-  if (t.blocks != r.blocks.size()) {
-    throw Fault{"the tallies hold " + std::to_string(t.blocks) + " blocks, the ranges " +
-                std::to_string(r.blocks.size())};
+SeriesTally seriesFrom(const Json& j, const Layout& layout) {
+  // A tally of another unit is scaled by u for its payoff sums and u² for
+  // their squares; a file whose values would not fit is none of this program's.
+  const auto scaled = [&j](std::string_view name, Int128 factor) {
+    const Int128 value = exactField(j, name);
+    if (magnitude(value) > magnitude(kInt128Max / factor)) {
+      throw Fault{inQuotes(name) + " is larger than any study's"};
+    }
+    return value * factor;
+  };
+  const Int128 u = layout.unitsPerTallyUnit;
+  SeriesTally s;
+  s.rounds = exactField(j, "rounds");
+  s.sum = scaled("sum", u);
+  s.sumSquares = scaled("sum_squares", u * u);
+  s.blockRoundsSquared = exactField(j, "block_rounds_squared");
+  s.blockSumSquared = scaled("block_sum_squared", u * u);
+  s.blockRoundsSum = scaled("block_rounds_sum", u);
+  s.blocksWithRounds = exactField(j, "blocks_with_rounds");
+  return s;
+}
+
+int countOf(const Json& entry) {
+  const Json& count = field(entry, "count");
+  const bool inRange =
+      (count.is_number_unsigned() && count.get<std::uint64_t>() <= kHighestCount) ||
+      (count.is_number_integer() && !count.is_number_unsigned() &&
+       count.get<std::int64_t>() >= kLowestCount);
+  if (!inRange) {
+    throw Fault{"\"count\" must be a whole number from " + std::to_string(kLowestCount) + " to " +
+                std::to_string(kHighestCount)};
   }
+  return count.get<int>();
+}
+
+void readTallies(const Json& j, const Layout& layout, StudyResult& r) {
+  if (layout.version != 1 && unsignedField(j, "payoff_units_per_stake") != kPayoffUnitsPerStake) {
+    throw Fault{"\"payoff_units_per_stake\" must be " + std::to_string(kPayoffUnitsPerStake)};
+  }
+  StudyTally& t = r.tally;
+  t.blocks = unsignedField(j, "blocks");
   const Json& counts = field(j, "counts");
   if (!counts.is_array()) {
     throw Fault{"\"counts\" must be a list"};
   }
   std::array<bool, kCountSlots> seen{};
   for (const Json& entry : counts) {
-    const Json& count = field(entry, "count");
-    if (!count.is_number_integer() || count.get<std::int64_t>() < kLowestCount ||
-        count.get<std::int64_t>() > -kLowestCount) {
-      throw Fault{"\"count\" must be a whole number from -60 to 60"};
+    const int count = countOf(entry);
+    if (seen[countSlot(count)]) {
+      throw Fault{"\"counts\" list count " + std::to_string(count) + " twice"};
     }
-    const std::size_t slot = countSlot(count.get<int>());
-    if (seen[slot]) {
-      throw Fault{"\"counts\" list count " + std::to_string(count.get<int>()) + " twice"};
-    }
-    seen[slot] = true;
-    t.counts[slot] = seriesFrom(entry);
+    seen[countSlot(count)] = true;
+    t.counts[countSlot(count)] = seriesFrom(entry, layout);
   }
-  t.all = seriesFrom(field(j, "all"));
-  t.weighted = seriesFrom(field(j, "weighted"));
-  t.ramp = seriesFrom(field(j, "ramp"));
-  checkTallies(r);
+  t.all = seriesFrom(field(j, "all"), layout);
+  t.weighted = seriesFrom(field(j, "weighted"), layout);
+  t.ramp = seriesFrom(field(j, "ramp"), layout);
+}
+
+void readEvents(const Json& j, const Json& seconds, StudyResult& r) {
+  r.events.decisions = unsignedField(j, "decisions");
+  r.events.shoeExhausted = unsignedField(j, "shoe_exhausted");
+  r.events.overlongHands = unsignedField(j, "overlong_hands");
+  if (!seconds.is_number() || !(seconds.get<double>() >= 0) ||
+      !std::isfinite(seconds.get<double>())) {
+    throw Fault{"\"seconds\" must be a number of seconds, 0 or more"};
+  }
+  r.seconds = seconds.get<double>();
 }
 
 }  // namespace
@@ -320,7 +321,8 @@ std::string studyToJson(const StudyResult& result, const StudyFigures& figures) 
                    {"tallies", talliesJson(result.tally)},
                    {"events", Json{{"decisions", result.events.decisions},
                                    {"shoe_exhausted", result.events.shoeExhausted},
-                                   {"overlong_hands", result.events.overlongHands}}},
+                                   {"overlong_hands", result.events.overlongHands},
+                                   {"seconds", result.seconds}}},
                    {"figures", figuresJson(result, figures)}};
   return study.dump(2) + "\n";
 }
@@ -334,20 +336,23 @@ std::variant<StudyResult, std::string> studyFromJson(const std::string& text) {
     if (!j.is_object() || !j.contains("format") || j.at("format") != kFormat) {
       return std::string(R"(not a truecount-lab study (no "format": ")") + kFormat + "\")";
     }
-    if (field(j, "version") != kVersion) {
-      return std::string("a study file of another version (this program reads version ") +
+    const Json& version = field(j, "version");
+    if (version != 1 && version != kVersion) {
+      return "a study file of another version (this program reads versions 1 and " +
              std::to_string(kVersion) + ")";
     }
+    const Layout layout = version == 1 ? Layout{1, kPayoffUnitsPerStake / 2} : Layout{kVersion, 1};
     StudyResult r;
-    r.config = configFrom(field(j, "config"));
+    r.config = configFrom(field(j, "config"), layout.version);
     readBlocks(field(j, "blocks"), r);
-    readTallies(field(j, "tallies"), r);
+    readTallies(field(j, "tallies"), layout, r);
     const Json& events = field(j, "events");
-    r.events.decisions = unsignedField(events, "decisions", 0, UINT64_MAX);
-    r.events.shoeExhausted = unsignedField(events, "shoe_exhausted", 0, UINT64_MAX);
-    r.events.overlongHands = unsignedField(events, "overlong_hands", 0, UINT64_MAX);
-    const Json& seconds = field(field(j, "figures"), "seconds");
-    r.seconds = seconds.is_number() ? seconds.get<double>() : 0.0;
+    readEvents(
+        events,
+        layout.version == 1 ? field(field(j, "figures"), "seconds") : field(events, "seconds"), r);
+    if (const auto problem = studyProblem(r)) {
+      return *problem;
+    }
     return r;
   } catch (const Fault& fault) {
     return fault.what;

@@ -5,9 +5,14 @@
 
 #include "stats/tally.h"
 
-// The figures printed for one series, in stakes (tally units times `unit`).
-// NaN where a figure is undefined: all of them without rounds, all but the
-// mean with a single round.
+// The figures printed for one series, in stakes (a tally's payoff units
+// divided by kPayoffUnitsPerStake). NaN where a figure is undefined: all of
+// them without rounds, all but the mean with a single round.
+//
+// Every figure is computed in double from exact integers: the sums below are
+// formed in 128 bits wherever they fit (every real study), converted once and
+// then go through IEEE operations (+ − × ÷ and sqrt, each correctly rounded)
+// in a fixed order, so the same tallies give the same bits on any machine.
 struct Estimate {
   Int128 rounds = 0;
   double mean = 0.0;
@@ -19,9 +24,8 @@ struct Estimate {
   bool clustered = false;
 };
 
-// Figures of a series tallied over `blocks` blocks; `unit` is the stake value
-// of one tally unit (0.5 for half units), its square that of a square unit.
-// With N rounds, S = Σx, Q = Σx²:
+// Figures of a series tallied over `blocks` blocks. With N rounds, S = Σx,
+// Q = Σx² (in stakes):
 //   mean    = S/N
 //   sd      = sqrt((Q − S²/N) / (N − 1)), the sample standard deviation
 //   seNaive = sd / sqrt(N)
@@ -33,7 +37,7 @@ struct Estimate {
 //             reliable, so se = seNaive and `clustered` is false.
 //   ci      = mean ± 1.959963984540054·se
 inline constexpr int kMinClusterBlocks = 10;
-Estimate estimate(const SeriesTally& tally, std::uint64_t blocks, double unit,
+Estimate estimate(const SeriesTally& tally, std::uint64_t blocks,
                   int minBlocks = kMinClusterBlocks);
 
 // A bet ramp's result, from the per-count tallies of rounds played at one
@@ -45,7 +49,9 @@ Estimate estimate(const SeriesTally& tally, std::uint64_t blocks, double unit,
 //   se         = the cluster standard error of the ramp series' mean
 //   riskOfRuin = exp(−2·ev·bankroll / sd²), the diffusion approximation for a
 //                player who plays the ramp forever; 1 when ev ≤ 0, since such
-//                a player is ruined for sure; none without a bankroll
+//                a player is ruined for sure; none without a bankroll. The
+//                one figure that goes through the C library's exp, which
+//                machines may round differently in the last bit.
 //   n0         = sd² / ev², the rounds after which the expected win equals one
 //                standard deviation; infinite when ev = 0
 // The se needs the study to have played this ramp (StudyTally::ramp).

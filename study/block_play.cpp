@@ -18,9 +18,10 @@ class EventCounter final : public TableObserver {
   EventCounts& counts_;
 };
 
-// Payoffs are multiples of half a unit at a stake of one unit.
-int halfUnits(double payoff) {
-  return static_cast<int>(std::lround(2.0 * payoff));
+// Every payoff the table makes is a whole number of payoff units, so the
+// product is exact and rounding only drops the zero fraction.
+std::int64_t payoffUnits(double payoff) {
+  return std::lround(payoff * kPayoffUnitsPerStake);
 }
 
 }  // namespace
@@ -56,7 +57,7 @@ void BlockPlayer::play(std::uint64_t block, StudyTally& tally, EventCounts& even
   for (std::uint64_t round = 0; round < rounds; ++round) {
     const RoundResult result = table.playRound(0, false);
     events.decisions += static_cast<std::uint64_t>(result.decisions);
-    blockTally_.record(result.count, halfUnits(result.payoff));
+    blockTally_.record(result.count, payoffUnits(result.payoff));
   }
   tally.addBlock(blockTally_, weighted_, config_.ramp ? &ramp_ : nullptr);
 }

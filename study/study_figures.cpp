@@ -1,22 +1,16 @@
 #include "study/study_figures.h"
 
-namespace {
-
-constexpr double kHalfUnit = 0.5;
-
-}  // namespace
-
 StudyFigures figuresOf(const StudyResult& result) {
   StudyFigures figures;
   const StudyTally& tally = result.tally;
   for (int slot = 0; slot < kCountSlots; ++slot) {
     const SeriesTally& count = tally.counts[static_cast<std::size_t>(slot)];
     if (count.rounds > 0) {
-      figures.counts[static_cast<std::size_t>(slot)] = estimate(count, tally.blocks, kHalfUnit);
+      figures.counts[static_cast<std::size_t>(slot)] = estimate(count, tally.blocks);
     }
   }
-  figures.overall = estimate(tally.all, tally.blocks, kHalfUnit);
-  figures.weighted = estimate(tally.weighted, tally.blocks, kHalfUnit);
+  figures.overall = estimate(tally.all, tally.blocks);
+  figures.weighted = estimate(tally.weighted, tally.blocks);
   if (result.config.ramp) {
     figures.ramp = rampFigures(tally, result.config.ramp->weights(), result.config.bankroll);
   }

@@ -144,7 +144,7 @@ TEST(Lab, DamagedStudyFilesAreRefused) {
       {damaged("\"reshuffle_after\": \"60\"", "\"reshuffle_after\": \"90\""),
        "\"config\": reshuffling after 90 of the shoe's 104 cards"},
       {damaged("\"block_sum_squared\": \"", "\"block_sum_squared\": \"-"),
-       "the tallies do not match"},
+       "a count's tallies cannot come from play"},
   };
   for (const auto& row : rows) {
     const auto parsed = studyFromJson(row.text);
