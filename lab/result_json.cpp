@@ -47,6 +47,17 @@ Json configJson(const StudyConfig& c) {
   return config;
 }
 
+// How the table names each setting's value, for readers such as the chart.
+Json labelsJson(const StudyConfig& c) {
+  Json labels = Json::array();
+  for (const Setting& setting : studySettings()) {
+    labels.push_back(Json{{"setting", setting.key},
+                          {"text", phraseOf(setting, c)},
+                          {"names_series", setting.namesSeries}});
+  }
+  return labels;
+}
+
 Json blocksJson(const StudyResult& r) {
   Json ranges = Json::array();
   for (const BlockSet::Range range : r.blocks.ranges()) {
@@ -79,10 +90,12 @@ Json talliesJson(const StudyTally& t) {
 
 Json rampJson(const StudyConfig& c, const RampFigures& f) {
   Json stakes = Json::array();
-  for (const RampStep& step : c.ramp->steps) {
-    stakes.push_back(Json{{"count", step.fromCount}, {"stake", step.stake}});
+  const CountWeights weights = c.ramp->weights();
+  for (int count = kLowestCount; count <= kHighestCount; ++count) {
+    stakes.push_back(Json{{"count", count}, {"stake", weights[countSlot(count)]}});
   }
-  return Json{{"stakes", stakes},
+  return Json{{"text", c.ramp->text()},
+              {"stakes", stakes},
               {"average_bet", number(f.averageBet)},
               {"ev_per_round", number(f.evPerRound)},
               {"ev_per_100", number(f.evPer100)},
@@ -323,6 +336,7 @@ std::string studyToJson(const StudyResult& result, const StudyFigures& figures) 
                                    {"shoe_exhausted", result.events.shoeExhausted},
                                    {"overlong_hands", result.events.overlongHands},
                                    {"seconds", result.seconds}}},
+                   {"labels", labelsJson(result.config)},
                    {"figures", figuresJson(result, figures)}};
   return study.dump(2) + "\n";
 }
