@@ -37,9 +37,10 @@ void BM_LabBlock(benchmark::State& state) {
   BlockPlayer player(config);
   StudyTally tally;
   EventCounts events;
+  const std::atomic<int> never{kRunOn};
   std::uint64_t block = 0;
   for (auto _ : state) {
-    player.play(block++, tally, events);
+    player.play(block++, tally, events, never);
   }
   state.SetItemsProcessed(state.iterations() * kRounds);
 }
@@ -55,11 +56,11 @@ void BM_LabStudy(benchmark::State& state) {
   constexpr std::uint64_t kBlocks = 20;
   StudyConfig config = studyOf(Strategy::Composition);
   config.rounds = kBlocks * kRounds;
-  const std::atomic<bool> never{false};
+  const std::atomic<int> never{kRunOn};
   for (auto _ : state) {
     StudyResult result;
     result.config = config;
-    playBlocks(result, result.target().missingFrom({}), static_cast<int>(state.range(0)), never,
+    playBlocks(result, result.target(), static_cast<int>(state.range(0)), never,
                [](std::uint64_t) {});
     benchmark::DoNotOptimize(result.tally.all.sum);
   }

@@ -2,7 +2,10 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <iostream>
+#include <sstream>
 
 #include "lab/parallel_run.h"
 #include "lab/progress_line.h"
@@ -14,49 +17,63 @@
 
 namespace {
 
-std::string sameFileProblem(const std::string& csv, const std::string& json) {
-  return "--csv " + csv + " is also the study file " + json + "; give them different names";
-}
-
-Outcome finish(const StudyResult& study, std::optional<OutputFile>& json,
-               std::optional<OutputFile>& csv, int threads) {
+// Writes the study to its file (or a saved copy), the CSV, then the table.
+Outcome finish(const StudyResult& study, const Outputs& outputs, int threads) {
   const StudyFigures figures = figuresOf(study);
   bool written = true;
-  if (json) {
-    written = writeResult(*json, studyToJson(study, figures)) && written;
+  if (outputs.json) {
+    const auto saved = saveStudy(studyToJson(study, figures), outputs.json);
+    if (saved != outputs.json->path()) {
+      written = false;
+      std::cerr << "truecount-lab: "
+                << (saved ? "the study is saved in " + *saved
+                          : std::string("no file could take the study"))
+                << "\n";
+    }
   }
-  if (csv) {
-    written = writeResult(*csv, studyCsv(study, figures)) && written;
+  if (outputs.csv) {
+    if (const auto error = outputs.csv->commit(studyCsv(study, figures))) {
+      written = false;
+      std::cerr << "truecount-lab: " << *error << "\n";
+    }
   }
-  printStudyReport(std::cout, study, figures, threads);
-  std::cout << std::flush;
+  std::ostringstream table;
+  printStudyReport(table, study, figures, threads);
+  if (!writeAll(STDOUT_FILENO, table.str())) {
+    std::cerr << "truecount-lab: cannot write the table to standard output: "
+              << std::strerror(errno) << "\n";
+    written = false;
+  }
   return written ? Outcome::Done : Outcome::WriteFailed;
 }
 
-Outcome saveInterrupted(const StudyResult& study, std::optional<OutputFile>& json,
+Outcome saveInterrupted(const StudyResult& study, const Outputs& outputs,
                         const RunRequest& request) {
-  if (!json) {
-    json = fallbackOutput();
-    if (!json) {
-      std::cerr << "truecount-lab: interrupted, and no file could be made to keep the "
-                << study.blocks.size() << " blocks played; run with --json FILE\n";
-      return Outcome::WriteFailed;
-    }
-  }
-  const std::string path = json->path();
-  if (!writeResult(*json, studyToJson(study, figuresOf(study)))) {
+  const auto saved = saveStudy(studyToJson(study, figuresOf(study)), outputs.json);
+  if (!saved) {
+    std::cerr << "truecount-lab: interrupted, and no file could take the " << study.blocks.size()
+              << " blocks played\n";
     return Outcome::WriteFailed;
   }
   std::cerr << "truecount-lab: interrupted; " << study.blocks.size() << " of "
-            << study.target().size() << " blocks written to " << path
-            << "; continue with: truecount-lab run --resume " << path << " --threads "
+            << study.target().size() << " blocks written to " << *saved
+            << "; continue with: truecount-lab run --resume " << *saved << " --threads "
             << request.threads << (request.csv.empty() ? "" : " --csv " + request.csv) << "\n";
   return Outcome::Interrupted;
+}
+
+void stopIfAsked() {
+  if (stopRequests().load() != kRunOn) {
+    throw Interrupted{};
+  }
 }
 
 }  // namespace
 
 Outcome runStudy(const RunRequest& request) {
+  const std::string jsonPath = !request.json.empty() ? request.json : request.resume;
+  const std::vector<std::string> inputs = {request.resume};
+  const Outputs outputs = prepareOutputs(jsonPath, request.csv, inputs, request.resume);
   StudyResult study;
   if (request.resume.empty()) {
     study.config = request.config;
@@ -64,37 +81,25 @@ Outcome runStudy(const RunRequest& request) {
   } else {
     study = readStudyFile(request.resume);
   }
-  const std::string jsonPath = !request.json.empty() ? request.json : request.resume;
-  if (!request.csv.empty() && request.csv == jsonPath) {
-    throw BadInput{sameFileProblem(request.csv, jsonPath)};
-  }
-  std::optional<OutputFile> json;
-  std::optional<OutputFile> csv;
-  if (!jsonPath.empty()) {
-    json = openOutput(jsonPath);
-  }
-  if (!request.csv.empty()) {
-    csv = openOutput(request.csv);
-  }
-  const std::vector<std::uint64_t> blocks = study.target().missingFrom(study.blocks);
+  stopIfAsked();
+  const BlockSet missing = study.target().without(study.blocks);
   ProgressLine progress(!request.quiet && ::isatty(STDERR_FILENO) == 1, study.roundsPlayed(),
                         study.targetRounds());
-  playBlocks(study, blocks, request.threads, stopRequested(),
+  playBlocks(study, missing, request.threads, stopRequests(),
              [&progress](std::uint64_t done) { progress.update(done); });
   progress.clear();
   if (!study.complete()) {
-    return saveInterrupted(study, json, request);
+    return saveInterrupted(study, outputs, request);
   }
-  return finish(study, json, csv, request.threads);
+  return finish(study, outputs, request.threads);
 }
 
 Outcome mergeStudies(const MergeRequest& request) {
-  if (!request.csv.empty() && request.csv == request.json) {
-    throw BadInput{sameFileProblem(request.csv, request.json)};
-  }
+  const Outputs outputs = prepareOutputs(request.json, request.csv, request.files, "");
   std::vector<StudyResult> studies;
   for (const std::string& file : request.files) {
     studies.push_back(readStudyFile(file));
+    stopIfAsked();
   }
   StudyResult merged = studies.front();
   for (std::size_t i = 1; i < studies.size(); ++i) {
@@ -102,25 +107,19 @@ Outcome mergeStudies(const MergeRequest& request) {
       // Name the file it conflicts with: the first one for other settings (all
       // merged so far share its settings), else the first that shares blocks.
       std::size_t other = 0;
-      while (other < i && !studies[other].blocks.overlaps(studies[i].blocks)) {
+      const BlockSet blocks = studies[i].studyBlocks();
+      while (other < i && !studies[other].studyBlocks().overlaps(blocks)) {
         ++other;
       }
       other = other < i && !firstDifference(merged.config, studies[i].config) ? other : 0;
       throw BadInput{request.files[i] + " cannot be merged with " + request.files[other] + ": " +
                      *error};
     }
-  }
-  std::optional<OutputFile> json;
-  std::optional<OutputFile> csv;
-  if (!request.json.empty()) {
-    json = openOutput(request.json);
-  }
-  if (!request.csv.empty()) {
-    csv = openOutput(request.csv);
+    stopIfAsked();
   }
   if (!merged.complete()) {
     std::cerr << "truecount-lab: note: the merged study holds " << merged.blocks.size() << " of "
               << merged.target().size() << " blocks; run --resume on its file to complete it\n";
   }
-  return finish(merged, json, csv, 0);
+  return finish(merged, outputs, 0);
 }

@@ -1,5 +1,10 @@
 #include "lab/lab_app.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <exception>
 #include <iostream>
 
 #include "lab/command_line.h"
@@ -23,6 +28,17 @@ int exitStatus(Outcome outcome) {
   return 1;
 }
 
+// Descriptors 0 to 2 closed at start would be taken by the first files the
+// program opens, and its messages would land in its results: each is opened
+// on /dev/null instead.
+void keepStandardDescriptors() {
+  for (int descriptor = 0; descriptor <= 2; ++descriptor) {
+    if (::fcntl(descriptor, F_GETFD) == -1 && errno == EBADF) {
+      ::open("/dev/null", O_RDWR);
+    }
+  }
+}
+
 Outcome perform(int argc, char** argv) {
   const auto request = readCommandLine(argc, argv);
   if (const auto* run = std::get_if<RunRequest>(&request)) {
@@ -34,14 +50,27 @@ Outcome perform(int argc, char** argv) {
   return std::get<Outcome>(request);
 }
 
+void say(const std::string& message) {
+  std::cerr << "truecount-lab: " << printable(message) << "\n";
+}
+
 }  // namespace
 
 int runLab(int argc, char** argv) {
+  keepStandardDescriptors();
   installStopHandlers();
   try {
     return exitStatus(perform(argc, argv));
   } catch (const BadInput& bad) {
-    std::cerr << "truecount-lab: " << printable(bad.message) << "\n";
+    say(bad.message);
     return exitStatus(Outcome::BadInput);
+  } catch (const Interrupted&) {
+    say("interrupted; nothing written");
+    return exitStatus(Outcome::Interrupted);
+  } catch (const std::exception& error) {
+    say(std::string("stopped by an error: ") + error.what());
+  } catch (...) {
+    say("stopped by an unknown error");
   }
+  return exitStatus(Outcome::WriteFailed);
 }

@@ -15,3 +15,6 @@ enum class Outcome {
 struct BadInput {
   std::string message;
 };
+
+// A signal arrived while the program waited for input: nothing was written.
+struct Interrupted {};

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <nlohmann/json.hpp>
+#include <set>
 
+#include "lab/digest.h"
 #include "study/settings.h"
 #include "study/study_check.h"
 
@@ -14,6 +17,12 @@ namespace {
 
 constexpr const char* kFormat = "truecount-lab study";
 constexpr int kVersion = 2;
+constexpr std::string_view kDigestPrefix = "sha256:";
+// No study file nests deeper (figures, counts, an entry, its interval) or
+// holds more values (a version-1 file of a million block ranges); a text past
+// either is refused before the JSON library builds anything of it.
+constexpr int kMaxDepth = 6;
+constexpr std::size_t kMaxValues = std::size_t{5} << 20;
 
 Json number(double value) {
   return std::isfinite(value) ? Json(value) : Json(nullptr);
@@ -58,16 +67,25 @@ Json labelsJson(const StudyConfig& c) {
   return labels;
 }
 
-Json blocksJson(const StudyResult& r) {
-  Json ranges = Json::array();
-  for (const BlockSet::Range range : r.blocks.ranges()) {
-    ranges.push_back(Json::array({range.first, range.last}));
+// The positions held in the shard as "first-last" ranges and single
+// positions, comma-separated: a shard played in order is one short text.
+std::string positionsText(const BlockSet& blocks) {
+  std::string text;
+  for (const BlockSet::Range range : blocks.ranges()) {
+    text += (text.empty() ? "" : ",") + std::to_string(range.first);
+    if (range.last != range.first) {
+      text += "-" + std::to_string(range.last);
+    }
   }
+  return text;
+}
+
+Json blocksJson(const StudyResult& r) {
   Json shard = r.shard ? Json(shardText(*r.shard)) : Json(nullptr);
   return Json{{"total", r.config.blockCount()},
               {"played", r.blocks.size()},
               {"shard", shard},
-              {"ranges", ranges}};
+              {"positions", positionsText(r.blocks)}};
 }
 
 Json talliesJson(const StudyTally& t) {
@@ -125,6 +143,80 @@ Json figuresJson(const StudyResult& r, const StudyFigures& f) {
               {"decisions_per_round", number(f.decisionsPerRound)},
               {"rounds_per_second", number(f.roundsPerSecond)}};
 }
+
+// What the study is: the content the digest seals, in the order written.
+Json definingJson(const StudyResult& r) {
+  return Json{{"config", configJson(r.config)},
+              {"blocks", blocksJson(r)},
+              {"tallies", talliesJson(r.tally)},
+              {"events", Json{{"decisions", r.events.decisions},
+                              {"shoe_exhausted", r.events.shoeExhausted},
+                              {"overlong_hands", r.events.overlongHands},
+                              {"seconds", r.seconds}}}};
+}
+
+// Looks through the text before anything is built of it: depth, size and
+// keys given twice in one object (which a parser would let the last win).
+class StructureCheck {
+ public:
+  bool null() { return value(); }
+  bool boolean(bool /*value*/) { return value(); }
+  bool number_integer(Json::number_integer_t /*value*/) { return value(); }
+  bool number_unsigned(Json::number_unsigned_t /*value*/) { return value(); }
+  bool number_float(Json::number_float_t /*value*/, const Json::string_t& /*text*/) {
+    return value();
+  }
+  bool string(Json::string_t& /*value*/) { return value(); }
+  bool binary(Json::binary_t& /*value*/) { return value(); }
+  bool start_object(std::size_t /*size*/) {
+    keys_.emplace_back();
+    return open();
+  }
+  bool key(Json::string_t& key) {
+    if (!keys_.back().insert(key).second) {
+      problem_ = "the key \"" + key + "\" appears twice in one object";
+      return false;
+    }
+    return true;
+  }
+  bool end_object() {
+    keys_.pop_back();
+    --depth_;
+    return true;
+  }
+  bool start_array(std::size_t /*size*/) { return open(); }
+  bool end_array() {
+    --depth_;
+    return true;
+  }
+  bool parse_error(std::size_t /*position*/, const std::string& /*token*/,
+                   const nlohmann::detail::exception& /*error*/) {
+    problem_ = "not valid JSON";
+    return false;
+  }
+  const std::string& problem() const { return problem_; }
+
+ private:
+  bool value() {
+    if (++values_ > kMaxValues) {
+      problem_ = "more values than any study file holds";
+      return false;
+    }
+    return true;
+  }
+  bool open() {
+    if (++depth_ > kMaxDepth) {
+      problem_ = "nested deeper than any study file";
+      return false;
+    }
+    return value();
+  }
+
+  int depth_ = 0;
+  std::size_t values_ = 0;
+  std::vector<std::set<std::string>> keys_;
+  std::string problem_;
+};
 
 // Reading: every field is checked; the first fault found is thrown as text.
 struct Fault {
@@ -215,8 +307,61 @@ StudyConfig configFrom(const Json& j, int version) {
   return c;
 }
 
-void readBlocks(const Json& j, StudyResult& r) {
-  const std::uint64_t total = r.config.blockCount();
+std::uint64_t positionFrom(std::string_view text) {
+  std::uint64_t value = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (text.empty() || error != std::errc{} || stop != end) {
+    throw Fault{
+        "\"positions\" must list FIRST-LAST ranges and single positions, separated "
+        "by commas"};
+  }
+  return value;
+}
+
+// Version 2: positions in the shard, one check per range as it is appended.
+void readPositions(const std::string& text, StudyResult& r) {
+  if (!text.empty() && text.back() == ',') {
+    positionFrom("");
+  }
+  std::string_view rest = text;
+  while (!rest.empty()) {
+    const std::string_view item = rest.substr(0, rest.find(','));
+    rest.remove_prefix(std::min(rest.size(), item.size() + 1));
+    const auto dash = item.find('-');
+    const std::uint64_t first = positionFrom(item.substr(0, dash));
+    const std::uint64_t last =
+        dash == std::string_view::npos ? first : positionFrom(item.substr(dash + 1));
+    if (!r.blocks.append({first, last})) {
+      throw Fault{"\"positions\" must be ascending ranges apart from each other"};
+    }
+  }
+}
+
+// Version 1: block numbers of the study as [first, last] pairs, turned into
+// positions in the file's shard.
+void readRanges(const Json& ranges, StudyResult& r) {
+  if (!ranges.is_array()) {
+    throw Fault{"\"ranges\" must be a list of [first, last] block numbers"};
+  }
+  const std::uint64_t shards = r.shard.value_or(ShardSpec{}).shards;
+  for (const Json& range : ranges) {
+    if (!range.is_array() || range.size() != 2 || !range[0].is_number_unsigned() ||
+        !range[1].is_number_unsigned()) {
+      throw Fault{"\"ranges\" must hold [first, last] block numbers"};
+    }
+    const auto first = r.positionOf(range[0].get<std::uint64_t>());
+    const auto last = r.positionOf(range[1].get<std::uint64_t>());
+    if (!first || !last || (shards > 1 && *first != *last)) {
+      throw Fault{"\"ranges\" hold blocks outside the file's shard"};
+    }
+    if (!r.blocks.append({*first, *last})) {
+      throw Fault{"\"ranges\" must be ascending ranges apart from each other"};
+    }
+  }
+}
+
+void readBlocks(const Json& j, int version, StudyResult& r) {
   const Json& shard = field(j, "shard");
   if (!shard.is_null()) {
     auto parsed = parseShard(shard.is_string() ? shard.get<std::string>() : std::string());
@@ -224,32 +369,17 @@ void readBlocks(const Json& j, StudyResult& r) {
       throw Fault{"\"shard\": " + *error + ", or null"};
     }
     r.shard = std::get<ShardSpec>(parsed);
-  }
-  const Json& ranges = field(j, "ranges");
-  if (!ranges.is_array()) {
-    throw Fault{"\"ranges\" must be a list of [first, last] block numbers"};
-  }
-  for (const Json& range : ranges) {
-    if (!range.is_array() || range.size() != 2 || !range[0].is_number_unsigned() ||
-        !range[1].is_number_unsigned() ||
-        range[0].get<std::uint64_t>() > range[1].get<std::uint64_t>() ||
-        range[1].get<std::uint64_t>() >= total) {
-      throw Fault{"\"ranges\" must hold [first, last] block numbers below " +
-                  std::to_string(total)};
+    if (r.shard->shard >= r.config.blockCount()) {
+      throw Fault{"\"shard\" names no block of the study"};
     }
-    const BlockSet::Range added{range[0].get<std::uint64_t>(), range[1].get<std::uint64_t>()};
-    BlockSet one;
-    one.add(added);
-    if (r.blocks.overlaps(one)) {
-      throw Fault{"\"ranges\" list a block twice"};
-    }
-    r.blocks.add(added);
   }
-  if (r.shard && r.shard->shard >= total) {
-    throw Fault{"\"shard\" names no block of the study"};
+  if (version == 1) {
+    readRanges(field(j, "ranges"), r);
+  } else {
+    readPositions(textField(j, "positions"), r);
   }
-  if (!r.blocks.missingFrom(r.target()).empty()) {
-    throw Fault{"\"ranges\" hold blocks outside the file's shard"};
+  if (!r.blocks.empty() && r.blocks.ranges().back().last > r.target().ranges().back().last) {
+    throw Fault{"the blocks listed pass the last block of the file's shard"};
   }
 }
 
@@ -326,22 +456,21 @@ void readEvents(const Json& j, const Json& seconds, StudyResult& r) {
 }  // namespace
 
 std::string studyToJson(const StudyResult& result, const StudyFigures& figures) {
-  const Json study{{"format", kFormat},
-                   {"version", kVersion},
-                   {"config", configJson(result.config)},
-                   {"blocks", blocksJson(result)},
-                   {"complete", result.complete()},
-                   {"tallies", talliesJson(result.tally)},
-                   {"events", Json{{"decisions", result.events.decisions},
-                                   {"shoe_exhausted", result.events.shoeExhausted},
-                                   {"overlong_hands", result.events.overlongHands},
-                                   {"seconds", result.seconds}}},
-                   {"labels", labelsJson(result.config)},
-                   {"figures", figuresJson(result, figures)}};
+  const Json defining = definingJson(result);
+  Json study{{"format", kFormat}, {"version", kVersion}};
+  study.update(defining);
+  study["complete"] = result.complete();
+  study["digest"] = std::string(kDigestPrefix) + sha256Hex(defining.dump());
+  study["labels"] = labelsJson(result.config);
+  study["figures"] = figuresJson(result, figures);
   return study.dump(2) + "\n";
 }
 
 std::variant<StudyResult, std::string> studyFromJson(const std::string& text) {
+  StructureCheck structure;
+  if (!Json::sax_parse(text, &structure)) {
+    return structure.problem();
+  }
   const Json j = Json::parse(text, nullptr, false);
   if (j.is_discarded()) {
     return std::string("not valid JSON");
@@ -358,12 +487,18 @@ std::variant<StudyResult, std::string> studyFromJson(const std::string& text) {
     const Layout layout = version == 1 ? Layout{1, kPayoffUnitsPerStake / 2} : Layout{kVersion, 1};
     StudyResult r;
     r.config = configFrom(field(j, "config"), layout.version);
-    readBlocks(field(j, "blocks"), r);
+    readBlocks(field(j, "blocks"), layout.version, r);
     readTallies(field(j, "tallies"), layout, r);
     const Json& events = field(j, "events");
     readEvents(
         events,
         layout.version == 1 ? field(field(j, "figures"), "seconds") : field(events, "seconds"), r);
+    if (layout.version != 1 &&
+        textField(j, "digest") != std::string(kDigestPrefix) + sha256Hex(definingJson(r).dump())) {
+      return std::string(
+          "its digest does not match its content: the file was edited or damaged after it was "
+          "written");
+    }
     if (const auto problem = studyProblem(r)) {
       return *problem;
     }

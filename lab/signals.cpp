@@ -2,13 +2,19 @@
 
 #include <csignal>
 
+#include "study/block_play.h"
+
 namespace {
 
-std::atomic<bool> g_stop{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
+std::atomic<int> g_level{kRunOn};
+static_assert(std::atomic<int>::is_always_lock_free);
 
+// Lock-free atomics are safe in a handler; two signals at once on two threads
+// still count twice.
 extern "C" void requestStop(int /*signal*/) {
-  g_stop.store(true);
+  int level = g_level.load();
+  while (level < kStopNow && !g_level.compare_exchange_weak(level, level + 1)) {
+  }
 }
 
 }  // namespace
@@ -16,13 +22,16 @@ extern "C" void requestStop(int /*signal*/) {
 void installStopHandlers() {
   struct sigaction action {};
   action.sa_handler = requestStop;
-  // Interrupted writes resume, so no notice is lost to a half-done write.
-  action.sa_flags = SA_RESTART;
+  action.sa_flags = 0;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    sigaddset(&action.sa_mask, signal);
+  }
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    sigaction(signal, &action, nullptr);
+  }
 }
 
-const std::atomic<bool>& stopRequested() {
-  return g_stop;
+const std::atomic<int>& stopRequests() {
+  return g_level;
 }

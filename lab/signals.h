@@ -2,10 +2,12 @@
 
 #include <atomic>
 
-// Stop requests by signal. Installed before any file is made, so that a
-// signal only asks the work to stop and every temporary file is removed or
-// renamed as the program ends.
+// Stop requests by signal: SIGINT, SIGTERM and SIGHUP (a closed terminal)
+// alike. The first asks the work to stop taking blocks (kFinishBlocks), a
+// second to drop the blocks in flight (kStopNow). The handlers do not restart
+// interrupted system calls, so a read or an open that waits (a FIFO, a slow
+// disk) returns and the program can look at the request.
 void installStopHandlers();
 
-// Set once SIGINT or SIGTERM arrives: the workers stop taking blocks.
-const std::atomic<bool>& stopRequested();
+// The level reached: kRunOn, kFinishBlocks or kStopNow of study/block_play.h.
+const std::atomic<int>& stopRequests();

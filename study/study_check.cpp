@@ -73,7 +73,8 @@ Int128 blockRoundsSquared(const StudyResult& r) {
   const Int128 size = r.config.blockSize;
   Int128 squares = static_cast<Int128>(r.blocks.size()) * size * size;
   const std::uint64_t last = r.config.blockCount() - 1;
-  if (r.blocks.contains(last)) {
+  const auto position = r.positionOf(last);
+  if (position && r.blocks.contains(*position)) {
     const Int128 rest = r.config.roundsInBlock(last);
     squares += rest * rest - size * size;
   }
