@@ -288,7 +288,8 @@ StudyConfig configFrom(const Json& j, int version) {
     throw Fault{"\"config\" must be an object of settings"};
   }
   const auto settings = studySettings();
-  for (const auto& [key, value] : j.items()) {
+  for (const auto& entry : j.items()) {
+    const std::string& key = entry.key();
     if (std::none_of(settings.begin(), settings.end(),
                      [&key](const Setting& s) { return s.key == key; })) {
       throw Fault{"\"config\" holds " + inQuotes(key) + ", which is no setting"};
