@@ -285,7 +285,8 @@ def test_waiting_for_a_fifo_can_be_interrupted(tmp_path, command):
     assert sorted(os.listdir(tmp_path)) == ["fifo"]
 
 
-@pytest.mark.skipif("ASAN_OPTIONS" in os.environ, reason="the sanitizers need the address space")
+@pytest.mark.skipif("ASAN_OPTIONS" in os.environ or "TSAN_OPTIONS" in os.environ,
+                    reason="the sanitizers reserve the address space")
 def test_an_error_ends_with_a_message_and_no_file(tmp_path):
     # Address space too small for a worker's stack, from too small for the
     # program to load upward: every limit ends in a load failure, a reported
