@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <iostream>
@@ -106,14 +107,15 @@ Outcome mergeStudies(const MergeRequest& request) {
     if (auto error = mergeInto(merged, studies[i])) {
       // Name the file it conflicts with: the first one for other settings (all
       // merged so far share its settings), else the first that shares blocks.
-      std::size_t other = 0;
       const BlockSet blocks = studies[i].studyBlocks();
-      while (other < i && !studies[other].studyBlocks().overlaps(blocks)) {
-        ++other;
-      }
-      other = other < i && !firstDifference(merged.config, studies[i].config) ? other : 0;
-      throw BadInput{request.files[i] + " cannot be merged with " + request.files[other] + ": " +
-                     *error};
+      const auto shares =
+          std::find_if(studies.begin(), studies.begin() + static_cast<std::ptrdiff_t>(i),
+                       [&](const auto& s) { return s.studyBlocks().overlaps(blocks); });
+      const auto other = firstDifference(merged.config, studies[i].config)
+                             ? 0
+                             : std::distance(studies.begin(), shares);
+      throw BadInput{request.files[i] + " cannot be merged with " +
+                     request.files[static_cast<std::size_t>(other)] + ": " + *error};
     }
     stopIfAsked();
   }

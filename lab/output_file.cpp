@@ -4,11 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string_view>
 
 namespace {
 
@@ -31,18 +33,14 @@ std::string nameOf(const std::string& path) {
 }  // namespace
 
 bool writeAll(int descriptor, const std::string& text) {
-  const char* data = text.data();
-  std::size_t left = text.size();
-  while (left > 0) {
-    const ssize_t written = ::write(descriptor, data, left);
-    if (written < 0) {
-      if (errno == EINTR) {
-        continue;  // a signal only asks for a stop: the result is still written
-      }
+  std::string_view rest = text;
+  while (!rest.empty()) {
+    const ssize_t written = ::write(descriptor, rest.data(), rest.size());
+    if (written < 0 && errno != EINTR) {
       return false;
     }
-    data += written;
-    left -= static_cast<std::size_t>(written);
+    // A signal only asks for a stop: the result is still written whole.
+    rest.remove_prefix(static_cast<std::size_t>(std::max<ssize_t>(written, 0)));
   }
   return true;
 }

@@ -9,8 +9,8 @@
 // Which file a path names: two paths name the same file when these agree,
 // however they are spelled (./x, a symbolic link, a hard link).
 struct FileIdentity {
-  dev_t device = 0;
-  ino_t inode = 0;
+  dev_t device;
+  ino_t inode;
   // For a file yet to be made: its name in the folder the two numbers name.
   std::string name;
   bool operator==(const FileIdentity&) const = default;

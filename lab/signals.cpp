@@ -1,5 +1,6 @@
 #include "lab/signals.h"
 
+#include <algorithm>
 #include <csignal>
 
 #include "study/block_play.h"
@@ -13,7 +14,7 @@ static_assert(std::atomic<int>::is_always_lock_free);
 // still count twice.
 extern "C" void requestStop(int /*signal*/) {
   int level = g_level.load();
-  while (level < kStopNow && !g_level.compare_exchange_weak(level, level + 1)) {
+  while (!g_level.compare_exchange_weak(level, std::min(level + 1, int{kStopNow}))) {
   }
 }
 

@@ -38,14 +38,10 @@ DoubleDouble twoProduct(double a, double b) {
 }  // namespace
 
 DoubleDouble DoubleDouble::of(Int128 value) {
-  const UInt128 size = magnitude(value);
-  const auto high = static_cast<double>(size);
-  const auto whole = static_cast<UInt128>(high);
-  // What the rounding to 53 bits left over: at most 2^74, exact as an Int128.
-  const Int128 rest =
-      size >= whole ? static_cast<Int128>(size - whole) : -static_cast<Int128>(whole - size);
-  const DoubleDouble result = quickTwoSum(high, static_cast<double>(rest));
-  return value < 0 ? DoubleDouble{-result.high, -result.low} : result;
+  const auto high = static_cast<double>(value);
+  // What the rounding to 53 bits left over, below 2^73: exact as an Int128,
+  // and its leading 53 bits as a double.
+  return quickTwoSum(high, static_cast<double>(value - static_cast<Int128>(high)));
 }
 
 DoubleDouble operator*(DoubleDouble a, DoubleDouble b) {

@@ -12,9 +12,10 @@ struct DoubleDouble {
   double high = 0.0;
   double low = 0.0;
 
-  // The nearest value to an integer of up to 106 bits; wider ones rounded.
+  // An integer below 2^126 in magnitude, exact up to 106 bits.
   static DoubleDouble of(Int128 value);
-  double rounded() const { return high + low; }
+  // Every operation leaves the pair normalised: high is the sum, rounded.
+  double rounded() const { return high; }
 };
 
 DoubleDouble operator*(DoubleDouble a, DoubleDouble b);

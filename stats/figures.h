@@ -14,14 +14,14 @@
 // then go through IEEE operations (+ − × ÷ and sqrt, each correctly rounded)
 // in a fixed order, so the same tallies give the same bits on any machine.
 struct Estimate {
-  Int128 rounds = 0;
-  double mean = 0.0;
-  double sd = 0.0;
-  double se = 0.0;       // of the mean; the cluster estimate when `clustered`
-  double seNaive = 0.0;  // of the mean, as if every round were independent
-  double ciLow = 0.0;    // 95% confidence interval of the mean, from `se`
-  double ciHigh = 0.0;
-  bool clustered = false;
+  Int128 rounds;
+  double mean;
+  double sd;
+  double se;       // of the mean; the cluster estimate when `clustered`
+  double seNaive;  // of the mean, as if every round were independent
+  double ciLow;    // 95% confidence interval of the mean, from `se`
+  double ciHigh;
+  bool clustered;
 };
 
 // Figures of a series tallied over `blocks` blocks. With N rounds, S = Σx,
@@ -56,13 +56,13 @@ Estimate estimate(const SeriesTally& tally, std::uint64_t blocks,
 //                standard deviation; infinite when ev = 0
 // The se needs the study to have played this ramp (StudyTally::ramp).
 struct RampFigures {
-  double averageBet = 0.0;
-  double evPerRound = 0.0;
-  double evPer100 = 0.0;
-  double sdPerRound = 0.0;
-  double se = 0.0;
+  double averageBet;
+  double evPerRound;
+  double evPer100;
+  double sdPerRound;
+  double se;
   std::optional<double> riskOfRuin;
-  double n0 = 0.0;
+  double n0;
 };
 
 RampFigures rampFigures(const StudyTally& tally, const CountWeights& ramp,

@@ -64,7 +64,7 @@ std::variant<Ramp, std::string> parseRamp(std::string_view text) {
     if (count.size() > 1 && count[0] == '+' && count[1] >= '0' && count[1] <= '9') {
       count.remove_prefix(1);
     }
-    RampStep step;
+    RampStep step{};
     if (!readInteger(count, step.fromCount) || step.fromCount < kLowestCount ||
         step.fromCount > kHighestCount) {
       return where + "counts must be whole numbers from " + std::to_string(kLowestCount) + " to " +

@@ -23,15 +23,15 @@ struct Setting {
   std::string_view phrase;
   // Whether the chart names a study's series by it (others only tell studies
   // of otherwise equal settings apart).
-  bool namesSeries = false;
+  bool namesSeries;
   // The accepted values of a setting chosen by name; empty for the others.
   std::vector<std::string_view> names;
   // Sets the setting from its text; gives what was wrong and what is
   // accepted, leaving the configuration unchanged.
-  std::optional<std::string> (*read)(std::string_view text, StudyConfig& config) = nullptr;
+  std::optional<std::string> (*read)(std::string_view text, StudyConfig& config);
   // Its canonical text, which `read` takes back: equal values give equal
   // text, different values different text.
-  std::string (*print)(const StudyConfig& config) = nullptr;
+  std::string (*print)(const StudyConfig& config);
 };
 
 // Every setting, in the order of --help, the study file and the settings line.

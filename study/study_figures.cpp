@@ -1,13 +1,14 @@
 #include "study/study_figures.h"
 
 StudyFigures figuresOf(const StudyResult& result) {
-  StudyFigures figures;
   const StudyTally& tally = result.tally;
-  for (int slot = 0; slot < kCountSlots; ++slot) {
-    const SeriesTally& count = tally.counts[static_cast<std::size_t>(slot)];
+  StudyFigures figures;
+  auto figure = figures.counts.begin();
+  for (const SeriesTally& count : tally.counts) {
     if (count.rounds > 0) {
-      figures.counts[static_cast<std::size_t>(slot)] = estimate(count, tally.blocks);
+      *figure = estimate(count, tally.blocks);
     }
+    ++figure;
   }
   figures.overall = estimate(tally.all, tally.blocks);
   figures.weighted = estimate(tally.weighted, tally.blocks);
@@ -15,11 +16,8 @@ StudyFigures figuresOf(const StudyResult& result) {
     figures.ramp = rampFigures(tally, result.config.ramp->weights(), result.config.bankroll);
   }
   const auto rounds = static_cast<double>(tally.all.rounds);
-  if (rounds > 0) {
-    figures.decisionsPerRound = static_cast<double>(result.events.decisions) / rounds;
-  }
-  if (result.seconds > 0) {
-    figures.roundsPerSecond = rounds / result.seconds;
-  }
+  figures.decisionsPerRound =
+      rounds > 0 ? static_cast<double>(result.events.decisions) / rounds : 0.0;
+  figures.roundsPerSecond = result.seconds > 0 ? rounds / result.seconds : 0.0;
   return figures;
 }

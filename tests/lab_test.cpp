@@ -45,31 +45,6 @@ void expectSameStudy(const StudyResult& a, const StudyResult& b) {
   EXPECT_FALSE(firstDifference(a.config, b.config));
 }
 
-// The result depends on the configuration, seed and set of blocks only.
-TEST(Lab, ThreadsShardsAndMergeOrderLeaveTheTalliesAlone) {
-  const StudyConfig config = smallStudy();
-  const StudyResult one = play(config, std::nullopt, 1);
-  EXPECT_EQ(one.tally.all.rounds, 19'500);
-  EXPECT_TRUE(one.complete());
-  expectSameStudy(play(config, std::nullopt, 3), one);
-
-  StudyResult shards[3];
-  for (std::uint64_t k = 0; k < 3; ++k) {
-    shards[k] = play(config, ShardSpec{k, 3}, 2);
-    EXPECT_TRUE(shards[k].complete());  // a shard is all its run was asked for
-  }
-  for (const auto& order : {std::array{0, 1, 2}, std::array{2, 0, 1}}) {
-    StudyResult merged = shards[order[0]];
-    EXPECT_FALSE(mergeInto(merged, shards[order[1]]));
-    EXPECT_FALSE(merged.complete());  // two shards of three: part of the whole study
-    EXPECT_FALSE(mergeInto(merged, shards[order[2]]));
-    expectSameStudy(merged, one);
-  }
-  StudyConfig otherSeed = config;
-  otherSeed.seed = 8;
-  EXPECT_NE(play(otherSeed, std::nullopt, 2).tally, one.tally);
-}
-
 // The first stop level lets no block start; the second drops a block in
 // flight, folding nothing of it.
 TEST(Lab, StopsFinishOrDropTheBlocksInFlight) {
@@ -125,8 +100,9 @@ StudyResult reread(const std::string& text) {
   return std::get<StudyResult>(std::move(parsed));
 }
 
-// A stopped run keeps whole blocks only; its file, read back, holds the same
-// study, and playing what it lacks completes it exactly as an uninterrupted run.
+// A study's file, read back, holds the same study, and playing what it lacks
+// on any number of threads completes it exactly as one uninterrupted run:
+// the result depends on the settings and the blocks played only.
 TEST(Lab, ResumedStudyEqualsUninterruptedOne) {
   const StudyConfig config = smallStudy();
   StudyResult partial = play(config, ShardSpec{1, 4}, 1);
@@ -137,8 +113,11 @@ TEST(Lab, ResumedStudyEqualsUninterruptedOne) {
   expectSameStudy(back, partial);
   EXPECT_EQ(back.seconds, 1.25);
   const std::atomic<int> never{kRunOn};
-  playBlocks(back, back.target().without(back.blocks), 2, never, [](std::uint64_t) {});
+  playBlocks(back, back.target().without(back.blocks), 3, never, [](std::uint64_t) {});
   expectSameStudy(back, play(config, std::nullopt, 1));
+  StudyConfig otherSeed = config;
+  otherSeed.seed = 8;
+  EXPECT_NE(play(otherSeed, std::nullopt, 2).tally, back.tally);
 }
 
 std::string readFile(const std::string& path) {
@@ -182,18 +161,16 @@ std::string edited(std::string text, const std::string& from, const std::string&
   return at == std::string::npos ? text : text.replace(at, from.size(), to);
 }
 
+// The file's layout and fields; tests/test_lab_files.py has the lies and the
+// edits through the program.
 TEST(Lab, DamagedOrEditedStudyFilesAreRefused) {
   const StudyResult study = play(smallStudy(), ShardSpec{0, 5}, 1);
   const std::string good = studyToJson(study, figuresOf(study));
-  StudyResult lying = study;
-  lying.tally.all.sum += 2;
   const struct {
     std::string text, error;
   } rows[] = {
       {"{", "not valid JSON"},
       {"[1, 2]", "not a truecount-lab study"},
-      {std::string(7, '[') + std::string(7, ']'), "nested deeper than any study file"},
-      {R"({"format": "truecount-lab study", "format": "x"})", "the key \"format\" appears twice"},
       {edited(good, "\"version\": 2", "\"version\": 3"), "a study file of another version"},
       {edited(good, "\"decks\": \"2\"", "\"decks\": \"9\""),
        "\"decks\": expected a whole number from 1 to 8"},
@@ -202,8 +179,6 @@ TEST(Lab, DamagedOrEditedStudyFilesAreRefused) {
        "\"config\" holds \"deck\", which is no setting"},
       {edited(good, "\"seed\": \"7\",", ""), "missing \"seed\""},
       {edited(good, "\"seed\": \"7\"", "\"seed\": \"8\""), "its digest does not match"},
-      {edited(good, "\"positions\": \"0-1\"", "\"positions\": \"0-0\""),
-       "its digest does not match"},
       {edited(good, "\"positions\": \"0-1\"", "\"positions\": \"1,0\""),
        "\"positions\" must be ascending"},
       {edited(good, "\"positions\": \"0-1\"", "\"positions\": \"0-1,\""),
@@ -211,11 +186,8 @@ TEST(Lab, DamagedOrEditedStudyFilesAreRefused) {
       {edited(good, "\"positions\": \"0-1\"", "\"positions\": \"0-2\""), "pass the last block"},
       {edited(good, "\"shard\": \"0/5\"", "\"shard\": \"12/15\""), "\"shard\" names no block"},
       {edited(good, "\"sum\": \"", "\"sum\": \"x"), "\"sum\" must be a decimal integer"},
-      {edited(good, "\"count\": -", "\"count\": 18446744073709551"), "\"count\" must be"},
       {edited(good, "\"payoff_units_per_stake\": 10", "\"payoff_units_per_stake\": 2"),
        "\"payoff_units_per_stake\" must be 10"},
-      {edited(good, "\"seconds\": ", "\"seconds\": -"), "\"seconds\" must be"},
-      {studyToJson(lying, figuresOf(study)), "the overall tallies are not the sums"},
   };
   for (const auto& row : rows) {
     const auto parsed = studyFromJson(row.text);

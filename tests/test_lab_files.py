@@ -6,6 +6,7 @@ half-written; signals stop the work and keep what was done."""
 import copy
 import json
 import os
+import re
 import signal
 import stat
 import subprocess
@@ -83,11 +84,15 @@ def refused(args, cwd, expected=None):
     (["merge", "missing.json"], "missing.json: cannot be read"),
     (["merge", "."], "a folder, not a study file"),
     (["merge", "shard0.json", "whole.json"], "the studies share blocks"),
-    (["merge", "whole.json", "seed12.json"], "differ in --seed: 11 against 12"),
+    (["merge", "shard0.json", "shard1.json", "again.json"],
+     "again.json cannot be merged with shard1.json: the studies share blocks"),
+    (["merge", "whole.json", "seed12.json"],
+     "seed12.json cannot be merged with whole.json: the studies differ in --seed: 11 against 12"),
 ], ids=lambda value: " ".join(value) if isinstance(value, list) else None)
 def test_bad_input_is_refused_before_any_work(tmp_path, files, args, expected):
-    for name in ("whole", "seed12", "shard0"):
+    for name in ("whole", "seed12", "shard0", "shard1"):
         (tmp_path / f"{name}.json").write_text(files[name].read_text())
+    (tmp_path / "again.json").write_text(files["shard1"].read_text())
     refused(args + ["--json", "out.json"] if args[0] == "merge" else args, tmp_path, expected)
 
 
@@ -152,35 +157,29 @@ def test_a_legal_long_name_is_written(tmp_path):
 
 
 @pytest.mark.parametrize("args, expected", [
-    (["--json", "folder"], "it is a folder"),
-    (["--json", "keep.json", "--csv", "folder"], "cannot write folder: it is a folder"),
-    (["--json", "no/such/folder.json"], "cannot write no/such/folder.json"),
-    (["--json", "x.json", "--csv", "./x.json"], "are the same file"),
-    (["--json", "keep.json", "--csv", "./keep.json"], "are the same file"),
-    (["--json", "locked/x.json"], "cannot write locked/x.json"),
-    (["--json", "s" * 256 + ".json"], "File name too long"),
-], ids=["json-folder", "csv-folder", "no-folder", "alias", "alias-existing", "unwritable",
-        "too-long"])
-def test_outputs_are_checked_before_any_work(tmp_path, args, expected):
-    (tmp_path / "folder").mkdir()
-    (tmp_path / "keep.json").write_text("kept")
-    (tmp_path / "locked").mkdir(mode=0o500)
-    if os.geteuid() == 0 and "locked/x.json" in args:
-        pytest.skip("root writes any folder")
-    refused(["run", "--rounds", "1e9", *args], tmp_path, expected)
-    assert (tmp_path / "keep.json").read_text() == "kept"
-
-
-@pytest.mark.parametrize("args, expected", [
+    (["run", "--json", "folder"], "it is a folder"),
+    (["run", "--json", "keep.json", "--csv", "folder"], "cannot write folder: it is a folder"),
+    (["run", "--json", "no/such/folder.json"], "cannot write no/such/folder.json"),
+    (["run", "--json", "x.json", "--csv", "./x.json"], "are the same file"),
+    (["run", "--json", "keep.json", "--csv", "./keep.json"], "are the same file"),
+    (["run", "--json", "locked/x.json"], "cannot write locked/x.json"),
+    (["run", "--json", "s" * 256 + ".json"], "File name too long"),
     (["run", "--resume", "s.json", "--csv", "./s.json"], "are the same file"),
     (["run", "--resume", "s.json", "--json", "t.json", "--csv", "./s.json"], "is the input s.json"),
     (["merge", "s.json", "t.json", "--json", "m.json", "--csv", "s.json"], "is the input s.json"),
     (["merge", "s.json", "t.json", "--json", "./t.json"], "is the input t.json"),
-], ids=["resume-csv", "resume-elsewhere-csv", "merge-csv", "merge-json"])
-def test_no_output_overwrites_an_input(tmp_path, files, args, expected):
+], ids=["json-folder", "csv-folder", "no-folder", "alias", "alias-existing", "unwritable",
+        "too-long", "resume-csv", "resume-elsewhere-csv", "merge-csv", "merge-json"])
+def test_outputs_are_checked_before_any_work(tmp_path, files, args, expected):
+    if os.geteuid() == 0 and "locked/x.json" in args:
+        pytest.skip("root writes any folder")
+    (tmp_path / "folder").mkdir()
+    (tmp_path / "locked").mkdir(mode=0o500)
+    (tmp_path / "keep.json").write_text("kept")
     (tmp_path / "s.json").write_text(files["shard0"].read_text())
     (tmp_path / "t.json").write_text(files["shard1"].read_text())
     refused(args, tmp_path, expected)
+    assert (tmp_path / "keep.json").read_text() == "kept"
 
 
 def device(path, minor):
@@ -258,20 +257,21 @@ def test_a_signal_keeps_the_blocks_played_for_resume(tmp_path, uncut, sent):
     assert os.listdir(tmp_path) == ["cut.json"]
 
 
-def test_a_second_signal_drops_the_blocks_in_flight(tmp_path):
-    # One block of a few million rounds takes seconds; a second signal ends it
-    # at once and keeps what was done: no block.
-    process = start(["run", "--rounds", "5M", "--block-size", "5M", "--threads", "1", "--json",
-                     "s.json"], tmp_path)
-    until_running(process)
-    process.send_signal(signal.SIGINT)
-    time.sleep(0.2)
-    process.send_signal(signal.SIGINT)
+@pytest.mark.parametrize("signals, kept", [(1, 1), (2, 0)], ids=["one", "two"])
+def test_one_signal_finishes_the_block_in_flight_and_a_second_drops_it(tmp_path, signals, kept):
+    # The first of two blocks takes about a second: one signal lets it finish,
+    # a second ends it at once and keeps no block.
+    process = start(["run", "--rounds", "1.4M", "--block-size", "700k", "--threads", "1",
+                     "--json", "s.json"], tmp_path)
+    until_running(process, 0.2)
+    for _ in range(signals):
+        process.send_signal(signal.SIGINT)
+        time.sleep(0.1)
     started = time.monotonic()
     _, err = process.communicate(timeout=30)
-    assert time.monotonic() - started < 1.0
-    assert process.returncode == 130 and "0 of 1 blocks written to s.json" in err, err
-    assert read(tmp_path / "s.json")["blocks"]["played"] == 0
+    assert signals == 1 or time.monotonic() - started < 0.5
+    assert process.returncode == 130 and f"{kept} of 2 blocks written to s.json" in err, err
+    assert read(tmp_path / "s.json")["blocks"]["played"] == kept
 
 
 @pytest.mark.parametrize("command", [["merge", "fifo"], ["run", "--resume", "fifo"]])
@@ -308,3 +308,32 @@ def test_an_error_ends_with_a_message_and_no_file(tmp_path):
         else:
             assert "loading shared libraries" in done.stderr, (done.returncode, done.stderr)
     assert reported > 0
+
+
+@pytest.mark.parametrize("quiet", [False, True], ids=["terminal", "quiet"])
+def test_the_progress_line_is_drawn_on_a_terminal_unless_quiet(tmp_path, quiet):
+    import pty
+    leader, follower = pty.openpty()
+    args = ["run", "--rounds", "400000", "--block-size", "10000", "--threads", "1"]
+    process = subprocess.Popen([LAB, *args, *(["--quiet"] if quiet else [])], cwd=tmp_path,
+                               stdout=subprocess.DEVNULL, stderr=follower)
+    os.close(follower)
+    drawn = b""
+    while True:
+        try:
+            chunk = os.read(leader, 4096)
+        except OSError:
+            break
+        if not chunk:
+            break
+        drawn += chunk
+    os.close(leader)
+    assert process.wait(timeout=30) == 0
+    lines = drawn.decode().split("\r")
+    if quiet:
+        assert drawn == b""
+    else:
+        shares = [float(line.split("%")[0]) for line in lines if "% done, " in line]
+        assert shares and all(0 < share < 100 for share in shares)
+        assert shares == sorted(shares) and "rounds per second" in lines[1]
+        assert re.search(r" \d+:\d\d left ", lines[1]) and drawn.endswith(b"\r\x1b[K")

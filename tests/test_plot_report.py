@@ -160,8 +160,8 @@ def test_study_points_intervals_shares_and_name(studies):
     ax, share_ax = study_chart.study_figure([study]).axes
     counts = data["figures"]["counts"]
     (bars,) = ax.containers
-    assert bars.get_label() == ", ".join(
-        label["text"] for label in data["labels"] if label["names_series"])
+    # Named by decks, reshuffle point, dealer rule and strategy, as the README says.
+    assert bars.get_label() == "2 decks, reshuffle after 60 cards, dealer h17, strategy composition"
     (points,) = scatters(ax)
     assert points.get_offsets().tolist() == [[c["count"], c["mean"]] for c in counts]
     hollow = [face[3] == 0 for face in points.get_facecolors()]
