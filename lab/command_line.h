@@ -16,7 +16,7 @@ struct RunRequest {
   std::string resume;  // the study file to complete, or empty
   std::string json;
   std::string csv;
-  int threads = 1;
+  int threads;
   bool quiet = false;
 };
 

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <iostream>
 #include <sstream>
 
+#include "lab/message.h"
 #include "lab/parallel_run.h"
 #include "lab/progress_line.h"
 #include "lab/report.h"
@@ -26,23 +26,19 @@ Outcome finish(const StudyResult& study, const Outputs& outputs, int threads) {
     const auto saved = saveStudy(studyToJson(study, figures), outputs.json);
     if (saved != outputs.json->path()) {
       written = false;
-      std::cerr << "truecount-lab: "
-                << (saved ? "the study is saved in " + *saved
-                          : std::string("no file could take the study"))
-                << "\n";
+      say(saved ? "the study is saved in " + *saved : "no file could take the study");
     }
   }
   if (outputs.csv) {
     if (const auto error = outputs.csv->commit(studyCsv(study, figures))) {
       written = false;
-      std::cerr << "truecount-lab: " << *error << "\n";
+      say(*error);
     }
   }
   std::ostringstream table;
   printStudyReport(table, study, figures, threads);
   if (!writeAll(STDOUT_FILENO, table.str())) {
-    std::cerr << "truecount-lab: cannot write the table to standard output: "
-              << std::strerror(errno) << "\n";
+    say(std::string("cannot write the table to standard output: ") + std::strerror(errno));
     written = false;
   }
   return written ? Outcome::Done : Outcome::WriteFailed;
@@ -51,15 +47,15 @@ Outcome finish(const StudyResult& study, const Outputs& outputs, int threads) {
 Outcome saveInterrupted(const StudyResult& study, const Outputs& outputs,
                         const RunRequest& request) {
   const auto saved = saveStudy(studyToJson(study, figuresOf(study)), outputs.json);
+  const std::string played = std::to_string(study.blocks.size());
   if (!saved) {
-    std::cerr << "truecount-lab: interrupted, and no file could take the " << study.blocks.size()
-              << " blocks played\n";
+    say("interrupted, and no file could take the " + played + " blocks played");
     return Outcome::WriteFailed;
   }
-  std::cerr << "truecount-lab: interrupted; " << study.blocks.size() << " of "
-            << study.target().size() << " blocks written to " << *saved
-            << "; continue with: truecount-lab run --resume " << *saved << " --threads "
-            << request.threads << (request.csv.empty() ? "" : " --csv " + request.csv) << "\n";
+  say("interrupted; " + played + " of " + std::to_string(study.target().size()) +
+      " blocks written to " + *saved + "; continue with: truecount-lab run --resume " + *saved +
+      " --threads " + std::to_string(request.threads) +
+      (request.csv.empty() ? "" : " --csv " + request.csv));
   return Outcome::Interrupted;
 }
 
@@ -120,8 +116,9 @@ Outcome mergeStudies(const MergeRequest& request) {
     stopIfAsked();
   }
   if (!merged.complete()) {
-    std::cerr << "truecount-lab: note: the merged study holds " << merged.blocks.size() << " of "
-              << merged.target().size() << " blocks; run --resume on its file to complete it\n";
+    say("note: the merged study holds " + std::to_string(merged.blocks.size()) + " of " +
+        std::to_string(merged.target().size()) +
+        " blocks; run --resume on its file to complete it");
   }
   return finish(merged, outputs, 0);
 }

@@ -5,12 +5,11 @@
 
 #include <cerrno>
 #include <exception>
-#include <iostream>
 
 #include "lab/command_line.h"
 #include "lab/commands.h"
+#include "lab/message.h"
 #include "lab/signals.h"
-#include "study/text_values.h"
 
 namespace {
 
@@ -48,10 +47,6 @@ Outcome perform(int argc, char** argv) {
     return mergeStudies(*merge);
   }
   return std::get<Outcome>(request);
-}
-
-void say(const std::string& message) {
-  std::cerr << "truecount-lab: " << printable(message) << "\n";
 }
 
 }  // namespace

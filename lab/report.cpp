@@ -64,17 +64,16 @@ void printStudyReport(std::ostream& out, const StudyResult& result, const StudyF
   out << "Settings: " << settingsLine(c) << "\n\n";
   out << format("%7s %13s %8s %10s %8s %9s  %s\n", "count", "rounds", "share", "mean", "sd", "se",
                 "95% interval");
-  for (int slot = 0; slot < kCountSlots; ++slot) {
-    const auto& e = figures.counts[static_cast<std::size_t>(slot)];
+  bool anyMarked = !figures.overall.clustered;
+  int count = kLowestCount;
+  for (const std::optional<Estimate>& e : figures.counts) {
     if (e) {
-      out << row(std::to_string(slot + kLowestCount), *e, total) << "\n";
+      out << row(std::to_string(count), *e, total) << "\n";
+      anyMarked = anyMarked || !e->clustered;
     }
+    ++count;
   }
   out << row("all", figures.overall, total) << "\n";
-  const bool anyMarked =
-      !figures.overall.clustered ||
-      std::any_of(figures.counts.begin(), figures.counts.end(),
-                  [](const std::optional<Estimate>& e) { return e && !e->clustered; });
   if (anyMarked) {
     out << "* SE as if rounds were independent: the rounds fall in fewer than " << kMinClusterBlocks
         << " blocks\n";

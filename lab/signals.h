@@ -9,5 +9,6 @@
 // disk) returns and the program can look at the request.
 void installStopHandlers();
 
-// The level reached: kRunOn, kFinishBlocks or kStopNow of study/block_play.h.
+// The level reached: kRunOn, kFinishBlocks, or kStopNow and above (see
+// study/block_play.h).
 const std::atomic<int>& stopRequests();

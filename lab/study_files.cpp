@@ -9,8 +9,8 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <iostream>
 
+#include "lab/message.h"
 #include "lab/outcome.h"
 #include "lab/result_json.h"
 #include "lab/signals.h"
@@ -146,7 +146,7 @@ std::optional<std::string> saveStudy(const std::string& text,
     if (!error) {
       return file->path();
     }
-    std::cerr << "truecount-lab: " << *error << "\n";
+    say(*error);
   }
   const std::string name = "truecount-lab-saved-" + std::to_string(::getpid()) + ".json";
   std::error_code ignored;

@@ -1,9 +1,7 @@
 #include "study/study_config.h"
 
+#include <algorithm>
+
 std::uint64_t StudyConfig::roundsInBlock(std::uint64_t block) const {
-  const std::uint64_t first = block * blockSize;
-  if (first >= rounds) {
-    return 0;
-  }
-  return rounds - first < blockSize ? rounds - first : blockSize;
+  return std::min(blockSize, rounds - std::min(rounds, block * blockSize));
 }

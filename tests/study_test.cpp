@@ -324,6 +324,10 @@ TEST(StudyResult, MergesJoinPositionsOfOneShardAndNumbersOfOthers) {
   EXPECT_EQ(merged.tally, whole.tally);
   EXPECT_EQ(merged.events, whole.events);
 
+  EventCounts events{5, 1, 2};
+  events += EventCounts{7, 3, 4};
+  EXPECT_EQ(events, (EventCounts{12, 4, 6}));
+
   const StudyResult before = merged;
   EXPECT_EQ(mergeInto(merged, first), "the studies share blocks, which would be counted twice");
   StudyResult otherSeed = first;

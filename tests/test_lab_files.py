@@ -82,6 +82,7 @@ def refused(args, cwd, expected=None):
     (["run", "--unknown"], None),
     (["run", "--rounds", "5", "--rounds", "6"], "--rounds"),
     (["merge", "missing.json"], "missing.json: cannot be read"),
+    (["merge", "new\nline.json"], "new\\nline.json: cannot be read"),
     (["merge", "."], "a folder, not a study file"),
     (["merge", "shard0.json", "whole.json"], "the studies share blocks"),
     (["merge", "shard0.json", "shard1.json", "again.json"],

@@ -44,9 +44,10 @@ def test_the_default_study_is_truecounts_game(default_study):
 
 def test_help_shows_each_default_as_the_file_stores_it(default_study):
     text = " ".join(lab("run", "--help").stdout.split())
-    for key, value in default_study["config"].items():
-        if key not in ("rounds", "block_size"):
-            assert f"(default {value})" in text, key
+    defaults = {**default_study["config"], "rounds": "10000000", "block_size": "100000"}
+    for key, value in defaults.items():
+        option = "--" + key.replace("_", "-")
+        assert re.search(f"{option} [^ ]+ .*?\\(default {re.escape(value)}\\)", text), key
 
 
 @pytest.mark.parametrize("args, key, stored, base", [
@@ -168,6 +169,20 @@ def test_csv_columns_are_the_json_figures(tmp_path):
         assert [row["ci95_low"], row["ci95_high"]] == [shown(v) for v in figures["ci95"]]
         assert row["se_method"] == figures["se_method"]
     assert any(r["se"] != r["se_naive"] for r in rows)
+
+
+@pytest.mark.parametrize("blocks, clustered", [(9, False), (10, True)])
+def test_rows_of_too_few_blocks_are_marked_and_take_the_naive_error(tmp_path, blocks, clustered):
+    # One-round blocks from a fresh shoe: every round at count 0, in as many
+    # blocks as rounds; fewer than 10 blocks make no cluster estimate.
+    table = lab("run", "--rounds", blocks, "--block-size", "1", "--json", tmp_path / "s.json").stdout
+    study = read(tmp_path / "s.json")
+    assert [c["se_method"] for c in study["figures"]["counts"]] == [
+        "cluster" if clustered else "naive"]
+    assert study["figures"]["se_method"] == ("cluster" if clustered else "naive")
+    marked = [line for line in table.splitlines() if re.match(r" +(0|all) .*\*", line)]
+    assert len(marked) == (0 if clustered else 2)
+    assert ("* SE as if rounds were independent" in table) != clustered
 
 
 def test_the_settings_line_names_every_setting(tmp_path, default_study):
