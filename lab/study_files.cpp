@@ -153,7 +153,8 @@ std::optional<std::string> saveStudy(const std::string& text,
   const std::filesystem::path temporary = std::filesystem::temp_directory_path(ignored);
   for (const std::string& path : {name, (temporary / name).string()}) {
     const auto fallback = OutputFile::prepare(path);
-    if (const auto* output = std::get_if<OutputFile>(&fallback); output && !output->commit(text)) {
+    if (const auto* output = std::get_if<OutputFile>(&fallback);
+        output != nullptr && !output->commit(text)) {
       return path;
     }
   }

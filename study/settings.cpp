@@ -247,7 +247,10 @@ std::optional<std::string> firstDifference(const StudyConfig& a, const StudyConf
     const std::string left = setting.print(a);
     const std::string right = setting.print(b);
     if (left != right) {
-      return std::string(setting.option) + ": " + left + " against " + right;
+      std::string difference(setting.option);
+      difference += ": " + left;
+      difference += " against " + right;
+      return difference;
     }
   }
   return std::nullopt;

@@ -1,15 +1,15 @@
 #include "study/study_figures.h"
 
+#include <algorithm>
+
 StudyFigures figuresOf(const StudyResult& result) {
   const StudyTally& tally = result.tally;
   StudyFigures figures;
-  auto figure = figures.counts.begin();
-  for (const SeriesTally& count : tally.counts) {
-    if (count.rounds > 0) {
-      *figure = estimate(count, tally.blocks);
-    }
-    ++figure;
-  }
+  std::transform(tally.counts.begin(), tally.counts.end(), figures.counts.begin(),
+                 [&tally](const SeriesTally& count) {
+                   return count.rounds > 0 ? std::optional(estimate(count, tally.blocks))
+                                           : std::nullopt;
+                 });
   figures.overall = estimate(tally.all, tally.blocks);
   figures.weighted = estimate(tally.weighted, tally.blocks);
   if (result.config.ramp) {

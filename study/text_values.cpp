@@ -24,6 +24,25 @@ struct Decimal {
 // out of every range either way.
 constexpr std::int64_t kExponentLimit = 1'000'000'000;
 
+// [+|-] digits, the whole of `text`; none for anything else.
+std::optional<std::int64_t> readExponent(std::string_view text) {
+  const bool negative = !text.empty() && text.front() == '-';
+  if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+    text.remove_prefix(1);
+  }
+  if (text.empty()) {
+    return std::nullopt;
+  }
+  std::int64_t exponent = 0;
+  for (const char c : text) {
+    if (!isDigit(c)) {
+      return std::nullopt;
+    }
+    exponent = std::min(kExponentLimit, 10 * exponent + (c - '0'));
+  }
+  return negative ? -exponent : exponent;
+}
+
 // digits [. digits] [e|E [+|-] digits], at least one digit before the exponent.
 std::optional<Decimal> readDecimal(std::string_view text) {
   Decimal decimal;
@@ -47,23 +66,11 @@ std::optional<Decimal> readDecimal(std::string_view text) {
   if (at == text.size()) {
     return decimal;
   }
-  if (text[at] != 'e' && text[at] != 'E') {
+  const auto exponent = readExponent(text.substr(at + 1));
+  if ((text[at] != 'e' && text[at] != 'E') || !exponent) {
     return std::nullopt;
   }
-  ++at;
-  const bool negative = at < text.size() && text[at] == '-';
-  at += at < text.size() && (text[at] == '-' || text[at] == '+') ? 1 : 0;
-  if (at == text.size()) {
-    return std::nullopt;
-  }
-  std::int64_t exponent = 0;
-  for (; at < text.size(); ++at) {
-    if (!isDigit(text[at])) {
-      return std::nullopt;
-    }
-    exponent = std::min(kExponentLimit, 10 * exponent + (text[at] - '0'));
-  }
-  decimal.exponent += negative ? -exponent : exponent;
+  decimal.exponent += *exponent;
   return decimal;
 }
 
