@@ -97,16 +97,28 @@ void edit(Json& study, std::mt19937_64& random) {
   }
 }
 
+// The digest over what defines the study, settings at their default left out
+// as the program leaves them.
 void seal(Json& study) {
+  if (!study.is_object()) {
+    return;  // the whole study nested deeper: nothing to seal
+  }
   Json defining = Json::object();
   for (const char* key : {"config", "blocks", "tallies", "events"}) {
-    if (study.is_object() && study.contains(key)) {
+    if (study.contains(key)) {
       defining[key] = study[key];
     }
   }
-  if (study.is_object()) {
-    study["digest"] = "sha256:" + sha256Hex(defining.dump());
+  if (defining.contains("config") && defining["config"].is_object()) {
+    for (const Setting& setting : studySettings()) {
+      const std::string key(setting.key);
+      if (defining["config"].contains(key) &&
+          defining["config"][key] == setting.print(StudyConfig{})) {
+        defining["config"].erase(key);
+      }
+    }
   }
+  study["digest"] = "sha256:" + sha256Hex(defining.dump());
 }
 
 }  // namespace

@@ -48,10 +48,19 @@ Json estimateJson(const Estimate& e) {
               {"se_method", e.clustered ? "cluster" : "naive"}};
 }
 
-Json configJson(const StudyConfig& c) {
+// Each setting by its key as its canonical text; with `defaults` false, only
+// those that differ from their default. A setting added later has for default
+// the rule studies were played under before, so a file that lacks it holds
+// that default, and leaving defaults out of the digest keeps the digests of
+// such files valid.
+Json configJson(const StudyConfig& c, bool defaults) {
+  const StudyConfig standard;
   Json config = Json::object();
   for (const Setting& setting : studySettings()) {
-    config[std::string(setting.key)] = setting.print(c);
+    const std::string text = setting.print(c);
+    if (defaults || text != setting.print(standard)) {
+      config[std::string(setting.key)] = text;
+    }
   }
   return config;
 }
@@ -144,9 +153,10 @@ Json figuresJson(const StudyResult& r, const StudyFigures& f) {
               {"rounds_per_second", number(f.roundsPerSecond)}};
 }
 
-// What the study is: the content the digest seals, in the order written.
-Json definingJson(const StudyResult& r) {
-  return Json{{"config", configJson(r.config)},
+// What the study is, as the digest seals it: the content written, but for the
+// settings at their default.
+Json definingJson(const StudyResult& r, bool defaults) {
+  return Json{{"config", configJson(r.config, defaults)},
               {"blocks", blocksJson(r)},
               {"tallies", talliesJson(r.tally)},
               {"events", Json{{"decisions", r.events.decisions},
@@ -297,8 +307,11 @@ StudyConfig configFrom(const Json& j, int version) {
   }
   StudyConfig c;
   for (const Setting& setting : settings) {
-    const std::string text = settingText(field(j, setting.key), setting.key, version);
-    if (const auto error = setting.read(text, c)) {
+    const std::string key(setting.key);
+    if (!j.contains(key)) {
+      continue;  // a setting newer than the file: the file's study has its default
+    }
+    if (const auto error = setting.read(settingText(j.at(key), setting.key, version), c)) {
       throw Fault{inQuotes(setting.key) + ": " + *error};
     }
   }
@@ -457,11 +470,10 @@ void readEvents(const Json& j, const Json& seconds, StudyResult& r) {
 }  // namespace
 
 std::string studyToJson(const StudyResult& result, const StudyFigures& figures) {
-  const Json defining = definingJson(result);
   Json study{{"format", kFormat}, {"version", kVersion}};
-  study.update(defining);
+  study.update(definingJson(result, true));
   study["complete"] = result.complete();
-  study["digest"] = std::string(kDigestPrefix) + sha256Hex(defining.dump());
+  study["digest"] = std::string(kDigestPrefix) + sha256Hex(definingJson(result, false).dump());
   study["labels"] = labelsJson(result.config);
   study["figures"] = figuresJson(result, figures);
   return study.dump(2) + "\n";
@@ -495,7 +507,8 @@ std::variant<StudyResult, std::string> studyFromJson(const std::string& text) {
         events,
         layout.version == 1 ? field(field(j, "figures"), "seconds") : field(events, "seconds"), r);
     if (layout.version != 1 &&
-        textField(j, "digest") != std::string(kDigestPrefix) + sha256Hex(definingJson(r).dump())) {
+        textField(j, "digest") !=
+            std::string(kDigestPrefix) + sha256Hex(definingJson(r, false).dump())) {
       return std::string(
           "its digest does not match its content: the file was edited or damaged after it was "
           "written");

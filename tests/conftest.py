@@ -52,9 +52,27 @@ def played(study):
     return study["tallies"], events, study["blocks"], study["complete"]
 
 
+_DEFAULTS = {}
+
+
+def read_defaults():
+    """The default of every setting, as a one-round study stores it."""
+    if not _DEFAULTS:
+        import tempfile
+        with tempfile.TemporaryDirectory() as folder:
+            path = os.path.join(folder, "d.json")
+            config = run_study(path, ["--rounds", "1"])["config"]
+        _DEFAULTS.update(config, rounds="10000000", block_size="100000")
+    return _DEFAULTS
+
+
 def reseal(study):
-    """Seals edited content with a matching digest, as the program would."""
-    content = json.dumps({k: study[k] for k in DEFINING}, separators=(",", ":"),
-                         ensure_ascii=False)
+    """Seals edited content with a matching digest, as the program would: the
+    settings at their default (those the labels of a default study show) are
+    left out of what is sealed."""
+    defaults = read_defaults()
+    sealed = {k: study[k] for k in DEFINING}
+    sealed["config"] = {k: v for k, v in study["config"].items() if defaults.get(k) != v}
+    content = json.dumps(sealed, separators=(",", ":"), ensure_ascii=False)
     study["digest"] = "sha256:" + hashlib.sha256(content.encode()).hexdigest()
     return study
