@@ -120,6 +120,18 @@ TEST(Lab, ResumedStudyEqualsUninterruptedOne) {
   EXPECT_NE(play(otherSeed, std::nullopt, 2).tally, back.tally);
 }
 
+// Rounds at the two ends of the count range, as a hand-made one-block study.
+TEST(Lab, TheExtremeCountsReadBack) {
+  StudyResult study;
+  study.config.rounds = study.config.blockSize = 2;
+  BlockTally block;
+  block.record(kLowestCount, 10);
+  block.record(kHighestCount, -5);
+  study.tally.addBlock(block, truecountWeights(), nullptr);
+  study.blocks.append(0);
+  expectSameStudy(reread(studyToJson(study, figuresOf(study))), study);
+}
+
 std::string readFile(const std::string& path) {
   std::ifstream in(path);
   std::stringstream text;
