@@ -18,9 +18,10 @@ class EventCounter final : public TableObserver {
   EventCounts& counts_;
 };
 
-// Payoffs are multiples of half a unit at a stake of one unit.
-int halfUnits(double payoff) {
-  return static_cast<int>(std::lround(2.0 * payoff));
+// Every payoff the table makes is a whole number of payoff units, so the
+// product is exact and rounding only drops the zero fraction.
+std::int64_t payoffUnits(double payoff) {
+  return std::lround(payoff * kPayoffUnitsPerStake);
 }
 
 }  // namespace
@@ -41,9 +42,11 @@ BlockPlayer::BlockPlayer(const StudyConfig& config)
   }
 }
 
-void BlockPlayer::play(std::uint64_t block, StudyTally& tally, EventCounts& events) {
+bool BlockPlayer::play(std::uint64_t block, StudyTally& tally, EventCounts& events,
+                       const std::atomic<int>& stop) {
   StreamRandom random(config_.seed, block);
-  EventCounter counter(events);
+  EventCounts blockEvents;
+  EventCounter counter(blockEvents);
   Simulator::PlayerDecision player = PlayerRule;
   if (config_.strategy == Strategy::Visible) {
     player = VisiblePlayerRule;
@@ -54,9 +57,15 @@ void BlockPlayer::play(std::uint64_t block, StudyTally& tally, EventCounts& even
   blockTally_.clear();
   const std::uint64_t rounds = config_.roundsInBlock(block);
   for (std::uint64_t round = 0; round < rounds; ++round) {
+    // A relaxed load of a flag that almost never changes: nearly free.
+    if (stop.load(std::memory_order_relaxed) >= kStopNow) {
+      return false;
+    }
     const RoundResult result = table.playRound(0, false);
-    events.decisions += static_cast<std::uint64_t>(result.decisions);
-    blockTally_.record(result.count, halfUnits(result.payoff));
+    blockEvents.decisions += static_cast<std::uint64_t>(result.decisions);
+    blockTally_.record(result.count, payoffUnits(result.payoff));
   }
   tally.addBlock(blockTally_, weighted_, config_.ramp ? &ramp_ : nullptr);
+  events += blockEvents;
+  return true;
 }
