@@ -77,9 +77,10 @@ void BM_LabBlockRichRules(benchmark::State& state) {
   BlockPlayer player(config);
   StudyTally tally;
   EventCounts events;
+  const std::atomic<int> never{kRunOn};
   std::uint64_t block = 0;
   for (auto _ : state) {
-    player.play(block++, tally, events);
+    player.play(block++, tally, events, never);
   }
   state.SetItemsProcessed(state.iterations() * kRounds);
 }

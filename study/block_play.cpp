@@ -1,7 +1,5 @@
 #include "study/block_play.h"
 
-#include <cmath>
-
 #include "deck/random_source.h"
 #include "table/simulator.h"
 #include "table/table_observer.h"
@@ -17,12 +15,6 @@ class EventCounter final : public TableObserver {
  private:
   EventCounts& counts_;
 };
-
-// Every payoff the table makes is a whole number of payoff units, so the
-// product is exact and rounding only drops the zero fraction.
-std::int64_t payoffUnits(double payoff) {
-  return std::lround(payoff * kPayoffUnitsPerStake);
-}
 
 }  // namespace
 
@@ -63,7 +55,7 @@ bool BlockPlayer::play(std::uint64_t block, StudyTally& tally, EventCounts& even
     }
     const RoundResult result = table.playRound(0, false);
     blockEvents.decisions += static_cast<std::uint64_t>(result.decisions);
-    blockTally_.record(result.count, payoffUnits(result.payoff));
+    blockTally_.record(result.count, result.payoffUnits);
   }
   tally.addBlock(blockTally_, weighted_, config_.ramp ? &ramp_ : nullptr);
   events += blockEvents;
