@@ -18,6 +18,12 @@ constexpr Names<AfterSplit, 4> kAfterSplitNames{{
     {AfterSplit::DoubleAndSplit, "das-resplit"},
 }};
 constexpr Names<bool, 2> kSplit21Names{{{true, "3:2"}, {false, "1:1"}}};
+constexpr Names<BlackjackPays, 4> kBlackjackNames{{
+    {BlackjackPays::ThreeToTwo, "3:2"},
+    {BlackjackPays::SixToFive, "6:5"},
+    {BlackjackPays::OneToOne, "1:1"},
+    {BlackjackPays::TwoToOne, "2:1"},
+}};
 constexpr Names<Strategy, 3> kStrategyNames{{
     {Strategy::Composition, "composition"},
     {Strategy::Visible, "visible"},
@@ -181,6 +187,12 @@ std::vector<Setting> makeSettings() {
        [](const StudyConfig& c) {
          return nameIn(kSplit21Names, c.rules.splitTwentyOnePaysBlackjack);
        }},
+      {"blackjack_pays", "--blackjack-pays", "PAYOUT", "House rules",
+       "What a blackjack dealt as such pays", "blackjack pays {}", false, namesIn(kBlackjackNames),
+       [](std::string_view t, StudyConfig& c) {
+         return readName(kBlackjackNames, t, c.rules.blackjackPays);
+       },
+       [](const StudyConfig& c) { return nameIn(kBlackjackNames, c.rules.blackjackPays); }},
       {"strategy", "--strategy", "NAME", "Strategy and betting",
        "composition (expected values over the undealt cards, which lack the already dealt hole "
        "card: more than a player can know), visible (the undealt cards plus the hole card: what a "

@@ -61,6 +61,7 @@ def test_help_shows_each_default_as_the_file_stores_it(default_study):
     (["--after-split", "das"], "after_split", "das", []),
     (["--after-split", "das-resplit"], "after_split", "das-resplit", []),
     (["--split-21", "1:1"], "split_21", "1:1", []),
+    (["--blackjack-pays", "6:5"], "blackjack_pays", "6:5", []),
     (["--strategy", "visible"], "strategy", "visible", []),
     (["--strategy", "basic"], "strategy", "basic", []),
     (["--ramp", " -60:1, +2:4 "], "ramp", "-60:1,2:4", []),
@@ -82,7 +83,8 @@ def paired(tmp_path_factory):
     folder = tmp_path_factory.mktemp("paired")
     runs = {"base": [], "s17": ["--dealer", "s17"], "none": ["--after-split", "none"],
             "das": ["--after-split", "das"], "das-resplit": ["--after-split", "das-resplit"],
-            "1:1": ["--split-21", "1:1"]}
+            "1:1": ["--split-21", "1:1"], "bj 6:5": ["--blackjack-pays", "6:5"],
+            "bj 2:1": ["--blackjack-pays", "2:1"]}
     return {name: run_study(folder / f"{i}.json", PAIRED, extra)
             for i, (name, extra) in enumerate(runs.items())}
 
@@ -113,6 +115,15 @@ def test_split_rules_reach_the_split_hands(paired):
 def test_an_even_money_split_21_pays_less(paired):
     # On the same shoes, a split two-card 21 paid 1:1 instead of 3:2.
     assert mean(paired["1:1"]) < mean(paired["base"])
+
+
+def test_the_blackjack_payout_moves_every_natural_by_its_odds(paired):
+    # Decisions do not depend on the payout, so only the player's naturals
+    # that the dealer does not match pay differently: 0.3 less at 6:5, 0.5
+    # more at 2:1, per natural.
+    cut = mean(paired["base"]) - mean(paired["bj 6:5"])
+    gain = mean(paired["bj 2:1"]) - mean(paired["base"])
+    assert cut > 0 and gain == pytest.approx(cut * 0.5 / 0.3)
 
 
 def extreme_share(study):
