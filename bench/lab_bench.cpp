@@ -1,5 +1,7 @@
 // Rounds per second: truecount's table as the program plays it, one block of
-// the lab on one thread, and whole studies on one and two threads.
+// the lab on one thread, and whole studies on one and two threads; and the
+// bookkeeping of a shard of a million blocks: playing, writing and reading
+// its file, merging it.
 #include <benchmark/benchmark.h>
 
 #include <atomic>
@@ -8,6 +10,7 @@
 
 #include "count/card_counter.h"
 #include "lab/parallel_run.h"
+#include "lab/result_json.h"
 #include "strategy/counting_player.h"
 #include "strategy/deviation_pricer.h"
 #include "strategy/player_rule.h"
@@ -41,9 +44,10 @@ void BM_LabBlock(benchmark::State& state) {
   BlockPlayer player(config);
   StudyTally tally;
   EventCounts events;
+  const std::atomic<int> never{kRunOn};
   std::uint64_t block = 0;
   for (auto _ : state) {
-    player.play(block++, tally, events);
+    player.play(block++, tally, events, never);
   }
   state.SetItemsProcessed(state.iterations() * kRounds);
 }
@@ -76,9 +80,10 @@ void BM_LabBlockRichRules(benchmark::State& state) {
   BlockPlayer player(config);
   StudyTally tally;
   EventCounts events;
+  const std::atomic<int> never{kRunOn};
   std::uint64_t block = 0;
   for (auto _ : state) {
-    player.play(block++, tally, events);
+    player.play(block++, tally, events, never);
   }
   state.SetItemsProcessed(state.iterations() * kRounds);
 }
@@ -167,11 +172,11 @@ void BM_LabStudy(benchmark::State& state) {
   constexpr std::uint64_t kBlocks = 20;
   StudyConfig config = studyOf(Strategy::Composition);
   config.rounds = kBlocks * kRounds;
-  const std::atomic<bool> never{false};
+  const std::atomic<int> never{kRunOn};
   for (auto _ : state) {
     StudyResult result;
     result.config = config;
-    playBlocks(result, result.target().missingFrom({}), static_cast<int>(state.range(0)), never,
+    playBlocks(result, result.target(), static_cast<int>(state.range(0)), never,
                [](std::uint64_t) {});
     benchmark::DoNotOptimize(result.tally.all.sum);
   }
@@ -183,5 +188,51 @@ BENCHMARK(BM_LabStudy)
     ->Arg(2)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
+
+// Shard K of two of a study of two million one-round blocks: a million blocks,
+// the fixed strategy so that the bookkeeping, not the play, is measured.
+StudyResult millionBlockShard(std::uint64_t shard) {
+  StudyResult result;
+  result.config.rounds = 2'000'000;
+  result.config.blockSize = 1;
+  result.config.strategy = Strategy::Basic;
+  result.shard = ShardSpec{shard, 2};
+  return result;
+}
+
+StudyResult playedShard(std::uint64_t shard) {
+  StudyResult result = millionBlockShard(shard);
+  const std::atomic<int> never{kRunOn};
+  playBlocks(result, result.target(), 2, never, [](std::uint64_t) {});
+  return result;
+}
+
+void BM_MillionBlockShardPlay(benchmark::State& state) {
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(playedShard(0).tally.all.sum);
+  }
+}
+BENCHMARK(BM_MillionBlockShardPlay)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+void BM_MillionBlockShardFile(benchmark::State& state) {
+  const StudyResult shard = playedShard(0);
+  for (auto _ : state) {
+    const auto reread = studyFromJson(studyToJson(shard, figuresOf(shard)));
+    benchmark::DoNotOptimize(std::get<StudyResult>(reread).blocks.size());
+  }
+}
+BENCHMARK(BM_MillionBlockShardFile)->Unit(benchmark::kMillisecond);
+
+// The two shards' blocks interleave: a million single blocks each in the
+// study's numbering, joined into one range.
+void BM_MillionBlockShardMerge(benchmark::State& state) {
+  const StudyResult first = playedShard(0);
+  const StudyResult second = playedShard(1);
+  for (auto _ : state) {
+    StudyResult merged = first;
+    benchmark::DoNotOptimize(mergeInto(merged, second));
+  }
+}
+BENCHMARK(BM_MillionBlockShardMerge)->Unit(benchmark::kMillisecond);
 
 }  // namespace

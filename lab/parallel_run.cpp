@@ -1,58 +1,132 @@
 #include "lab/parallel_run.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <exception>
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include "study/block_play.h"
 
 namespace {
 
-// What the workers share: the next block to take, the progress, and the
-// result their finished blocks are folded into when they end.
+// The positions to play, taken one at a time by index: the workers share only
+// the next index.
+class Queue {
+ public:
+  explicit Queue(const BlockSet& positions) : ranges_(positions.ranges()) {
+    std::uint64_t start = 0;
+    for (const BlockSet::Range range : ranges_) {
+      starts_.push_back(start);
+      start += range.last - range.first + 1;
+    }
+    size_ = start;
+  }
+
+  // The next position, or none when every one has been taken.
+  std::optional<std::uint64_t> take() {
+    const std::uint64_t index = next_.fetch_add(1);
+    if (index >= size_) {
+      return std::nullopt;
+    }
+    const auto range = std::upper_bound(starts_.begin(), starts_.end(), index) - 1;
+    return ranges_[static_cast<std::size_t>(range - starts_.begin())].first + (index - *range);
+  }
+
+ private:
+  std::vector<BlockSet::Range> ranges_;
+  std::vector<std::uint64_t> starts_;  // the index of each range's first position
+  std::uint64_t size_ = 0;
+  std::atomic<std::uint64_t> next_{0};
+};
+
+// What the workers share: the queue, the progress, and what they played,
+// handed over as each ends.
 struct SharedRun {
-  const std::vector<std::uint64_t>& blocks;
-  const std::atomic<bool>& stop;
-  std::atomic<std::size_t> next{0};
+  SharedRun(const StudyResult& played, const std::atomic<int>& asked, const BlockSet& positions)
+      : study(played), stop(asked), queue(positions) {}
+
+  const StudyResult& study;
+  const std::atomic<int>& stop;
+  Queue queue;
   std::atomic<std::uint64_t> roundsDone{0};
+  // Set when a worker fails (memory runs out): the others stop, and the
+  // failure is raised on the calling thread once all have ended.
+  std::atomic<bool> failed{false};
+  std::exception_ptr failure;
   std::mutex mutex;
   std::condition_variable workerEnded;
   int running = 0;
-  StudyResult& result;
+  StudyTally tally;
+  EventCounts events;
+  std::vector<BlockSet> played;
 };
 
-void work(SharedRun& run) {
-  const StudyConfig& config = run.result.config;
+void play(SharedRun& run, StudyTally& tally, EventCounts& events, BlockSet& played) {
+  const StudyConfig& config = run.study.config;
   BlockPlayer player(config);
+  while (run.stop.load() == kRunOn && !run.failed.load()) {
+    const auto position = run.queue.take();
+    if (!position) {
+      break;
+    }
+    const std::uint64_t block = run.study.blockAt(*position);
+    if (!player.play(block, tally, events, run.stop)) {
+      break;
+    }
+    // Each worker takes ascending positions, so its set only grows at the top.
+    played.append(*position);
+    run.roundsDone += config.roundsInBlock(block);
+  }
+}
+
+void work(SharedRun& run) {
   StudyTally tally;
   EventCounts events;
   BlockSet played;
-  while (!run.stop.load()) {
-    const std::size_t index = run.next.fetch_add(1);
-    if (index >= run.blocks.size()) {
-      break;
-    }
-    const std::uint64_t block = run.blocks[index];
-    player.play(block, tally, events);
-    played.add(block);
-    run.roundsDone += config.roundsInBlock(block);
+  std::exception_ptr failure;
+  try {
+    play(run, tally, events, played);
+  } catch (...) {
+    failure = std::current_exception();
+    run.failed.store(true);
   }
   const std::lock_guard lock(run.mutex);
-  run.result.tally += tally;
-  run.result.events += events;
-  run.result.blocks.add(played);
+  if (failure) {
+    run.failure = failure;
+  }
+  run.tally += tally;
+  run.events += events;
+  run.played.push_back(std::move(played));
   --run.running;
   run.workerEnded.notify_all();
 }
 
+// The union of disjoint sets, joined in pairs: each level is linear in the
+// blocks, and there are log2(sets) levels.
+BlockSet unionOf(std::vector<BlockSet> sets) {
+  while (sets.size() > 1) {
+    std::vector<BlockSet> next;
+    for (std::size_t i = 0; i + 1 < sets.size(); i += 2) {
+      next.push_back(sets[i].joined(sets[i + 1]));
+    }
+    if (sets.size() % 2 == 1) {
+      next.push_back(std::move(sets.back()));
+    }
+    sets = std::move(next);
+  }
+  return sets.empty() ? BlockSet{} : std::move(sets.front());
+}
+
 }  // namespace
 
-void playBlocks(StudyResult& result, const std::vector<std::uint64_t>& blocks, int threads,
-                const std::atomic<bool>& stop,
+void playBlocks(StudyResult& result, const BlockSet& positions, int threads,
+                const std::atomic<int>& stop,
                 const std::function<void(std::uint64_t roundsDone)>& watch) {
-  SharedRun run{blocks, stop, {}, {}, {}, {}, 0, result};
+  SharedRun run(result, stop, positions);
   const auto started = std::chrono::steady_clock::now();
   std::vector<std::thread> workers;
   workers.reserve(static_cast<std::size_t>(threads));
@@ -81,6 +155,13 @@ void playBlocks(StudyResult& result, const std::vector<std::uint64_t>& blocks, i
   for (std::thread& worker : workers) {
     worker.join();
   }
+  if (run.failure) {
+    std::rethrow_exception(run.failure);
+  }
+  run.played.push_back(std::move(result.blocks));
+  result.blocks = unionOf(std::move(run.played));
+  result.tally += run.tally;
+  result.events += run.events;
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
   result.seconds += elapsed.count();
 }

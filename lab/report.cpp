@@ -4,8 +4,9 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
-#include <sstream>
 #include <string>
+
+#include "study/settings.h"
 
 namespace {
 
@@ -22,13 +23,11 @@ std::string figure(double value, const char* pattern) {
 }
 
 std::string settingsLine(const StudyConfig& c) {
-  std::ostringstream line;
-  line << c.rules.decks << " decks, reshuffle after " << c.rules.reshuffleAfter << " cards, dealer "
-       << dealerRuleName(c.rules.dealerHitsSoft17) << ", after a split "
-       << nameOf(c.rules.afterSplit) << ", split 21 pays "
-       << splitTwentyOneName(c.rules.splitTwentyOnePaysBlackjack) << ", strategy "
-       << nameOf(c.strategy);
-  return line.str();
+  std::string line;
+  for (const Setting& setting : studySettings()) {
+    line += (line.empty() ? "" : ", ") + phraseOf(setting, c);
+  }
+  return line;
 }
 
 std::string row(const std::string& label, const Estimate& e, double total) {
@@ -60,23 +59,21 @@ void printStudyReport(std::ostream& out, const StudyResult& result, const StudyF
                       int threads) {
   const StudyConfig& c = result.config;
   const auto total = static_cast<double>(result.tally.all.rounds);
-  out << "truecount-lab study: seed " << c.seed << ", " << result.roundsPlayed() << " of "
-      << c.rounds << " rounds in " << result.blocks.size() << " of " << c.blockCount()
-      << " blocks of " << c.blockSize << "\n";
-  out << "Rules: " << settingsLine(c) << "\n\n";
+  out << "truecount-lab study: " << result.roundsPlayed() << " of " << c.rounds << " rounds in "
+      << result.blocks.size() << " of " << c.blockCount() << " blocks\n";
+  out << "Settings: " << settingsLine(c) << "\n\n";
   out << format("%7s %13s %8s %10s %8s %9s  %s\n", "count", "rounds", "share", "mean", "sd", "se",
                 "95% interval");
-  for (int slot = 0; slot < kCountSlots; ++slot) {
-    const auto& e = figures.counts[static_cast<std::size_t>(slot)];
+  bool anyMarked = !figures.overall.clustered;
+  int count = kLowestCount;
+  for (const std::optional<Estimate>& e : figures.counts) {
     if (e) {
-      out << row(std::to_string(slot + kLowestCount), *e, total) << "\n";
+      out << row(std::to_string(count), *e, total) << "\n";
+      anyMarked = anyMarked || !e->clustered;
     }
+    ++count;
   }
   out << row("all", figures.overall, total) << "\n";
-  const bool anyMarked =
-      !figures.overall.clustered ||
-      std::any_of(figures.counts.begin(), figures.counts.end(),
-                  [](const std::optional<Estimate>& e) { return e && !e->clustered; });
   if (anyMarked) {
     out << "* SE as if rounds were independent: the rounds fall in fewer than " << kMinClusterBlocks
         << " blocks\n";

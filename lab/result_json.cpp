@@ -1,18 +1,28 @@
 #include "lab/result_json.h"
 
+#include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <nlohmann/json.hpp>
+#include <set>
 
-#include "lab/arguments.h"
-#include "table/simulator.h"
+#include "lab/digest.h"
+#include "study/settings.h"
+#include "study/study_check.h"
 
 using Json = nlohmann::ordered_json;
 
 namespace {
 
 constexpr const char* kFormat = "truecount-lab study";
-constexpr int kVersion = 1;
+constexpr int kVersion = 2;
+constexpr std::string_view kDigestPrefix = "sha256:";
+// No study file nests deeper (figures, counts, an entry, its interval) or
+// holds more values (a version-1 file of a million block ranges); a text past
+// either is refused before the JSON library builds anything of it.
+constexpr int kMaxDepth = 6;
+constexpr std::size_t kMaxValues = std::size_t{5} << 20;
 
 Json number(double value) {
   return std::isfinite(value) ? Json(value) : Json(nullptr);
@@ -38,32 +48,53 @@ Json estimateJson(const Estimate& e) {
               {"se_method", e.clustered ? "cluster" : "naive"}};
 }
 
-Json configJson(const StudyConfig& c) {
-  return Json{{"rounds", c.rounds},
-              {"block_size", c.blockSize},
-              {"seed", c.seed},
-              {"decks", c.rules.decks},
-              {"reshuffle_after", c.rules.reshuffleAfter},
-              {"dealer", dealerRuleName(c.rules.dealerHitsSoft17)},
-              {"after_split", nameOf(c.rules.afterSplit)},
-              {"split_21", splitTwentyOneName(c.rules.splitTwentyOnePaysBlackjack)},
-              {"strategy", nameOf(c.strategy)},
-              {"ramp", c.ramp ? Json(c.ramp->text()) : Json(nullptr)},
-              {"bankroll", c.bankroll ? Json(*c.bankroll) : Json(nullptr)}};
+// Each setting by its key as its canonical text; with `defaults` false, only
+// those that differ from their default. A setting added later has for default
+// the rule studies were played under before, so a file that lacks it holds
+// that default, and leaving defaults out of the digest keeps the digests of
+// such files valid.
+Json configJson(const StudyConfig& c, bool defaults) {
+  const StudyConfig standard;
+  Json config = Json::object();
+  for (const Setting& setting : studySettings()) {
+    const std::string text = setting.print(c);
+    if (defaults || text != setting.print(standard)) {
+      config[std::string(setting.key)] = text;
+    }
+  }
+  return config;
+}
+
+// How the table names each setting's value, for readers such as the chart.
+Json labelsJson(const StudyConfig& c) {
+  Json labels = Json::array();
+  for (const Setting& setting : studySettings()) {
+    labels.push_back(Json{{"setting", setting.key},
+                          {"text", phraseOf(setting, c)},
+                          {"names_series", setting.namesSeries}});
+  }
+  return labels;
+}
+
+// The positions held in the shard as "first-last" ranges and single
+// positions, comma-separated: a shard played in order is one short text.
+std::string positionsText(const BlockSet& blocks) {
+  std::string text;
+  for (const BlockSet::Range range : blocks.ranges()) {
+    text += (text.empty() ? "" : ",") + std::to_string(range.first);
+    if (range.last != range.first) {
+      text += "-" + std::to_string(range.last);
+    }
+  }
+  return text;
 }
 
 Json blocksJson(const StudyResult& r) {
-  Json ranges = Json::array();
-  for (const BlockSet::Range range : r.blocks.ranges()) {
-    ranges.push_back(Json::array({range.first, range.last}));
-  }
-  Json shard = r.shard
-                   ? Json(std::to_string(r.shard->shard) + "/" + std::to_string(r.shard->shards))
-                   : Json(nullptr);
+  Json shard = r.shard ? Json(shardText(*r.shard)) : Json(nullptr);
   return Json{{"total", r.config.blockCount()},
               {"played", r.blocks.size()},
               {"shard", shard},
-              {"ranges", ranges}};
+              {"positions", positionsText(r.blocks)}};
 }
 
 Json talliesJson(const StudyTally& t) {
@@ -76,7 +107,7 @@ Json talliesJson(const StudyTally& t) {
       counts.push_back(entry);
     }
   }
-  return Json{{"units", "payoffs in half units, squares in quarter units"},
+  return Json{{"payoff_units_per_stake", kPayoffUnitsPerStake},
               {"blocks", t.blocks},
               {"counts", counts},
               {"all", seriesJson(t.all)},
@@ -86,10 +117,12 @@ Json talliesJson(const StudyTally& t) {
 
 Json rampJson(const StudyConfig& c, const RampFigures& f) {
   Json stakes = Json::array();
-  for (const RampStep& step : c.ramp->steps) {
-    stakes.push_back(Json{{"count", step.fromCount}, {"stake", step.stake}});
+  const CountWeights weights = c.ramp->weights();
+  for (int count = kLowestCount; count <= kHighestCount; ++count) {
+    stakes.push_back(Json{{"count", count}, {"stake", weights[countSlot(count)]}});
   }
-  return Json{{"stakes", stakes},
+  return Json{{"text", c.ramp->text()},
+              {"stakes", stakes},
               {"average_bet", number(f.averageBet)},
               {"ev_per_round", number(f.evPerRound)},
               {"ev_per_100", number(f.evPer100)},
@@ -117,247 +150,340 @@ Json figuresJson(const StudyResult& r, const StudyFigures& f) {
               {"ramp", f.ramp ? rampJson(r.config, *f.ramp) : Json(nullptr)},
               {"se_method", f.overall.clustered ? "cluster" : "naive"},
               {"decisions_per_round", number(f.decisionsPerRound)},
-              {"rounds_per_second", number(f.roundsPerSecond)},
-              {"seconds", number(r.seconds)}};
+              {"rounds_per_second", number(f.roundsPerSecond)}};
 }
+
+// What the study is, as the digest seals it: the content written, but for the
+// settings at their default.
+Json definingJson(const StudyResult& r, bool defaults) {
+  return Json{{"config", configJson(r.config, defaults)},
+              {"blocks", blocksJson(r)},
+              {"tallies", talliesJson(r.tally)},
+              {"events", Json{{"decisions", r.events.decisions},
+                              {"shoe_exhausted", r.events.shoeExhausted},
+                              {"overlong_hands", r.events.overlongHands},
+                              {"seconds", r.seconds}}}};
+}
+
+// Looks through the text before anything is built of it: depth, size and
+// keys given twice in one object (which a parser would let the last win).
+class StructureCheck {
+ public:
+  bool null() { return value(); }
+  bool boolean(bool /*value*/) { return value(); }
+  bool number_integer(Json::number_integer_t /*value*/) { return value(); }
+  bool number_unsigned(Json::number_unsigned_t /*value*/) { return value(); }
+  bool number_float(Json::number_float_t /*value*/, const Json::string_t& /*text*/) {
+    return value();
+  }
+  bool string(Json::string_t& /*value*/) { return value(); }
+  bool binary(Json::binary_t& /*value*/) { return value(); }
+  bool start_object(std::size_t /*size*/) {
+    keys_.emplace_back();
+    return open();
+  }
+  bool key(Json::string_t& key) {
+    if (!keys_.back().insert(key).second) {
+      problem_ = "the key \"" + key + "\" appears twice in one object";
+      return false;
+    }
+    return true;
+  }
+  bool end_object() {
+    keys_.pop_back();
+    --depth_;
+    return true;
+  }
+  bool start_array(std::size_t /*size*/) { return open(); }
+  bool end_array() {
+    --depth_;
+    return true;
+  }
+  bool parse_error(std::size_t /*position*/, const std::string& /*token*/,
+                   const nlohmann::detail::exception& /*error*/) {
+    problem_ = "not valid JSON";
+    return false;
+  }
+  const std::string& problem() const { return problem_; }
+
+ private:
+  bool value() {
+    if (++values_ > kMaxValues) {
+      problem_ = "more values than any study file holds";
+      return false;
+    }
+    return true;
+  }
+  bool open() {
+    if (++depth_ > kMaxDepth) {
+      problem_ = "nested deeper than any study file";
+      return false;
+    }
+    return value();
+  }
+
+  int depth_ = 0;
+  std::size_t values_ = 0;
+  std::vector<std::set<std::string>> keys_;
+  std::string problem_;
+};
 
 // Reading: every field is checked; the first fault found is thrown as text.
 struct Fault {
   std::string what;
 };
 
-const Json& field(const Json& object, const char* name) {
-  if (!object.is_object() || !object.contains(name)) {
-    throw Fault{std::string("missing \"") + name + "\""};
-  }
-  return object.at(name);
+std::string inQuotes(std::string_view name) {
+  return "\"" + std::string(name) + "\"";
 }
 
-std::uint64_t unsignedField(const Json& object, const char* name, std::uint64_t low,
-                            std::uint64_t high) {
+const Json& field(const Json& object, std::string_view name) {
+  const std::string key(name);
+  if (!object.is_object() || !object.contains(key)) {
+    throw Fault{"missing " + inQuotes(name)};
+  }
+  return object.at(key);
+}
+
+std::uint64_t unsignedField(const Json& object, std::string_view name) {
   const Json& value = field(object, name);
-  if (!value.is_number_unsigned() || value.get<std::uint64_t>() < low ||
-      value.get<std::uint64_t>() > high) {
-    throw Fault{std::string("\"") + name + "\" must be a whole number from " + std::to_string(low) +
-                " to " + std::to_string(high)};
+  if (!value.is_number_unsigned()) {
+    throw Fault{inQuotes(name) + " must be a whole number from 0 to " + std::to_string(UINT64_MAX)};
   }
   return value.get<std::uint64_t>();
 }
 
-std::string textField(const Json& object, const char* name) {
+std::string textField(const Json& object, std::string_view name) {
   const Json& value = field(object, name);
   if (!value.is_string()) {
-    throw Fault{std::string("\"") + name + "\" must be text"};
+    throw Fault{inQuotes(name) + " must be text"};
   }
   return value.get<std::string>();
 }
 
-Int128 exactField(const Json& object, const char* name) {
+Int128 exactField(const Json& object, std::string_view name) {
   const auto value = parseDecimal(textField(object, name));
   if (!value) {
-    throw Fault{std::string("\"") + name + "\" must be a decimal integer in quotes"};
+    throw Fault{inQuotes(name) + " must be a decimal integer in quotes"};
   }
   return *value;
 }
 
-SeriesTally seriesFrom(const Json& j) {
-  SeriesTally s;
-  s.rounds = exactField(j, "rounds");
-  s.sum = exactField(j, "sum");
-  s.sumSquares = exactField(j, "sum_squares");
-  s.blockRoundsSquared = exactField(j, "block_rounds_squared");
-  s.blockSumSquared = exactField(j, "block_sum_squared");
-  s.blockRoundsSum = exactField(j, "block_rounds_sum");
-  s.blocksWithRounds = exactField(j, "blocks_with_rounds");
-  return s;
-}
+// How the versions differ in what they hold.
+struct Layout {
+  int version;
+  // Payoff units per unit of the file's tallies: version 1 counted halves.
+  Int128 unitsPerTallyUnit;
+};
 
-// The most a round can pay in half units: every hand of the largest round
-// doubled and paid 3:2.
-constexpr Int128 kMaxRoundHalves = Int128{Simulator::kMaxHands} * 2 * 3;
-
-// Whether a series could have come from play: each of its n rounds worth at
-// most `most` tally units, in blocks of at most `blockSize` rounds. The
-// bounds grow linearly with n, so merged files keep them; with n at most
-// 10^12 they also keep every later product inside 128 bits.
-bool plausible(const SeriesTally& s, Int128 most, Int128 blockSize, std::uint64_t blocks) {
-  const Int128 n = s.rounds;
-  const auto within = [](Int128 value, Int128 bound) { return -bound <= value && value <= bound; };
-  return n >= 0 && n <= static_cast<Int128>(StudyConfig::kMaxRounds) && within(s.sum, n * most) &&
-         s.sumSquares >= 0 && s.sumSquares <= n * most * most && s.blockRoundsSquared >= 0 &&
-         s.blockRoundsSquared <= n * blockSize && s.blockSumSquared >= 0 &&
-         s.blockSumSquared <= n * most * most * blockSize &&
-         within(s.blockRoundsSum, n * most * blockSize) && s.blocksWithRounds >= 0 &&
-         s.blocksWithRounds <= static_cast<Int128>(blocks);
-}
-
-std::int64_t largest(const CountWeights& weights) {
-  std::int64_t most = 0;
-  for (const std::int64_t weight : weights) {
-    most = weight > most ? weight : most;
+// A version-1 setting as text: its numbers as their digits, null as none.
+std::string settingText(const Json& value, std::string_view key, int version) {
+  if (value.is_string()) {
+    return value.get<std::string>();
   }
-  return most;
+  if (version == 1 && value.is_number_unsigned()) {
+    return std::to_string(value.get<std::uint64_t>());
+  }
+  if (version == 1 && value.is_number_float()) {
+    return shortestText(value.get<double>());
+  }
+  if (version == 1 && value.is_null()) {
+    return "none";
+  }
+  throw Fault{inQuotes(key) + " must be text"};
 }
 
-// The tallies must be those of the blocks the file lists, and each series
-// within what play can produce.
-void checkTallies(const StudyResult& r) {
-  const StudyTally& t = r.tally;
-  const auto blockSize = static_cast<Int128>(r.config.blockSize);
-  const auto played = static_cast<Int128>(r.roundsPlayed());
-  Int128 rounds = 0;
-  bool sound = true;
-  for (const SeriesTally& count : t.counts) {
-    sound = sound && plausible(count, kMaxRoundHalves, blockSize, t.blocks);
-    rounds += sound ? count.rounds : 0;
+StudyConfig configFrom(const Json& j, int version) {
+  if (!j.is_object()) {
+    throw Fault{"\"config\" must be an object of settings"};
   }
-  const std::int64_t rampStake = r.config.ramp ? largest(r.config.ramp->weights()) : 0;
-  sound =
-      sound && rounds == played && t.all.rounds == played && t.weighted.rounds == played &&
-      t.ramp.rounds == (r.config.ramp ? played : 0) &&
-      plausible(t.all, kMaxRoundHalves, blockSize, t.blocks) &&
-      plausible(t.weighted, kMaxRoundHalves * largest(truecountWeights()), blockSize, t.blocks) &&
-      plausible(t.ramp, kMaxRoundHalves * rampStake, blockSize, t.blocks);
-  if (!sound) {
-    throw Fault{"the tallies do not match the blocks listed or cannot come from play"};
+  const auto settings = studySettings();
+  for (const auto& entry : j.items()) {
+    const std::string& key = entry.key();
+    if (std::none_of(settings.begin(), settings.end(),
+                     [&key](const Setting& s) { return s.key == key; })) {
+      throw Fault{"\"config\" holds " + inQuotes(key) + ", which is no setting"};
+    }
   }
-}
-
-StudyConfig configFrom(const Json& j) {
   StudyConfig c;
-  c.rounds = unsignedField(j, "rounds", 1, UINT64_MAX);
-  c.blockSize = unsignedField(j, "block_size", 1, UINT64_MAX);
-  c.seed = unsignedField(j, "seed", 0, UINT64_MAX);
-  if (const std::string problem = c.sizeProblem(); !problem.empty()) {
-    throw Fault{"\"config\": " + problem};
-  }
-  c.rules.decks = static_cast<int>(unsignedField(j, "decks", 1, 8));
-  c.rules.reshuffleAfter = static_cast<int>(
-      unsignedField(j, "reshuffle_after", 0,
-                    static_cast<std::uint64_t>(StudyConfig::latestReshuffle(c.rules.decks))));
-  const std::string dealer = textField(j, "dealer");
-  if (dealer != "h17" && dealer != "s17") {
-    throw Fault{R"("dealer" must be "h17" or "s17")"};
-  }
-  c.rules.dealerHitsSoft17 = dealer == "h17";
-  const auto afterSplit = afterSplitNamed(textField(j, "after_split"));
-  if (!afterSplit) {
-    throw Fault{"\"after_split\" is not a known rule"};
-  }
-  c.rules.afterSplit = *afterSplit;
-  const std::string split21 = textField(j, "split_21");
-  if (split21 != "3:2" && split21 != "1:1") {
-    throw Fault{R"("split_21" must be "3:2" or "1:1")"};
-  }
-  c.rules.splitTwentyOnePaysBlackjack = split21 == "3:2";
-  const auto strategy = strategyNamed(textField(j, "strategy"));
-  if (!strategy) {
-    throw Fault{"\"strategy\" is not a known strategy"};
-  }
-  c.strategy = *strategy;
-  if (!field(j, "ramp").is_null()) {
-    auto ramp = parseRamp(textField(j, "ramp"));
-    if (auto* error = std::get_if<std::string>(&ramp)) {
-      throw Fault{"\"ramp\": " + *error};
+  for (const Setting& setting : settings) {
+    const std::string key(setting.key);
+    if (!j.contains(key)) {
+      continue;  // a setting newer than the file: the file's study has its default
     }
-    c.ramp = std::get<Ramp>(ramp);
-  }
-  const Json& bankroll = field(j, "bankroll");
-  if (!bankroll.is_null()) {
-    if (!bankroll.is_number() || !(bankroll.get<double>() > 0)) {
-      throw Fault{"\"bankroll\" must be a positive number or null"};
+    if (const auto error = setting.read(settingText(j.at(key), setting.key, version), c)) {
+      throw Fault{inQuotes(setting.key) + ": " + *error};
     }
-    c.bankroll = bankroll.get<double>();
+  }
+  if (const auto problem = validate(c)) {
+    throw Fault{"\"config\": " + *problem};
   }
   return c;
 }
 
-void readBlocks(const Json& j, StudyResult& r) {
-  const std::uint64_t total = r.config.blockCount();
+std::uint64_t positionFrom(std::string_view text) {
+  std::uint64_t value = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (text.empty() || error != std::errc{} || stop != end) {
+    throw Fault{
+        "\"positions\" must list FIRST-LAST ranges and single positions, separated "
+        "by commas"};
+  }
+  return value;
+}
+
+// Version 2: positions in the shard, one check per range as it is appended.
+void readPositions(const std::string& text, StudyResult& r) {
+  if (!text.empty() && text.back() == ',') {
+    positionFrom("");
+  }
+  std::string_view rest = text;
+  while (!rest.empty()) {
+    const std::string_view item = rest.substr(0, rest.find(','));
+    rest.remove_prefix(std::min(rest.size(), item.size() + 1));
+    const auto dash = item.find('-');
+    const std::uint64_t first = positionFrom(item.substr(0, dash));
+    const std::uint64_t last =
+        dash == std::string_view::npos ? first : positionFrom(item.substr(dash + 1));
+    if (!r.blocks.append({first, last})) {
+      throw Fault{"\"positions\" must be ascending ranges apart from each other"};
+    }
+  }
+}
+
+// Version 1: block numbers of the study as [first, last] pairs, turned into
+// positions in the file's shard.
+void readRanges(const Json& ranges, StudyResult& r) {
+  if (!ranges.is_array()) {
+    throw Fault{"\"ranges\" must be a list of [first, last] block numbers"};
+  }
+  const std::uint64_t shards = r.shard.value_or(ShardSpec{}).shards;
+  for (const Json& range : ranges) {
+    if (!range.is_array() || range.size() != 2 || !range[0].is_number_unsigned() ||
+        !range[1].is_number_unsigned()) {
+      throw Fault{"\"ranges\" must hold [first, last] block numbers"};
+    }
+    const auto first = r.positionOf(range[0].get<std::uint64_t>());
+    const auto last = r.positionOf(range[1].get<std::uint64_t>());
+    if (!first || !last || (shards > 1 && *first != *last)) {
+      throw Fault{"\"ranges\" hold blocks outside the file's shard"};
+    }
+    if (!r.blocks.append({*first, *last})) {
+      throw Fault{"\"ranges\" must be ascending ranges apart from each other"};
+    }
+  }
+}
+
+void readBlocks(const Json& j, int version, StudyResult& r) {
   const Json& shard = field(j, "shard");
   if (!shard.is_null()) {
-    auto parsed = parseShard(shard.is_string() ? shard.get<std::string>() : "");
+    auto parsed = parseShard(shard.is_string() ? shard.get<std::string>() : std::string());
     if (auto* error = std::get_if<std::string>(&parsed)) {
       throw Fault{"\"shard\": " + *error + ", or null"};
     }
     r.shard = std::get<ShardSpec>(parsed);
-  }
-  const Json& ranges = field(j, "ranges");
-  if (!ranges.is_array()) {
-    throw Fault{"\"ranges\" must be a list of [first, last] block numbers"};
-  }
-  for (const Json& range : ranges) {
-    if (!range.is_array() || range.size() != 2 || !range[0].is_number_unsigned() ||
-        !range[1].is_number_unsigned() ||
-        range[0].get<std::uint64_t>() > range[1].get<std::uint64_t>() ||
-        range[1].get<std::uint64_t>() >= total) {
-      throw Fault{"\"ranges\" must hold [first, last] block numbers below " +
-                  std::to_string(total)};
+    if (r.shard->shard >= r.config.blockCount()) {
+      throw Fault{"\"shard\" names no block of the study"};
     }
-    const BlockSet::Range added{range[0].get<std::uint64_t>(), range[1].get<std::uint64_t>()};
-    BlockSet one;
-    one.add(added);
-    if (r.blocks.overlaps(one)) {
-      throw Fault{"\"ranges\" list a block twice"};
-    }
-    r.blocks.add(added);
   }
-  if (r.shard && r.shard->shard >= total) {
-    throw Fault{"\"shard\" names no block of the study"};
+  if (version == 1) {
+    readRanges(field(j, "ranges"), r);
+  } else {
+    readPositions(textField(j, "positions"), r);
   }
-  if (!r.blocks.missingFrom(r.target()).empty()) {
-    throw Fault{"\"ranges\" hold blocks outside the file's shard"};
+  if (!r.blocks.empty() && r.blocks.ranges().back().last > r.target().ranges().back().last) {
+    throw Fault{"the blocks listed pass the last block of the file's shard"};
   }
 }
 
-void readTallies(const Json& j, StudyResult& r) {
-  StudyTally& t = r.tally;
-  t.blocks = unsignedField(j, "blocks", 0, UINT64_MAX);
-  if (t.blocks != r.blocks.size()) {
-    throw Fault{"the tallies hold " + std::to_string(t.blocks) + " blocks, the ranges " +
-                std::to_string(r.blocks.size())};
+SeriesTally seriesFrom(const Json& j, const Layout& layout) {
+  // A tally of another unit is scaled by u for its payoff sums and u² for
+  // their squares; a file whose values would not fit is none of this program's.
+  const auto scaled = [&j](std::string_view name, Int128 factor) {
+    const Int128 value = exactField(j, name);
+    if (magnitude(value) > magnitude(kInt128Max / factor)) {
+      throw Fault{inQuotes(name) + " is larger than any study's"};
+    }
+    return value * factor;
+  };
+  const Int128 u = layout.unitsPerTallyUnit;
+  SeriesTally s;
+  s.rounds = exactField(j, "rounds");
+  s.sum = scaled("sum", u);
+  s.sumSquares = scaled("sum_squares", u * u);
+  s.blockRoundsSquared = exactField(j, "block_rounds_squared");
+  s.blockSumSquared = scaled("block_sum_squared", u * u);
+  s.blockRoundsSum = scaled("block_rounds_sum", u);
+  s.blocksWithRounds = exactField(j, "blocks_with_rounds");
+  return s;
+}
+
+int countOf(const Json& entry) {
+  const Json& count = field(entry, "count");
+  const bool inRange =
+      (count.is_number_unsigned() && count.get<std::uint64_t>() <= kHighestCount) ||
+      (count.is_number_integer() && !count.is_number_unsigned() &&
+       count.get<std::int64_t>() >= kLowestCount);
+  if (!inRange) {
+    throw Fault{"\"count\" must be a whole number from " + std::to_string(kLowestCount) + " to " +
+                std::to_string(kHighestCount)};
   }
+  return count.get<int>();
+}
+
+void readTallies(const Json& j, const Layout& layout, StudyResult& r) {
+  if (layout.version != 1 && unsignedField(j, "payoff_units_per_stake") != kPayoffUnitsPerStake) {
+    throw Fault{"\"payoff_units_per_stake\" must be " + std::to_string(kPayoffUnitsPerStake)};
+  }
+  StudyTally& t = r.tally;
+  t.blocks = unsignedField(j, "blocks");
   const Json& counts = field(j, "counts");
   if (!counts.is_array()) {
     throw Fault{"\"counts\" must be a list"};
   }
   std::array<bool, kCountSlots> seen{};
   for (const Json& entry : counts) {
-    const Json& count = field(entry, "count");
-    if (!count.is_number_integer() || count.get<std::int64_t>() < kLowestCount ||
-        count.get<std::int64_t>() > -kLowestCount) {
-      throw Fault{"\"count\" must be a whole number from -60 to 60"};
+    const int count = countOf(entry);
+    if (seen[countSlot(count)]) {
+      throw Fault{"\"counts\" list count " + std::to_string(count) + " twice"};
     }
-    const std::size_t slot = countSlot(count.get<int>());
-    if (seen[slot]) {
-      throw Fault{"\"counts\" list count " + std::to_string(count.get<int>()) + " twice"};
-    }
-    seen[slot] = true;
-    t.counts[slot] = seriesFrom(entry);
+    seen[countSlot(count)] = true;
+    t.counts[countSlot(count)] = seriesFrom(entry, layout);
   }
-  t.all = seriesFrom(field(j, "all"));
-  t.weighted = seriesFrom(field(j, "weighted"));
-  t.ramp = seriesFrom(field(j, "ramp"));
-  checkTallies(r);
+  t.all = seriesFrom(field(j, "all"), layout);
+  t.weighted = seriesFrom(field(j, "weighted"), layout);
+  t.ramp = seriesFrom(field(j, "ramp"), layout);
+}
+
+void readEvents(const Json& j, const Json& seconds, StudyResult& r) {
+  r.events.decisions = unsignedField(j, "decisions");
+  r.events.shoeExhausted = unsignedField(j, "shoe_exhausted");
+  r.events.overlongHands = unsignedField(j, "overlong_hands");
+  if (!seconds.is_number() || !(seconds.get<double>() >= 0) ||
+      !std::isfinite(seconds.get<double>())) {
+    throw Fault{"\"seconds\" must be a number of seconds, 0 or more"};
+  }
+  r.seconds = seconds.get<double>();
 }
 
 }  // namespace
 
 std::string studyToJson(const StudyResult& result, const StudyFigures& figures) {
-  const Json study{{"format", kFormat},
-                   {"version", kVersion},
-                   {"config", configJson(result.config)},
-                   {"blocks", blocksJson(result)},
-                   {"complete", result.complete()},
-                   {"tallies", talliesJson(result.tally)},
-                   {"events", Json{{"decisions", result.events.decisions},
-                                   {"shoe_exhausted", result.events.shoeExhausted},
-                                   {"overlong_hands", result.events.overlongHands}}},
-                   {"figures", figuresJson(result, figures)}};
+  Json study{{"format", kFormat}, {"version", kVersion}};
+  study.update(definingJson(result, true));
+  study["complete"] = result.complete();
+  study["digest"] = std::string(kDigestPrefix) + sha256Hex(definingJson(result, false).dump());
+  study["labels"] = labelsJson(result.config);
+  study["figures"] = figuresJson(result, figures);
   return study.dump(2) + "\n";
 }
 
 std::variant<StudyResult, std::string> studyFromJson(const std::string& text) {
+  StructureCheck structure;
+  if (!Json::sax_parse(text, &structure)) {
+    return structure.problem();
+  }
   const Json j = Json::parse(text, nullptr, false);
   if (j.is_discarded()) {
     return std::string("not valid JSON");
@@ -366,20 +492,30 @@ std::variant<StudyResult, std::string> studyFromJson(const std::string& text) {
     if (!j.is_object() || !j.contains("format") || j.at("format") != kFormat) {
       return std::string(R"(not a truecount-lab study (no "format": ")") + kFormat + "\")";
     }
-    if (field(j, "version") != kVersion) {
-      return std::string("a study file of another version (this program reads version ") +
+    const Json& version = field(j, "version");
+    if (version != 1 && version != kVersion) {
+      return "a study file of another version (this program reads versions 1 and " +
              std::to_string(kVersion) + ")";
     }
+    const Layout layout = version == 1 ? Layout{1, kPayoffUnitsPerStake / 2} : Layout{kVersion, 1};
     StudyResult r;
-    r.config = configFrom(field(j, "config"));
-    readBlocks(field(j, "blocks"), r);
-    readTallies(field(j, "tallies"), r);
+    r.config = configFrom(field(j, "config"), layout.version);
+    readBlocks(field(j, "blocks"), layout.version, r);
+    readTallies(field(j, "tallies"), layout, r);
     const Json& events = field(j, "events");
-    r.events.decisions = unsignedField(events, "decisions", 0, UINT64_MAX);
-    r.events.shoeExhausted = unsignedField(events, "shoe_exhausted", 0, UINT64_MAX);
-    r.events.overlongHands = unsignedField(events, "overlong_hands", 0, UINT64_MAX);
-    const Json& seconds = field(field(j, "figures"), "seconds");
-    r.seconds = seconds.is_number() ? seconds.get<double>() : 0.0;
+    readEvents(
+        events,
+        layout.version == 1 ? field(field(j, "figures"), "seconds") : field(events, "seconds"), r);
+    if (layout.version != 1 &&
+        textField(j, "digest") !=
+            std::string(kDigestPrefix) + sha256Hex(definingJson(r, false).dump())) {
+      return std::string(
+          "its digest does not match its content: the file was edited or damaged after it was "
+          "written");
+    }
+    if (const auto problem = studyProblem(r)) {
+      return *problem;
+    }
     return r;
   } catch (const Fault& fault) {
     return fault.what;

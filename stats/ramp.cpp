@@ -27,7 +27,7 @@ CountWeights Ramp::weights() const {
   CountWeights stakes{};
   stakes.fill(steps.empty() ? 1 : steps.front().stake);
   for (const RampStep& step : steps) {
-    for (int count = step.fromCount; count <= -kLowestCount; ++count) {
+    for (int count = step.fromCount; count <= kHighestCount; ++count) {
       stakes[countSlot(count)] = step.stake;
     }
   }
@@ -64,11 +64,11 @@ std::variant<Ramp, std::string> parseRamp(std::string_view text) {
     if (count.size() > 1 && count[0] == '+' && count[1] >= '0' && count[1] <= '9') {
       count.remove_prefix(1);
     }
-    RampStep step;
+    RampStep step{};
     if (!readInteger(count, step.fromCount) || step.fromCount < kLowestCount ||
-        step.fromCount > -kLowestCount) {
+        step.fromCount > kHighestCount) {
       return where + "counts must be whole numbers from " + std::to_string(kLowestCount) + " to " +
-             std::to_string(-kLowestCount);
+             std::to_string(kHighestCount);
     }
     if (!ramp.steps.empty() && step.fromCount <= ramp.steps.back().fromCount) {
       return where + "counts must be strictly ascending, after " +

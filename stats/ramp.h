@@ -13,8 +13,8 @@
 // count bet the first step's stake. Stakes are whole units, so that the
 // ramp's weighted tallies stay exact integers.
 struct RampStep {
-  int fromCount = 0;
-  std::int64_t stake = 1;
+  int fromCount;
+  std::int64_t stake;
 };
 
 struct Ramp {

@@ -10,8 +10,8 @@ void addWeightedBlock(SeriesTally& series, const BlockTally& block, const CountW
   Int128 squares = 0;
   for (std::size_t slot = 0; slot < stakes.size(); ++slot) {
     const Int128 stake = stakes[slot];
-    sum += stake * block.payoffHalves[slot];
-    squares += stake * stake * block.payoffSquaresQuarters[slot];
+    sum += stake * block.payoffs[slot];
+    squares += stake * stake * block.payoffSquares[slot];
   }
   series.addBlock(rounds, sum, squares);
 }
@@ -41,7 +41,7 @@ SeriesTally& SeriesTally::operator+=(const SeriesTally& other) {
 
 CountWeights truecountWeights() {
   CountWeights stakes{};
-  for (int count = kLowestCount; count <= -kLowestCount; ++count) {
+  for (int count = kLowestCount; count <= kHighestCount; ++count) {
     stakes[countSlot(count)] = count > 0 ? 2 * count : 1;
   }
   return stakes;
@@ -53,11 +53,10 @@ void StudyTally::addBlock(const BlockTally& block, const CountWeights& weightedS
   Int128 sum = 0;
   Int128 squares = 0;
   for (std::size_t slot = 0; slot < counts.size(); ++slot) {
-    counts[slot].addBlock(block.rounds[slot], block.payoffHalves[slot],
-                          block.payoffSquaresQuarters[slot]);
+    counts[slot].addBlock(block.rounds[slot], block.payoffs[slot], block.payoffSquares[slot]);
     rounds += block.rounds[slot];
-    sum += block.payoffHalves[slot];
-    squares += block.payoffSquaresQuarters[slot];
+    sum += block.payoffs[slot];
+    squares += block.payoffSquares[slot];
   }
   all.addBlock(rounds, sum, squares);
   addWeightedBlock(weighted, block, weightedStakes, rounds);

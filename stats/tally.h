@@ -6,43 +6,47 @@
 
 #include "stats/exact.h"
 #include "table/payoff_table.h"
+#include "table/payoff_unit.h"
 
-// Exact tallies of round payoffs per whole true count. A payoff at a stake of
-// one unit is a multiple of half a unit, so payoffs are counted in half units
-// and their squares in quarter units: integers whose sums do not depend on the
-// order of additions, so that tallies merged from any split of the work are
-// identical to the bit.
+// Exact tallies of round payoffs per whole true count. Every payoff at a stake
+// of one unit is a whole number of payoff units (kPayoffUnitsPerStake to the
+// stake), so payoffs and their squares are counted as integers, whose sums do
+// not depend on the order of additions: tallies merged from any split of the
+// work are identical to the bit.
 
+// The counts a round is booked at, -60..60, one slot each.
 constexpr int kCountSlots = PayoffTable::kSlots;
 constexpr int kLowestCount = -PayoffTable::kCountIndexOffset;
+constexpr int kHighestCount = PayoffTable::kCountIndexOffset;
 
 // The slot of a count in -60..60.
 constexpr std::size_t countSlot(int count) {
   return static_cast<std::size_t>(count - kLowestCount);
 }
 
-// One block's rounds, as they are played. 64 bits hold any one block: even a
-// billion rounds of 100-half-unit payoffs sum their squares to only 10^13.
+// One block's rounds, as they are played. 64 bits hold any one block: even
+// 10^8 rounds of payoffs of 10^4 units sum their squares to only 10^16.
 struct BlockTally {
   std::array<std::int64_t, kCountSlots> rounds{};
-  std::array<std::int64_t, kCountSlots> payoffHalves{};
-  std::array<std::int64_t, kCountSlots> payoffSquaresQuarters{};
+  std::array<std::int64_t, kCountSlots> payoffs{};
+  std::array<std::int64_t, kCountSlots> payoffSquares{};
 
-  // Books one round; a count outside -60..60 has no slot and is not booked.
-  void record(int count, int halves) {
-    if (count < kLowestCount || count > -kLowestCount) {
+  // Books one round's payoff in payoff units; a count outside -60..60 has no
+  // slot and is not booked.
+  void record(int count, std::int64_t units) {
+    if (count < kLowestCount || count > kHighestCount) {
       return;
     }
     const std::size_t slot = countSlot(count);
     ++rounds[slot];
-    payoffHalves[slot] += halves;
-    payoffSquaresQuarters[slot] += std::int64_t{halves} * halves;
+    payoffs[slot] += units;
+    payoffSquares[slot] += units * units;
   }
   void clear() { *this = BlockTally{}; }
 };
 
-// Exact sums over blocks for one series of per-round values x (tally units:
-// payoffs in half units, or stake-weighted payoffs). Besides the rounds n, Σx
+// Exact sums over blocks for one series of per-round values x (payoff units,
+// or stake-weighted payoff units). Besides the rounds n, Σx
 // and Σx², it keeps per block b the products a cluster estimate of the error
 // needs: Σ_b n_b², Σ_b S_b² and Σ_b n_b·S_b, where S_b = Σx over the block.
 struct SeriesTally {

@@ -1,7 +1,5 @@
 #include "study/block_play.h"
 
-#include <cmath>
-
 #include "deck/random_source.h"
 #include "table/simulator.h"
 #include "table/table_observer.h"
@@ -17,11 +15,6 @@ class EventCounter final : public TableObserver {
  private:
   EventCounts& counts_;
 };
-
-// Payoffs are multiples of half a unit at a stake of one unit.
-int halfUnits(double payoff) {
-  return static_cast<int>(std::lround(2.0 * payoff));
-}
 
 }  // namespace
 
@@ -41,9 +34,11 @@ BlockPlayer::BlockPlayer(const StudyConfig& config)
   }
 }
 
-void BlockPlayer::play(std::uint64_t block, StudyTally& tally, EventCounts& events) {
+bool BlockPlayer::play(std::uint64_t block, StudyTally& tally, EventCounts& events,
+                       const std::atomic<int>& stop) {
   StreamRandom random(config_.seed, block);
-  EventCounter counter(events);
+  EventCounts blockEvents;
+  EventCounter counter(blockEvents);
   Simulator::PlayerDecision player = PlayerRule;
   if (config_.strategy == Strategy::Visible) {
     player = VisiblePlayerRule;
@@ -54,9 +49,15 @@ void BlockPlayer::play(std::uint64_t block, StudyTally& tally, EventCounts& even
   blockTally_.clear();
   const std::uint64_t rounds = config_.roundsInBlock(block);
   for (std::uint64_t round = 0; round < rounds; ++round) {
+    // A relaxed load of a flag that almost never changes: nearly free.
+    if (stop.load(std::memory_order_relaxed) >= kStopNow) {
+      return false;
+    }
     const RoundResult result = table.playRound(0, false);
-    events.decisions += static_cast<std::uint64_t>(result.decisions);
-    blockTally_.record(result.count, halfUnits(result.payoff));
+    blockEvents.decisions += static_cast<std::uint64_t>(result.decisions);
+    blockTally_.record(result.count, result.payoffUnits);
   }
   tally.addBlock(blockTally_, weighted_, config_.ramp ? &ramp_ : nullptr);
+  events += blockEvents;
+  return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 
@@ -18,6 +19,14 @@ struct EventCounts {
   bool operator==(const EventCounts&) const = default;
 };
 
+// How far a run is asked to stop: the workers stop taking blocks at the
+// first level and drop the blocks in flight at the second.
+enum StopLevel : int {
+  kRunOn = 0,
+  kFinishBlocks = 1,
+  kStopNow = 2,
+};
+
 // Plays studies' blocks. One player per worker: it holds the fixed strategy's
 // tables, computed once, and a block's working tally, so playing a block
 // allocates next to nothing and shares nothing with other workers.
@@ -26,8 +35,11 @@ class BlockPlayer {
   explicit BlockPlayer(const StudyConfig& config);
 
   // Plays block `block` from a fresh shoe shuffled by the block's own
-  // generator and folds it into `tally` and `events`.
-  void play(std::uint64_t block, StudyTally& tally, EventCounts& events);
+  // generator and folds it into `tally` and `events`. Looks at `stop`
+  // between rounds: at kStopNow the block is dropped, nothing is folded, and
+  // the answer is false.
+  bool play(std::uint64_t block, StudyTally& tally, EventCounts& events,
+            const std::atomic<int>& stop);
 
  private:
   const StudyConfig& config_;

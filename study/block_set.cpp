@@ -2,35 +2,66 @@
 
 #include <algorithm>
 
-BlockSet BlockSet::shard(std::uint64_t count, std::uint64_t shard, std::uint64_t shards) {
+BlockSet BlockSet::of(Range range) {
   BlockSet set;
-  for (std::uint64_t block = shard; block < count; block += shards) {
-    set.add(block);
-    if (count - block <= shards) {
-      break;  // the next step would pass the count, or wrap around
-    }
+  set.append(range);
+  return set;
+}
+
+bool BlockSet::append(Range range) {
+  if (range.first > range.last) {
+    return false;
+  }
+  if (ranges_.empty()) {
+    ranges_.push_back(range);
+    return true;
+  }
+  Range& top = ranges_.back();
+  if (range.first <= top.last) {
+    return false;
+  }
+  // A range that starts right after the top one extends it.
+  if (range.first == top.last + 1) {
+    top.last = range.last;
+  } else {
+    ranges_.push_back(range);
+  }
+  return true;
+}
+
+BlockSet BlockSet::joined(const BlockSet& other) const {
+  BlockSet set;
+  set.ranges_.reserve(ranges_.size() + other.ranges_.size());
+  auto a = ranges_.begin();
+  auto b = other.ranges_.begin();
+  while (a != ranges_.end() || b != other.ranges_.end()) {
+    const bool fromA = b == other.ranges_.end() || (a != ranges_.end() && a->first < b->first);
+    set.append(fromA ? *a++ : *b++);
   }
   return set;
 }
 
-void BlockSet::add(Range range) {
-  // Every range that touches or overlaps the new one is merged into it.
-  auto first = std::lower_bound(ranges_.begin(), ranges_.end(), range,
-                                [](Range a, Range b) { return a.last + 1 < b.first; });
-  auto last = first;
-  while (last != ranges_.end() && last->first <= range.last + 1) {
-    range.first = std::min(range.first, last->first);
-    range.last = std::max(range.last, last->last);
-    ++last;
+BlockSet BlockSet::without(const BlockSet& other) const {
+  BlockSet set;
+  auto b = other.ranges_.begin();
+  for (Range rest : ranges_) {
+    // Every range of `other` that ends below this one is passed for good.
+    while (b != other.ranges_.end() && b->last < rest.first) {
+      ++b;
+    }
+    for (auto cut = b; cut != other.ranges_.end() && cut->first <= rest.last; ++cut) {
+      if (cut->first > rest.first) {
+        set.append(Range{rest.first, cut->first - 1});
+      }
+      if (cut->last >= rest.last) {
+        rest.first = rest.last + 1;
+        break;
+      }
+      rest.first = cut->last + 1;
+    }
+    set.append(rest);
   }
-  first = ranges_.erase(first, last);
-  ranges_.insert(first, range);
-}
-
-void BlockSet::add(const BlockSet& other) {
-  for (const Range range : other.ranges_) {
-    add(range);
-  }
+  return set;
 }
 
 bool BlockSet::contains(std::uint64_t block) const {
@@ -53,18 +84,6 @@ bool BlockSet::overlaps(const BlockSet& other) const {
     }
   }
   return false;
-}
-
-std::vector<std::uint64_t> BlockSet::missingFrom(const BlockSet& other) const {
-  std::vector<std::uint64_t> missing;
-  for (const Range range : ranges_) {
-    for (std::uint64_t block = range.first; block <= range.last; ++block) {
-      if (!other.contains(block)) {
-        missing.push_back(block);
-      }
-    }
-  }
-  return missing;
 }
 
 std::uint64_t BlockSet::size() const {

@@ -3,29 +3,34 @@
 #include <cstdint>
 #include <vector>
 
-// A set of block numbers kept as sorted, disjoint, non-adjacent inclusive
-// ranges: a study of a billion rounds is a handful of ranges, not a list.
+// A set of blocks kept as sorted, disjoint, non-adjacent inclusive ranges, so
+// that blocks played in order, from a whole study or one shard of it, are a
+// handful of ranges however many there are. Every operation is linear in the
+// ranges at most: a set grows by appending and sets join by merging.
 class BlockSet {
  public:
   struct Range {
-    std::uint64_t first = 0;
-    std::uint64_t last = 0;
+    std::uint64_t first;
+    std::uint64_t last;
     bool operator==(const Range&) const = default;
   };
 
   BlockSet() = default;
-  // Blocks 0..count-1 whose number leaves `shard` when divided by `shards`.
-  static BlockSet shard(std::uint64_t count, std::uint64_t shard, std::uint64_t shards);
+  // Blocks first..last.
+  static BlockSet of(Range range);
 
-  void add(std::uint64_t block) { add(Range{block, block}); }
-  // Adds a range (first <= last), joining it with its neighbours.
-  void add(Range range);
-  void add(const BlockSet& other);
+  // Adds blocks above every block held, as workers and readers meet them;
+  // false, leaving the set unchanged, when the range is empty or does not
+  // lie above.
+  bool append(Range range);
+  void append(std::uint64_t block) { append(Range{block, block}); }
+  // The union with a set that shares no block, in one pass over both.
+  BlockSet joined(const BlockSet& other) const;
+  // The blocks of this set that `other` lacks.
+  BlockSet without(const BlockSet& other) const;
 
   bool contains(std::uint64_t block) const;
   bool overlaps(const BlockSet& other) const;
-  // The blocks of this set that `other` lacks, in ascending order.
-  std::vector<std::uint64_t> missingFrom(const BlockSet& other) const;
   std::uint64_t size() const;
   bool empty() const { return ranges_.empty(); }
   const std::vector<Range>& ranges() const { return ranges_; }

@@ -1,31 +1,23 @@
 #include "study/study_figures.h"
 
-namespace {
-
-constexpr double kHalfUnit = 0.5;
-
-}  // namespace
+#include <algorithm>
 
 StudyFigures figuresOf(const StudyResult& result) {
-  StudyFigures figures;
   const StudyTally& tally = result.tally;
-  for (int slot = 0; slot < kCountSlots; ++slot) {
-    const SeriesTally& count = tally.counts[static_cast<std::size_t>(slot)];
-    if (count.rounds > 0) {
-      figures.counts[static_cast<std::size_t>(slot)] = estimate(count, tally.blocks, kHalfUnit);
-    }
-  }
-  figures.overall = estimate(tally.all, tally.blocks, kHalfUnit);
-  figures.weighted = estimate(tally.weighted, tally.blocks, kHalfUnit);
+  StudyFigures figures;
+  std::transform(tally.counts.begin(), tally.counts.end(), figures.counts.begin(),
+                 [&tally](const SeriesTally& count) {
+                   return count.rounds > 0 ? std::optional(estimate(count, tally.blocks))
+                                           : std::nullopt;
+                 });
+  figures.overall = estimate(tally.all, tally.blocks);
+  figures.weighted = estimate(tally.weighted, tally.blocks);
   if (result.config.ramp) {
     figures.ramp = rampFigures(tally, result.config.ramp->weights(), result.config.bankroll);
   }
   const auto rounds = static_cast<double>(tally.all.rounds);
-  if (rounds > 0) {
-    figures.decisionsPerRound = static_cast<double>(result.events.decisions) / rounds;
-  }
-  if (result.seconds > 0) {
-    figures.roundsPerSecond = rounds / result.seconds;
-  }
+  figures.decisionsPerRound =
+      rounds > 0 ? static_cast<double>(result.events.decisions) / rounds : 0.0;
+  figures.roundsPerSecond = result.seconds > 0 ? rounds / result.seconds : 0.0;
   return figures;
 }

@@ -14,8 +14,8 @@ struct StudyFigures {
   // truecount's count-weighted summary, per round.
   Estimate weighted;
   std::optional<RampFigures> ramp;
-  double decisionsPerRound = 0.0;
-  double roundsPerSecond = 0.0;
+  double decisionsPerRound;  // 0 without rounds
+  double roundsPerSecond;    // 0 without a measured time
 };
 
 StudyFigures figuresOf(const StudyResult& result);

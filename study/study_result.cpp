@@ -1,50 +1,100 @@
 #include "study/study_result.h"
 
+#include "study/settings.h"
+
+Parsed<ShardSpec> parseShard(std::string_view text) {
+  const std::string expected =
+      "expected K/N with whole numbers 0 <= K < N <= " + std::to_string(StudyConfig::kMaxBlocks) +
+      ", such as 0/3 (the blocks b with b mod N = K)";
+  const auto slash = text.find('/');
+  const auto most = static_cast<std::int64_t>(StudyConfig::kMaxBlocks);
+  if (slash == std::string_view::npos || text.substr(0, 1) == "-" ||
+      text.substr(slash + 1, 1) == "-") {
+    return expected;
+  }
+  const auto shard = parseWhole(text.substr(0, slash), 0, most - 1);
+  const auto shards = parseWhole(text.substr(slash + 1), 1, most);
+  if (shard.index() != 0 || shards.index() != 0 || std::get<0>(shard) >= std::get<0>(shards)) {
+    return expected;
+  }
+  return ShardSpec{static_cast<std::uint64_t>(std::get<0>(shard)),
+                   static_cast<std::uint64_t>(std::get<0>(shards))};
+}
+
+std::string shardText(ShardSpec shard) {
+  return std::to_string(shard.shard) + "/" + std::to_string(shard.shards);
+}
+
+std::uint64_t StudyResult::blockAt(std::uint64_t position) const {
+  const ShardSpec selected = shard.value_or(ShardSpec{});
+  return selected.shard + position * selected.shards;
+}
+
+std::optional<std::uint64_t> StudyResult::positionOf(std::uint64_t block) const {
+  const ShardSpec selected = shard.value_or(ShardSpec{});
+  if (block < selected.shard || (block - selected.shard) % selected.shards != 0) {
+    return std::nullopt;
+  }
+  return (block - selected.shard) / selected.shards;
+}
+
 BlockSet StudyResult::target() const {
-  const ShardSpec all;
-  const ShardSpec selected = shard.value_or(all);
-  return BlockSet::shard(config.blockCount(), selected.shard, selected.shards);
+  const ShardSpec selected = shard.value_or(ShardSpec{});
+  const std::uint64_t count = config.blockCount();
+  if (selected.shard >= count) {
+    return {};
+  }
+  return BlockSet::of({0, (count - 1 - selected.shard) / selected.shards});
+}
+
+BlockSet StudyResult::studyBlocks() const {
+  if (shard.value_or(ShardSpec{}).shards == 1) {
+    return blocks;
+  }
+  BlockSet numbered;
+  for (const BlockSet::Range range : blocks.ranges()) {
+    for (std::uint64_t position = range.first; position <= range.last; ++position) {
+      numbered.append(blockAt(position));
+    }
+  }
+  return numbered;
 }
 
 std::uint64_t StudyResult::roundsPlayed() const {
   // Every block is full but the study's last one.
   const std::uint64_t lastBlock = config.blockCount() - 1;
-  std::uint64_t rounds = 0;
-  for (const BlockSet::Range range : blocks.ranges()) {
-    rounds += (range.last - range.first + 1) * config.blockSize;
-    if (range.last == lastBlock) {
-      rounds -= config.blockSize - config.roundsInBlock(lastBlock);
-    }
+  std::uint64_t rounds = blocks.size() * config.blockSize;
+  const auto last = positionOf(lastBlock);
+  if (last && blocks.contains(*last)) {
+    rounds -= config.blockSize - config.roundsInBlock(lastBlock);
   }
   return rounds;
 }
 
 std::uint64_t StudyResult::targetRounds() const {
-  const ShardSpec selected = shard.value_or(ShardSpec{});
-  const std::uint64_t count = config.blockCount();
-  if (selected.shard >= count) {
-    return 0;
-  }
-  const std::uint64_t blocksInShard = (count - 1 - selected.shard) / selected.shards + 1;
-  std::uint64_t rounds = blocksInShard * config.blockSize;
-  if ((count - 1) % selected.shards == selected.shard) {
-    rounds -= config.blockSize - config.roundsInBlock(count - 1);
+  const std::uint64_t lastBlock = config.blockCount() - 1;
+  std::uint64_t rounds = target().size() * config.blockSize;
+  if (positionOf(lastBlock)) {
+    rounds -= config.blockSize - config.roundsInBlock(lastBlock);
   }
   return rounds;
 }
 
 std::optional<std::string> mergeInto(StudyResult& into, const StudyResult& other) {
-  const std::string difference = into.config.firstDifference(other.config);
-  if (!difference.empty()) {
-    return "the studies differ in their " + difference;
+  if (const auto difference = firstDifference(into.config, other.config)) {
+    return "the studies differ in " + *difference;
   }
-  if (into.blocks.overlaps(other.blocks)) {
+  // Results of one shard join by position; of different shards, by number.
+  const bool sameShard = into.shard == other.shard;
+  const BlockSet mine = sameShard ? into.blocks : into.studyBlocks();
+  const BlockSet theirs = sameShard ? other.blocks : other.studyBlocks();
+  if (mine.overlaps(theirs)) {
     return "the studies share blocks, which would be counted twice";
   }
-  if (into.shard != other.shard) {
+  if (!sameShard) {
     into.shard.reset();
   }
-  into.blocks.add(other.blocks);
+  into.blocks = mine.joined(theirs);
   into.tally += other.tally;
   into.events += other.events;
   into.seconds += other.seconds;

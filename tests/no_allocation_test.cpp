@@ -2,12 +2,23 @@
 // that may touch the heap. This binary counts every global allocation.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <vector>
+
 #include "count/card_counter.h"
 #include "deck/deck.h"
 #include "strategy/counting_player.h"
 #include "strategy/player_rule.h"
 #include "table/simulator.h"
 #include "tests/counting_allocator.h"
+
+// The control: a counter that counted nothing would pass every test below.
+TEST(NoAllocation, TheCounterCountsEveryAllocation) {
+  const long before = g_allocations.load();
+  const std::vector<int> three(3);
+  const auto one = std::make_unique<double>(1.0);
+  EXPECT_EQ(g_allocations.load() - before, 2);
+}
 
 TEST(NoAllocation, DecisionsFromTheTableToTheAction) {
   std::srand(3);

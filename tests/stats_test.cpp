@@ -16,7 +16,9 @@
 
 namespace {
 
-using Blocks = std::vector<std::vector<std::pair<int, int>>>;  // per block: count, half units
+using Blocks = std::vector<std::vector<std::pair<int, int>>>;  // per block: count, half stakes
+// Payoff units in half a stake.
+constexpr int kHalf = kPayoffUnitsPerStake / 2;
 
 constexpr double kZ95 = 1.959963984540054;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -35,7 +37,7 @@ StudyTally tallyOf(const Blocks& blocks, const CountWeights* ramp = nullptr) {
   for (const auto& rounds : blocks) {
     block.clear();
     for (const auto& [count, halves] : rounds) {
-      block.record(count, halves);
+      block.record(count, kHalf * halves);
     }
     tally.addBlock(block, truecountWeights(), ramp);
   }
@@ -95,11 +97,11 @@ TEST(Estimate, MatchesTheDefinitions) {
                {tally.counts[countSlot(2)], 2, kFlat},
                {tally.weighted, std::nullopt, kTruecount}};
   for (const auto& c : cases) {
-    const Estimate got = estimate(c.series, tally.blocks, 0.5, 2);
+    const Estimate got = estimate(c.series, tally.blocks, 2);
     const Estimate want = reference(kHandMade, c.count, c.stake);
     EXPECT_TRUE(got.clustered);
     // Rounds in fewer blocks than asked for: the independent-rounds figure.
-    const Estimate few = estimate(c.series, tally.blocks, 0.5, 4);
+    const Estimate few = estimate(c.series, tally.blocks, 4);
     EXPECT_FALSE(few.clustered);
     expectSame(few.se, want.seNaive);
     for (const auto figure : {&Estimate::mean, &Estimate::sd, &Estimate::se, &Estimate::seNaive,
@@ -128,7 +130,7 @@ TEST(Estimate, HandValuesAndDegenerateTallies) {
   };
   for (const auto& c : cases) {
     const StudyTally tally = tallyOf(c.blocks);
-    const Estimate e = estimate(tally.all, tally.blocks, 0.5, 2);
+    const Estimate e = estimate(tally.all, tally.blocks, 2);
     expectSame(e.mean, c.mean);
     expectSame(e.sd, c.sd);
     expectSame(e.se, c.se);
@@ -151,12 +153,12 @@ TEST(Estimate, ClusterAgreesWithNaiveOnlyForIndependentRounds) {
       block.clear();
       const int offset = gen() % 2 == 0 ? shift : -shift;
       for (int i = 0; i < 2000; ++i) {
-        block.record(static_cast<int>(gen() % 7) - 3, kPayoffs[gen() % 6] + offset);
+        block.record(static_cast<int>(gen() % 7) - 3, kHalf * (kPayoffs[gen() % 6] + offset));
       }
       tally.addBlock(block, truecountWeights(), nullptr);
     }
     for (const SeriesTally* series : {&tally.all, &tally.weighted, &tally.counts[countSlot(2)]}) {
-      const Estimate e = estimate(*series, tally.blocks, 0.5);
+      const Estimate e = estimate(*series, tally.blocks);
       EXPECT_TRUE(shift == 0 ? std::abs(e.se / e.seNaive - 1) < 0.2 : e.se > 3 * e.seNaive)
           << "shift " << shift << ": " << e.se << " vs " << e.seNaive;
     }
@@ -197,9 +199,9 @@ TEST(SeriesTally, StaysExactPastTwoToThe63) {
   for (const int k : {4, 30, 31, 45}) {
     const Int128 n = Int128{1} << k;
     SeriesTally series;
-    series.addBlock(n, -n, 4 * n);
-    series.addBlock(n, 0, 4 * n);
-    const Estimate e = estimate(series, 2, 0.5, 2);
+    series.addBlock(n, -kHalf * n, kHalf * kHalf * 4 * n);
+    series.addBlock(n, 0, kHalf * kHalf * 4 * n);
+    const Estimate e = estimate(series, 2, 2);
     const auto dn = static_cast<double>(n);
     EXPECT_TRUE(e.rounds == 2 * n && e.mean == -0.25) << k;
     expectSame(e.sd, 0.5 * std::sqrt(15 * dn / (2 * (2 * dn - 1))));

@@ -1,88 +1,53 @@
-"""Tests of tools/plot_report.py: reports, studies, bad input, rendering."""
+"""Tests of the chart tool (tools/plot_report.py and its two charts), on a real
+truecount report and real truecount-lab studies made by the built programs
+(TRUECOUNT and TRUECOUNT_LAB name them; CTest sets both)."""
 
 import copy
 import json
 import os
+import re
 import subprocess
 import sys
 
 import pytest
 from matplotlib.collections import PathCollection
 
-TOOLS = os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, "tools")
+ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir)
+TOOLS = os.path.join(ROOT, "tools")
 SCRIPT = os.path.join(TOOLS, "plot_report.py")
 sys.path.insert(0, TOOLS)
+import chart_common  # noqa: E402
 import plot_report  # noqa: E402
+import report_chart  # noqa: E402
+import study_chart  # noqa: E402
 
-RUN_START = """Testing Deck...Passed
-Testing Count...Passed
-Testing Hand...Passed
-
-Start to simulate 50000 games.
-  Number of decks: 2
-  Shuffle after 60 cards
-1 / 50000 simulated.
-2 / 50000 simulated.
-50000 / 50000 simulated.
-"""
-TABLE = """Showing payoff table for each count...
-
-Count Payoff/Frequency Expected_Payoff Weighted_Payoff
-"""
-EXAMPLE = RUN_START + TABLE + """ -12   -3.5 /        8 =   -0.437500   -3.500000
-  +0   -7.0 /      240 =   -0.029167   -7.000000
-  +3  +41.5 /     1200 =   +0.034583 +249.000000
-
-Payoff: +31.000000 (If you always bet 1 dollars.)
-Average: +0.000620
-Weighted payoff: +238.500000 (If you bet +2.000000 for each additional count.)
-Weighted average: +0.004770
-"""
-FIRST_POSITIVE = TABLE + """   3  +41.5 /     1200 =   +0.034583 +249.000000
-
-Payoff: +41.500000 (If you always bet 1 dollars.)
-Average: +0.000830
-Weighted payoff: +249.000000 (If you bet +2.000000 for each additional count.)
-Weighted average: +0.004980
-"""
-WIDE = TABLE + """   0 -12345.5 / 123456789 =   -0.000100 -12345.500000
-  +1   +7.0 /       20 =   +0.350000  +14.000000
- +45 +123456.5 /   250000 =   +0.493826 +11111085.000000
-
-Payoff: +111118.000000 (If you always bet 1 dollars.)
-Average: +2.222360
-Weighted payoff: +11098753.500000 (If you bet +2.000000 for each additional count.)
-Weighted average: +221.975070
-"""
-NO_ROWS = RUN_START + TABLE + """
-Payoff: 0 (If you always bet 1 dollars.)
-Average: 0
-Weighted payoff: 0 (If you bet 2 for each additional count.)
-Weighted average: 0
-"""
+TRUECOUNT = os.environ.get("TRUECOUNT", os.path.join(ROOT, "build/release/truecount"))
+LAB = os.environ.get("TRUECOUNT_LAB", os.path.join(ROOT, "build/release/truecount-lab"))
+FEW = chart_common.FEW_ROUNDS
 
 
-EXAMPLE_ROWS = [(-12, -3.5, 8, -0.4375, -3.5), (0, -7.0, 240, -0.029167, -7.0),
-                (3, 41.5, 1200, 0.034583, 249.0)]
-EXAMPLE_SUMMARY = (31.0, 0.00062, 238.5, 2.0, 0.00477)
+@pytest.fixture(scope="session")
+def report_text():
+    run = subprocess.run([TRUECOUNT], capture_output=True, text=True, timeout=60)
+    assert run.returncode == 1, run.stderr  # a complete run, by design
+    return run.stdout
 
 
-@pytest.mark.parametrize("text, rows, summary", [
-    (EXAMPLE, EXAMPLE_ROWS, EXAMPLE_SUMMARY),
-    (EXAMPLE.replace("\n", "\r\n"), EXAMPLE_ROWS, EXAMPLE_SUMMARY),
-    (FIRST_POSITIVE, [(3, 41.5, 1200, 0.034583, 249.0)],
-     (41.5, 0.00083, 249.0, 2.0, 0.00498)),
-    (WIDE, [(0, -12345.5, 123456789, -0.0001, -12345.5), (1, 7.0, 20, 0.35, 14.0),
-            (45, 123456.5, 250000, 0.493826, 11111085.0)],
-     (111118.0, 2.22236, 11098753.5, 2.0, 221.97507)),
-    (NO_ROWS, [], (0.0, 0.0, 0.0, 2.0, 0.0)),
-], ids=["example", "crlf", "first-row-unsigned", "wider-than-field", "no-rows"])
-def test_parses_report(text, rows, summary):
-    report = plot_report.parse_report(text)
-    got = [(r.count, r.payoff, r.rounds, r.expected, r.weighted) for r in report.rows]
-    assert got == rows
-    assert (report.total_payoff, report.average, report.weighted_payoff,
-            report.bet_step, report.weighted_average) == summary
+@pytest.fixture(scope="session")
+def studies(tmp_path_factory):
+    """Four small studies: the default, the fixed strategy with a ramp, and
+    the default under two other seeds; decoded from their files."""
+    folder = tmp_path_factory.mktemp("studies")
+    runs = {"default": [], "basic": ["--strategy", "basic", "--ramp", "-60:1,1:2,3:8"],
+            "seed2": ["--seed", "2"], "seed3": ["--seed", "3"]}
+    decoded = {}
+    for name, extra in runs.items():
+        path = folder / f"{name}.json"
+        subprocess.run([LAB, "run", "--rounds", "30000", "--block-size", "3000", "--quiet",
+                        "--threads", "1", "--json", str(path), *extra],
+                       check=True, capture_output=True, timeout=60)
+        decoded[name] = json.loads(path.read_text())
+    return decoded
 
 
 def run(args, stdin=""):
@@ -90,48 +55,57 @@ def run(args, stdin=""):
                           capture_output=True, timeout=120)
 
 
-def cut_after(text, marker):
-    return text[:text.index(marker) + len(marker)]
+def table_of(text):
+    """The report's title, table and summary: what follows the progress lines."""
+    return text[text.index(report_chart.TITLE_LINE):]
 
 
-@pytest.mark.parametrize("text, message", [
-    ("", "input is empty"),
-    ("\n \n", "input is empty"),
-    (RUN_START, "no payoff table found"),
-    (RUN_START + "Showing payoff table for each count...\n\nCount Payoff\n", "column heading"),
-    (cut_after(EXAMPLE, "-7.000000\n"), "truncated"),
-    (cut_after(EXAMPLE, "  +3  +41.5 / "), "garbled payoff row"),
-    (EXAMPLE.replace("     240 =", "     2x0 ="), "garbled payoff row"),
-    (EXAMPLE.replace("-0.029167", "-0.129167"), "not payoff/frequency"),
-    (EXAMPLE.replace("+249.000000", "+149.000000"), "weighted payoff"),
-    (EXAMPLE.replace("  +0   -7.0", " -13   -7.0"), "ascending"),
-    (EXAMPLE.replace(" -12   -3.5", " -61   -3.5"), "outside"),
-    (cut_after(EXAMPLE, "Average: +0.000620\n"), "Weighted payoff: <number>"),
-    (EXAMPLE.replace("Average: +", "Avg: +"), "Average: <number>"),
-    (EXAMPLE.replace("Payoff: +31.0", "Payoff: +32.0"), "sum of the rows"),
-], ids=["empty", "blank", "no-table", "no-heading", "truncated-rows", "truncated-line",
-        "garbled-row", "wrong-expected", "wrong-weighted", "unordered", "count-range",
-        "missing-summary", "garbled-summary", "totals-mismatch"])
-def test_bad_input_fails_cleanly(tmp_path, text, message):
-    result = run(["-", "-o", str(tmp_path / "out.png")], text)
-    assert_clean_failure(result, tmp_path, message)
+def test_reads_a_real_report(report_text):
+    report = report_chart.parse_report(report_text)
+    rows = report.rows
+    # Only counts with a non-zero payoff sum are printed; 50000 rounds in all.
+    assert 10 < len(rows) and sum(r.rounds for r in rows) <= 50000
+    assert report.total_payoff == pytest.approx(sum(r.payoff for r in rows), abs=0.05 * len(rows))
+    assert report.bet_step == 2.0
+    for row in rows:
+        assert row.expected == pytest.approx(row.payoff / row.rounds, abs=1e-6)
+        assert row.weighted == pytest.approx(row.payoff * (2 * row.count if row.count > 0 else 1),
+                                             abs=1e-6)
 
 
-@pytest.mark.parametrize("target, message", [
-    ("missing-dir/out.png", "cannot write"),
-    ("taken.png", "cannot write"),  # an existing directory
-    ("out.jpg", "must end in .png or .svg"),
-])
-def test_bad_output_fails_cleanly(tmp_path, target, message):
-    (tmp_path / "taken.png").mkdir()
-    result = run(["-o", str(tmp_path / target)], EXAMPLE)
-    assert_clean_failure(result, tmp_path, message, ["taken.png"])
-    assert not os.listdir(tmp_path / "taken.png")
+# Hand-made reports for what a real run rarely shows.
+HEADER = report_chart.TITLE_LINE + "\n\n" + report_chart.HEADING_LINE + "\n"
+FIRST_POSITIVE = HEADER + """   3  +41.5 /     1200 =   +0.034583 +249.000000
+
+Payoff: +41.500000 (If you always bet 1 dollars.)
+Average: +0.000830
+Weighted payoff: +249.000000 (If you bet +2.000000 for each additional count.)
+Weighted average: +0.004980
+"""
+WIDE = HEADER + """   0 -12345.5 / 123456789 =   -0.000100 -12345.500000
+ +45 +123456.5 /   250000 =   +0.493826 +11111085.000000
+
+Payoff: +111111.000000 (If you always bet 1 dollars.)
+Average: +2.222220
+Weighted payoff: +11098739.500000 (If you bet +2.000000 for each additional count.)
+Weighted average: +221.974790
+"""
+NO_ROWS = HEADER + """
+Payoff: 0 (If you always bet 1 dollars.)
+Average: 0
+Weighted payoff: 0 (If you bet 2 for each additional count.)
+Weighted average: 0
+"""
 
 
-def test_unreadable_input_fails_cleanly(tmp_path):
-    result = run([str(tmp_path / "absent.txt"), "-o", str(tmp_path / "out.png")])
-    assert_clean_failure(result, tmp_path, "cannot read")
+@pytest.mark.parametrize("text, rows", [
+    (FIRST_POSITIVE, [(3, 41.5, 1200)]),
+    (FIRST_POSITIVE.replace("\n", "\r\n"), [(3, 41.5, 1200)]),
+    (WIDE, [(0, -12345.5, 123456789), (45, 123456.5, 250000)]),
+    (NO_ROWS, []),
+], ids=["first-row-unsigned", "crlf", "wider-than-field", "no-rows"])
+def test_parses_report_forms(text, rows):
+    assert [(r.count, r.payoff, r.rounds) for r in report_chart.parse_report(text).rows] == rows
 
 
 def assert_clean_failure(result, directory, message, before=()):
@@ -141,144 +115,165 @@ def assert_clean_failure(result, directory, message, before=()):
     assert sorted(os.listdir(directory)) == sorted(before), "file left behind"
 
 
-# A hand-made study: a sparse count, a well-sampled one, and a single round
-# (no interval).
-POINTS = [
-    {"count": -2, "rounds": 400, "share": 0.25, "mean": -0.05, "ci95": [-0.16, 0.04]},
-    {"count": 0, "rounds": 1000, "share": 0.75, "mean": -0.01, "ci95": [-0.07, 0.055]},
-    {"count": 3, "rounds": 1, "share": 0.0006, "mean": 1.5, "ci95": [None, None]},
-]
-RAMP = {"stakes": [{"count": -60, "stake": 1}, {"count": 1, "stake": 2},
-                   {"count": 3, "stake": 8}]}
+def first_row(text):
+    table = table_of(text).split("\n")
+    return table[3]
 
 
-def study(strategy="composition", shift=0.0, ramp=None, **config):
-    points = copy.deepcopy(POINTS)
-    for p in points:
-        p["mean"] += shift
-        p["ci95"] = [None if end is None else end + shift for end in p["ci95"]]
-    return {"format": "truecount-lab study", "version": 1,
-            "config": {"rounds": 1601, "block_size": 100, "seed": 1, "decks": 2,
-                       "reshuffle_after": 60, "dealer": "h17", "after_split": "none",
-                       "split_21": "3:2", "strategy": strategy, "ramp": None,
-                       "bankroll": None, **config},
-            "blocks": {"total": 17, "played": 17, "ranges": [[0, 16]]}, "complete": True,
-            "figures": {"counts": points, "ramp": ramp, "se_method": "cluster"}}
+@pytest.mark.parametrize("damage, message", [
+    (lambda t: "", "input is empty"),
+    (lambda t: t[:t.index(report_chart.TITLE_LINE)], "no payoff table found"),
+    (lambda t: t.replace(report_chart.HEADING_LINE, "Count Payoff"), "column heading"),
+    (lambda t: t[:t.index(first_row(t)) + len(first_row(t)) + 1], "truncated"),
+    (lambda t: t.replace(first_row(t), first_row(t)[:12]), "garbled payoff row"),
+    (lambda t: t.replace(first_row(t), re.sub(r"= +([+-])", r"= \g<1>9", first_row(t))),
+     "not payoff/frequency"),
+    (lambda t: t.replace("(If you bet +2.000000", "(If you bet +3.000000"), "weighted payoff"),
+    (lambda t: t.replace("Average: ", "Avg: "), "Average: <number>"),
+    (lambda t: re.sub(r"^Payoff: ([+-])", r"Payoff: \g<1>9", t, flags=re.M), "sum of the rows"),
+], ids=["empty", "no-table", "no-heading", "truncated", "garbled", "wrong-expected",
+        "wrong-stake", "garbled-summary", "totals-mismatch"])
+def test_damaged_report_fails_cleanly(tmp_path, report_text, damage, message):
+    result = run(["-", "-o", str(tmp_path / "out.png")], damage(report_text))
+    assert_clean_failure(result, tmp_path, message)
 
 
-def figure(*studies, labels=None, ramp=False):
-    return plot_report.study_figure(
-        [plot_report.parse_study(s, f"{i}.json") for i, s in enumerate(studies)],
-        labels, ramp)
+def test_count_range_is_the_reports(report_text):
+    text = table_of(report_text)
+    row = first_row(text)
+    outside = f"{report_chart.LOWEST_COUNT - 1:4d}" + row[4:]
+    with pytest.raises(chart_common.InputError, match="outside"):
+        report_chart.parse_report(text.replace(row, outside))
+
+
+def parsed(*decoded):
+    return [study_chart.parse_study(d, f"{i}.json") for i, d in enumerate(decoded)]
 
 
 def scatters(ax):
     return [c for c in ax.collections if isinstance(c, PathCollection)]
 
 
-def test_study_points_intervals_and_shares():
-    ax, share_ax = figure(study()).axes
+def test_study_points_intervals_shares_and_name(studies):
+    data = studies["default"]
+    (study,) = parsed(data)
+    ax, share_ax = study_chart.study_figure([study]).axes
+    counts = data["figures"]["counts"]
     (bars,) = ax.containers
-    assert bars.get_label() == "composition strategy, H17, 2 decks, reshuffle at 60 cards"
-    ends = [v for s in bars.lines[2][0].get_segments() if len(s)
-            for v in (s[0][0], s[0][1], s[1][1])]
-    assert ends == pytest.approx([-2, -0.16, 0.04, 0, -0.07, 0.055])
+    # Named by decks, reshuffle point, dealer rule and strategy, as the README says.
+    assert bars.get_label() == "2 decks, reshuffle after 60 cards, dealer h17, strategy composition"
     (points,) = scatters(ax)
-    assert points.get_offsets().tolist() == [[-2, -0.05], [0, -0.01], [3, 1.5]]
-    assert [face[3] == 0 for face in points.get_facecolors()] == [True, False, True]
-    shares = [v for r in share_ax.patches for v in (r.get_x() + r.get_width() / 2,
-                                                    r.get_height())]
-    assert shares == pytest.approx([-2, 25, 0, 75, 3, 0.06])
-    legend = [t.get_text() for t in share_ax.get_legend().get_texts()]
-    assert any("fewer than 1000 rounds" in t for t in legend)
+    assert points.get_offsets().tolist() == [[c["count"], c["mean"]] for c in counts]
+    hollow = [face[3] == 0 for face in points.get_facecolors()]
+    assert hollow == [c["rounds"] < FEW or c["ci95"][0] is None for c in counts]
+    assert any(hollow) and not all(hollow)
+    shares = [v for r in share_ax.patches for v in (r.get_x() + r.get_width() / 2, r.get_height())]
+    assert shares == pytest.approx([v for c in counts for v in (c["count"], 100 * c["share"])])
 
 
-@pytest.mark.parametrize("studies, labels, expected", [
-    ((study("basic"), study(shift=0.5)), None,
-     ["basic strategy, H17, 2 decks, reshuffle at 60 cards",
-      "composition strategy, H17, 2 decks, reshuffle at 60 cards"]),
-    ((study(), study(shift=0.5, seed=2, dealer="s17")), None,
-     ["composition strategy, H17, 2 decks, reshuffle at 60 cards",
-      "composition strategy, S17, 2 decks, reshuffle at 60 cards"]),
-    ((study(), study(shift=0.5, seed=2)), None,
-     ["composition strategy, H17, 2 decks, reshuffle at 60 cards, seed 1",
-      "composition strategy, H17, 2 decks, reshuffle at 60 cards, seed 2"]),
-    ((study(), {**study(shift=0.5), "complete": False,
-                "blocks": {"total": 100, "played": 40}}), ["one", "two"],
-     ["one", "two (partial: 40 of 100 blocks)"]),
-], ids=["strategies", "dealer-rule", "seed-only", "given-and-partial"])
-def test_two_studies_give_two_labelled_series(studies, labels, expected):
-    ax, share_ax = figure(*studies, labels=labels).axes
+@pytest.mark.parametrize("names, added", [
+    (("default", "basic"), []),
+    (("default", "seed2", "seed3"), ["seed 1", "seed 2", "seed 3"]),
+], ids=["settings-that-name", "seed-only"])
+def test_series_are_named_from_the_files_labels(studies, names, added):
+    decoded = [studies[n] for n in names]
+    ax, share_ax = study_chart.study_figure(parsed(*decoded)).axes
+    base = [", ".join(label["text"] for label in d["labels"] if label["names_series"])
+            for d in decoded]
+    expected = [b + (", " + a if a else "") for b, a in zip(base, added or [""] * len(base))]
     assert [c.get_label() for c in ax.containers] == expected
-    legend = [t.get_text() for t in share_ax.get_legend().get_texts()]
-    assert legend[:2] == expected
-    means = [y for c in scatters(ax) for y in c.get_offsets()[:, 1]]
-    assert means == pytest.approx([-0.05, -0.01, 1.5, 0.45, 0.49, 2.0])
+    assert len(set(expected)) == len(expected)
 
 
-@pytest.mark.parametrize("steps, stakes", [
-    (RAMP["stakes"], [1, 1, 1, 2, 2, 8]),
-    # Below its first listed count a ramp bets its first stake.
-    ([{"count": 0, "stake": 3}, {"count": 2, "stake": 5}], [3, 3, 3, 3, 5, 5]),
-])
-def test_ramp_overlay_steps_per_count(steps, stakes):
-    fig = figure(study("basic"), study(ramp={"stakes": steps}), ramp=True)
+def test_partial_study_says_so(studies):
+    data = copy.deepcopy(studies["default"])
+    data["complete"] = False
+    data["blocks"]["played"] = 4
+    names = study_chart.study_labels(parsed(data), ["mine"])
+    assert names == [f"mine (partial: 4 of {data['blocks']['total']} blocks)"]
+
+
+def test_ramp_overlay_is_the_files_stakes(studies):
+    data = studies["basic"]
+    fig = study_chart.study_figure(parsed(studies["default"], data), ramp=True)
     (line,) = fig.axes[2].get_lines()
-    assert line.get_xydata().tolist() == [[c, s] for c, s in zip(range(-2, 4), stakes)]
+    stakes = {s["count"]: s["stake"] for s in data["figures"]["ramp"]["stakes"]}
+    assert [(x, y) for x, y in line.get_xydata().tolist()] == [(x, stakes[x]) for x, _ in
+                                                               line.get_xydata().tolist()]
+    assert {y for _, y in line.get_xydata().tolist()} == {1, 2, 8}
+    assert data["figures"]["ramp"]["text"] in line.get_label()
 
 
-BAD_MEAN = study()
-BAD_MEAN["figures"]["counts"][1]["mean"] = 0.06
+def edited(study, change):
+    data = copy.deepcopy(study)
+    change(data)
+    return data
 
 
-@pytest.mark.parametrize("files, extra, message", [
-    ({"a.json": '{"format": "truecount report"}'}, [], "not a truecount-lab study"),
-    ({"a.json": '{"format": "truecount-lab study", '}, [], "malformed JSON"),
-    ({"a.json": {**study(), "version": 2}}, [], "version 2"),
-    ({"a.json": {k: v for k, v in study().items() if k != "figures"}}, [],
-     "figures is missing"),
-    ({"a.json": BAD_MEAN}, [], "does not hold the mean"),
-    ({"a.json": study(), "run.txt": EXAMPLE}, [], "cannot share a chart"),
-    ({"a.json": study(), "b.json": {**study("basic"), "figures": {"counts": [
-        {**POINTS[0], "count": 9}]}}}, [], "share no true count"),
-    ({"a.json": study(), "b.json": study()}, [], "same settings"),
-    ({"a.json": study(), "b.json": study("basic")}, ["--label", "x"], "--label given 1"),
-    ({"a.json": study()}, ["--ramp"], "none of the studies holds a ramp"),
-    ({"a.json": study()}, ["--assumed-sd", "1.1"], "--assumed-sd is for a truecount"),
-    ({"a.json": study()}, ["-o", "missing-dir/out.png"], "cannot write"),
-], ids=["not-a-study", "malformed", "version", "no-figures", "bad-interval", "mixed",
-        "no-common-count", "duplicate", "label-count", "no-ramp", "assumed-sd",
-        "unwritable"])
-def test_bad_studies_fail_cleanly(tmp_path, monkeypatch, capsys, files, extra, message):
-    for name, content in files.items():
-        (tmp_path / name).write_text(content if isinstance(content, str)
-                                     else json.dumps(content))
+@pytest.mark.parametrize("make, extra, message", [
+    (lambda s: '{"format": "truecount report"}', [], "not a truecount-lab study"),
+    (lambda s: '{"format": "truecount-lab study", ', [], "malformed JSON"),
+    (lambda s: edited(s, lambda d: d.update(version=1)), [], "reads version 2"),
+    (lambda s: edited(s, lambda d: d.pop("figures")), [], "figures is missing"),
+    (lambda s: edited(s, lambda d: d["figures"]["counts"][len(d["figures"]["counts"]) // 2]
+                      .update(mean=9.0)), [],
+     "does not hold the mean"),
+    (lambda s: edited(s, lambda d: d["labels"][0].pop("names_series")), [], "label"),
+    (lambda s: s, ["--ramp"], "none of the studies holds a ramp"),
+    (lambda s: s, ["--assumed-sd", "1.1"], "--assumed-sd is for a truecount"),
+    (lambda s: s, ["--label", "a", "--label", "b"], "--label given 2"),
+], ids=["not-a-study", "malformed", "version", "no-figures", "bad-interval", "bad-label",
+        "no-ramp", "assumed-sd", "label-count"])
+def test_bad_studies_fail_cleanly(tmp_path, monkeypatch, capsys, studies, make, extra, message):
+    content = make(studies["default"])
+    (tmp_path / "a.json").write_text(content if isinstance(content, str) else json.dumps(content))
     monkeypatch.chdir(tmp_path)
-    assert plot_report.main([*files, "-o", "out.png", *extra]) == 2
+    assert plot_report.main(["a.json", "-o", "out.png", *extra]) == 2
     err = capsys.readouterr().err
     assert len(err.splitlines()) == 1 and message in err, err
-    assert sorted(os.listdir(tmp_path)) == sorted(files), "file left behind"
+    assert os.listdir(tmp_path) == ["a.json"], "file left behind"
 
 
-@pytest.mark.parametrize("name, inputs, extra, stdin", [
-    ("out.png", {"run.txt": EXAMPLE}, [], ""),
-    ("out.png", {}, ["--assumed-sd", "1.15", "--min-rounds", "10"], EXAMPLE),
-    ("OUT.PNG", {}, [], NO_ROWS),
-    ("out.svg", {"run.txt": WIDE}, [], ""),
-    ("chart.png", {"a.json": json.dumps(study("basic")),
-                   "b.json": json.dumps(study(ramp=RAMP))},
-     ["--ramp", "--min-rounds", "2", "--label", "A", "--label", "B"], ""),
+@pytest.mark.parametrize("others, message", [
+    (["default"], "same settings"),
+    (["report"], "cannot share a chart"),
+], ids=["duplicate", "mixed"])
+def test_studies_that_cannot_share_a_chart(tmp_path, studies, report_text, others, message):
+    (tmp_path / "a.json").write_text(json.dumps(studies["default"]))
+    for other in others:
+        (tmp_path / other).write_text(report_text if other == "report"
+                                      else json.dumps(studies[other]))
+    result = run([str(tmp_path / "a.json"), *[str(tmp_path / o) for o in others],
+                  "-o", str(tmp_path / "out.png")])
+    assert_clean_failure(result, tmp_path, message, ["a.json", *others])
+
+
+@pytest.mark.parametrize("target, message", [
+    ("missing-dir/out.png", "cannot write"),
+    ("taken.png", "cannot write"),  # an existing directory
+    ("out.jpg", "must end in .png or .svg"),
 ])
-def test_renders_image(tmp_path, name, inputs, extra, stdin):
-    for source, text in inputs.items():
-        (tmp_path / source).write_text(text)
-    output = tmp_path / name
-    args = [str(tmp_path / source) for source in inputs] or ["-"]
-    result = run([*args, "-o", str(output), *extra], stdin)
+def test_bad_output_fails_cleanly(tmp_path, report_text, target, message):
+    (tmp_path / "taken.png").mkdir()
+    result = run(["-o", str(tmp_path / target)], report_text)
+    assert_clean_failure(result, tmp_path, message, ["taken.png"])
+
+
+def test_renders_real_files_and_keeps_an_outputs_mode(tmp_path, studies, report_text):
+    report = tmp_path / "run.txt"
+    report.write_text(report_text)
+    chart = tmp_path / "payoff.png"
+    chart.write_bytes(b"old")
+    chart.chmod(0o640)
+    result = run([str(report), "-o", str(chart), "--assumed-sd", "1.15", "--min-rounds", "10"])
     assert result.returncode == 0, result.stderr.decode()
-    data = output.read_bytes()
-    if name.lower().endswith(".png"):
-        assert data.startswith(b"\x89PNG\r\n\x1a\n") and len(data) > 10_000
-    else:
-        assert data.lstrip().startswith(b"<?xml") and b"<svg" in data
-    assert sorted(os.listdir(tmp_path)) == sorted([*inputs, name])
+    assert chart.read_bytes().startswith(b"\x89PNG\r\n\x1a\n") and chart.stat().st_mode & 0o777 == 0o640
+    for name in ("default", "basic"):
+        (tmp_path / f"{name}.json").write_text(json.dumps(studies[name]))
+    svg = tmp_path / "studies.svg"
+    result = run([str(tmp_path / "default.json"), str(tmp_path / "basic.json"), "--ramp",
+                  "-o", str(svg)])
+    assert result.returncode == 0, result.stderr.decode()
+    assert b"<svg" in svg.read_bytes()
+    assert sorted(os.listdir(tmp_path)) == ["basic.json", "default.json", "payoff.png", "run.txt",
+                                           "studies.svg"]

@@ -1,0 +1,177 @@
+#include "lab/command_line.h"
+
+#include <CLI/CLI.hpp>
+#include <functional>
+#include <thread>
+
+#include "study/settings.h"
+#include "study/text_values.h"
+
+namespace {
+
+constexpr const char* kVersion = "truecount-lab 2";
+constexpr std::int64_t kMaxThreads = 1024;
+
+using Reader = std::function<std::optional<std::string>(std::string_view)>;
+
+// A CLI11 check by one of the program's readers, quoting the refused value.
+CLI::Validator checkedBy(Reader read) {
+  return {[read = std::move(read)](std::string& text) -> std::string {
+            const auto error = read(text);
+            return error ? "\"" + printable(text) + "\": " + *error : std::string();
+          },
+          ""};
+}
+
+template <typename T>
+Reader readerOf(Parsed<T> (*parse)(std::string_view)) {
+  return [parse](std::string_view text) -> std::optional<std::string> {
+    const auto parsed = parse(text);
+    const auto* error = std::get_if<std::string>(&parsed);
+    return error ? std::optional(*error) : std::nullopt;
+  };
+}
+
+std::optional<std::string> fileName(std::string_view text) {
+  return text.empty() ? std::optional<std::string>("expected a file name") : std::nullopt;
+}
+
+Parsed<std::int64_t> parseThreads(std::string_view text) {
+  return parseWhole(text, 1, kMaxThreads);
+}
+
+CLI::Option* addFile(CLI::App& app, const std::string& name, std::string& target,
+                     const std::string& help) {
+  return app.add_option(name, target, help)->type_name("FILE")->check(checkedBy(fileName));
+}
+
+// Lists an option by its value's name alone: resume's exclusions and the
+// bankroll's need of a ramp are said in the help texts and enforced anyway.
+class LabFormatter : public CLI::Formatter {
+ public:
+  std::string make_option_opts(const CLI::Option* option) const override {
+    const std::string& type = option->get_type_name();
+    return type.empty() ? std::string() : " " + type;
+  }
+};
+
+// The options of `run` as typed, before they are read into a request.
+struct RunTexts {
+  std::vector<std::string> settings = std::vector<std::string>(studySettings().size());
+  std::vector<CLI::Option*> settingOptions;
+  std::string blocks;
+  std::string threads;
+  RunRequest request;
+};
+
+void addRunOptions(CLI::App& run, RunTexts& texts) {
+  const StudyConfig defaults;
+  const auto settings = studySettings();
+  for (std::size_t i = 0; i < settings.size(); ++i) {
+    const Setting& setting = settings[i];
+    std::string valueName(setting.valueName);
+    if (!setting.names.empty()) {
+      valueName.clear();
+      for (const std::string_view name : setting.names) {
+        valueName += (valueName.empty() ? "" : "|") + std::string(name);
+      }
+    }
+    const std::string help =
+        std::string(setting.help) + " (default " + setting.print(defaults) + ")";
+    texts.settingOptions.push_back(
+        run.add_option(std::string(setting.option), texts.settings[i], help)
+            ->type_name(valueName)
+            ->group(std::string(setting.group))
+            ->check(checkedBy([&setting](std::string_view text) {
+              StudyConfig scratch;
+              return setting.read(text, scratch);
+            })));
+  }
+  CLI::Option* blocks =
+      run.add_option("--blocks", texts.blocks,
+                     "Play only the blocks b with b mod N = K: one shard of a study, for merge")
+          ->type_name("K/N")
+          ->check(checkedBy(readerOf(parseShard)));
+  run.add_option("--threads", texts.threads, "Worker threads (default: every core)")
+      ->type_name("T")
+      ->check(checkedBy(readerOf(parseThreads)));
+  addFile(run, "--json", texts.request.json,
+          "Write the study (settings, blocks, exact tallies, figures) to FILE");
+  addFile(run, "--csv", texts.request.csv, "Write one row per count to FILE");
+  CLI::Option* resume =
+      addFile(run, "--resume", texts.request.resume,
+              "Play the blocks the study in FILE lacks and write it back (or to --json); its "
+              "settings hold, so no setting and no --blocks may be given");
+  run.add_flag("--quiet", texts.request.quiet, "No progress line on standard error");
+  for (CLI::Option* setting : texts.settingOptions) {
+    resume->excludes(setting);
+  }
+  resume->excludes(blocks);
+  run.get_option("--bankroll")->needs(run.get_option("--ramp"));
+}
+
+RunRequest runRequest(RunTexts& texts) {
+  RunRequest& request = texts.request;
+  const auto settings = studySettings();
+  for (std::size_t i = 0; i < settings.size(); ++i) {
+    if (texts.settingOptions[i]->count() > 0) {
+      settings[i].read(texts.settings[i], request.config);
+    }
+  }
+  if (const auto problem = validate(request.config)) {
+    throw BadInput{*problem};
+  }
+  if (!texts.blocks.empty()) {
+    request.shard = std::get<ShardSpec>(parseShard(texts.blocks));
+    if (request.shard->shard >= request.config.blockCount()) {
+      throw BadInput{"--blocks " + texts.blocks + ": the study has only " +
+                     std::to_string(request.config.blockCount()) +
+                     " blocks, so this shard has none"};
+    }
+  }
+  const unsigned cores = std::thread::hardware_concurrency();
+  request.threads = texts.threads.empty()
+                        ? static_cast<int>(cores > 0 ? cores : 1)
+                        : static_cast<int>(std::get<std::int64_t>(parseThreads(texts.threads)));
+  return request;
+}
+
+}  // namespace
+
+std::variant<RunRequest, MergeRequest, Outcome> readCommandLine(int argc, char** argv) {
+  CLI::App app{
+      "truecount-lab: blackjack studies of the payoff by true count, with exact tallies and "
+      "standard errors.\nPlays truecount's game (or house rules you set) in fixed blocks of "
+      "rounds, each from a fresh shoe seeded from the study's seed and the block's number, so a "
+      "study's result depends only on its settings, seed and blocks: not on threads, order or "
+      "machines.\nExit status: 0 done, 1 a result could not be written, 2 bad input (nothing "
+      "written), 130 interrupted (the blocks done so far written, resumable).",
+      "truecount-lab"};
+  app.formatter(std::make_shared<LabFormatter>());
+  app.set_version_flag("--version", kVersion);
+  app.require_subcommand(1, 1);
+  RunTexts runTexts;
+  CLI::App* run = app.add_subcommand("run", "Play a study (or a shard of one) and print its table");
+  addRunOptions(*run, runTexts);
+  MergeRequest merge;
+  CLI::App* mergeCommand = app.add_subcommand(
+      "merge", "Unite results of one study with disjoint blocks and print the table");
+  mergeCommand->add_option("FILE", merge.files, "Study files written by run --json")
+      ->required()
+      ->check(checkedBy(fileName));
+  addFile(*mergeCommand, "--json", merge.json, "Write the merged study to FILE");
+  addFile(*mergeCommand, "--csv", merge.csv, "Write one row per count to FILE");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    if (error.get_exit_code() == 0) {
+      app.exit(error);
+      return Outcome::Done;
+    }
+    throw BadInput{std::string(error.what()) + " (see truecount-lab --help)"};
+  }
+  if (run->parsed()) {
+    return runRequest(runTexts);
+  }
+  return merge;
+}

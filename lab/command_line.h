@@ -1,0 +1,32 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "lab/outcome.h"
+#include "study/study_config.h"
+#include "study/study_result.h"
+
+// `run`: a new study from the settings given, or the study of a file to resume.
+struct RunRequest {
+  StudyConfig config;  // unused when resuming: the file's settings hold
+  std::optional<ShardSpec> shard;
+  std::string resume;  // the study file to complete, or empty
+  std::string json;
+  std::string csv;
+  int threads;
+  bool quiet = false;
+};
+
+// `merge`: study files to unite.
+struct MergeRequest {
+  std::vector<std::string> files;
+  std::string json;
+  std::string csv;
+};
+
+// The command line read into a request, or the outcome of a command line that
+// asked for no work (--help, --version). Throws BadInput for anything refused.
+std::variant<RunRequest, MergeRequest, Outcome> readCommandLine(int argc, char** argv);

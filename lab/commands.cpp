@@ -1,0 +1,124 @@
+#include "lab/commands.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <sstream>
+
+#include "lab/message.h"
+#include "lab/parallel_run.h"
+#include "lab/progress_line.h"
+#include "lab/report.h"
+#include "lab/result_json.h"
+#include "lab/signals.h"
+#include "lab/study_files.h"
+#include "study/settings.h"
+
+namespace {
+
+// Writes the study to its file (or a saved copy), the CSV, then the table.
+Outcome finish(const StudyResult& study, const Outputs& outputs, int threads) {
+  const StudyFigures figures = figuresOf(study);
+  bool written = true;
+  if (outputs.json) {
+    const auto saved = saveStudy(studyToJson(study, figures), outputs.json);
+    if (saved != outputs.json->path()) {
+      written = false;
+      say(saved ? "the study is saved in " + *saved : "no file could take the study");
+    }
+  }
+  if (outputs.csv) {
+    if (const auto error = outputs.csv->commit(studyCsv(study, figures))) {
+      written = false;
+      say(*error);
+    }
+  }
+  std::ostringstream table;
+  printStudyReport(table, study, figures, threads);
+  if (!writeAll(STDOUT_FILENO, table.str())) {
+    say(std::string("cannot write the table to standard output: ") + std::strerror(errno));
+    written = false;
+  }
+  return written ? Outcome::Done : Outcome::WriteFailed;
+}
+
+Outcome saveInterrupted(const StudyResult& study, const Outputs& outputs,
+                        const RunRequest& request) {
+  const auto saved = saveStudy(studyToJson(study, figuresOf(study)), outputs.json);
+  const std::string played = std::to_string(study.blocks.size());
+  if (!saved) {
+    say("interrupted, and no file could take the " + played + " blocks played");
+    return Outcome::WriteFailed;
+  }
+  say("interrupted; " + played + " of " + std::to_string(study.target().size()) +
+      " blocks written to " + *saved + "; continue with: truecount-lab run --resume " + *saved +
+      " --threads " + std::to_string(request.threads) +
+      (request.csv.empty() ? "" : " --csv " + request.csv));
+  return Outcome::Interrupted;
+}
+
+void stopIfAsked() {
+  if (stopRequests().load() != kRunOn) {
+    throw Interrupted{};
+  }
+}
+
+}  // namespace
+
+Outcome runStudy(const RunRequest& request) {
+  const std::string jsonPath = !request.json.empty() ? request.json : request.resume;
+  const std::vector<std::string> inputs = {request.resume};
+  const Outputs outputs = prepareOutputs(jsonPath, request.csv, inputs, request.resume);
+  StudyResult study;
+  if (request.resume.empty()) {
+    study.config = request.config;
+    study.shard = request.shard;
+  } else {
+    study = readStudyFile(request.resume);
+  }
+  stopIfAsked();
+  const BlockSet missing = study.target().without(study.blocks);
+  ProgressLine progress(!request.quiet && ::isatty(STDERR_FILENO) == 1, study.roundsPlayed(),
+                        study.targetRounds());
+  playBlocks(study, missing, request.threads, stopRequests(),
+             [&progress](std::uint64_t done) { progress.update(done); });
+  progress.clear();
+  if (!study.complete()) {
+    return saveInterrupted(study, outputs, request);
+  }
+  return finish(study, outputs, request.threads);
+}
+
+Outcome mergeStudies(const MergeRequest& request) {
+  const Outputs outputs = prepareOutputs(request.json, request.csv, request.files, "");
+  std::vector<StudyResult> studies;
+  for (const std::string& file : request.files) {
+    studies.push_back(readStudyFile(file));
+    stopIfAsked();
+  }
+  StudyResult merged = studies.front();
+  for (std::size_t i = 1; i < studies.size(); ++i) {
+    if (auto error = mergeInto(merged, studies[i])) {
+      // Name the file it conflicts with: the first one for other settings (all
+      // merged so far share its settings), else the first that shares blocks.
+      const BlockSet blocks = studies[i].studyBlocks();
+      const auto shares =
+          std::find_if(studies.begin(), studies.begin() + static_cast<std::ptrdiff_t>(i),
+                       [&](const auto& s) { return s.studyBlocks().overlaps(blocks); });
+      const auto other = firstDifference(merged.config, studies[i].config)
+                             ? 0
+                             : std::distance(studies.begin(), shares);
+      throw BadInput{request.files[i] + " cannot be merged with " +
+                     request.files[static_cast<std::size_t>(other)] + ": " + *error};
+    }
+    stopIfAsked();
+  }
+  if (!merged.complete()) {
+    say("note: the merged study holds " + std::to_string(merged.blocks.size()) + " of " +
+        std::to_string(merged.target().size()) +
+        " blocks; run --resume on its file to complete it");
+  }
+  return finish(merged, outputs, 0);
+}

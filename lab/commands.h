@@ -1,0 +1,11 @@
+#pragma once
+
+#include "lab/command_line.h"
+#include "lab/outcome.h"
+
+// `run`: plays the study's missing blocks, prints its table and writes its
+// files. Throws BadInput for input refused before any work.
+Outcome runStudy(const RunRequest& request);
+
+// `merge`: unites the files' studies, prints the table and writes the result.
+Outcome mergeStudies(const MergeRequest& request);

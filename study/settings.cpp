@@ -1,0 +1,274 @@
+#include "study/settings.h"
+
+#include <array>
+#include <utility>
+
+#include "study/text_values.h"
+
+namespace {
+
+template <typename T, std::size_t N>
+using Names = std::array<std::pair<T, std::string_view>, N>;
+
+constexpr Names<bool, 2> kDealerNames{{{true, "h17"}, {false, "s17"}}};
+constexpr Names<AfterSplit, 4> kAfterSplitNames{{
+    {AfterSplit::KeepFirst, "truecount"},
+    {AfterSplit::NoDoubleNoSplit, "none"},
+    {AfterSplit::DoubleNoSplit, "das"},
+    {AfterSplit::DoubleAndSplit, "das-resplit"},
+}};
+constexpr Names<bool, 2> kSplit21Names{{{true, "3:2"}, {false, "1:1"}}};
+constexpr Names<BlackjackPays, 4> kBlackjackNames{{
+    {BlackjackPays::ThreeToTwo, "3:2"},
+    {BlackjackPays::SixToFive, "6:5"},
+    {BlackjackPays::OneToOne, "1:1"},
+    {BlackjackPays::TwoToOne, "2:1"},
+}};
+constexpr Names<Strategy, 3> kStrategyNames{{
+    {Strategy::Composition, "composition"},
+    {Strategy::Visible, "visible"},
+    {Strategy::Basic, "basic"},
+}};
+// The text of an optional setting that is not set.
+constexpr std::string_view kNone = "none";
+
+template <typename T, std::size_t N>
+std::vector<std::string_view> namesIn(const Names<T, N>& names) {
+  std::vector<std::string_view> list;
+  for (const auto& entry : names) {
+    list.push_back(entry.second);
+  }
+  return list;
+}
+
+template <typename T, std::size_t N>
+std::string nameIn(const Names<T, N>& names, T value) {
+  for (const auto& [candidate, name] : names) {
+    if (candidate == value) {
+      return std::string(name);
+    }
+  }
+  return "?";
+}
+
+template <typename T, std::size_t N>
+std::optional<std::string> readName(const Names<T, N>& names, std::string_view text, T& field) {
+  std::string expected = "expected ";
+  for (std::size_t i = 0; i < N; ++i) {
+    if (names[i].second == text) {
+      field = names[i].first;
+      return std::nullopt;
+    }
+    expected += (i == 0 ? "" : i + 1 == N ? " or " : ", ") + std::string(names[i].second);
+  }
+  return expected;
+}
+
+// Stores a parsed value, or gives the parser's message.
+template <typename T, typename Field>
+std::optional<std::string> store(Parsed<T> parsed, Field& field) {
+  if (const auto* error = std::get_if<std::string>(&parsed)) {
+    return *error;
+  }
+  field = static_cast<Field>(std::get<T>(parsed));
+  return std::nullopt;
+}
+
+std::optional<std::string> readRamp(std::string_view text, StudyConfig& c) {
+  if (text == kNone) {
+    c.ramp.reset();
+    return std::nullopt;
+  }
+  auto ramp = parseRamp(text);
+  if (const auto* error = std::get_if<std::string>(&ramp)) {
+    return *error + " (or none: no ramp)";
+  }
+  c.ramp = std::get<Ramp>(std::move(ramp));
+  return std::nullopt;
+}
+
+std::optional<std::string> readBankroll(std::string_view text, StudyConfig& c) {
+  if (text == kNone) {
+    c.bankroll.reset();
+    return std::nullopt;
+  }
+  auto bankroll = parsePositive(text);
+  if (std::holds_alternative<std::string>(bankroll)) {
+    return "expected a number of units above 0 such as 1000 or 2.5e3, or none";
+  }
+  c.bankroll = std::get<double>(bankroll);
+  return std::nullopt;
+}
+
+std::vector<Setting> makeSettings() {
+  constexpr int kMostCardsGone = 52 * StudyConfig::kMaxDecks - StudyConfig::kPlayableShoe;
+  return {
+      {"rounds",
+       "--rounds",
+       "N",
+       "Study",
+       "Rounds of the study; digits, 1e8 or 100M, up to 1e12",
+       "{} rounds",
+       false,
+       {},
+       [](std::string_view t, StudyConfig& c) {
+         return store(parseCount(t, StudyConfig::kMaxRounds), c.rounds);
+       },
+       [](const StudyConfig& c) { return std::to_string(c.rounds); }},
+      {"block_size",
+       "--block-size",
+       "N",
+       "Study",
+       "Rounds per block, each block from a fresh shoe with its own generator",
+       "blocks of {} rounds",
+       false,
+       {},
+       [](std::string_view t, StudyConfig& c) {
+         return store(parseCount(t, StudyConfig::kMaxBlockSize), c.blockSize);
+       },
+       [](const StudyConfig& c) { return std::to_string(c.blockSize); }},
+      {"seed",
+       "--seed",
+       "S",
+       "Study",
+       "Seed of the study; the same seed, settings and blocks give the same result",
+       "seed {}",
+       false,
+       {},
+       [](std::string_view t, StudyConfig& c) {
+         return store(parseWhole(t, 0, INT64_MAX), c.seed);
+       },
+       [](const StudyConfig& c) { return std::to_string(c.seed); }},
+      {"decks",
+       "--decks",
+       "N",
+       "House rules",
+       "Decks in the shoe, 1 to 8",
+       "{} decks",
+       true,
+       {},
+       [](std::string_view t, StudyConfig& c) {
+         return store(parseWhole(t, 1, StudyConfig::kMaxDecks), c.rules.decks);
+       },
+       [](const StudyConfig& c) { return std::to_string(c.rules.decks); }},
+      {"reshuffle_after",
+       "--reshuffle-after",
+       "CARDS",
+       "House rules",
+       "Reshuffle at a round's start once CARDS are gone; at least 15 cards must remain",
+       "reshuffle after {} cards",
+       true,
+       {},
+       [](std::string_view t, StudyConfig& c) {
+         return store(parseWhole(t, 0, kMostCardsGone), c.rules.reshuffleAfter);
+       },
+       [](const StudyConfig& c) { return std::to_string(c.rules.reshuffleAfter); }},
+      {"dealer", "--dealer", "RULE", "House rules",
+       "h17: the dealer hits soft 17; s17: stands on it", "dealer {}", true, namesIn(kDealerNames),
+       [](std::string_view t, StudyConfig& c) {
+         return readName(kDealerNames, t, c.rules.dealerHitsSoft17);
+       },
+       [](const StudyConfig& c) { return nameIn(kDealerNames, c.rules.dealerHitsSoft17); }},
+      {"after_split", "--after-split", "RULE", "House rules",
+       "What split hands may do: truecount (the first hand keeps doubling and splitting, the new "
+       "one may do neither), none, das (both may double), das-resplit (both may double and split "
+       "again)",
+       "after a split {}", false, namesIn(kAfterSplitNames),
+       [](std::string_view t, StudyConfig& c) {
+         return readName(kAfterSplitNames, t, c.rules.afterSplit);
+       },
+       [](const StudyConfig& c) { return nameIn(kAfterSplitNames, c.rules.afterSplit); }},
+      {"split_21", "--split-21", "PAYOUT", "House rules",
+       "What a two-card 21 after a split pays: 3:2 or 1:1", "split 21 pays {}", false,
+       namesIn(kSplit21Names),
+       [](std::string_view t, StudyConfig& c) {
+         return readName(kSplit21Names, t, c.rules.splitTwentyOnePaysBlackjack);
+       },
+       [](const StudyConfig& c) {
+         return nameIn(kSplit21Names, c.rules.splitTwentyOnePaysBlackjack);
+       }},
+      {"blackjack_pays", "--blackjack-pays", "PAYOUT", "House rules",
+       "What a blackjack dealt as such pays", "blackjack pays {}", false, namesIn(kBlackjackNames),
+       [](std::string_view t, StudyConfig& c) {
+         return readName(kBlackjackNames, t, c.rules.blackjackPays);
+       },
+       [](const StudyConfig& c) { return nameIn(kBlackjackNames, c.rules.blackjackPays); }},
+      {"strategy", "--strategy", "NAME", "Strategy and betting",
+       "composition (expected values over the undealt cards, which lack the already dealt hole "
+       "card: more than a player can know), visible (the undealt cards plus the hole card: what a "
+       "player can know), basic (fixed tables from a full shoe)",
+       "strategy {}", true, namesIn(kStrategyNames),
+       [](std::string_view t, StudyConfig& c) { return readName(kStrategyNames, t, c.strategy); },
+       [](const StudyConfig& c) { return nameIn(kStrategyNames, c.strategy); }},
+      {"ramp",
+       "--ramp",
+       "RAMP",
+       "Strategy and betting",
+       "Stake per true count, COUNT:STAKE steps ascending, each from its count upward, such as "
+       "\"-60:1,1:2,2:4,3:8,4:12\"; stakes whole units. Every round is still played at one unit; "
+       "the ramp is priced from the per-count tallies",
+       "ramp {}",
+       false,
+       {},
+       readRamp,
+       [](const StudyConfig& c) { return c.ramp ? c.ramp->text() : std::string(kNone); }},
+      {"bankroll",
+       "--bankroll",
+       "UNITS",
+       "Strategy and betting",
+       "Bankroll in units, for the ramp's risk of ruin",
+       "bankroll {}",
+       false,
+       {},
+       readBankroll,
+       [](const StudyConfig& c) {
+         return c.bankroll ? shortestText(*c.bankroll) : std::string(kNone);
+       }},
+  };
+}
+
+}  // namespace
+
+std::span<const Setting> studySettings() {
+  static const std::vector<Setting> settings = makeSettings();
+  return settings;
+}
+
+std::optional<std::string> validate(const StudyConfig& config) {
+  if (config.blockCount() > StudyConfig::kMaxBlocks) {
+    return std::to_string(config.rounds) + " rounds in blocks of " +
+           std::to_string(config.blockSize) + " make " + std::to_string(config.blockCount()) +
+           " blocks, more than " + std::to_string(StudyConfig::kMaxBlocks) +
+           "; give a larger --block-size";
+  }
+  const int latest = 52 * config.rules.decks - StudyConfig::kPlayableShoe;
+  if (config.rules.reshuffleAfter > latest) {
+    return "reshuffling after " + std::to_string(config.rules.reshuffleAfter) + " of the shoe's " +
+           std::to_string(52 * config.rules.decks) + " cards leaves fewer than " +
+           std::to_string(StudyConfig::kPlayableShoe) + "; give --reshuffle-after up to " +
+           std::to_string(latest);
+  }
+  if (config.bankroll && !config.ramp) {
+    return "--bankroll needs --ramp: the risk of ruin is that of a ramp";
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> firstDifference(const StudyConfig& a, const StudyConfig& b) {
+  for (const Setting& setting : studySettings()) {
+    const std::string left = setting.print(a);
+    const std::string right = setting.print(b);
+    if (left != right) {
+      std::string difference(setting.option);
+      difference += ": " + left;
+      difference += " against " + right;
+      return difference;
+    }
+  }
+  return std::nullopt;
+}
+
+std::string phraseOf(const Setting& setting, const StudyConfig& config) {
+  std::string phrase(setting.phrase);
+  return phrase.replace(phrase.find("{}"), 2, setting.print(config));
+}

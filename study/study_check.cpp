@@ -1,0 +1,135 @@
+#include "study/study_check.h"
+
+namespace {
+
+// a·b ≤ c·d for non-negative values whose products may pass 128 bits.
+bool productAtMost(UInt128 a, UInt128 b, UInt128 c, UInt128 d) {
+  const auto wide = [](UInt128 x, UInt128 y) {
+    constexpr UInt128 kLow = ~std::uint64_t{0};
+    const UInt128 lowLow = (x & kLow) * (y & kLow);
+    const UInt128 middle1 = (x >> 64) * (y & kLow);
+    const UInt128 middle2 = (x & kLow) * (y >> 64);
+    const UInt128 middle = (lowLow >> 64) + (middle1 & kLow) + (middle2 & kLow);
+    const UInt128 high = (x >> 64) * (y >> 64) + (middle1 >> 64) + (middle2 >> 64) + (middle >> 64);
+    return std::pair{high, (middle << 64) | (lowLow & kLow)};
+  };
+  return wide(a, b) <= wide(c, d);
+}
+
+bool within(Int128 value, Int128 bound) {
+  return -bound <= value && value <= bound;
+}
+
+bool odd(Int128 value) {
+  return (value & 1) != 0;
+}
+
+// Whether a series could come from play: n rounds, each worth at most `most`
+// units, over `blocks` blocks of at most `blockSize` rounds. x² has the parity
+// of x, so Σx² that of Σx, and Σ_b S_b² that of Σx; Σ_b n_b² that of n. The
+// bounds grow linearly with n, and with n at most 10^12 they keep every
+// product the figures form within 128 bits.
+bool plausible(const SeriesTally& s, Int128 most, Int128 blockSize, Int128 blocks) {
+  const Int128 n = s.rounds;
+  return n >= 0 && n <= static_cast<Int128>(StudyConfig::kMaxRounds) && within(s.sum, n * most) &&
+         s.sumSquares >= 0 && s.sumSquares <= n * most * most &&
+         productAtMost(magnitude(s.sum), magnitude(s.sum), magnitude(n), magnitude(s.sumSquares)) &&
+         s.blockRoundsSquared >= n && s.blockRoundsSquared <= n * blockSize &&
+         s.blockSumSquared >= 0 && s.blockSumSquared <= s.sumSquares * blockSize &&
+         within(s.blockRoundsSum, n * most * blockSize) && s.blocksWithRounds <= blocks &&
+         s.blocksWithRounds <= n && (n == 0) == (s.blocksWithRounds == 0) &&
+         odd(s.sum) == odd(s.sumSquares) && odd(s.sum) == odd(s.blockSumSquared) &&
+         odd(n) == odd(s.blockRoundsSquared);
+}
+
+std::int64_t largest(const CountWeights& weights) {
+  std::int64_t most = 0;
+  for (const std::int64_t weight : weights) {
+    most = weight > most ? weight : most;
+  }
+  return most;
+}
+
+// The series a stake per count makes of the counts' series: the rounds and the
+// stake-weighted sums, which a weighted series must hold exactly.
+SeriesTally weightedSums(const StudyTally& t, const CountWeights& stakes) {
+  SeriesTally sums;
+  for (std::size_t slot = 0; slot < stakes.size(); ++slot) {
+    const Int128 stake = stakes[slot];
+    sums.rounds += t.counts[slot].rounds;
+    sums.sum += stake * t.counts[slot].sum;
+    sums.sumSquares += stake * stake * t.counts[slot].sumSquares;
+  }
+  return sums;
+}
+
+bool sameSums(const SeriesTally& a, const SeriesTally& b) {
+  return a.rounds == b.rounds && a.sum == b.sum && a.sumSquares == b.sumSquares;
+}
+
+// Σ_b n_b² over the blocks held: every block holds blockSize rounds but the
+// study's last.
+Int128 blockRoundsSquared(const StudyResult& r) {
+  const Int128 size = r.config.blockSize;
+  Int128 squares = static_cast<Int128>(r.blocks.size()) * size * size;
+  const std::uint64_t last = r.config.blockCount() - 1;
+  const auto position = r.positionOf(last);
+  if (position && r.blocks.contains(*position)) {
+    const Int128 rest = r.config.roundsInBlock(last);
+    squares += rest * rest - size * size;
+  }
+  return squares;
+}
+
+}  // namespace
+
+std::optional<std::string> studyProblem(const StudyResult& r) {
+  const StudyTally& t = r.tally;
+  if (t.blocks != r.blocks.size()) {
+    return "the tallies hold " + std::to_string(t.blocks) + " blocks, the block list " +
+           std::to_string(r.blocks.size());
+  }
+  const Int128 size = r.config.blockSize;
+  const Int128 blocks = t.blocks;
+  for (const SeriesTally& count : t.counts) {
+    if (!plausible(count, kMostRoundPayoff, size, blocks)) {
+      return std::string("a count's tallies cannot come from play");
+    }
+  }
+  const Int128 rampStake = r.config.ramp ? largest(r.config.ramp->weights()) : 0;
+  const Int128 truecountStake = largest(truecountWeights());
+  if (!plausible(t.all, kMostRoundPayoff, size, blocks) ||
+      !plausible(t.weighted, kMostRoundPayoff * truecountStake, size, blocks) ||
+      !plausible(t.ramp, kMostRoundPayoff * rampStake, size, blocks)) {
+    return std::string("the overall tallies cannot come from play");
+  }
+  const Int128 played = r.roundsPlayed();
+  const Int128 squares = blockRoundsSquared(r);
+  Int128 countSquares = 0;
+  for (const SeriesTally& count : t.counts) {
+    countSquares += count.blockRoundsSquared;
+  }
+  if (t.all.rounds != played || t.all.blockRoundsSquared != squares ||
+      t.all.blocksWithRounds != blocks || countSquares > squares) {
+    return "the tallies do not hold the rounds of the " + std::to_string(r.blocks.size()) +
+           " blocks listed";
+  }
+  if (!sameSums(t.all, weightedSums(t, Ramp{}.weights())) ||
+      !sameSums(t.weighted, weightedSums(t, truecountWeights()))) {
+    return std::string("the overall tallies are not the sums over the counts");
+  }
+  const bool rampSound =
+      r.config.ramp ? sameSums(t.ramp, weightedSums(t, r.config.ramp->weights())) &&
+                          t.ramp.blockRoundsSquared == squares && t.ramp.blocksWithRounds == blocks
+                    : t.ramp == SeriesTally{};
+  if (!rampSound || t.weighted.blockRoundsSquared != squares ||
+      t.weighted.blocksWithRounds != blocks) {
+    return std::string("the weighted tallies do not follow from the counts and their stakes");
+  }
+  const Int128 most = played * kMostRoundEvents;
+  const EventCounts& e = r.events;
+  if (e.decisions > most || e.shoeExhausted > most || e.overlongHands > most) {
+    return std::string("the events outnumber what the rounds played can count");
+  }
+  return std::nullopt;
+}

@@ -1,0 +1,78 @@
+"""Helpers for the tests that drive the built programs (CTest names them in
+TRUECOUNT and TRUECOUNT_LAB)."""
+
+import hashlib
+import json
+import os
+import subprocess
+
+ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir)
+LAB = os.environ.get("TRUECOUNT_LAB", os.path.join(ROOT, "build/release/truecount-lab"))
+TRUECOUNT = os.environ.get("TRUECOUNT", os.path.join(ROOT, "build/release/truecount"))
+# What the digest seals: everything that defines the study.
+DEFINING = ("config", "blocks", "tallies", "events")
+
+
+def lab(*args, timeout=60, **options):
+    """Runs truecount-lab; returns the finished process, output as text."""
+    return subprocess.run([LAB, *map(str, args)], capture_output=True, text=True,
+                          timeout=timeout, **options)
+
+
+def options(*groups):
+    """Options of several groups, each option once: a later value wins."""
+    chosen = {}
+    for group in groups:
+        for name, value in zip(group[::2], group[1::2]):
+            chosen[name] = value
+    return [str(part) for pair in chosen.items() for part in pair]
+
+
+def run_study(path, *groups):
+    """A quiet study on one thread (unless the groups say otherwise) written to
+    `path`; returns the file decoded."""
+    done = lab("run", "--quiet", "--json", path, *options(["--threads", "1"], *groups))
+    assert done.returncode == 0, done.stderr
+    return read(path)
+
+
+def read(path):
+    with open(path, encoding="utf-8") as stream:
+        return json.load(stream)
+
+
+def write(path, study):
+    with open(path, "w", encoding="utf-8") as stream:
+        json.dump(study, stream, indent=2)
+
+
+def played(study):
+    """What a study holds, apart from the time its runs took."""
+    events = {k: v for k, v in study["events"].items() if k != "seconds"}
+    return study["tallies"], events, study["blocks"], study["complete"]
+
+
+_DEFAULTS = {}
+
+
+def read_defaults():
+    """The default of every setting, as a one-round study stores it."""
+    if not _DEFAULTS:
+        import tempfile
+        with tempfile.TemporaryDirectory() as folder:
+            path = os.path.join(folder, "d.json")
+            config = run_study(path, ["--rounds", "1"])["config"]
+        _DEFAULTS.update(config, rounds="10000000", block_size="100000")
+    return _DEFAULTS
+
+
+def reseal(study):
+    """Seals edited content with a matching digest, as the program would: the
+    settings at their default (those the labels of a default study show) are
+    left out of what is sealed."""
+    defaults = read_defaults()
+    sealed = {k: study[k] for k in DEFINING}
+    sealed["config"] = {k: v for k, v in study["config"].items() if defaults.get(k) != v}
+    content = json.dumps(sealed, separators=(",", ":"), ensure_ascii=False)
+    study["digest"] = "sha256:" + hashlib.sha256(content.encode()).hexdigest()
+    return study

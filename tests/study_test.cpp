@@ -1,0 +1,405 @@
+// The study layer: values as text, the settings table, block sets, results
+// and the checks a study file's numbers must pass.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <variant>
+
+#include "study/block_play.h"
+#include "study/settings.h"
+#include "study/study_check.h"
+#include "study/text_values.h"
+
+namespace {
+
+template <typename T>
+bool refused(const Parsed<T>& parsed) {
+  return std::holds_alternative<std::string>(parsed);
+}
+
+TEST(TextValues, CountsAreReadExactly) {
+  constexpr std::uint64_t kMost = 1'000'000'000'000;
+  const std::pair<const char*, std::uint64_t> good[] = {
+      {"250000", 250'000}, {"100M", 100'000'000}, {"1e8", 100'000'000},
+      {"2.5k", 2'500},     {"1G", 1'000'000'000}, {"1e12", kMost},
+      {"2500e-1", 250},    {"0.5e1", 5},          {"007", 7},
+      {"1.0", 1},          {"12.50e1", 125}};
+  for (const auto& [text, value] : good) {
+    const auto parsed = parseCount(text, kMost);
+    ASSERT_FALSE(refused(parsed)) << text;
+    EXPECT_EQ(std::get<std::uint64_t>(parsed), value) << text;
+  }
+  for (const char* bad : {"0",
+                          "",
+                          "-5",
+                          "1.5",
+                          "1000000000.00000001",
+                          "1e13",
+                          "1000000000001",
+                          "abc",
+                          "10X",
+                          "M",
+                          "1e-3",
+                          " 5",
+                          "5 ",
+                          "0x10",
+                          "+5",
+                          "1e",
+                          "e5",
+                          ".",
+                          "1..0",
+                          "1e99999999999999999999",
+                          "0e5",
+                          "1.5e0k5"}) {
+    EXPECT_TRUE(refused(parseCount(bad, kMost))) << bad;
+  }
+  EXPECT_EQ(std::get<std::uint64_t>(parseCount("20", 20)), 20u);
+  EXPECT_TRUE(refused(parseCount("21", 20)));
+}
+
+TEST(TextValues, WholeNumbersPositiveNumbersAndText) {
+  EXPECT_EQ(std::get<std::int64_t>(parseWhole("-3", -5, 5)), -3);
+  EXPECT_EQ(std::get<std::int64_t>(parseWhole("5", -5, 5)), 5);
+  for (const char* bad : {"6", "-6", "1.0", "", "+1", " 1", "99999999999999999999", "1e1"}) {
+    EXPECT_TRUE(refused(parseWhole(bad, -5, 5))) << bad;
+  }
+  for (const double value : {1000.0, 1000.0000000001, 2.5, 1e6, 0.1, 1e-300, 12345.678}) {
+    const std::string text = shortestText(value);
+    const auto parsed = parsePositive(text);
+    ASSERT_FALSE(refused(parsed)) << text;
+    EXPECT_EQ(std::get<double>(parsed), value) << text;
+  }
+  EXPECT_EQ(shortestText(1000.0), "1000");
+  EXPECT_NE(shortestText(1000.0), shortestText(1000.0000000001));
+  for (const char* bad : {"0x10", "0x1p4", " 5", "5 ", "inf", "nan", "-1", "0", "0.0", "1e400",
+                          "1e-400", "", "1,5"}) {
+    EXPECT_TRUE(refused(parsePositive(bad))) << bad;
+  }
+  EXPECT_EQ(printable("a\nb\tc\rd\x1b\x7f"
+                      "e"),
+            "a\\nb\\tc\\rd\\x1b\\x7fe");
+}
+
+// One value other than the default for every setting, and what it must do to
+// the configuration.
+struct SettingCase {
+  const char* option;
+  const char* text;
+  std::function<bool(const StudyConfig&)> holds;
+};
+
+const SettingCase kSettingCases[] = {
+    {"--rounds", "250k", [](const StudyConfig& c) { return c.rounds == 250'000; }},
+    {"--block-size", "2500", [](const StudyConfig& c) { return c.blockSize == 2'500; }},
+    {"--seed", "9", [](const StudyConfig& c) { return c.seed == 9; }},
+    {"--decks", "8", [](const StudyConfig& c) { return c.rules.decks == 8; }},
+    {"--reshuffle-after", "61", [](const StudyConfig& c) { return c.rules.reshuffleAfter == 61; }},
+    {"--dealer", "s17", [](const StudyConfig& c) { return !c.rules.dealerHitsSoft17; }},
+    {"--after-split", "das",
+     [](const StudyConfig& c) { return c.rules.afterSplit == AfterSplit::DoubleNoSplit; }},
+    {"--after-split", "das-resplit",
+     [](const StudyConfig& c) { return c.rules.afterSplit == AfterSplit::DoubleAndSplit; }},
+    {"--after-split", "none",
+     [](const StudyConfig& c) { return c.rules.afterSplit == AfterSplit::NoDoubleNoSplit; }},
+    {"--split-21", "1:1",
+     [](const StudyConfig& c) { return !c.rules.splitTwentyOnePaysBlackjack; }},
+    {"--blackjack-pays", "6:5",
+     [](const StudyConfig& c) { return c.rules.blackjackPays == BlackjackPays::SixToFive; }},
+    {"--blackjack-pays", "1:1",
+     [](const StudyConfig& c) { return c.rules.blackjackPays == BlackjackPays::OneToOne; }},
+    {"--blackjack-pays", "2:1",
+     [](const StudyConfig& c) { return c.rules.blackjackPays == BlackjackPays::TwoToOne; }},
+    {"--strategy", "visible", [](const StudyConfig& c) { return c.strategy == Strategy::Visible; }},
+    {"--strategy", "basic", [](const StudyConfig& c) { return c.strategy == Strategy::Basic; }},
+    {"--ramp", "-60:1,2:5",
+     [](const StudyConfig& c) { return c.ramp && c.ramp->weights()[countSlot(2)] == 5; }},
+    {"--bankroll", "1000.0000000001",
+     [](const StudyConfig& c) { return c.bankroll == 1000.0000000001; }},
+};
+
+const Setting& settingOf(std::string_view option) {
+  for (const Setting& setting : studySettings()) {
+    if (setting.option == option) {
+      return setting;
+    }
+  }
+  throw std::logic_error(std::string(option));
+}
+
+// Each value read sets its field, prints back as given (a name as itself) and
+// is named with both texts by the comparison; the default reads back to
+// itself, and empty or unknown text is refused saying what is accepted.
+TEST(Settings, EachValueSetsItsFieldAndPrintsBack) {
+  const StudyConfig defaults;
+  for (const Setting& setting : studySettings()) {
+    StudyConfig config;
+    EXPECT_FALSE(setting.read(setting.print(defaults), config)) << setting.option;
+    EXPECT_FALSE(firstDifference(config, defaults)) << setting.option;
+    EXPECT_TRUE(setting.read("", config)) << setting.option << ": empty values are refused";
+    const auto error = setting.read("x", config);
+    EXPECT_TRUE(error &&
+                (setting.names.empty() || error->find(setting.names.back()) != std::string::npos));
+    EXPECT_TRUE(std::any_of(std::begin(kSettingCases), std::end(kSettingCases),
+                            [&](const SettingCase& c) { return c.option == setting.option; }))
+        << setting.option << " has no case";
+  }
+  for (const SettingCase& c : kSettingCases) {
+    const Setting& setting = settingOf(c.option);
+    StudyConfig config;
+    const StudyConfig before = config;
+    ASSERT_FALSE(setting.read(c.text, config)) << c.option << " " << c.text;
+    EXPECT_TRUE(c.holds(config)) << c.option << " " << c.text;
+    const std::string canonical = setting.print(config);
+    EXPECT_EQ(firstDifference(before, config),
+              std::string(c.option) + ": " + setting.print(before) + " against " + canonical);
+    StudyConfig again;
+    ASSERT_FALSE(setting.read(canonical, again));
+    EXPECT_EQ(setting.print(again), canonical);
+    if (!setting.names.empty()) {
+      EXPECT_EQ(canonical, c.text);
+    }
+  }
+}
+
+TEST(Settings, ValidateHoldsTheRangesThatSpanSettings) {
+  const struct {
+    std::function<void(StudyConfig&)> change;
+    const char* problem;  // nullptr: sound
+  } cases[] = {
+      {[](StudyConfig&) {}, nullptr},
+      {[](StudyConfig& c) { c.rules.reshuffleAfter = 89; }, nullptr},
+      {[](StudyConfig& c) { c.rules.reshuffleAfter = 90; }, "give --reshuffle-after up to 89"},
+      {[](StudyConfig& c) { c.rules.decks = 1; }, "give --reshuffle-after up to 37"},
+      {[](StudyConfig& c) {
+         c.rules.decks = 8;
+         c.rules.reshuffleAfter = 401;
+       },
+       nullptr},
+      {[](StudyConfig& c) { c.rounds = c.blockSize * StudyConfig::kMaxBlocks; }, nullptr},
+      {[](StudyConfig& c) { c.rounds = c.blockSize * StudyConfig::kMaxBlocks + 1; },
+       "blocks, more than 10000000"},
+      {[](StudyConfig& c) { c.bankroll = 100.0; }, "--bankroll needs --ramp"},
+      {[](StudyConfig& c) {
+         c.bankroll = 100.0;
+         c.ramp = Ramp{};
+       },
+       nullptr},
+  };
+  for (const auto& c : cases) {
+    StudyConfig config;
+    c.change(config);
+    const auto problem = validate(config);
+    if (c.problem == nullptr) {
+      EXPECT_FALSE(problem) << *problem;
+    } else {
+      ASSERT_TRUE(problem) << c.problem;
+      EXPECT_NE(problem->find(c.problem), std::string::npos) << *problem;
+    }
+  }
+}
+
+BlockSet setOf(std::initializer_list<BlockSet::Range> ranges) {
+  BlockSet set;
+  for (const BlockSet::Range range : ranges) {
+    EXPECT_TRUE(set.append(range));
+  }
+  return set;
+}
+
+TEST(BlockSet, AppendsJoinsAndCuts) {
+  BlockSet set = setOf({{0, 2}, {5, 5}});
+  EXPECT_TRUE(set.append({6, 8}));  // adjacent: one range
+  EXPECT_EQ(set.ranges(), (std::vector<BlockSet::Range>{{0, 2}, {5, 8}}));
+  for (const BlockSet::Range bad : {BlockSet::Range{8, 9}, {3, 4}, {10, 9}}) {
+    EXPECT_FALSE(set.append(bad)) << bad.first;
+  }
+  EXPECT_EQ(set.size(), 7u);
+  const struct {
+    BlockSet a, b, joined, aWithoutB;
+    bool overlap;
+  } cases[] = {
+      {setOf({{0, 2}, {5, 8}}), setOf({{3, 4}, {10, 10}}), setOf({{0, 8}, {10, 10}}),
+       setOf({{0, 2}, {5, 8}}), false},
+      {setOf({{0, 9}}), setOf({{2, 3}, {5, 5}, {9, 9}}), {}, setOf({{0, 1}, {4, 4}, {6, 8}}), true},
+      {setOf({{4, 6}}), setOf({{0, 4}}), {}, setOf({{5, 6}}), true},
+      {setOf({{4, 6}}), setOf({{6, 9}}), {}, setOf({{4, 5}}), true},
+      {setOf({{4, 6}}), setOf({{0, 9}}), {}, {}, true},
+      {{}, setOf({{1, 1}}), setOf({{1, 1}}), {}, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.a.overlaps(c.b), c.overlap);
+    EXPECT_EQ(c.b.overlaps(c.a), c.overlap);
+    if (!c.overlap) {
+      EXPECT_EQ(c.a.joined(c.b), c.joined);
+      EXPECT_EQ(c.b.joined(c.a), c.joined);
+    }
+    EXPECT_EQ(c.a.without(c.b), c.aWithoutB);
+  }
+  const BlockSet holes = setOf({{1, 3}, {7, 7}});
+  for (std::uint64_t block = 0; block < 9; ++block) {
+    EXPECT_EQ(holes.contains(block), (block >= 1 && block <= 3) || block == 7) << block;
+  }
+}
+
+// A million blocks interleaved: joined and cut in one pass each.
+TEST(BlockSet, MillionsOfBlocksJoinInLinearTime) {
+  constexpr std::uint64_t kBlocks = 1'000'000;
+  BlockSet even;
+  BlockSet odd;
+  for (std::uint64_t block = 0; block < kBlocks; ++block) {
+    (block % 2 == 0 ? even : odd).append(block);
+  }
+  const BlockSet all = even.joined(odd);
+  EXPECT_EQ(all, BlockSet::of({0, kBlocks - 1}));
+  EXPECT_EQ(all.without(odd), even);
+  EXPECT_TRUE(all.without(all).empty());
+}
+
+StudyConfig tenBlocks() {
+  StudyConfig config;
+  config.rounds = 9'500;
+  config.blockSize = 1'000;
+  return config;
+}
+
+TEST(StudyResult, ShardsHoldBlocksByPosition) {
+  const struct {
+    std::optional<ShardSpec> shard;
+    std::vector<std::uint64_t> blocks;  // every block of the shard, in order
+    std::uint64_t targetRounds;
+  } cases[] = {
+      {std::nullopt, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, 9'500},
+      {ShardSpec{1, 3}, {1, 4, 7}, 3'000},
+      {ShardSpec{0, 3}, {0, 3, 6, 9}, 3'500},
+      {ShardSpec{9, 10}, {9}, 500},
+  };
+  for (const auto& c : cases) {
+    StudyResult r;
+    r.config = tenBlocks();
+    r.shard = c.shard;
+    EXPECT_EQ(r.target(), BlockSet::of({0, c.blocks.size() - 1}));
+    EXPECT_EQ(r.targetRounds(), c.targetRounds);
+    BlockSet numbered;
+    for (std::uint64_t position = 0; position < c.blocks.size(); ++position) {
+      EXPECT_EQ(r.blockAt(position), c.blocks[position]);
+      EXPECT_EQ(r.positionOf(c.blocks[position]), position);
+      EXPECT_FALSE(r.positionOf(c.blocks[position] + 1) && c.shard && c.shard->shards > 1);
+      numbered.append(c.blocks[position]);
+    }
+    r.blocks = r.target();
+    EXPECT_TRUE(r.complete());
+    EXPECT_EQ(r.studyBlocks(), numbered);
+    EXPECT_EQ(r.roundsPlayed(), c.targetRounds);
+    r.blocks = r.target().without(BlockSet::of({c.blocks.size() - 1, c.blocks.size() - 1}));
+    EXPECT_EQ(r.roundsPlayed(), (c.blocks.size() - 1) * 1'000);
+    EXPECT_FALSE(r.complete());
+  }
+}
+
+// Plays the study's blocks at `positions` with the library's own player.
+StudyResult played(StudyConfig config, std::optional<ShardSpec> shard, const BlockSet& positions) {
+  StudyResult r;
+  r.config = config;
+  r.shard = shard;
+  BlockPlayer player(r.config);
+  const std::atomic<int> never{kRunOn};
+  for (const BlockSet::Range range : positions.ranges()) {
+    for (std::uint64_t position = range.first; position <= range.last; ++position) {
+      EXPECT_TRUE(player.play(r.blockAt(position), r.tally, r.events, never));
+      r.blocks.append(position);
+    }
+  }
+  return r;
+}
+
+TEST(StudyResult, MergesJoinPositionsOfOneShardAndNumbersOfOthers) {
+  StudyConfig config = tenBlocks();
+  config.strategy = Strategy::Basic;
+  const StudyResult whole = played(config, std::nullopt, BlockSet::of({0, 9}));
+  StudyResult first = played(config, ShardSpec{1, 3}, BlockSet::of({0, 0}));
+  const StudyResult rest = played(config, ShardSpec{1, 3}, BlockSet::of({1, 2}));
+  EXPECT_FALSE(mergeInto(first, rest));
+  EXPECT_EQ(first.shard, (ShardSpec{1, 3}));
+  EXPECT_TRUE(first.complete());
+  StudyResult merged = played(config, ShardSpec{0, 3}, BlockSet::of({0, 3}));
+  EXPECT_FALSE(mergeInto(merged, first));
+  EXPECT_FALSE(merged.shard);
+  EXPECT_FALSE(mergeInto(merged, played(config, ShardSpec{2, 3}, BlockSet::of({0, 2}))));
+  EXPECT_EQ(merged.blocks, whole.blocks);
+  EXPECT_EQ(merged.tally, whole.tally);
+  EXPECT_EQ(merged.events, whole.events);
+
+  EventCounts events{5, 1, 2};
+  events += EventCounts{7, 3, 4};
+  EXPECT_EQ(events, (EventCounts{12, 4, 6}));
+
+  const StudyResult before = merged;
+  EXPECT_EQ(mergeInto(merged, first), "the studies share blocks, which would be counted twice");
+  StudyResult otherSeed = first;
+  otherSeed.config.seed = 2;
+  EXPECT_EQ(mergeInto(merged, otherSeed), "the studies differ in --seed: 1 against 2");
+  EXPECT_EQ(merged.tally, before.tally);
+  EXPECT_EQ(merged.blocks, before.blocks);
+}
+
+TEST(StudyCheck, TalliesThatContradictThemselvesAreRefused) {
+  StudyConfig config = tenBlocks();
+  config.strategy = Strategy::Basic;
+  config.ramp = std::get<Ramp>(parseRamp("-60:1,1:3"));
+  const StudyResult good = played(config, ShardSpec{0, 3}, BlockSet::of({0, 3}));
+  ASSERT_FALSE(studyProblem(good));
+  const std::size_t zero = countSlot(0);
+  const struct {
+    std::function<void(StudyResult&)> lie;
+    const char* problem;
+  } cases[] = {
+      {[](StudyResult& r) { ++r.tally.blocks; }, "the tallies hold 5 blocks, the block list 4"},
+      {[&](StudyResult& r) { r.tally.counts[zero].sum += 1; }, "a count's tallies"},
+      {[&](StudyResult& r) { r.tally.counts[zero].blockRoundsSquared += 1; }, "a count's tallies"},
+      {[&](StudyResult& r) { r.tally.counts[zero].sumSquares = r.tally.counts[zero].sum & 1; },
+       "a count's tallies"},
+      {[&](StudyResult& r) { r.tally.counts[zero].rounds = Int128{1} << 64; }, "a count's tallies"},
+      {[&](StudyResult& r) { r.tally.counts[zero].blocksWithRounds = 5; }, "a count's tallies"},
+      {[](StudyResult& r) { r.tally.all.sum += 2; }, "not the sums over the counts"},
+      {[](StudyResult& r) { r.tally.weighted.sumSquares += 2; }, "not the sums over the counts"},
+      {[](StudyResult& r) { r.tally.all.blockRoundsSquared += 2; }, "do not hold the rounds"},
+      {[](StudyResult& r) { r.tally.all.blocksWithRounds -= 1; }, "do not hold the rounds"},
+      {[](StudyResult& r) {
+         r.blocks = BlockSet::of({0, 2});
+       },
+       "the tallies hold 4 blocks"},
+      {[](StudyResult& r) { r.tally.ramp.sum += 2; }, "weighted tallies do not follow"},
+      {[](StudyResult& r) { r.config.ramp = std::get<Ramp>(parseRamp("0:1")); },
+       "weighted tallies do not follow"},
+      {[](StudyResult& r) { r.tally.weighted.blocksWithRounds -= 1; },
+       "weighted tallies do not follow"},
+      {[](StudyResult& r) { r.events.decisions = 3'500 * kMostRoundEvents + 1; },
+       "the events outnumber"},
+  };
+  for (const auto& c : cases) {
+    StudyResult r = good;
+    c.lie(r);
+    const auto problem = studyProblem(r);
+    ASSERT_TRUE(problem) << c.problem;
+    EXPECT_NE(problem->find(c.problem), std::string::npos) << *problem;
+  }
+  StudyResult last = good;
+  last.events.decisions = 3'500 * kMostRoundEvents;
+  EXPECT_FALSE(studyProblem(last));
+}
+
+// The largest round the table allows, every one of its hands split off,
+// doubled and won, is a round like any other to the checks.
+TEST(StudyCheck, TheLargestRoundIsNoLie) {
+  StudyResult r;
+  r.config = tenBlocks();
+  r.config.rounds = r.config.blockSize = 1;
+  BlockTally block;
+  block.record(0, static_cast<std::int64_t>(Simulator::kMaxHands) * 2 * kPayoffUnitsPerStake);
+  r.tally.addBlock(block, truecountWeights(), nullptr);
+  r.blocks.append(0);
+  EXPECT_FALSE(studyProblem(r));
+}
+
+}  // namespace

@@ -1,0 +1,340 @@
+"""truecount-lab's promises, through the real program: shards, merges and
+resumes give the study of one run; bad input is refused before any work with
+exit 2 and nothing written; a file that lies is refused; no result is lost or
+half-written; signals stop the work and keep what was done."""
+
+import copy
+import json
+import os
+import re
+import signal
+import stat
+import subprocess
+import time
+
+import pytest
+
+from conftest import LAB, lab, played, read, reseal, run_study, write
+
+STUDY = ["--rounds", "60000", "--block-size", "5000", "--seed", "11"]
+
+
+@pytest.fixture(scope="module")
+def files(tmp_path_factory):
+    """A whole study, its three shards and a study of another seed."""
+    folder = tmp_path_factory.mktemp("files")
+    paths = {"whole": folder / "whole.json", "seed12": folder / "seed12.json"}
+    run_study(paths["whole"], STUDY, ["--threads", "2", "--ramp", "-60:1,2:4"])
+    run_study(paths["seed12"], STUDY, ["--seed", "12", "--ramp", "-60:1,2:4"])
+    shards = subprocess.run(
+        ["parallel", "--halt", "now,fail=1", LAB, "run", *STUDY, "--ramp", "-60:1,2:4",
+         "--quiet", "--threads", "1", "--blocks", "{}/3", "--json", str(folder / "shard{}.json"),
+         ":::", "0", "1", "2"], capture_output=True, text=True, timeout=60)
+    assert shards.returncode == 0, shards.stderr
+    for k in range(3):
+        paths[f"shard{k}"] = folder / f"shard{k}.json"
+    return paths
+
+
+def test_shards_under_parallel_merge_to_the_whole_study(tmp_path, files):
+    merged = tmp_path / "merged.json"
+    done = lab("merge", files["shard2"], files["shard0"], files["shard1"], "--json", merged)
+    assert done.returncode == 0, done.stderr
+    assert played(read(merged)) == played(read(files["whole"]))
+    assert "all " in done.stdout and "rounds per second over the" in done.stdout
+    partial = lab("merge", files["shard0"], files["shard1"], "--json", tmp_path / "two.json")
+    assert partial.returncode == 0 and "holds 8 of 12 blocks" in partial.stderr
+    resumed = lab("run", "--resume", tmp_path / "two.json", "--quiet")
+    assert resumed.returncode == 0, resumed.stderr
+    assert played(read(tmp_path / "two.json")) == played(read(files["whole"]))
+
+
+def refused(args, cwd, expected=None):
+    """Runs a command that must be refused: exit 2, one line, nothing written."""
+    before = sorted(os.listdir(cwd))
+    done = lab(*args, cwd=cwd)
+    assert done.returncode == 2, (args, done.stderr)
+    assert len(done.stderr.splitlines()) == 1 and done.stdout == "", done.stderr
+    assert sorted(os.listdir(cwd)) == before, f"{args} wrote a file"
+    if expected:
+        assert expected in done.stderr, done.stderr
+    return done.stderr
+
+
+@pytest.mark.parametrize("args, expected", [
+    (["run", "--rounds", "0"], "--rounds: \"0\""),
+    (["run", "--rounds", ""], "--rounds: \"\""),
+    (["run", "--rounds", "1000000000.00000001"], "expected a whole number"),
+    (["run", "--rounds", "1e12", "--block-size", "10"], "more than 10000000"),
+    (["run", "--rounds", "1\n2"], "\"1\\n2\""),
+    (["run", "--json", ""], "--json: \"\": expected a file name"),
+    (["run", "--resume", "", "--rounds", "2000"], None),
+    (["run", "--resume", "whole.json", "--seed", "3"], "excludes"),
+    (["run", "--resume", "whole.json", "--blocks", "0/2"], "excludes"),
+    (["run", "--ramp", "1:2", "--bankroll", "0x10"], "--bankroll: \"0x10\""),
+    (["run", "--ramp", "1:2", "--bankroll", " 5"], "--bankroll: \" 5\""),
+    (["run", "--bankroll", "5"], "--bankroll requires --ramp"),
+    (["run", "--rounds", "1000", "--block-size", "100", "--blocks", "10/20"], "only 10 blocks"),
+    (["run", "--blocks", "5/18446744073709551615"], "--blocks"),
+    (["run", "--threads", "0"], "--threads"),
+    (["run", "--decks", "1"], "give --reshuffle-after up to 37"),
+    (["run", "--dealer", "x"], "expected h17 or s17"),
+    (["run", "--unknown"], None),
+    (["run", "--rounds", "5", "--rounds", "6"], "--rounds"),
+    (["merge", "missing.json"], "missing.json: cannot be read"),
+    (["merge", "new\nline.json"], "new\\nline.json: cannot be read"),
+    (["merge", "."], "a folder, not a study file"),
+    (["merge", "shard0.json", "whole.json"], "the studies share blocks"),
+    (["merge", "shard0.json", "shard1.json", "again.json"],
+     "again.json cannot be merged with shard1.json: the studies share blocks"),
+    (["merge", "whole.json", "seed12.json"],
+     "seed12.json cannot be merged with whole.json: the studies differ in --seed: 11 against 12"),
+], ids=lambda value: " ".join(value) if isinstance(value, list) else None)
+def test_bad_input_is_refused_before_any_work(tmp_path, files, args, expected):
+    for name in ("whole", "seed12", "shard0", "shard1"):
+        (tmp_path / f"{name}.json").write_text(files[name].read_text())
+    (tmp_path / "again.json").write_text(files["shard1"].read_text())
+    refused(args + ["--json", "out.json"] if args[0] == "merge" else args, tmp_path, expected)
+
+
+def edit(study, change):
+    study = copy.deepcopy(study)
+    change(study)
+    return study
+
+
+def set_in(path, value):
+    def change(study):
+        *parents, last = path
+        node = study
+        for key in parents:
+            node = node[key]
+        node[last] = value
+    return change
+
+
+# Each edit of a shard file, with the digest resealed or not, and the refusal.
+LIES = [
+    (set_in(["config", "seed"], "12"), False, "its digest does not match"),
+    (set_in(["config", "rounds"], "70000"), False, "its digest does not match"),
+    (set_in(["tallies", "all", "sum"], "0"), False, "its digest does not match"),
+    (set_in(["config", "ramp"], "none"), True, "--bankroll needs --ramp"),
+    (lambda s: s["tallies"]["all"].update(sum=str(int(s["tallies"]["all"]["sum"]) + 10)), True,
+     "the overall tallies are not the sums"),
+    (set_in(["tallies", "counts", 0, "count"], 2 ** 64 - 3), True, "\"count\" must be"),
+    (set_in(["events", "seconds"], -1e9), True, "\"seconds\" must be"),
+    (set_in(["events", "decisions"], 2 ** 64 - 1), True, "the events outnumber"),
+    (set_in(["tallies", "all", "blocks_with_rounds"], "3"), True, "do not hold the rounds"),
+]
+
+
+@pytest.mark.parametrize("change, sealed, expected", LIES)
+@pytest.mark.parametrize("command", ["merge", "resume"])
+def test_files_that_lie_are_refused(tmp_path, files, change, sealed, expected, command):
+    study = read(files["shard0"])
+    study["config"]["bankroll"] = "250"
+    lie = edit(reseal(study), change)
+    write(tmp_path / "lie.json", reseal(lie) if sealed else lie)
+    args = (["merge", "lie.json", "--json", "out.json"] if command == "merge"
+            else ["run", "--resume", "lie.json", "--json", "out.json"])
+    refused(args, tmp_path, expected)
+
+
+def test_duplicate_keys_and_deep_nesting_are_refused_cheaply(tmp_path, files):
+    text = files["shard0"].read_text()
+    (tmp_path / "twice.json").write_text(text.replace('"seed": "11",', '"seed": "11", "seed": "12",'))
+    refused(["merge", "twice.json"], tmp_path, "the key \"seed\" appears twice")
+    (tmp_path / "deep.json").write_text("[" * 20_000_000)
+    started = time.monotonic()
+    refused(["run", "--resume", "deep.json"], tmp_path, "nested deeper than any study file")
+    assert time.monotonic() - started < 5
+
+
+def test_a_legal_long_name_is_written(tmp_path):
+    name = "s" * 250 + ".json"
+    done = lab("run", "--rounds", "2000", "--quiet", "--json", name, cwd=tmp_path)
+    assert done.returncode == 0, done.stderr
+    assert sorted(os.listdir(tmp_path)) == [name]
+
+
+@pytest.mark.parametrize("args, expected", [
+    (["run", "--json", "folder"], "it is a folder"),
+    (["run", "--json", "keep.json", "--csv", "folder"], "cannot write folder: it is a folder"),
+    (["run", "--json", "no/such/folder.json"], "cannot write no/such/folder.json"),
+    (["run", "--json", "x.json", "--csv", "./x.json"], "are the same file"),
+    (["run", "--json", "keep.json", "--csv", "./keep.json"], "are the same file"),
+    (["run", "--json", "locked/x.json"], "cannot write locked/x.json"),
+    (["run", "--json", "s" * 256 + ".json"], "File name too long"),
+    (["run", "--resume", "s.json", "--csv", "./s.json"], "are the same file"),
+    (["run", "--resume", "s.json", "--json", "t.json", "--csv", "./s.json"], "is the input s.json"),
+    (["merge", "s.json", "t.json", "--json", "m.json", "--csv", "s.json"], "is the input s.json"),
+    (["merge", "s.json", "t.json", "--json", "./t.json"], "is the input t.json"),
+], ids=["json-folder", "csv-folder", "no-folder", "alias", "alias-existing", "unwritable",
+        "too-long", "resume-csv", "resume-elsewhere-csv", "merge-csv", "merge-json"])
+def test_outputs_are_checked_before_any_work(tmp_path, files, args, expected):
+    if os.geteuid() == 0 and "locked/x.json" in args:
+        pytest.skip("root writes any folder")
+    (tmp_path / "folder").mkdir()
+    (tmp_path / "locked").mkdir(mode=0o500)
+    (tmp_path / "keep.json").write_text("kept")
+    (tmp_path / "s.json").write_text(files["shard0"].read_text())
+    (tmp_path / "t.json").write_text(files["shard1"].read_text())
+    refused(args, tmp_path, expected)
+    assert (tmp_path / "keep.json").read_text() == "kept"
+
+
+def device(path, minor):
+    """A private copy of /dev/null (minor 3) or /dev/full (7): a program that
+    replaced it would harm only the copy."""
+    try:
+        os.mknod(path, stat.S_IFCHR | 0o666, os.makedev(1, minor))
+    except PermissionError:
+        pytest.skip("making a device needs root")
+    return path
+
+
+def test_a_resumed_file_keeps_its_mode_and_devices_are_written_in_place(tmp_path, files):
+    study = tmp_path / "s.json"
+    assert lab("merge", files["shard0"], files["shard1"], "--json", study).returncode == 0
+    os.chmod(study, 0o600)
+    null = device(tmp_path / "null", 3)
+    done = lab("run", "--resume", study, "--quiet", "--csv", null)
+    assert done.returncode == 0, done.stderr
+    assert read(study)["complete"] and os.stat(study).st_mode & 0o777 == 0o600
+    assert stat.S_ISCHR(os.stat(null).st_mode)
+    assert sorted(os.listdir(tmp_path)) == ["null", "s.json"]
+
+
+def test_a_failed_write_is_reported_and_the_study_saved(tmp_path):
+    device(tmp_path / "full", 7)
+    done = lab("run", "--rounds", "2000", "--quiet", "--json", "full", cwd=tmp_path)
+    assert done.returncode == 1
+    saved = [name for name in os.listdir(tmp_path) if name.startswith("truecount-lab-saved-")]
+    assert len(saved) == 1 and f"saved in {saved[0]}" in done.stderr, done.stderr
+    assert int(read(tmp_path / saved[0])["tallies"]["all"]["rounds"]) == 2000
+    with open("/dev/full", "w") as full:
+        table = subprocess.run([LAB, "run", "--rounds", "2000"], stdout=full,
+                               stderr=subprocess.PIPE, text=True, timeout=60)
+    assert table.returncode == 1 and "standard output" in table.stderr
+
+
+def test_closed_standard_error_does_not_reach_the_result(tmp_path, files):
+    merged = tmp_path / "m.json"
+    subprocess.run(f'"{LAB}" merge "{files["shard0"]}" --json "{merged}" >/dev/null 2>&-',
+                   shell=True, check=True, timeout=60)
+    assert read(merged)["blocks"]["positions"] == "0-3"
+
+
+def start(args, cwd):
+    return subprocess.Popen([LAB, *map(str, args)], cwd=cwd, stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE, text=True)
+
+
+def until_running(process, seconds=0.5):
+    time.sleep(seconds)
+    assert process.poll() is None, process.communicate()
+
+
+CUT = ["--rounds", "600000", "--block-size", "10000", "--seed", "5"]
+
+
+@pytest.fixture(scope="module")
+def uncut(tmp_path_factory):
+    return run_study(tmp_path_factory.mktemp("uncut") / "whole.json", CUT, ["--threads", "2"])
+
+
+@pytest.mark.parametrize("sent", [signal.SIGINT, signal.SIGTERM, signal.SIGHUP],
+                         ids=["INT", "TERM", "HUP"])
+def test_a_signal_keeps_the_blocks_played_for_resume(tmp_path, uncut, sent):
+    process = start(["run", *CUT, "--threads", "1", "--json", "cut.json"], tmp_path)
+    until_running(process, 0.3)
+    process.send_signal(sent)
+    out, err = process.communicate(timeout=30)
+    assert process.returncode == 130 and out == "", err
+    assert "blocks written to cut.json; continue with: truecount-lab run --resume cut.json" in err
+    assert not read(tmp_path / "cut.json")["complete"]
+    assert lab("run", "--resume", "cut.json", "--threads", "2", "--quiet", cwd=tmp_path).returncode == 0
+    assert played(read(tmp_path / "cut.json")) == played(uncut)
+    assert os.listdir(tmp_path) == ["cut.json"]
+
+
+@pytest.mark.parametrize("signals, kept", [(1, 1), (2, 0)], ids=["one", "two"])
+def test_one_signal_finishes_the_block_in_flight_and_a_second_drops_it(tmp_path, signals, kept):
+    # The first of two blocks takes about a second: one signal lets it finish,
+    # a second ends it at once and keeps no block.
+    process = start(["run", "--rounds", "1.4M", "--block-size", "700k", "--threads", "1",
+                     "--json", "s.json"], tmp_path)
+    until_running(process, 0.2)
+    for _ in range(signals):
+        process.send_signal(signal.SIGINT)
+        time.sleep(0.1)
+    started = time.monotonic()
+    _, err = process.communicate(timeout=30)
+    assert signals == 1 or time.monotonic() - started < 0.5
+    assert process.returncode == 130 and f"{kept} of 2 blocks written to s.json" in err, err
+    assert read(tmp_path / "s.json")["blocks"]["played"] == kept
+
+
+@pytest.mark.parametrize("command", [["merge", "fifo"], ["run", "--resume", "fifo"]])
+def test_waiting_for_a_fifo_can_be_interrupted(tmp_path, command):
+    os.mkfifo(tmp_path / "fifo")
+    process = start([*command, "--json", "out.json"], tmp_path)
+    until_running(process, 0.3)
+    process.send_signal(signal.SIGINT)
+    _, err = process.communicate(timeout=10)
+    assert process.returncode == 130 and "interrupted; nothing written" in err, err
+    assert sorted(os.listdir(tmp_path)) == ["fifo"]
+
+
+@pytest.mark.skipif("ASAN_OPTIONS" in os.environ or "TSAN_OPTIONS" in os.environ,
+                    reason="the sanitizers reserve the address space")
+def test_an_error_ends_with_a_message_and_no_file(tmp_path):
+    # Address space too small for a worker's stack, from too small for the
+    # program to load upward: every limit ends in a load failure, a reported
+    # error or a finished run, never an escaped exception or a file left.
+    import resource
+    reported = 0
+    for megabytes in range(8, 40, 2):
+        limit = megabytes << 20
+        done = subprocess.run(
+            [LAB, "run", "--rounds", "2000", "--threads", "1", "--json", "s.json"], cwd=tmp_path,
+            capture_output=True, text=True, timeout=60,
+            preexec_fn=lambda: resource.setrlimit(resource.RLIMIT_AS, (limit, limit)))
+        if done.returncode == 0:
+            break
+        if done.returncode == 1:
+            assert done.stderr.startswith("truecount-lab: stopped by an error"), done.stderr
+            assert len(done.stderr.splitlines()) == 1 and os.listdir(tmp_path) == []
+            reported += 1
+        else:
+            assert "loading shared libraries" in done.stderr, (done.returncode, done.stderr)
+    assert reported > 0
+
+
+@pytest.mark.parametrize("quiet", [False, True], ids=["terminal", "quiet"])
+def test_the_progress_line_is_drawn_on_a_terminal_unless_quiet(tmp_path, quiet):
+    import pty
+    leader, follower = pty.openpty()
+    args = ["run", "--rounds", "400000", "--block-size", "10000", "--threads", "1"]
+    process = subprocess.Popen([LAB, *args, *(["--quiet"] if quiet else [])], cwd=tmp_path,
+                               stdout=subprocess.DEVNULL, stderr=follower)
+    os.close(follower)
+    drawn = b""
+    while True:
+        try:
+            chunk = os.read(leader, 4096)
+        except OSError:
+            break
+        if not chunk:
+            break
+        drawn += chunk
+    os.close(leader)
+    assert process.wait(timeout=30) == 0
+    lines = drawn.decode().split("\r")
+    if quiet:
+        assert drawn == b""
+    else:
+        shares = [float(line.split("%")[0]) for line in lines if "% done, " in line]
+        assert shares and all(0 < share < 100 for share in shares)
+        assert shares == sorted(shares) and "rounds per second" in lines[1]
+        assert re.search(r" \d+:\d\d left ", lines[1]) and drawn.endswith(b"\r\x1b[K")

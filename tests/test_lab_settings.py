@@ -1,0 +1,201 @@
+"""Every study setting through the real program: the option reaches the stored
+configuration and makes a different study, and each named value reaches the
+game, shown by a statistic it must move one way."""
+
+import csv
+import math
+import re
+import subprocess
+
+import pytest
+
+from conftest import TRUECOUNT, lab, read, run_study
+
+SMALL = ["--rounds", "6000", "--block-size", "1000"]
+# Paired studies: one-round blocks deal every round from its own fresh shoe,
+# the same shoe under every setting, so a rule's effect is not drowned in the
+# noise of different shoes.
+PAIRED = ["--rounds", "200k", "--block-size", "1", "--strategy", "basic", "--threads", "2"]
+
+
+def outcome(study):
+    """What the study found: its tallies and figures without the pace."""
+    figures = {k: v for k, v in study["figures"].items()
+               if k not in ("rounds_per_second", "decisions_per_round")}
+    return study["tallies"], figures
+
+
+@pytest.fixture(scope="module")
+def default_study(tmp_path_factory):
+    return run_study(tmp_path_factory.mktemp("default") / "default.json", SMALL)
+
+
+def test_the_default_study_is_truecounts_game(default_study):
+    banner = subprocess.run([TRUECOUNT], capture_output=True, text=True, timeout=60).stdout
+    config = default_study["config"]
+    assert f"Number of decks: {config['decks']}\n" in banner
+    assert f"Shuffle after {config['reshuffle_after']} cards\n" in banner
+    assert {k: config[k] for k in ("dealer", "after_split", "split_21", "strategy", "ramp",
+                                   "bankroll", "seed")} == {
+        "dealer": "h17", "after_split": "truecount", "split_21": "3:2",
+        "strategy": "composition", "ramp": "none", "bankroll": "none", "seed": "1"}
+    assert config["rounds"] == "6000" and config["block_size"] == "1000"
+
+
+def test_help_shows_each_default_as_the_file_stores_it(default_study):
+    text = " ".join(lab("run", "--help").stdout.split())
+    defaults = {**default_study["config"], "rounds": "10000000", "block_size": "100000"}
+    for key, value in defaults.items():
+        option = "--" + key.replace("_", "-")
+        assert re.search(f"{option} [^ ]+ .*?\\(default {re.escape(value)}\\)", text), key
+
+
+@pytest.mark.parametrize("args, key, stored, base", [
+    (["--rounds", "7k"], "rounds", "7000", []),
+    (["--block-size", "1.5e3"], "block_size", "1500", []),
+    (["--seed", "2"], "seed", "2", []),
+    (["--decks", "6"], "decks", "6", []),
+    (["--reshuffle-after", "40"], "reshuffle_after", "40", []),
+    (["--dealer", "s17"], "dealer", "s17", []),
+    (["--after-split", "none"], "after_split", "none", []),
+    (["--after-split", "das"], "after_split", "das", []),
+    (["--after-split", "das-resplit"], "after_split", "das-resplit", []),
+    (["--split-21", "1:1"], "split_21", "1:1", []),
+    (["--blackjack-pays", "6:5"], "blackjack_pays", "6:5", []),
+    (["--strategy", "visible"], "strategy", "visible", []),
+    (["--strategy", "basic"], "strategy", "basic", []),
+    (["--ramp", " -60:1, +2:4 "], "ramp", "-60:1,2:4", []),
+    (["--bankroll", "1e3"], "bankroll", "1000", ["--ramp", "1:2"]),
+])
+def test_each_option_is_stored_and_makes_another_study(tmp_path, default_study, args, key,
+                                                       stored, base):
+    before = run_study(tmp_path / "base.json", SMALL, base) if base else default_study
+    study = run_study(tmp_path / "s.json", SMALL, base, args)
+    assert study["config"][key] == stored
+    assert {k: v for k, v in study["config"].items() if k != key} == {
+        k: v for k, v in before["config"].items() if k != key}
+    assert outcome(study) != outcome(before)
+
+
+@pytest.fixture(scope="module")
+def paired(tmp_path_factory):
+    """Paired studies under the named options, decoded."""
+    folder = tmp_path_factory.mktemp("paired")
+    runs = {"base": [], "s17": ["--dealer", "s17"], "none": ["--after-split", "none"],
+            "das": ["--after-split", "das"], "das-resplit": ["--after-split", "das-resplit"],
+            "1:1": ["--split-21", "1:1"], "bj 6:5": ["--blackjack-pays", "6:5"],
+            "bj 2:1": ["--blackjack-pays", "2:1"]}
+    return {name: run_study(folder / f"{i}.json", PAIRED, extra)
+            for i, (name, extra) in enumerate(runs.items())}
+
+
+def mean(study):
+    return study["figures"]["overall"]["mean"]
+
+
+def decisions(study):
+    return study["events"]["decisions"]
+
+
+def test_a_dealer_who_stands_on_soft_17_costs_the_house(paired):
+    assert mean(paired["s17"]) > mean(paired["base"])
+
+
+def test_split_rules_reach_the_split_hands(paired):
+    # A doubled hand takes one decision, a hit hand one or more: doubling after
+    # a split cuts decisions. A resplit adds a hand and its decisions.
+    assert decisions(paired["das"]) < decisions(paired["none"])
+    assert decisions(paired["das"]) < decisions(paired["das-resplit"])
+    # Each rule lets the player do more than the one before it: truecount's
+    # first hand keeps doubling and splitting, which none forbids, and
+    # das-resplit gives both hands both.
+    assert mean(paired["none"]) < mean(paired["base"]) < mean(paired["das-resplit"])
+
+
+def test_an_even_money_split_21_pays_less(paired):
+    # On the same shoes, a split two-card 21 paid 1:1 instead of 3:2.
+    assert mean(paired["1:1"]) < mean(paired["base"])
+
+
+def test_the_blackjack_payout_moves_every_natural_by_its_odds(paired):
+    # Decisions do not depend on the payout, so only the player's naturals
+    # that the dealer does not match pay differently: 0.3 less at 6:5, 0.5
+    # more at 2:1, per natural.
+    cut = mean(paired["base"]) - mean(paired["bj 6:5"])
+    gain = mean(paired["bj 2:1"]) - mean(paired["base"])
+    assert cut > 0 and gain == pytest.approx(cut * 0.5 / 0.3)
+
+
+def extreme_share(study):
+    return sum(c["share"] for c in study["figures"]["counts"] if abs(c["count"]) >= 3)
+
+
+def test_fewer_decks_and_deeper_shoes_swing_the_true_count(tmp_path):
+    # The true count divides the running count by the decks left: a small or
+    # deeply dealt shoe leaves few decks, so the count strays far from zero.
+    def share(args):
+        return extreme_share(run_study(tmp_path / "s.json", ["--rounds", "40k", "--block-size",
+                                       "10k", "--strategy", "basic"], args.split()))
+
+    assert share("--decks 1 --reshuffle-after 30") > share("--decks 8 --reshuffle-after 30") + 0.2
+    assert share("--reshuffle-after 80") > share("--reshuffle-after 30") + 0.1
+
+
+def test_ramp_and_bankroll_figures_follow_from_the_counts(tmp_path):
+    study = run_study(tmp_path / "r.json", SMALL, ["--ramp", "-60:1,1:2,3:5", "--bankroll", "400"])
+    steps = [tuple(map(int, step.split(":"))) for step in study["config"]["ramp"].split(",")]
+
+    def stake(count):
+        return [s for c, s in steps if c <= count][-1] if count >= steps[0][0] else steps[0][1]
+
+    counts = study["figures"]["counts"]
+    ramp = study["figures"]["ramp"]
+    assert ramp["average_bet"] == pytest.approx(sum(stake(c["count"]) * c["share"] for c in counts))
+    assert ramp["ev_per_round"] == pytest.approx(
+        sum(stake(c["count"]) * c["share"] * c["mean"] for c in counts))
+    assert ramp["risk_of_ruin"] == pytest.approx(
+        math.exp(-2 * ramp["ev_per_round"] * 400 / ramp["sd_per_round"] ** 2)
+        if ramp["ev_per_round"] > 0 else 1.0)
+    assert int(study["tallies"]["all"]["rounds"]) == 6000
+    assert study["blocks"]["total"] == 6
+
+
+def test_csv_columns_are_the_json_figures(tmp_path):
+    json_path, csv_path = tmp_path / "s.json", tmp_path / "s.csv"
+    study = run_study(json_path, ["--rounds", "20000", "--block-size", "1000", "--csv", csv_path])
+    with open(csv_path, newline="", encoding="utf-8") as stream:
+        rows = list(csv.DictReader(stream))
+    counts = study["figures"]["counts"]
+    assert [int(r["count"]) for r in rows] == [c["count"] for c in counts]
+
+    def shown(value):
+        return "" if value is None else f"{value:.9g}"
+
+    for row, figures in zip(rows, counts):
+        assert int(row["rounds"]) == figures["rounds"]
+        for column in ("share", "mean", "sd", "se", "se_naive"):
+            assert row[column] == shown(figures[column]), column
+        assert [row["ci95_low"], row["ci95_high"]] == [shown(v) for v in figures["ci95"]]
+        assert row["se_method"] == figures["se_method"]
+    assert any(r["se"] != r["se_naive"] for r in rows)
+
+
+@pytest.mark.parametrize("blocks, clustered", [(9, False), (10, True)])
+def test_rows_of_too_few_blocks_are_marked_and_take_the_naive_error(tmp_path, blocks, clustered):
+    # One-round blocks from a fresh shoe: every round at count 0, in as many
+    # blocks as rounds; fewer than 10 blocks make no cluster estimate.
+    table = lab("run", "--rounds", blocks, "--block-size", "1", "--json", tmp_path / "s.json").stdout
+    study = read(tmp_path / "s.json")
+    assert [c["se_method"] for c in study["figures"]["counts"]] == [
+        "cluster" if clustered else "naive"]
+    assert study["figures"]["se_method"] == ("cluster" if clustered else "naive")
+    marked = [line for line in table.splitlines() if re.match(r" +(0|all) .*\*", line)]
+    assert len(marked) == (0 if clustered else 2)
+    assert ("* SE as if rounds were independent" in table) != clustered
+
+
+def test_the_settings_line_names_every_setting(tmp_path, default_study):
+    table = lab("run", "--quiet", "--threads", "1", *SMALL, "--dealer", "s17").stdout
+    line = re.search(r"^Settings: (.*)$", table, re.M).group(1)
+    assert line == ", ".join(label["text"] for label in default_study["labels"]).replace(
+        "dealer h17", "dealer s17")
