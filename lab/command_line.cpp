@@ -1,9 +1,11 @@
 #include "lab/command_line.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <functional>
 #include <thread>
 
+#include "lab/study_files.h"
 #include "study/settings.h"
 #include "study/text_values.h"
 
@@ -55,20 +57,48 @@ class LabFormatter : public CLI::Formatter {
   }
 };
 
-// The options of `run` as typed, before they are read into a request.
-struct RunTexts {
-  std::vector<std::string> settings = std::vector<std::string>(studySettings().size());
-  std::vector<CLI::Option*> settingOptions;
-  std::string blocks;
-  std::string threads;
-  RunRequest request;
+// --indices names a built-in set or an index file: the file's text, read and
+// checked here (the library reads no files), is what the setting takes.
+CLI::Validator indexFileText() {
+  return {[](std::string& text) -> std::string {
+            StudyConfig scratch;
+            const Setting& setting =
+                *std::find_if(studySettings().begin(), studySettings().end(),
+                              [](const Setting& s) { return s.key == "indices"; });
+            if (text.empty() || !setting.read(text, scratch)) {
+              return {};
+            }
+            std::string content;
+            try {
+              content = readInputFile(text);
+            } catch (const BadInput& bad) {
+              return bad.message;
+            }
+            if (const auto error = setting.read(content, scratch)) {
+              return printable(text) + ": " + *error;
+            }
+            text = content;
+            return {};
+          },
+          ""};
+}
+
+// The study settings a command takes, as typed: one text per setting, and
+// its option (null for a setting the command does not take).
+struct SettingTexts {
+  std::vector<std::string> values = std::vector<std::string>(studySettings().size());
+  std::vector<CLI::Option*> options = std::vector<CLI::Option*>(studySettings().size());
 };
 
-void addRunOptions(CLI::App& run, RunTexts& texts) {
+void addSettingOptions(CLI::App& command, SettingTexts& texts,
+                       bool (*takes)(const Setting& setting)) {
   const StudyConfig defaults;
   const auto settings = studySettings();
   for (std::size_t i = 0; i < settings.size(); ++i) {
     const Setting& setting = settings[i];
+    if (!takes(setting)) {
+      continue;
+    }
     std::string valueName(setting.valueName);
     if (!setting.names.empty()) {
       valueName.clear();
@@ -78,15 +108,49 @@ void addRunOptions(CLI::App& run, RunTexts& texts) {
     }
     const std::string help =
         std::string(setting.help) + " (default " + setting.print(defaults) + ")";
-    texts.settingOptions.push_back(
-        run.add_option(std::string(setting.option), texts.settings[i], help)
-            ->type_name(valueName)
-            ->group(std::string(setting.group))
-            ->check(checkedBy([&setting](std::string_view text) {
-              StudyConfig scratch;
-              return setting.read(text, scratch);
-            })));
+    texts.options[i] = command.add_option(std::string(setting.option), texts.values[i], help)
+                           ->type_name(valueName)
+                           ->group(std::string(setting.group))
+                           ->check(checkedBy([&setting](std::string_view text) {
+                             StudyConfig scratch;
+                             return setting.read(text, scratch);
+                           }));
+    if (setting.key == "indices") {
+      texts.options[i]->transform(indexFileText());
+    }
   }
+}
+
+// The settings given, read over `config`, and the whole checked.
+StudyConfig configOf(const SettingTexts& texts, StudyConfig config) {
+  const auto settings = studySettings();
+  for (std::size_t i = 0; i < settings.size(); ++i) {
+    if (texts.options[i] != nullptr && texts.options[i]->count() > 0) {
+      settings[i].read(texts.values[i], config);
+    }
+  }
+  if (const auto problem = validate(config)) {
+    throw BadInput{*problem};
+  }
+  return config;
+}
+
+// The options of `run` as typed, before they are read into a request.
+struct RunTexts {
+  SettingTexts settings;
+  std::string blocks;
+  std::string threads;
+  RunRequest request;
+};
+
+int threadsOf(const std::string& text) {
+  const unsigned cores = std::thread::hardware_concurrency();
+  return text.empty() ? static_cast<int>(cores > 0 ? cores : 1)
+                      : static_cast<int>(std::get<std::int64_t>(parseThreads(text)));
+}
+
+void addRunOptions(CLI::App& run, RunTexts& texts) {
+  addSettingOptions(run, texts.settings, [](const Setting&) { return true; });
   CLI::Option* blocks =
       run.add_option("--blocks", texts.blocks,
                      "Play only the blocks b with b mod N = K: one shard of a study, for merge")
@@ -103,8 +167,10 @@ void addRunOptions(CLI::App& run, RunTexts& texts) {
               "Play the blocks the study in FILE lacks and write it back (or to --json); its "
               "settings hold, so no setting and no --blocks may be given");
   run.add_flag("--quiet", texts.request.quiet, "No progress line on standard error");
-  for (CLI::Option* setting : texts.settingOptions) {
-    resume->excludes(setting);
+  for (CLI::Option* setting : texts.settings.options) {
+    if (setting != nullptr) {
+      resume->excludes(setting);
+    }
   }
   resume->excludes(blocks);
   run.get_option("--bankroll")->needs(run.get_option("--ramp"));
@@ -112,15 +178,7 @@ void addRunOptions(CLI::App& run, RunTexts& texts) {
 
 RunRequest runRequest(RunTexts& texts) {
   RunRequest& request = texts.request;
-  const auto settings = studySettings();
-  for (std::size_t i = 0; i < settings.size(); ++i) {
-    if (texts.settingOptions[i]->count() > 0) {
-      settings[i].read(texts.settings[i], request.config);
-    }
-  }
-  if (const auto problem = validate(request.config)) {
-    throw BadInput{*problem};
-  }
+  request.config = configOf(texts.settings, request.config);
   if (!texts.blocks.empty()) {
     request.shard = std::get<ShardSpec>(parseShard(texts.blocks));
     if (request.shard->shard >= request.config.blockCount()) {
@@ -129,16 +187,46 @@ RunRequest runRequest(RunTexts& texts) {
                      " blocks, so this shard has none"};
     }
   }
-  const unsigned cores = std::thread::hardware_concurrency();
-  request.threads = texts.threads.empty()
-                        ? static_cast<int>(cores > 0 ? cores : 1)
-                        : static_cast<int>(std::get<std::int64_t>(parseThreads(texts.threads)));
+  request.threads = threadsOf(texts.threads);
+  return request;
+}
+
+// The options of `indices` as typed: the study's size, rules and count.
+struct IndicesTexts {
+  SettingTexts settings;
+  std::string threads;
+  IndicesRequest request;
+};
+
+void addIndicesOptions(CLI::App& indices, IndicesTexts& texts) {
+  // Basic strategy is what the indices deviate from; betting, index plays and
+  // wonging have no part in pricing its decisions.
+  addSettingOptions(indices, texts.settings, [](const Setting& setting) {
+    return setting.group != "Strategy and betting" && setting.key != "indices" &&
+           setting.key != "wong_in" && setting.key != "wong_out";
+  });
+  indices.add_option("--threads", texts.threads, "Worker threads (default: every core)")
+      ->type_name("T")
+      ->check(checkedBy(readerOf(parseThreads)));
+  addFile(indices, "--csv", texts.request.csv,
+          "Write the indices to FILE: hand,up_card,basic,deviation,index,ci95_low,ci95_high,"
+          "decisions,direction, which --indices reads");
+  indices.add_flag("--quiet", texts.request.quiet, "No progress line on standard error");
+}
+
+IndicesRequest indicesRequest(IndicesTexts& texts) {
+  IndicesRequest& request = texts.request;
+  StudyConfig basic;
+  basic.strategy = Strategy::Basic;
+  request.config = configOf(texts.settings, basic);
+  request.threads = threadsOf(texts.threads);
   return request;
 }
 
 }  // namespace
 
-std::variant<RunRequest, MergeRequest, Outcome> readCommandLine(int argc, char** argv) {
+std::variant<RunRequest, MergeRequest, IndicesRequest, Outcome> readCommandLine(int argc,
+                                                                                char** argv) {
   CLI::App app{
       "truecount-lab: blackjack studies of the payoff by true count, with exact tallies and "
       "standard errors.\nPlays truecount's game (or house rules you set) in fixed blocks of "
@@ -161,6 +249,13 @@ std::variant<RunRequest, MergeRequest, Outcome> readCommandLine(int argc, char**
       ->check(checkedBy(fileName));
   addFile(*mergeCommand, "--json", merge.json, "Write the merged study to FILE");
   addFile(*mergeCommand, "--csv", merge.csv, "Write one row per count to FILE");
+  IndicesTexts indicesTexts;
+  CLI::App* indices = app.add_subcommand(
+      "indices",
+      "Generate index plays: play basic strategy under the count and rules given, price every "
+      "decision's actions from the cards the player cannot see, and find the count where each "
+      "deviation's mean price difference from basic strategy crosses zero");
+  addIndicesOptions(*indices, indicesTexts);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -172,6 +267,9 @@ std::variant<RunRequest, MergeRequest, Outcome> readCommandLine(int argc, char**
   }
   if (run->parsed()) {
     return runRequest(runTexts);
+  }
+  if (indices->parsed()) {
+    return indicesRequest(indicesTexts);
   }
   return merge;
 }

@@ -27,6 +27,10 @@ std::string settingsLine(const StudyConfig& c) {
   for (const Setting& setting : studySettings()) {
     line += (line.empty() ? "" : ", ") + phraseOf(setting, c);
   }
+  // An index file's rows, on the one line.
+  for (auto at = line.find('\n'); at != std::string::npos; at = line.find('\n', at)) {
+    line.replace(at, 1, at + 1 == line.size() || line[at + 1] == ',' ? "" : "; ");
+  }
   return line;
 }
 
@@ -61,6 +65,10 @@ void printStudyReport(std::ostream& out, const StudyResult& result, const StudyF
   const auto total = static_cast<double>(result.tally.all.rounds);
   out << "truecount-lab study: " << result.roundsPlayed() << " of " << c.rounds << " rounds in "
       << result.blocks.size() << " of " << c.blockCount() << " blocks\n";
+  if (c.wong != WongLimits{}) {
+    out << "Rounds played " << toDecimal(result.tally.all.rounds) << ", watched "
+        << result.events.roundsWatched << " (wonging): the figures cover the rounds played\n";
+  }
   out << "Settings: " << settingsLine(c) << "\n\n";
   out << format("%7s %13s %8s %10s %8s %9s  %s\n", "count", "rounds", "share", "mean", "sd", "se",
                 "95% interval");
@@ -102,6 +110,79 @@ void printStudyReport(std::ostream& out, const StudyResult& result, const StudyF
     out << format("Pace: %.0f rounds per second over the %.1f s the runs took\n",
                   figures.roundsPerSecond, result.seconds);
   }
+}
+
+namespace {
+
+// A generated index's row, as the table and the CSV name them.
+struct IndexRow {
+  std::string hand;
+  std::string upCard;
+  std::string basic;
+  std::string deviation;
+  std::string index;
+  std::string low;
+  std::string high;
+  std::string decisions;
+  std::string direction;
+};
+
+IndexRow indexRow(const GeneratedIndex& found) {
+  const DeviationKey& key = found.key;
+  const bool insurance = key.hand == IndexHand::Insurance;
+  const auto count = [](const std::optional<double>& value) {
+    return value ? format("%.2f", *value) : std::string();
+  };
+  return {handText(key.hand, key.value),
+          upCardText(key.upCard),
+          insurance ? "decline" : std::string(actionWord(key.basic)),
+          insurance ? "insure" : std::string(actionWord(key.alternative)),
+          format("%.2f", found.index),
+          count(found.low),
+          count(found.high),
+          toDecimal(found.decisions),
+          found.atOrAbove ? ">=" : "<="};
+}
+
+}  // namespace
+
+void printIndexReport(std::ostream& out, const StudyResult& study,
+                      const std::vector<GeneratedIndex>& indices, int threads) {
+  const StudyConfig& c = study.config;
+  out << "truecount-lab indices: " << study.roundsPlayed() << " of " << c.rounds << " rounds in "
+      << study.blocks.size() << " of " << c.blockCount() << " blocks, " << study.events.decisions
+      << " decisions priced\n";
+  out << "Settings: " << settingsLine(c) << "\n";
+  out << "The deviation is better than basic strategy at true counts at or above (>=) or at or "
+         "below (<=) the index: where the mean price difference crosses zero, with the counts "
+         "where mean +- 1.96 se cross it\n\n";
+  out << format("%-9s %-2s %-9s %-9s %2s %7s  %-17s %12s\n", "hand", "up", "basic", "deviation", "",
+                "index", "95% interval", "decisions");
+  for (const GeneratedIndex& found : indices) {
+    const IndexRow r = indexRow(found);
+    const std::string interval =
+        "[" + (r.low.empty() ? "n/a" : r.low) + ", " + (r.high.empty() ? "n/a" : r.high) + "]";
+    out << format("%-9s %-2s %-9s %-9s %2s %7s  %-17s %12s\n", r.hand.c_str(), r.upCard.c_str(),
+                  r.basic.c_str(), r.deviation.c_str(), r.direction.c_str(), r.index.c_str(),
+                  interval.c_str(), r.decisions.c_str());
+  }
+  if (threads > 0 && study.seconds > 0) {
+    out << format("Pace: %.0f rounds, %.0f decisions priced per second in %.1f s on %d thread%s\n",
+                  static_cast<double>(study.roundsPlayed()) / study.seconds,
+                  static_cast<double>(study.events.decisions) / study.seconds, study.seconds,
+                  threads, threads == 1 ? "" : "s");
+  }
+}
+
+std::string indexCsv(const std::vector<GeneratedIndex>& indices) {
+  std::string csv = "hand,up_card,basic,deviation,index,ci95_low,ci95_high,decisions,direction\n";
+  for (const GeneratedIndex& found : indices) {
+    const IndexRow r = indexRow(found);
+    const std::string hand = r.hand.find(',') != std::string::npos ? "\"" + r.hand + "\"" : r.hand;
+    csv += hand + "," + r.upCard + "," + r.basic + "," + r.deviation + "," + r.index + "," + r.low +
+           "," + r.high + "," + r.decisions + "," + r.direction + "\n";
+  }
+  return csv;
 }
 
 std::string studyCsv(const StudyResult& result, const StudyFigures& figures) {

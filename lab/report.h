@@ -2,7 +2,9 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
+#include "count/deviation_tally.h"
 #include "study/study_figures.h"
 #include "study/study_result.h"
 
@@ -15,3 +17,12 @@ void printStudyReport(std::ostream& out, const StudyResult& result, const StudyF
 
 // One CSV row per count with rounds, under a header line.
 std::string studyCsv(const StudyResult& result, const StudyFigures& figures);
+
+// The generated indices of an index study, one row each: the hand, up card,
+// basic strategy's action, the deviation, the index with its 95% interval,
+// the decisions priced, and the direction.
+void printIndexReport(std::ostream& out, const StudyResult& study,
+                      const std::vector<GeneratedIndex>& indices, int threads);
+// The same rows as CSV, which --indices reads:
+// hand,up_card,basic,deviation,index,ci95_low,ci95_high,decisions,direction
+std::string indexCsv(const std::vector<GeneratedIndex>& indices);

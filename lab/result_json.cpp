@@ -156,13 +156,18 @@ Json figuresJson(const StudyResult& r, const StudyFigures& f) {
 // What the study is, as the digest seals it: the content written, but for the
 // settings at their default.
 Json definingJson(const StudyResult& r, bool defaults) {
+  Json events{{"decisions", r.events.decisions},
+              {"shoe_exhausted", r.events.shoeExhausted},
+              {"overlong_hands", r.events.overlongHands},
+              {"seconds", r.seconds}};
+  // Only a wonging study watches rounds; the others' files keep their bytes.
+  if (r.config.wong != WongLimits{}) {
+    events["rounds_watched"] = r.events.roundsWatched;
+  }
   return Json{{"config", configJson(r.config, defaults)},
               {"blocks", blocksJson(r)},
               {"tallies", talliesJson(r.tally)},
-              {"events", Json{{"decisions", r.events.decisions},
-                              {"shoe_exhausted", r.events.shoeExhausted},
-                              {"overlong_hands", r.events.overlongHands},
-                              {"seconds", r.seconds}}}};
+              {"events", events}};
 }
 
 // Looks through the text before anything is built of it: depth, size and
@@ -460,6 +465,7 @@ void readEvents(const Json& j, const Json& seconds, StudyResult& r) {
   r.events.decisions = unsignedField(j, "decisions");
   r.events.shoeExhausted = unsignedField(j, "shoe_exhausted");
   r.events.overlongHands = unsignedField(j, "overlong_hands");
+  r.events.roundsWatched = j.contains("rounds_watched") ? unsignedField(j, "rounds_watched") : 0;
   if (!seconds.is_number() || !(seconds.get<double>() >= 0) ||
       !std::isfinite(seconds.get<double>())) {
     throw Fault{"\"seconds\" must be a number of seconds, 0 or more"};

@@ -102,6 +102,10 @@ OutputFile prepared(const std::string& path) {
 
 }  // namespace
 
+std::string readInputFile(const std::string& path) {
+  return readBounded(path);
+}
+
 StudyResult readStudyFile(const std::string& path) {
   auto parsed = studyFromJson(readBounded(path));
   if (auto* error = std::get_if<std::string>(&parsed)) {

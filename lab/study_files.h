@@ -13,6 +13,9 @@
 // the file and what is wrong with it, or Interrupted.
 StudyResult readStudyFile(const std::string& path);
 
+// Reads any input file the same way, bounded by the same size: an index file.
+std::string readInputFile(const std::string& path);
+
 // The result files of a command, checked before any work.
 struct Outputs {
   std::optional<OutputFile> json;

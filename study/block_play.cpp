@@ -22,15 +22,31 @@ EventCounts& EventCounts::operator+=(const EventCounts& other) {
   decisions += other.decisions;
   shoeExhausted += other.shoeExhausted;
   overlongHands += other.overlongHands;
+  roundsWatched += other.roundsWatched;
   return *this;
 }
 
-BlockPlayer::BlockPlayer(const StudyConfig& config)
+namespace {
+
+CardCounter counterOf(const StudyConfig& config) {
+  const auto system = config.countSystem();
+  return system ? CardCounter(*system, config.rules.decks, config.conversion) : CardCounter();
+}
+
+}  // namespace
+
+BlockPlayer::BlockPlayer(const StudyConfig& config, DeviationTally* deviations)
     : config_(config),
+      rules_(config.indices ? rulesWithIndexInsurance(config.rules, *config.indices)
+                            : config.rules),
+      counter_(counterOf(config)),
+      deviations_(deviations),
       weighted_(truecountWeights()),
       ramp_(config.ramp ? config.ramp->weights() : CountWeights{}) {
-  if (config.strategy == Strategy::Basic) {
-    basic_.emplace(config.rules);
+  if (deviations != nullptr) {
+    pricer_.emplace(rules_, counter_, *deviations);
+  } else if (config.strategy == Strategy::Basic) {
+    counting_.emplace(rules_, config.indices.value_or(IndexPlays{}), counter_);
   }
 }
 
@@ -38,26 +54,41 @@ bool BlockPlayer::play(std::uint64_t block, StudyTally& tally, EventCounts& even
                        const std::atomic<int>& stop) {
   StreamRandom random(config_.seed, block);
   EventCounts blockEvents;
-  EventCounter counter(blockEvents);
-  Simulator::PlayerDecision player = PlayerRule;
-  if (config_.strategy == Strategy::Visible) {
-    player = VisiblePlayerRule;
-  } else if (config_.strategy == Strategy::Basic) {
-    player = [this](const DecisionContext& context) { return (*basic_)(context); };
+  EventCounter observer(blockEvents);
+  Player* player = counting_ ? static_cast<Player*>(&*counting_) : pricer_ ? &*pricer_ : nullptr;
+  Simulator table =
+      player != nullptr
+          ? Simulator(DealerRule, *player, BetRule, rules_, random, observer)
+          : Simulator(DealerRule,
+                      config_.strategy == Strategy::Visible ? VisiblePlayerRule : PlayerRule,
+                      BetRule, rules_, random, observer);
+  if (config_.countSystem()) {
+    counter_.shuffled();  // the block's fresh shoe
+    table.showCardsTo(counter_);
   }
-  Simulator table(DealerRule, player, BetRule, config_.rules, random, counter);
+  Wonging wonging(config_.wong);
   blockTally_.clear();
   const std::uint64_t rounds = config_.roundsInBlock(block);
   for (std::uint64_t round = 0; round < rounds; ++round) {
     // A relaxed load of a flag that almost never changes: nearly free.
     if (stop.load(std::memory_order_relaxed) >= kStopNow) {
+      if (deviations_ != nullptr) {
+        deviations_->dropBlock();
+      }
       return false;
     }
     const RoundResult result = table.playRound(0, false);
+    if (!wonging.plays(result.count, result.freshShoe)) {
+      ++blockEvents.roundsWatched;
+      continue;
+    }
     blockEvents.decisions += static_cast<std::uint64_t>(result.decisions);
     blockTally_.record(result.count, result.payoffUnits);
   }
   tally.addBlock(blockTally_, weighted_, config_.ramp ? &ramp_ : nullptr);
   events += blockEvents;
+  if (deviations_ != nullptr) {
+    deviations_->endBlock();
+  }
   return true;
 }

@@ -4,16 +4,21 @@
 #include <cstdint>
 #include <optional>
 
+#include "count/card_counter.h"
+#include "count/deviation_tally.h"
 #include "stats/tally.h"
-#include "strategy/player_rule.h"
+#include "strategy/counting_player.h"
+#include "strategy/deviation_pricer.h"
 #include "study/study_config.h"
 
-// What a study counts besides payoffs: the player's decisions and the table's
-// two rare events, which the lab reports instead of printing.
+// What a study counts besides payoffs: the player's decisions, the table's
+// two rare events, which the lab reports instead of printing, and the rounds
+// a wonging player only watched (dealt and played, but not his).
 struct EventCounts {
   std::uint64_t decisions = 0;
   std::uint64_t shoeExhausted = 0;
   std::uint64_t overlongHands = 0;
+  std::uint64_t roundsWatched = 0;
 
   EventCounts& operator+=(const EventCounts& other);
   bool operator==(const EventCounts&) const = default;
@@ -28,22 +33,33 @@ enum StopLevel : int {
 };
 
 // Plays studies' blocks. One player per worker: it holds the fixed strategy's
-// tables, computed once, and a block's working tally, so playing a block
-// allocates next to nothing and shares nothing with other workers.
+// tables, computed once, the player's count and a block's working tally, so
+// playing a block allocates next to nothing and shares nothing with other
+// workers.
+//
+// Basic strategy plays as a counter (CountingPlayer: index plays, if any, by
+// the study's count); with `deviations`, as index generation's pricer, which
+// tallies there. Each round is booked at the study's count, and a wonging
+// player's watched rounds are counted apart and booked nowhere.
 class BlockPlayer {
  public:
-  explicit BlockPlayer(const StudyConfig& config);
+  explicit BlockPlayer(const StudyConfig& config, DeviationTally* deviations = nullptr);
 
   // Plays block `block` from a fresh shoe shuffled by the block's own
-  // generator and folds it into `tally` and `events`. Looks at `stop`
-  // between rounds: at kStopNow the block is dropped, nothing is folded, and
-  // the answer is false.
+  // generator and folds it into `tally`, `events` and the deviations. Looks
+  // at `stop` between rounds: at kStopNow the block is dropped, nothing is
+  // folded, and the answer is false.
   bool play(std::uint64_t block, StudyTally& tally, EventCounts& events,
             const std::atomic<int>& stop);
 
  private:
   const StudyConfig& config_;
-  std::optional<BasicStrategy> basic_;
+  // The rules as played: an index set's insurance row becomes their policy.
+  GameRules rules_;
+  CardCounter counter_;
+  std::optional<CountingPlayer> counting_;
+  std::optional<DeviationPricer> pricer_;
+  DeviationTally* deviations_;
   CountWeights weighted_;
   CountWeights ramp_;
   BlockTally blockTally_;

@@ -1,5 +1,6 @@
 #include "study/settings.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -24,6 +25,17 @@ constexpr Names<BlackjackPays, 4> kBlackjackNames{{
     {BlackjackPays::OneToOne, "1:1"},
     {BlackjackPays::TwoToOne, "2:1"},
 }};
+constexpr Names<TrueCountRounding, 3> kRoundingNames{{
+    {TrueCountRounding::Truncate, "truncate"},
+    {TrueCountRounding::Floor, "floor"},
+    {TrueCountRounding::Round, "round"},
+}};
+constexpr Names<DeckEstimate, 3> kEstimateNames{{
+    {DeckEstimate::Exact, "exact"},
+    {DeckEstimate::Half, "half"},
+    {DeckEstimate::Whole, "whole"},
+}};
+constexpr std::string_view kTruecountCount = "truecount";
 constexpr Names<Strategy, 3> kStrategyNames{{
     {Strategy::Composition, "composition"},
     {Strategy::Visible, "visible"},
@@ -98,6 +110,92 @@ std::optional<std::string> readBankroll(std::string_view text, StudyConfig& c) {
   }
   c.bankroll = std::get<double>(bankroll);
   return std::nullopt;
+}
+
+std::vector<std::string_view> countChoices() {
+  std::vector<std::string_view> names{kTruecountCount};
+  const auto counts = countNames();
+  names.insert(names.end(), counts.begin(), counts.end());
+  return names;
+}
+
+std::optional<std::string> readCount(std::string_view text, StudyConfig& c) {
+  if (text == kTruecountCount || countNamed(text)) {
+    c.countName = text;
+    return std::nullopt;
+  }
+  std::string expected = "expected truecount";
+  for (const std::string_view name : countNames()) {
+    expected += ", " + std::string(name);
+  }
+  return expected + " (or tags of your own with --count-tags)";
+}
+
+std::optional<std::string> readCountTags(std::string_view text, StudyConfig& c) {
+  if (text == kNone) {
+    c.countTags.reset();
+    return std::nullopt;
+  }
+  auto tags = parseCountTags(text);
+  if (const auto* error = std::get_if<std::string>(&tags)) {
+    return *error +
+           "; expected CARD:TAG for A and 2 to 10, such as \"A:-1,2:1,3:1,4:1,5:1,6:1,"
+           "7:0,8:0,9:0,10:-1\"";
+  }
+  c.countTags = std::get<CountSystem>(tags);
+  return std::nullopt;
+}
+
+// none, a built-in set, or the text of an index file (the command line reads
+// a file named instead and gives its text).
+std::optional<std::string> readIndices(std::string_view text, StudyConfig& c) {
+  if (text == kNone) {
+    c.indices.reset();
+    return std::nullopt;
+  }
+  if (auto named = indexSetNamed(text)) {
+    c.indices = std::move(named);
+    return std::nullopt;
+  }
+  if (text.find('\n') == std::string_view::npos) {
+    return std::string("expected i18, fab4, none or an index file");
+  }
+  auto plays = parseIndexPlays(text);
+  if (const auto* error = std::get_if<IndexFileError>(&plays)) {
+    return error->text();
+  }
+  c.indices = std::get<IndexPlays>(std::move(plays));
+  return std::nullopt;
+}
+
+std::string printIndices(const StudyConfig& c) {
+  if (!c.indices) {
+    return std::string(kNone);
+  }
+  for (const std::string_view name : indexSetNames()) {
+    if (indexSetNamed(name) == c.indices) {
+      return std::string(name);
+    }
+  }
+  return c.indices->text();
+}
+
+// none, or a whole count from -60 to 60.
+std::optional<std::string> readWongCount(std::string_view text, std::optional<int>& count) {
+  if (text == kNone) {
+    count.reset();
+    return std::nullopt;
+  }
+  const auto parsed = parseWhole(text, -kCountLimit, kCountLimit);
+  if (std::holds_alternative<std::string>(parsed)) {
+    return std::string("expected a whole count from -60 to 60, or none");
+  }
+  count = static_cast<int>(std::get<std::int64_t>(parsed));
+  return std::nullopt;
+}
+
+std::string wongText(const std::optional<int>& count) {
+  return count ? std::to_string(*count) : std::string(kNone);
 }
 
 std::vector<Setting> makeSettings() {
@@ -224,7 +322,105 @@ std::vector<Setting> makeSettings() {
        [](const StudyConfig& c) {
          return c.bankroll ? shortestText(*c.bankroll) : std::string(kNone);
        }},
+      {"count", "--count", "NAME", "Counting",
+       "The count that books every round and drives the ramp, index plays, insurance at a count "
+       "and wonging: truecount (truecount's own, from the undealt cards), or a count a player "
+       "keeps of the cards seen: hilo, ko, hiopt1, hiopt2, omega2, zen, halves",
+       "count {}", false, countChoices(), readCount,
+       [](const StudyConfig& c) { return c.countName; }},
+      {"count_tags",
+       "--count-tags",
+       "TAGS",
+       "Counting",
+       "A count of your own, with --count left at truecount: a tag per card, CARD:TAG for A and "
+       "2 to 10, whole or half points, such as \"A:-1,2:1,3:1,4:1,5:1,6:1,7:0,8:0,9:0,10:-1\"",
+       "tags {}",
+       false,
+       {},
+       readCountTags,
+       [](const StudyConfig& c) {
+         return c.countTags ? c.countTags->tagsText() : std::string(kNone);
+       }},
+      {"true_count", "--true-count", "RULE", "Counting",
+       "How a player's true count becomes whole: truncate (toward zero), floor, round",
+       "true count by {}", false, namesIn(kRoundingNames),
+       [](std::string_view t, StudyConfig& c) {
+         return readName(kRoundingNames, t, c.conversion.rounding);
+       },
+       [](const StudyConfig& c) { return nameIn(kRoundingNames, c.conversion.rounding); }},
+      {"deck_estimate", "--deck-estimate", "EST", "Counting",
+       "The decks left a player divides by: exact (cards left / 52), or rounded to the nearest "
+       "half or whole deck",
+       "decks estimated {}", false, namesIn(kEstimateNames),
+       [](std::string_view t, StudyConfig& c) {
+         return readName(kEstimateNames, t, c.conversion.estimate);
+       },
+       [](const StudyConfig& c) { return nameIn(kEstimateNames, c.conversion.estimate); }},
+      {"indices",
+       "--indices",
+       "FILE|NAME",
+       "Counting",
+       "Index plays with --strategy basic: i18 (the Illustrious 18), fab4 (four surrender "
+       "indices), or a CSV file hand,up_card,action,index,direction",
+       "indices {}",
+       false,
+       {},
+       readIndices,
+       printIndices},
+      {"wong_in",
+       "--wong-in",
+       "COUNT",
+       "Counting",
+       "Watch each shoe from its start and play once the count reaches COUNT",
+       "wong in at {}",
+       false,
+       {},
+       [](std::string_view t, StudyConfig& c) { return readWongCount(t, c.wong.in); },
+       [](const StudyConfig& c) { return wongText(c.wong.in); }},
+      {"wong_out",
+       "--wong-out",
+       "COUNT",
+       "Counting",
+       "Stop playing, and watch, once the count falls below COUNT (at most --wong-in)",
+       "wong out below {}",
+       false,
+       {},
+       [](std::string_view t, StudyConfig& c) { return readWongCount(t, c.wong.out); },
+       [](const StudyConfig& c) { return wongText(c.wong.out); }},
   };
+}
+
+// The combinations of the counting settings that would do nothing, or two
+// things at once.
+std::optional<std::string> countingProblem(const StudyConfig& c) {
+  if (c.countTags && c.countName != kTruecountCount) {
+    return "--count-tags makes a count of its own: give it without --count";
+  }
+  const auto system = c.countSystem();
+  if (!system && c.conversion != TrueCountConversion{}) {
+    return "--true-count and --deck-estimate convert a player's count: give --count (truecount's "
+           "count is truncated from the undealt cards)";
+  }
+  if (system && !system->balanced()) {
+    if (c.conversion.estimate != DeckEstimate::Exact) {
+      return "--deck-estimate does nothing for an unbalanced count, which books and bets by its "
+             "running count";
+    }
+    const bool whole = std::all_of(system->halfTags.begin(), system->halfTags.end(),
+                                   [](int halves) { return halves % 2 == 0; });
+    if (whole && c.conversion.rounding != TrueCountRounding::Truncate) {
+      return "--true-count does nothing for an unbalanced count of whole tags: its running count "
+             "is whole";
+    }
+  }
+  if (c.indices && c.strategy != Strategy::Basic) {
+    return "--indices deviates from basic strategy: give --strategy basic";
+  }
+  if (c.wong.in && c.wong.out && *c.wong.out > *c.wong.in) {
+    return "--wong-out " + std::to_string(*c.wong.out) + " is above --wong-in " +
+           std::to_string(*c.wong.in) + ": the player would leave on entering";
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -251,7 +447,7 @@ std::optional<std::string> validate(const StudyConfig& config) {
   if (config.bankroll && !config.ramp) {
     return "--bankroll needs --ramp: the risk of ruin is that of a ramp";
   }
-  return std::nullopt;
+  return countingProblem(config);
 }
 
 std::optional<std::string> firstDifference(const StudyConfig& a, const StudyConfig& b) {

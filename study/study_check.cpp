@@ -103,14 +103,26 @@ std::optional<std::string> studyProblem(const StudyResult& r) {
       !plausible(t.ramp, kMostRoundPayoff * rampStake, size, blocks)) {
     return std::string("the overall tallies cannot come from play");
   }
-  const Int128 played = r.roundsPlayed();
-  const Int128 squares = blockRoundsSquared(r);
+  // A wonging player's watched rounds are dealt but booked nowhere, so his
+  // blocks book fewer rounds than they hold, each at most all of them.
+  const bool wongs = r.config.wong != WongLimits{};
+  const Int128 watched = r.events.roundsWatched;
+  if (!wongs && watched != 0) {
+    return std::string("only a wonging study watches rounds");
+  }
+  const Int128 played = r.roundsPlayed() - watched;
+  const Int128 squares = wongs ? t.all.blockRoundsSquared : blockRoundsSquared(r);
+  if (watched > r.roundsPlayed() || squares > blockRoundsSquared(r)) {
+    return "the tallies do not hold the rounds of the " + std::to_string(r.blocks.size()) +
+           " blocks listed";
+  }
   Int128 countSquares = 0;
   for (const SeriesTally& count : t.counts) {
     countSquares += count.blockRoundsSquared;
   }
+  const Int128 booking = wongs ? t.all.blocksWithRounds : blocks;
   if (t.all.rounds != played || t.all.blockRoundsSquared != squares ||
-      t.all.blocksWithRounds != blocks || countSquares > squares) {
+      t.all.blocksWithRounds != booking || booking > blocks || countSquares > squares) {
     return "the tallies do not hold the rounds of the " + std::to_string(r.blocks.size()) +
            " blocks listed";
   }
@@ -120,10 +132,10 @@ std::optional<std::string> studyProblem(const StudyResult& r) {
   }
   const bool rampSound =
       r.config.ramp ? sameSums(t.ramp, weightedSums(t, r.config.ramp->weights())) &&
-                          t.ramp.blockRoundsSquared == squares && t.ramp.blocksWithRounds == blocks
+                          t.ramp.blockRoundsSquared == squares && t.ramp.blocksWithRounds == booking
                     : t.ramp == SeriesTally{};
   if (!rampSound || t.weighted.blockRoundsSquared != squares ||
-      t.weighted.blocksWithRounds != blocks) {
+      t.weighted.blocksWithRounds != booking) {
     return std::string("the weighted tallies do not follow from the counts and their stakes");
   }
   const Int128 most = played * kMostRoundEvents;

@@ -2,7 +2,12 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
+#include "count/count_system.h"
+#include "count/index_plays.h"
+#include "count/true_count.h"
+#include "count/wonging.h"
 #include "stats/ramp.h"
 #include "table/game_rules.h"
 
@@ -33,6 +38,18 @@ struct StudyConfig {
   Strategy strategy = Strategy::Composition;
   std::optional<Ramp> ramp;
   std::optional<double> bankroll;
+  // The count that books, bets, deviates, insures and wongs: truecount's (the
+  // composition of the undealt cards), a named count, or, with the name left
+  // at truecount, tags of one's own.
+  std::string countName = "truecount";
+  std::optional<CountSystem> countTags;
+  TrueCountConversion conversion;
+  // Deviations from basic strategy.
+  std::optional<IndexPlays> indices;
+  WongLimits wong;
+
+  // The counting system kept, or none for truecount's count.
+  std::optional<CountSystem> countSystem() const;
 
   std::uint64_t blockCount() const { return (rounds + blockSize - 1) / blockSize; }
   // Every block holds blockSize rounds but the last, which holds the rest.

@@ -116,6 +116,20 @@ const SettingCase kSettingCases[] = {
      [](const StudyConfig& c) { return c.ramp && c.ramp->weights()[countSlot(2)] == 5; }},
     {"--bankroll", "1000.0000000001",
      [](const StudyConfig& c) { return c.bankroll == 1000.0000000001; }},
+    {"--count", "ko", [](const StudyConfig& c) { return c.countSystem() == countNamed("ko"); }},
+    {"--count-tags", "A:-1,2:0.5,3:1,4:1,5:1.5,6:1,7:0.5,8:0,9:-0.5,10:-1",
+     [](const StudyConfig& c) { return c.countSystem() == countNamed("halves"); }},
+    {"--true-count", "round",
+     [](const StudyConfig& c) { return c.conversion.rounding == TrueCountRounding::Round; }},
+    {"--deck-estimate", "whole",
+     [](const StudyConfig& c) { return c.conversion.estimate == DeckEstimate::Whole; }},
+    {"--indices", "fab4", [](const StudyConfig& c) { return c.indices == indexSetNamed("fab4"); }},
+    {"--indices", "hand,up_card,action,index,direction\n\"A,7\",2,double,0.5,>=\n",
+     [](const StudyConfig& c) {
+       return c.indices && c.indices->plays.size() == 1 && c.indices->plays[0].index == 1;
+     }},
+    {"--wong-in", "-2", [](const StudyConfig& c) { return c.wong.in == -2; }},
+    {"--wong-out", "60", [](const StudyConfig& c) { return c.wong.out == 60; }},
 };
 
 const Setting& settingOf(std::string_view option) {
@@ -183,6 +197,40 @@ TEST(Settings, ValidateHoldsTheRangesThatSpanSettings) {
       {[](StudyConfig& c) {
          c.bankroll = 100.0;
          c.ramp = Ramp{};
+       },
+       nullptr},
+      // The counting settings: each combination that would do nothing, or two things.
+      {[](StudyConfig& c) {
+         c.countName = "hilo";
+         c.countTags = countNamed("zen");
+       },
+       "give it without --count"},
+      {[](StudyConfig& c) { c.conversion.estimate = DeckEstimate::Half; }, "give --count"},
+      {[](StudyConfig& c) {
+         c.countName = "ko";
+         c.conversion.estimate = DeckEstimate::Half;
+       },
+       "--deck-estimate does nothing"},
+      {[](StudyConfig& c) {
+         c.countName = "ko";
+         c.conversion.rounding = TrueCountRounding::Floor;
+       },
+       "--true-count does nothing"},
+      {[](StudyConfig& c) {
+         c.countTags =
+             std::get<CountSystem>(parseCountTags("A:-1,2:0.5,3:1,4:1,5:1,6:1,7:0,8:0,9:0,10:-1"));
+         c.conversion.rounding = TrueCountRounding::Floor;
+       },
+       nullptr},
+      {[](StudyConfig& c) { c.indices = indexSetNamed("i18"); }, "give --strategy basic"},
+      {[](StudyConfig& c) {
+         c.wong.in = 1;
+         c.wong.out = 2;
+       },
+       "leave on entering"},
+      {[](StudyConfig& c) {
+         c.wong.in = 1;
+         c.wong.out = 1;
        },
        nullptr},
   };
@@ -393,7 +441,6 @@ TEST(StudyCheck, TalliesThatContradictThemselvesAreRefused) {
 // doubled and won, is a round like any other to the checks.
 TEST(StudyCheck, TheLargestRoundIsNoLie) {
   StudyResult r;
-  r.config = tenBlocks();
   r.config.rounds = r.config.blockSize = 1;
   BlockTally block;
   block.record(0, static_cast<std::int64_t>(Simulator::kMaxHands) * 2 * kPayoffUnitsPerStake);
