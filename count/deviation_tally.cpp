@@ -147,6 +147,14 @@ void DeviationTally::endBlock() {
   ++blocks_;
 }
 
+void DeviationTally::dropBlock() {
+  for (Group* group : touched_) {
+    group->block = {};
+    group->touched = false;
+  }
+  touched_.clear();
+}
+
 DeviationTally& DeviationTally::operator+=(const DeviationTally& other) {
   for (std::size_t i = 0; i < groups_.size(); ++i) {
     if (!other.groups_[i]) {

@@ -48,6 +48,8 @@ class DeviationTally {
   void record(const DeviationKey& key, int count, double difference);
   // Folds the current block's decisions into the tallies, one block more.
   void endBlock();
+  // Forgets the current block's decisions: a block dropped unfinished.
+  void dropBlock();
   DeviationTally& operator+=(const DeviationTally& other);
 
   std::uint64_t blocks() const { return blocks_; }

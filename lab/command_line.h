@@ -20,6 +20,14 @@ struct RunRequest {
   bool quiet = false;
 };
 
+// `indices`: an index study of basic strategy under the count and rules given.
+struct IndicesRequest {
+  StudyConfig config;
+  std::string csv;
+  int threads;
+  bool quiet = false;
+};
+
 // `merge`: study files to unite.
 struct MergeRequest {
   std::vector<std::string> files;
@@ -29,4 +37,5 @@ struct MergeRequest {
 
 // The command line read into a request, or the outcome of a command line that
 // asked for no work (--help, --version). Throws BadInput for anything refused.
-std::variant<RunRequest, MergeRequest, Outcome> readCommandLine(int argc, char** argv);
+std::variant<RunRequest, MergeRequest, IndicesRequest, Outcome> readCommandLine(int argc,
+                                                                                char** argv);

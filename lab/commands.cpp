@@ -91,6 +91,38 @@ Outcome runStudy(const RunRequest& request) {
   return finish(study, outputs, request.threads);
 }
 
+Outcome generateIndices(const IndicesRequest& request) {
+  const Outputs outputs = prepareOutputs("", request.csv, {}, "");
+  StudyResult study;
+  study.config = request.config;
+  DeviationTally deviations;
+  ProgressLine progress(!request.quiet && ::isatty(STDERR_FILENO) == 1, 0, study.targetRounds());
+  playBlocks(
+      study, study.target(), request.threads, stopRequests(),
+      [&progress](std::uint64_t done) { progress.update(done); }, &deviations);
+  progress.clear();
+  const std::vector<GeneratedIndex> indices = generatedIndices(deviations);
+  bool written = true;
+  if (outputs.csv) {
+    if (const auto error = outputs.csv->commit(indexCsv(indices))) {
+      written = false;
+      say(*error);
+    }
+  }
+  std::ostringstream table;
+  printIndexReport(table, study, indices, request.threads);
+  if (!writeAll(STDOUT_FILENO, table.str())) {
+    say(std::string("cannot write the table to standard output: ") + std::strerror(errno));
+    written = false;
+  }
+  if (!study.complete()) {
+    say("interrupted: the indices above are from " + std::to_string(study.blocks.size()) + " of " +
+        std::to_string(study.target().size()) + " blocks");
+    return Outcome::Interrupted;
+  }
+  return written ? Outcome::Done : Outcome::WriteFailed;
+}
+
 Outcome mergeStudies(const MergeRequest& request) {
   const Outputs outputs = prepareOutputs(request.json, request.csv, request.files, "");
   std::vector<StudyResult> studies;

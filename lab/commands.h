@@ -9,3 +9,8 @@ Outcome runStudy(const RunRequest& request);
 
 // `merge`: unites the files' studies, prints the table and writes the result.
 Outcome mergeStudies(const MergeRequest& request);
+
+// `indices`: plays a basic-strategy study pricing every decision, prints the
+// indices found and writes their CSV. Interrupted, it reports the blocks it
+// finished and says so.
+Outcome generateIndices(const IndicesRequest& request);

@@ -46,6 +46,9 @@ Outcome perform(int argc, char** argv) {
   if (const auto* merge = std::get_if<MergeRequest>(&request)) {
     return mergeStudies(*merge);
   }
+  if (const auto* indices = std::get_if<IndicesRequest>(&request)) {
+    return generateIndices(*indices);
+  }
   return std::get<Outcome>(request);
 }
 

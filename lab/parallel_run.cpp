@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <exception>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -46,8 +47,9 @@ class Queue {
 // What the workers share: the queue, the progress, and what they played,
 // handed over as each ends.
 struct SharedRun {
-  SharedRun(const StudyResult& played, const std::atomic<int>& asked, const BlockSet& positions)
-      : study(played), stop(asked), queue(positions) {}
+  SharedRun(const StudyResult& played, const std::atomic<int>& asked, const BlockSet& positions,
+            DeviationTally* priced)
+      : study(played), stop(asked), queue(positions), deviations(priced) {}
 
   const StudyResult& study;
   const std::atomic<int>& stop;
@@ -63,11 +65,14 @@ struct SharedRun {
   StudyTally tally;
   EventCounts events;
   std::vector<BlockSet> played;
+  // Index generation's tallies, when the run prices deviations.
+  DeviationTally* deviations;
 };
 
-void play(SharedRun& run, StudyTally& tally, EventCounts& events, BlockSet& played) {
+void play(SharedRun& run, StudyTally& tally, EventCounts& events, BlockSet& played,
+          DeviationTally* deviations) {
   const StudyConfig& config = run.study.config;
-  BlockPlayer player(config);
+  BlockPlayer player(config, deviations);
   while (run.stop.load() == kRunOn && !run.failed.load()) {
     const auto position = run.queue.take();
     if (!position) {
@@ -87,9 +92,13 @@ void work(SharedRun& run) {
   StudyTally tally;
   EventCounts events;
   BlockSet played;
+  std::optional<DeviationTally> deviations;
   std::exception_ptr failure;
   try {
-    play(run, tally, events, played);
+    if (run.deviations != nullptr) {
+      deviations.emplace();
+    }
+    play(run, tally, events, played, deviations ? &*deviations : nullptr);
   } catch (...) {
     failure = std::current_exception();
     run.failed.store(true);
@@ -100,6 +109,9 @@ void work(SharedRun& run) {
   }
   run.tally += tally;
   run.events += events;
+  if (deviations) {
+    *run.deviations += *deviations;
+  }
   run.played.push_back(std::move(played));
   --run.running;
   run.workerEnded.notify_all();
@@ -125,8 +137,9 @@ BlockSet unionOf(std::vector<BlockSet> sets) {
 
 void playBlocks(StudyResult& result, const BlockSet& positions, int threads,
                 const std::atomic<int>& stop,
-                const std::function<void(std::uint64_t roundsDone)>& watch) {
-  SharedRun run(result, stop, positions);
+                const std::function<void(std::uint64_t roundsDone)>& watch,
+                DeviationTally* deviations) {
+  SharedRun run(result, stop, positions, deviations);
   const auto started = std::chrono::steady_clock::now();
   std::vector<std::thread> workers;
   workers.reserve(static_cast<std::size_t>(threads));

@@ -13,6 +13,9 @@
 // in flight are dropped too. What is added is a set of whole blocks. `watch`
 // is called on the calling thread about every quarter second with the rounds
 // finished so far, until the workers are done.
+// With `deviations`, basic strategy is played by index generation's pricer,
+// whose tallies of the blocks finished are added there.
 void playBlocks(StudyResult& result, const BlockSet& positions, int threads,
                 const std::atomic<int>& stop,
-                const std::function<void(std::uint64_t roundsDone)>& watch);
+                const std::function<void(std::uint64_t roundsDone)>& watch,
+                DeviationTally* deviations = nullptr);
