@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "study/text_values.h"
+#include "table/actions.h"
 
 namespace {
 
@@ -415,6 +416,11 @@ std::optional<std::string> countingProblem(const StudyConfig& c) {
   }
   if (c.indices && c.strategy != Strategy::Basic) {
     return "--indices deviates from basic strategy: give --strategy basic";
+  }
+  const auto surrenders = [](const IndexPlay& play) { return play.action == Surrender; };
+  if (c.indices && c.rules.surrender == SurrenderRule::None &&
+      std::any_of(c.indices->plays.begin(), c.indices->plays.end(), surrenders)) {
+    return "--indices: the set's surrender plays need a table that offers surrender";
   }
   if (c.wong.in && c.wong.out && *c.wong.out > *c.wong.in) {
     return "--wong-out " + std::to_string(*c.wong.out) + " is above --wong-in " +

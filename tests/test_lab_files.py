@@ -338,3 +338,36 @@ def test_the_progress_line_is_drawn_on_a_terminal_unless_quiet(tmp_path, quiet):
         assert shares and all(0 < share < 100 for share in shares)
         assert shares == sorted(shares) and "rounds per second" in lines[1]
         assert re.search(r" \d+:\d\d left ", lines[1]) and drawn.endswith(b"\r\x1b[K")
+
+
+COUNTER = ["--rounds", "60000", "--block-size", "5000", "--strategy", "basic", "--count", "hilo",
+           "--indices", "i18", "--wong-in", "1", "--wong-out", "-1", "--quiet"]
+
+
+def test_a_counters_shards_merge_to_the_whole_and_keep_what_defines_it(tmp_path):
+    whole = run_study(tmp_path / "whole.json", COUNTER)
+    for k in range(3):
+        run_study(tmp_path / f"{k}.json", COUNTER, ["--blocks", f"{k}/3"])
+    assert lab("merge", "2.json", "0.json", "1.json", "--json", "m.json", cwd=tmp_path).returncode == 0
+    merged = read(tmp_path / "m.json")
+    assert played(merged) == played(whole) and merged["events"]["rounds_watched"] > 0
+    assert merged["config"]["indices"] == "i18" and merged["config"]["wong_in"] == "1"
+    index_file = tmp_path / "i.csv"
+    index_file.write_text("hand,up_card,action,index,direction\n16,10,stand,0,>=\n")
+    run_study(tmp_path / "other.json", COUNTER, ["--blocks", "0/3", "--indices", index_file])
+    done = lab("merge", "1.json", "other.json", "--json", "x.json", cwd=tmp_path)
+    assert done.returncode == 2 and "differ in --indices: i18 against hand,up_card" in done.stderr
+    done = lab("run", "--resume", "1.json", "--indices", "i18", cwd=tmp_path)
+    assert done.returncode == 2
+
+
+def test_an_interrupted_indices_reports_what_it_has(tmp_path):
+    process = start(["indices", "--rounds", "20M", "--block-size", "20000", "--threads", "1",
+                     "--count", "hilo", "--csv", "i.csv"], tmp_path)
+    until_running(process, 1.0)
+    process.send_signal(signal.SIGINT)
+    out, err = process.communicate(timeout=30)
+    assert process.returncode == 130, err
+    assert re.search(r"interrupted: the indices above are from [1-9]\d* of 1000 blocks", err), err
+    assert out.startswith("truecount-lab indices: ") and "insurance A" in out
+    assert (tmp_path / "i.csv").read_text().startswith("hand,up_card,basic,deviation,index")

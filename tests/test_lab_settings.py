@@ -66,6 +66,14 @@ def test_help_shows_each_default_as_the_file_stores_it(default_study):
     (["--strategy", "basic"], "strategy", "basic", []),
     (["--ramp", " -60:1, +2:4 "], "ramp", "-60:1,2:4", []),
     (["--bankroll", "1e3"], "bankroll", "1000", ["--ramp", "1:2"]),
+    (["--count", "hilo"], "count", "hilo", []),
+    (["--count-tags", "A:-1, 2:+1,3:1,4:1,5:1,6:1,7:0,8:0,9:0,10:-1"], "count_tags",
+     "A:-1,2:1,3:1,4:1,5:1,6:1,7:0,8:0,9:0,10:-1", []),
+    (["--true-count", "floor"], "true_count", "floor", ["--count", "hilo"]),
+    (["--deck-estimate", "half"], "deck_estimate", "half", ["--count", "hilo"]),
+    (["--indices", "i18"], "indices", "i18", ["--strategy", "basic", "--count", "hilo"]),
+    (["--wong-in", "1"], "wong_in", "1", ["--count", "hilo"]),
+    (["--wong-out", "0"], "wong_out", "0", ["--count", "hilo"]),
 ])
 def test_each_option_is_stored_and_makes_another_study(tmp_path, default_study, args, key,
                                                        stored, base):
@@ -199,3 +207,140 @@ def test_the_settings_line_names_every_setting(tmp_path, default_study):
     line = re.search(r"^Settings: (.*)$", table, re.M).group(1)
     assert line == ", ".join(label["text"] for label in default_study["labels"]).replace(
         "dealer h17", "dealer s17")
+
+
+# The counts and their tags as published (README "Counts"): a named count is
+# played exactly as its tags given one by one.
+PUBLISHED_TAGS = {
+    "hilo": "A:-1,2:1,3:1,4:1,5:1,6:1,7:0,8:0,9:0,10:-1",
+    "ko": "A:-1,2:1,3:1,4:1,5:1,6:1,7:1,8:0,9:0,10:-1",
+    "hiopt1": "A:0,2:0,3:1,4:1,5:1,6:1,7:0,8:0,9:0,10:-1",
+    "hiopt2": "A:0,2:1,3:1,4:2,5:2,6:1,7:1,8:0,9:0,10:-2",
+    "omega2": "A:0,2:1,3:1,4:2,5:2,6:2,7:1,8:0,9:-1,10:-2",
+    "zen": "A:-1,2:1,3:1,4:2,5:2,6:2,7:1,8:0,9:0,10:-2",
+    "halves": "A:-1,2:0.5,3:1,4:1,5:1.5,6:1,7:0.5,8:0,9:-0.5,10:-1",
+}
+COUNTED = ["--rounds", "20k", "--block-size", "2k", "--strategy", "basic"]
+
+
+@pytest.mark.parametrize("name", PUBLISHED_TAGS)
+def test_each_named_count_plays_its_published_tags(tmp_path, name):
+    named = run_study(tmp_path / "n.json", COUNTED, ["--count", name])
+    tagged = run_study(tmp_path / "t.json", COUNTED, ["--count-tags", PUBLISHED_TAGS[name]])
+    assert named["tallies"] == tagged["tallies"]
+    assert tagged["config"]["count_tags"] == PUBLISHED_TAGS[name]
+
+
+def booked_counts(study):
+    return {c["count"]: c["rounds"] for c in study["figures"]["counts"]}
+
+
+def test_an_unbalanced_count_books_its_running_count_from_4_less_4_a_deck(tmp_path):
+    # One-round blocks: every round starts a fresh shoe, where a balanced count
+    # is 0 and KO's running count 4 - 4 x decks.
+    fresh = ["--rounds", "50", "--block-size", "1", "--decks", "6", "--reshuffle-after", "200"]
+    for count, booked in (("ko", -20), ("hilo", 0), ("truecount", 0)):
+        assert booked_counts(run_study(tmp_path / "s.json", fresh, ["--count", count])) == {
+            booked: 50}
+
+
+def mean_count(study):
+    counts = study["figures"]["counts"]
+    return sum(c["count"] * c["share"] for c in counts)
+
+
+def share_at(study, low):
+    return sum(c["share"] for c in study["figures"]["counts"] if abs(c["count"]) >= low)
+
+
+def test_true_count_rules_and_deck_estimates_move_the_booked_counts(tmp_path):
+    deep = COUNTED + ["--count", "hilo", "--decks", "6", "--reshuffle-after", "290"]
+
+    def study(*extra):
+        return run_study(tmp_path / "s.json", deep, list(extra))
+
+    truncated, floored, rounded = (study("--true-count", rule)
+                                   for rule in ("truncate", "floor", "round"))
+    # Floor sends every fraction down; rounding moves counts away from zero.
+    assert mean_count(floored) < mean_count(truncated) - 0.3
+    assert share_at(rounded, 1) > share_at(truncated, 1) + 0.1
+    # In one deck dealt to 15 cards, whole decks are read as one deck, at
+    # least the exact decks left and at least the nearest half deck: the
+    # counts shrink.
+    one = ["--decks", "1", "--reshuffle-after", "37"]
+    exact, half, whole = (study(*one, "--deck-estimate", estimate)
+                          for estimate in ("exact", "half", "whole"))
+    assert share_at(whole, 3) < share_at(exact, 3) - 0.05
+    assert share_at(whole, 3) < share_at(half, 3) - 0.05
+
+
+INDEX_HEADER = "hand,up_card,action,index,direction\n"
+
+
+def test_an_index_play_holds_from_its_count_and_not_one_short(tmp_path):
+    # Hitting hard 20 against a ten, from a count every round reaches (-60) or
+    # from one no round reaches (60): the first costs dearly, the second is
+    # basic strategy to the bit.
+    base = run_study(tmp_path / "b.json", COUNTED, ["--count", "hilo"])
+    for index, direction, plays in (("-60", ">=", True), ("60", ">=", False),
+                                    ("60", "<=", True), ("-60", "<=", False)):
+        path = tmp_path / "i.csv"
+        path.write_text(INDEX_HEADER + f"20,10,hit,{index},{direction}\n")
+        study = run_study(tmp_path / "s.json", COUNTED, ["--count", "hilo", "--indices", path])
+        if plays:
+            assert mean(study) < mean(base) - 0.02
+        else:
+            assert study["tallies"] == base["tallies"]
+
+
+def test_index_files_are_refused_with_line_and_column(tmp_path):
+    path = tmp_path / "bad.csv"
+    path.write_text(INDEX_HEADER + "16,10,stand,0,>=\n\"A,7\",2,dubble,1,>=\n")
+    done = lab("run", "--strategy", "basic", "--indices", path)
+    assert done.returncode == 2 and f"{path}: line 3, column 9: the action must be" in done.stderr
+    for args, message in ((["--indices", "i18"], "give --strategy basic"),
+                          (["--strategy", "basic", "--indices", "fab4"], "surrender"),
+                          (["--true-count", "floor"], "give --count"),
+                          (["--count", "ko", "--deck-estimate", "half"], "does nothing"),
+                          (["--wong-in", "1", "--wong-out", "2"], "leave on entering"),
+                          (["--count", "zen", "--count-tags", PUBLISHED_TAGS["zen"]], "without")):
+        done = lab("run", "--rounds", "10", *args)
+        assert done.returncode == 2 and message in done.stderr, args
+
+
+@pytest.mark.parametrize("wong, least", [(["--wong-in", "2", "--wong-out", "2"], 2),
+                                         (["--wong-out", "0"], 0)])
+def test_wonging_plays_only_from_its_counts_and_watches_the_rest(tmp_path, wong, least):
+    study = run_study(tmp_path / "w.json", COUNTED, ["--count", "hilo"], wong)
+    played = int(study["tallies"]["all"]["rounds"])
+    watched = study["events"]["rounds_watched"]
+    assert played > 0 and watched > 0 and played + watched == 20000
+    assert min(booked_counts(study)) >= least
+    table = lab("run", "--quiet", *COUNTED, "--count", "hilo", *wong).stdout
+    assert f"Rounds played {played}, watched {watched}" in table
+
+
+def test_in_alone_plays_on_below_it_to_the_shoes_end(tmp_path):
+    study = run_study(tmp_path / "w.json", COUNTED, ["--count", "hilo", "--wong-in", "2"])
+    assert min(booked_counts(study)) < 2 and study["events"]["rounds_watched"] > 0
+
+
+def test_indices_finds_the_insurance_index_and_writes_a_file_run_reads(tmp_path):
+    path = tmp_path / "i.csv"
+    done = lab("indices", "--rounds", "300k", "--decks", "6", "--reshuffle-after", "234",
+               "--dealer", "s17", "--count", "hilo", "--quiet", "--csv", path, timeout=120)
+    assert done.returncode == 0, done.stderr
+    with open(path, newline="", encoding="utf-8") as stream:
+        rows = list(csv.DictReader(stream))
+    assert list(rows[0]) == ["hand", "up_card", "basic", "deviation", "index", "ci95_low",
+                             "ci95_high", "decisions", "direction"]
+    # Insurance pays at a third of tens among the unseen cards: Hi-Lo near +3.
+    insurance = [r for r in rows if r["hand"] == "insurance"]
+    assert len(insurance) == 1 and 2 < float(insurance[0]["index"]) < 3.5
+    low, high = float(insurance[0]["ci95_low"]), float(insurance[0]["ci95_high"])
+    assert low < float(insurance[0]["index"]) < high
+    stand = [r for r in rows if (r["hand"], r["up_card"], r["deviation"]) == ("16", "10", "stand")]
+    assert len(stand) == 1 and -1 < float(stand[0]["index"]) < 1.5
+    assert any(line.startswith("insurance A  decline   insure") for line in done.stdout.splitlines())
+    study = run_study(tmp_path / "s.json", COUNTED, ["--count", "hilo", "--indices", path])
+    assert study["config"]["indices"].startswith(INDEX_HEADER)
