@@ -55,20 +55,42 @@ class LabFormatter : public CLI::Formatter {
   }
 };
 
-// The options of `run` as typed, before they are read into a request.
-struct RunTexts {
-  std::vector<std::string> settings = std::vector<std::string>(studySettings().size());
-  std::vector<CLI::Option*> settingOptions;
-  std::string blocks;
-  std::string threads;
-  RunRequest request;
+// Study settings as typed on a command, before they are read into a
+// configuration; a setting the command does not take has no option.
+struct SettingTexts {
+  std::vector<std::string> values = std::vector<std::string>(studySettings().size());
+  std::vector<CLI::Option*> options = std::vector<CLI::Option*>(studySettings().size());
+
+  // What the settings not given stand at.
+  StudyConfig base;
+
+  // The settings given, read over the base; the whole then validated.
+  StudyConfig config() const {
+    StudyConfig config = base;
+    const auto settings = studySettings();
+    for (std::size_t i = 0; i < settings.size(); ++i) {
+      if (options[i] != nullptr && options[i]->count() > 0) {
+        settings[i].read(values[i], config);
+      }
+    }
+    if (const auto problem = validate(config)) {
+      throw BadInput{*problem};
+    }
+    return config;
+  }
 };
 
-void addRunOptions(CLI::App& run, RunTexts& texts) {
+// An option per setting that `takes` accepts, with its accepted values, its
+// default and the table's own check.
+void addSettingOptions(CLI::App& command, SettingTexts& texts,
+                       const std::function<bool(const Setting&)>& takes) {
   const StudyConfig defaults;
   const auto settings = studySettings();
   for (std::size_t i = 0; i < settings.size(); ++i) {
     const Setting& setting = settings[i];
+    if (!takes(setting)) {
+      continue;
+    }
     std::string valueName(setting.valueName);
     if (!setting.names.empty()) {
       valueName.clear();
@@ -78,15 +100,26 @@ void addRunOptions(CLI::App& run, RunTexts& texts) {
     }
     const std::string help =
         std::string(setting.help) + " (default " + setting.print(defaults) + ")";
-    texts.settingOptions.push_back(
-        run.add_option(std::string(setting.option), texts.settings[i], help)
-            ->type_name(valueName)
-            ->group(std::string(setting.group))
-            ->check(checkedBy([&setting](std::string_view text) {
-              StudyConfig scratch;
-              return setting.read(text, scratch);
-            })));
+    texts.options[i] = command.add_option(std::string(setting.option), texts.values[i], help)
+                           ->type_name(valueName)
+                           ->group(std::string(setting.group))
+                           ->check(checkedBy([&setting](std::string_view text) {
+                             StudyConfig scratch;
+                             return setting.read(text, scratch);
+                           }));
   }
+}
+
+// The options of `run` as typed, before they are read into a request.
+struct RunTexts {
+  SettingTexts settings;
+  std::string blocks;
+  std::string threads;
+  RunRequest request;
+};
+
+void addRunOptions(CLI::App& run, RunTexts& texts) {
+  addSettingOptions(run, texts.settings, [](const Setting&) { return true; });
   CLI::Option* blocks =
       run.add_option("--blocks", texts.blocks,
                      "Play only the blocks b with b mod N = K: one shard of a study, for merge")
@@ -103,7 +136,7 @@ void addRunOptions(CLI::App& run, RunTexts& texts) {
               "Play the blocks the study in FILE lacks and write it back (or to --json); its "
               "settings hold, so no setting and no --blocks may be given");
   run.add_flag("--quiet", texts.request.quiet, "No progress line on standard error");
-  for (CLI::Option* setting : texts.settingOptions) {
+  for (CLI::Option* setting : texts.settings.options) {
     resume->excludes(setting);
   }
   resume->excludes(blocks);
@@ -112,15 +145,7 @@ void addRunOptions(CLI::App& run, RunTexts& texts) {
 
 RunRequest runRequest(RunTexts& texts) {
   RunRequest& request = texts.request;
-  const auto settings = studySettings();
-  for (std::size_t i = 0; i < settings.size(); ++i) {
-    if (texts.settingOptions[i]->count() > 0) {
-      settings[i].read(texts.settings[i], request.config);
-    }
-  }
-  if (const auto problem = validate(request.config)) {
-    throw BadInput{*problem};
-  }
+  request.config = texts.settings.config();
   if (!texts.blocks.empty()) {
     request.shard = std::get<ShardSpec>(parseShard(texts.blocks));
     if (request.shard->shard >= request.config.blockCount()) {
@@ -138,7 +163,8 @@ RunRequest runRequest(RunTexts& texts) {
 
 }  // namespace
 
-std::variant<RunRequest, MergeRequest, Outcome> readCommandLine(int argc, char** argv) {
+std::variant<RunRequest, MergeRequest, ChartRequest, Outcome> readCommandLine(int argc,
+                                                                              char** argv) {
   CLI::App app{
       "truecount-lab: blackjack studies of the payoff by true count, with exact tallies and "
       "standard errors.\nPlays truecount's game (or house rules you set) in fixed blocks of "
@@ -161,6 +187,17 @@ std::variant<RunRequest, MergeRequest, Outcome> readCommandLine(int argc, char**
       ->check(checkedBy(fileName));
   addFile(*mergeCommand, "--json", merge.json, "Write the merged study to FILE");
   addFile(*mergeCommand, "--csv", merge.csv, "Write one row per count to FILE");
+  SettingTexts chartTexts;
+  chartTexts.base.rules.reshuffleAfter = 0;  // always sound: the chart does not read it
+  ChartRequest chart;
+  CLI::App* strategy = app.add_subcommand(
+      "strategy",
+      "Print the basic-strategy chart of a game: hard totals, soft totals and pairs against each "
+      "up card, for the original two-card hand. H hit, S stand, D double else hit, Ds double "
+      "else stand, P split, R surrender else hit, Rs surrender else stand, Rp surrender else "
+      "split, Rd surrender else double else hit, Rds surrender else double else stand");
+  addSettingOptions(*strategy, chartTexts, shapesTheChart);
+  addFile(*strategy, "--csv", chart.csv, "Write the chart to FILE, one row per hand");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -172,6 +209,10 @@ std::variant<RunRequest, MergeRequest, Outcome> readCommandLine(int argc, char**
   }
   if (run->parsed()) {
     return runRequest(runTexts);
+  }
+  if (strategy->parsed()) {
+    chart.config = chartTexts.config();
+    return chart;
   }
   return merge;
 }

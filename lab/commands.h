@@ -9,3 +9,6 @@ Outcome runStudy(const RunRequest& request);
 
 // `merge`: unites the files' studies, prints the table and writes the result.
 Outcome mergeStudies(const MergeRequest& request);
+
+// `strategy`: prints the game's basic-strategy chart and writes its CSV.
+Outcome printChart(const ChartRequest& request);

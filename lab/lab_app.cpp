@@ -46,6 +46,9 @@ Outcome perform(int argc, char** argv) {
   if (const auto* merge = std::get_if<MergeRequest>(&request)) {
     return mergeStudies(*merge);
   }
+  if (const auto* chart = std::get_if<ChartRequest>(&request)) {
+    return printChart(*chart);
+  }
   return std::get<Outcome>(request);
 }
 
