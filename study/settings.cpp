@@ -11,11 +11,12 @@ template <typename T, std::size_t N>
 using Names = std::array<std::pair<T, std::string_view>, N>;
 
 constexpr Names<bool, 2> kDealerNames{{{true, "h17"}, {false, "s17"}}};
-constexpr Names<AfterSplit, 4> kAfterSplitNames{{
+constexpr Names<AfterSplit, 5> kAfterSplitNames{{
     {AfterSplit::KeepFirst, "truecount"},
     {AfterSplit::NoDoubleNoSplit, "none"},
     {AfterSplit::DoubleNoSplit, "das"},
     {AfterSplit::DoubleAndSplit, "das-resplit"},
+    {AfterSplit::SplitNoDouble, "resplit"},
 }};
 constexpr Names<bool, 2> kSplit21Names{{{true, "3:2"}, {false, "1:1"}}};
 constexpr Names<BlackjackPays, 4> kBlackjackNames{{
@@ -211,7 +212,7 @@ std::vector<Setting> makeSettings() {
       {"after_split", "--after-split", "RULE", kHouseRulesGroup,
        "What split hands may do: truecount (the first hand keeps doubling and splitting, the new "
        "one may do neither), none, das (both may double), das-resplit (both may double and split "
-       "again)",
+       "again), resplit (both may split again, neither double)",
        "after a split {}", false, namesIn(kAfterSplitNames),
        [](std::string_view t, StudyConfig& c) {
          return readName(kAfterSplitNames, t, c.rules.afterSplit);

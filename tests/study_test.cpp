@@ -100,6 +100,8 @@ const SettingCase kSettingCases[] = {
      [](const StudyConfig& c) { return c.rules.afterSplit == AfterSplit::DoubleNoSplit; }},
     {"--after-split", "das-resplit",
      [](const StudyConfig& c) { return c.rules.afterSplit == AfterSplit::DoubleAndSplit; }},
+    {"--after-split", "resplit",
+     [](const StudyConfig& c) { return c.rules.afterSplit == AfterSplit::SplitNoDouble; }},
     {"--after-split", "none",
      [](const StudyConfig& c) { return c.rules.afterSplit == AfterSplit::NoDoubleNoSplit; }},
     {"--split-21", "1:1",

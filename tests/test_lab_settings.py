@@ -62,6 +62,7 @@ def test_help_shows_each_default_as_the_file_stores_it(default_study):
     (["--after-split", "none"], "after_split", "none", []),
     (["--after-split", "das"], "after_split", "das", []),
     (["--after-split", "das-resplit"], "after_split", "das-resplit", []),
+    (["--after-split", "resplit"], "after_split", "resplit", []),
     (["--split-21", "1:1"], "split_21", "1:1", []),
     (["--blackjack-pays", "6:5"], "blackjack_pays", "6:5", []),
     (["--surrender", "late"], "surrender", "late", []),
@@ -96,6 +97,7 @@ def paired(tmp_path_factory):
     folder = tmp_path_factory.mktemp("paired")
     runs = {"base": [], "s17": ["--dealer", "s17"], "none": ["--after-split", "none"],
             "das": ["--after-split", "das"], "das-resplit": ["--after-split", "das-resplit"],
+            "resplit": ["--after-split", "resplit"],
             "1:1": ["--split-21", "1:1"], "bj 6:5": ["--blackjack-pays", "6:5"],
             "bj 2:1": ["--blackjack-pays", "2:1"], "late": ["--surrender", "late"],
             "early": ["--surrender", "early"], "no hole card": ["--hole-card", "none"],
@@ -125,6 +127,8 @@ def test_split_rules_reach_the_split_hands(paired):
     # a split cuts decisions. A resplit adds a hand and its decisions.
     assert decisions(paired["das"]) < decisions(paired["none"])
     assert decisions(paired["das"]) < decisions(paired["das-resplit"])
+    assert decisions(paired["none"]) < decisions(paired["resplit"])
+    assert mean(paired["resplit"]) < mean(paired["das-resplit"])
     # Each rule lets the player do more than the one before it: truecount's
     # first hand keeps doubling and splitting, which none forbids, and
     # das-resplit gives both hands both.
