@@ -55,7 +55,7 @@ void checkTable(const DecisionTable& table) {
 GameRules rulesFrom(FuzzedDataProvider& in) {
   GameRules rules;
   rules.dealerHitsSoft17 = in.ConsumeBool();
-  rules.afterSplit = static_cast<AfterSplit>(in.ConsumeIntegralInRange(0, 3));
+  rules.afterSplit = static_cast<AfterSplit>(in.ConsumeIntegralInRange(0, 4));
   rules.splitTwentyOnePaysBlackjack = in.ConsumeBool();
   rules.surrender = static_cast<SurrenderRule>(in.ConsumeIntegralInRange(0, 2));
   rules.splitAces = static_cast<SplitAces>(in.ConsumeIntegralInRange(0, 1));

@@ -83,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::srand(in.ConsumeIntegral<unsigned>());
   GameRules rules;
   rules.decks = in.ConsumeIntegralInRange(1, 8);
-  rules.afterSplit = static_cast<AfterSplit>(in.ConsumeIntegralInRange(0, 3));
+  rules.afterSplit = static_cast<AfterSplit>(in.ConsumeIntegralInRange(0, 4));
   rules.splitTwentyOnePaysBlackjack = in.ConsumeBool();
   rules.dealerHitsSoft17 = in.ConsumeBool();
   rules.reshuffleAfter = in.ConsumeIntegralInRange(0, 52 * rules.decks);

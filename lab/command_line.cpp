@@ -83,15 +83,35 @@ CLI::Validator indexFileText() {
           ""};
 }
 
-// The study settings a command takes, as typed: one text per setting, and
-// its option (null for a setting the command does not take).
+// Study settings as typed on a command, before they are read into a
+// configuration; a setting the command does not take has no option.
 struct SettingTexts {
   std::vector<std::string> values = std::vector<std::string>(studySettings().size());
   std::vector<CLI::Option*> options = std::vector<CLI::Option*>(studySettings().size());
+
+  // What the settings not given stand at.
+  StudyConfig base;
+
+  // The settings given, read over the base; the whole then validated.
+  StudyConfig config() const {
+    StudyConfig config = base;
+    const auto settings = studySettings();
+    for (std::size_t i = 0; i < settings.size(); ++i) {
+      if (options[i] != nullptr && options[i]->count() > 0) {
+        settings[i].read(values[i], config);
+      }
+    }
+    if (const auto problem = validate(config)) {
+      throw BadInput{*problem};
+    }
+    return config;
+  }
 };
 
+// An option per setting that `takes` accepts, with its accepted values, its
+// default and the table's own check.
 void addSettingOptions(CLI::App& command, SettingTexts& texts,
-                       bool (*takes)(const Setting& setting)) {
+                       const std::function<bool(const Setting&)>& takes) {
   const StudyConfig defaults;
   const auto settings = studySettings();
   for (std::size_t i = 0; i < settings.size(); ++i) {
@@ -119,20 +139,6 @@ void addSettingOptions(CLI::App& command, SettingTexts& texts,
       texts.options[i]->transform(indexFileText());
     }
   }
-}
-
-// The settings given, read over `config`, and the whole checked.
-StudyConfig configOf(const SettingTexts& texts, StudyConfig config) {
-  const auto settings = studySettings();
-  for (std::size_t i = 0; i < settings.size(); ++i) {
-    if (texts.options[i] != nullptr && texts.options[i]->count() > 0) {
-      settings[i].read(texts.values[i], config);
-    }
-  }
-  if (const auto problem = validate(config)) {
-    throw BadInput{*problem};
-  }
-  return config;
 }
 
 // The options of `run` as typed, before they are read into a request.
@@ -178,7 +184,7 @@ void addRunOptions(CLI::App& run, RunTexts& texts) {
 
 RunRequest runRequest(RunTexts& texts) {
   RunRequest& request = texts.request;
-  request.config = configOf(texts.settings, request.config);
+  request.config = texts.settings.config();
   if (!texts.blocks.empty()) {
     request.shard = std::get<ShardSpec>(parseShard(texts.blocks));
     if (request.shard->shard >= request.config.blockCount()) {
@@ -201,6 +207,7 @@ struct IndicesTexts {
 void addIndicesOptions(CLI::App& indices, IndicesTexts& texts) {
   // Basic strategy is what the indices deviate from; betting, index plays and
   // wonging have no part in pricing its decisions.
+  texts.settings.base.strategy = Strategy::Basic;
   addSettingOptions(indices, texts.settings, [](const Setting& setting) {
     return setting.group != "Strategy and betting" && setting.key != "indices" &&
            setting.key != "wong_in" && setting.key != "wong_out";
@@ -216,17 +223,15 @@ void addIndicesOptions(CLI::App& indices, IndicesTexts& texts) {
 
 IndicesRequest indicesRequest(IndicesTexts& texts) {
   IndicesRequest& request = texts.request;
-  StudyConfig basic;
-  basic.strategy = Strategy::Basic;
-  request.config = configOf(texts.settings, basic);
+  request.config = texts.settings.config();
   request.threads = threadsOf(texts.threads);
   return request;
 }
 
 }  // namespace
 
-std::variant<RunRequest, MergeRequest, IndicesRequest, Outcome> readCommandLine(int argc,
-                                                                                char** argv) {
+std::variant<RunRequest, MergeRequest, IndicesRequest, ChartRequest, Outcome> readCommandLine(
+    int argc, char** argv) {
   CLI::App app{
       "truecount-lab: blackjack studies of the payoff by true count, with exact tallies and "
       "standard errors.\nPlays truecount's game (or house rules you set) in fixed blocks of "
@@ -256,6 +261,17 @@ std::variant<RunRequest, MergeRequest, IndicesRequest, Outcome> readCommandLine(
       "decision's actions from the cards the player cannot see, and find the count where each "
       "deviation's mean price difference from basic strategy crosses zero");
   addIndicesOptions(*indices, indicesTexts);
+  SettingTexts chartTexts;
+  chartTexts.base.rules.reshuffleAfter = 0;  // always sound: the chart does not read it
+  ChartRequest chart;
+  CLI::App* strategy = app.add_subcommand(
+      "strategy",
+      "Print the basic-strategy chart of a game: hard totals, soft totals and pairs against each "
+      "up card, for the original two-card hand. H hit, S stand, D double else hit, Ds double "
+      "else stand, P split, R surrender else hit, Rs surrender else stand, Rp surrender else "
+      "split, Rd surrender else double else hit, Rds surrender else double else stand");
+  addSettingOptions(*strategy, chartTexts, shapesTheChart);
+  addFile(*strategy, "--csv", chart.csv, "Write the chart to FILE, one row per hand");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -270,6 +286,10 @@ std::variant<RunRequest, MergeRequest, IndicesRequest, Outcome> readCommandLine(
   }
   if (indices->parsed()) {
     return indicesRequest(indicesTexts);
+  }
+  if (strategy->parsed()) {
+    chart.config = chartTexts.config();
+    return chart;
   }
   return merge;
 }

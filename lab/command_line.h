@@ -35,7 +35,13 @@ struct MergeRequest {
   std::string csv;
 };
 
+// `strategy`: the basic-strategy chart of a game.
+struct ChartRequest {
+  StudyConfig config;  // its house rules and split pricing
+  std::string csv;
+};
+
 // The command line read into a request, or the outcome of a command line that
 // asked for no work (--help, --version). Throws BadInput for anything refused.
-std::variant<RunRequest, MergeRequest, IndicesRequest, Outcome> readCommandLine(int argc,
-                                                                                char** argv);
+std::variant<RunRequest, MergeRequest, IndicesRequest, ChartRequest, Outcome> readCommandLine(
+    int argc, char** argv);

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <sstream>
 
+#include "lab/chart_report.h"
 #include "lab/message.h"
 #include "lab/parallel_run.h"
 #include "lab/progress_line.h"
@@ -14,6 +15,8 @@
 #include "lab/result_json.h"
 #include "lab/signals.h"
 #include "lab/study_files.h"
+#include "strategy/chart.h"
+#include "strategy/player_rule.h"
 #include "study/settings.h"
 
 namespace {
@@ -153,4 +156,21 @@ Outcome mergeStudies(const MergeRequest& request) {
         " blocks; run --resume on its file to complete it");
   }
   return finish(merged, outputs, 0);
+}
+
+Outcome printChart(const ChartRequest& request) {
+  const Outputs outputs = prepareOutputs("", request.csv, {}, "");
+  const StrategyChart chart = chartOf(BasicStrategy(request.config.rules), request.config.rules);
+  bool written = true;
+  if (outputs.csv) {
+    if (const auto error = outputs.csv->commit(chartCsv(chart))) {
+      written = false;
+      say(*error);
+    }
+  }
+  if (!writeAll(STDOUT_FILENO, chartText(chart, request.config))) {
+    say(std::string("cannot write the chart to standard output: ") + std::strerror(errno));
+    written = false;
+  }
+  return written ? Outcome::Done : Outcome::WriteFailed;
 }

@@ -14,3 +14,6 @@ Outcome mergeStudies(const MergeRequest& request);
 // indices found and writes their CSV. Interrupted, it reports the blocks it
 // finished and says so.
 Outcome generateIndices(const IndicesRequest& request);
+
+// `strategy`: prints the game's basic-strategy chart and writes its CSV.
+Outcome printChart(const ChartRequest& request);

@@ -49,6 +49,9 @@ Outcome perform(int argc, char** argv) {
   if (const auto* indices = std::get_if<IndicesRequest>(&request)) {
     return generateIndices(*indices);
   }
+  if (const auto* chart = std::get_if<ChartRequest>(&request)) {
+    return printChart(*chart);
+  }
   return std::get<Outcome>(request);
 }
 

@@ -13,11 +13,12 @@ template <typename T, std::size_t N>
 using Names = std::array<std::pair<T, std::string_view>, N>;
 
 constexpr Names<bool, 2> kDealerNames{{{true, "h17"}, {false, "s17"}}};
-constexpr Names<AfterSplit, 4> kAfterSplitNames{{
+constexpr Names<AfterSplit, 5> kAfterSplitNames{{
     {AfterSplit::KeepFirst, "truecount"},
     {AfterSplit::NoDoubleNoSplit, "none"},
     {AfterSplit::DoubleNoSplit, "das"},
     {AfterSplit::DoubleAndSplit, "das-resplit"},
+    {AfterSplit::SplitNoDouble, "resplit"},
 }};
 constexpr Names<bool, 2> kSplit21Names{{{true, "3:2"}, {false, "1:1"}}};
 constexpr Names<BlackjackPays, 4> kBlackjackNames{{
@@ -42,6 +43,29 @@ constexpr Names<Strategy, 3> kStrategyNames{{
     {Strategy::Visible, "visible"},
     {Strategy::Basic, "basic"},
 }};
+constexpr Names<SurrenderRule, 3> kSurrenderNames{{
+    {SurrenderRule::None, "none"},
+    {SurrenderRule::Late, "late"},
+    {SurrenderRule::Early, "early"},
+}};
+constexpr Names<SplitAces, 2> kSplitAcesNames{
+    {{SplitAces::Hit, "hit"}, {SplitAces::OneCard, "one-card"}}};
+constexpr Names<bool, 2> kYesNo{{{true, "yes"}, {false, "no"}}};
+constexpr Names<DoubleOn, 3> kDoubleNames{{
+    {DoubleOn::Any, "any"},
+    {DoubleOn::NineToEleven, "9-11"},
+    {DoubleOn::TenToEleven, "10-11"},
+}};
+constexpr Names<HoleCard, 2> kHoleCardNames{{{HoleCard::Peek, "peek"}, {HoleCard::None, "none"}}};
+constexpr Names<Insurance, 2> kInsuranceNames{
+    {{Insurance::Never, "never"}, {Insurance::Composition, "composition"}}};
+constexpr Names<SplitPricing, 3> kSplitPricingNames{{
+    {SplitPricing::Auto, "auto"},
+    {SplitPricing::Truecount, "truecount"},
+    {SplitPricing::Played, "played"},
+}};
+// The text of a hand limit that is not set: as many hands as the table holds.
+constexpr std::string_view kAnyHands = "any";
 // The text of an optional setting that is not set.
 constexpr std::string_view kNone = "none";
 
@@ -199,6 +223,52 @@ std::string wongText(const std::optional<int>& count) {
   return count ? std::to_string(*count) : std::string(kNone);
 }
 
+constexpr std::string_view kInsuranceCount = "count:";
+
+std::vector<std::string_view> insuranceChoices() {
+  std::vector<std::string_view> names = namesIn(kInsuranceNames);
+  names.emplace_back("count:T");
+  return names;
+}
+
+// never, composition, or count:T with T a whole count from -60 to 60.
+std::optional<std::string> readInsurance(std::string_view text, StudyConfig& c) {
+  if (text.substr(0, kInsuranceCount.size()) == kInsuranceCount) {
+    const auto count = parseWhole(text.substr(kInsuranceCount.size()), -kCountLimit, kCountLimit);
+    if (std::holds_alternative<std::int64_t>(count)) {
+      c.rules.insurance = Insurance::Count;
+      c.rules.insuranceCount = static_cast<int>(std::get<std::int64_t>(count));
+      return std::nullopt;
+    }
+  } else if (!readName(kInsuranceNames, text, c.rules.insurance)) {
+    return std::nullopt;
+  }
+  return std::string("expected never, composition or count:T, T a whole count from -60 to 60");
+}
+
+std::string printInsurance(const StudyConfig& c) {
+  if (c.rules.insurance == Insurance::Count) {
+    return std::string(kInsuranceCount) + std::to_string(c.rules.insuranceCount);
+  }
+  return nameIn(kInsuranceNames, c.rules.insurance);
+}
+
+std::optional<std::string> readMaxHands(std::string_view text, StudyConfig& c) {
+  if (text == kAnyHands) {
+    c.rules.maxHands = GameRules::kNoHandLimit;
+    return std::nullopt;
+  }
+  if (store(parseWhole(text, 2, 8), c.rules.maxHands)) {
+    return "expected a whole number of hands from 2 to 8, or any";
+  }
+  return std::nullopt;
+}
+
+std::string printMaxHands(const StudyConfig& c) {
+  return c.rules.maxHands == GameRules::kNoHandLimit ? std::string(kAnyHands)
+                                                     : std::to_string(c.rules.maxHands);
+}
+
 std::vector<Setting> makeSettings() {
   constexpr int kMostCardsGone = 52 * StudyConfig::kMaxDecks - StudyConfig::kPlayableShoe;
   return {
@@ -241,7 +311,7 @@ std::vector<Setting> makeSettings() {
       {"decks",
        "--decks",
        "N",
-       "House rules",
+       kHouseRulesGroup,
        "Decks in the shoe, 1 to 8",
        "{} decks",
        true,
@@ -253,7 +323,7 @@ std::vector<Setting> makeSettings() {
       {"reshuffle_after",
        "--reshuffle-after",
        "CARDS",
-       "House rules",
+       kHouseRulesGroup,
        "Reshuffle at a round's start once CARDS are gone; at least 15 cards must remain",
        "reshuffle after {} cards",
        true,
@@ -262,22 +332,22 @@ std::vector<Setting> makeSettings() {
          return store(parseWhole(t, 0, kMostCardsGone), c.rules.reshuffleAfter);
        },
        [](const StudyConfig& c) { return std::to_string(c.rules.reshuffleAfter); }},
-      {"dealer", "--dealer", "RULE", "House rules",
+      {"dealer", "--dealer", "RULE", kHouseRulesGroup,
        "h17: the dealer hits soft 17; s17: stands on it", "dealer {}", true, namesIn(kDealerNames),
        [](std::string_view t, StudyConfig& c) {
          return readName(kDealerNames, t, c.rules.dealerHitsSoft17);
        },
        [](const StudyConfig& c) { return nameIn(kDealerNames, c.rules.dealerHitsSoft17); }},
-      {"after_split", "--after-split", "RULE", "House rules",
+      {"after_split", "--after-split", "RULE", kHouseRulesGroup,
        "What split hands may do: truecount (the first hand keeps doubling and splitting, the new "
        "one may do neither), none, das (both may double), das-resplit (both may double and split "
-       "again)",
+       "again), resplit (both may split again, neither double)",
        "after a split {}", false, namesIn(kAfterSplitNames),
        [](std::string_view t, StudyConfig& c) {
          return readName(kAfterSplitNames, t, c.rules.afterSplit);
        },
        [](const StudyConfig& c) { return nameIn(kAfterSplitNames, c.rules.afterSplit); }},
-      {"split_21", "--split-21", "PAYOUT", "House rules",
+      {"split_21", "--split-21", "PAYOUT", kHouseRulesGroup,
        "What a two-card 21 after a split pays: 3:2 or 1:1", "split 21 pays {}", false,
        namesIn(kSplit21Names),
        [](std::string_view t, StudyConfig& c) {
@@ -286,12 +356,74 @@ std::vector<Setting> makeSettings() {
        [](const StudyConfig& c) {
          return nameIn(kSplit21Names, c.rules.splitTwentyOnePaysBlackjack);
        }},
-      {"blackjack_pays", "--blackjack-pays", "PAYOUT", "House rules",
+      {"blackjack_pays", "--blackjack-pays", "PAYOUT", kHouseRulesGroup,
        "What a blackjack dealt as such pays", "blackjack pays {}", false, namesIn(kBlackjackNames),
        [](std::string_view t, StudyConfig& c) {
          return readName(kBlackjackNames, t, c.rules.blackjackPays);
        },
        [](const StudyConfig& c) { return nameIn(kBlackjackNames, c.rules.blackjackPays); }},
+      {"surrender", "--surrender", "RULE", kHouseRulesGroup,
+       "When the original two-card hand may give up half its stake: none; late (after the "
+       "dealer's peek); early (before the peek, against any up card)",
+       "surrender {}", false, namesIn(kSurrenderNames),
+       [](std::string_view t, StudyConfig& c) {
+         return readName(kSurrenderNames, t, c.rules.surrender);
+       },
+       [](const StudyConfig& c) { return nameIn(kSurrenderNames, c.rules.surrender); }},
+      {"split_aces", "--split-aces", "RULE", kHouseRulesGroup,
+       "hit: split aces play as any split hand, by the after-split rule; one-card: each split ace "
+       "takes one card and stands",
+       "split aces {}", false, namesIn(kSplitAcesNames),
+       [](std::string_view t, StudyConfig& c) {
+         return readName(kSplitAcesNames, t, c.rules.splitAces);
+       },
+       [](const StudyConfig& c) { return nameIn(kSplitAcesNames, c.rules.splitAces); }},
+      {"resplit_aces", "--resplit-aces", "YES|NO", kHouseRulesGroup,
+       "Whether a split ace that draws an ace may split again, where the after-split rule lets "
+       "the hand split",
+       "resplit aces {}", false, namesIn(kYesNo),
+       [](std::string_view t, StudyConfig& c) { return readName(kYesNo, t, c.rules.resplitAces); },
+       [](const StudyConfig& c) { return nameIn(kYesNo, c.rules.resplitAces); }},
+      {"max_hands",
+       "--max-hands",
+       "N",
+       kHouseRulesGroup,
+       "The most hands a player may split to where resplitting is allowed: 2 to 8, or any",
+       "max hands {}",
+       false,
+       {},
+       readMaxHands,
+       printMaxHands},
+      {"double", "--double", "TOTALS", kHouseRulesGroup,
+       "The two-card totals that may double: any (soft totals too), 9-11 or 10-11 (hard only); "
+       "split hands too where they may double",
+       "double on {}", false, namesIn(kDoubleNames),
+       [](std::string_view t, StudyConfig& c) {
+         return readName(kDoubleNames, t, c.rules.doubleOn);
+       },
+       [](const StudyConfig& c) { return nameIn(kDoubleNames, c.rules.doubleOn); }},
+      {"hole_card", "--hole-card", "RULE", kHouseRulesGroup,
+       "peek: the dealer takes a hole card and peeks for a blackjack; none: he takes his second "
+       "card after the player, and a blackjack then takes every bet, doubles and splits included",
+       "hole card {}", false, namesIn(kHoleCardNames),
+       [](std::string_view t, StudyConfig& c) {
+         return readName(kHoleCardNames, t, c.rules.holeCard);
+       },
+       [](const StudyConfig& c) { return nameIn(kHoleCardNames, c.rules.holeCard); }},
+      {"insurance", "--insurance", "POLICY", "Strategy and betting",
+       "Insurance against an ace, half the stake paid 2:1: never; composition (taken when the "
+       "cards the player cannot see hold tens more than one in three, whatever the strategy); "
+       "count:T (taken at whole counts of T and above, by --count, whatever the strategy)",
+       "insurance {}", false, insuranceChoices(), readInsurance, printInsurance},
+      {"split_pricing", "--split-pricing", "MODE", kPricingGroup,
+       "How the strategies price a split: truecount (two hands that stand or hit), played (under "
+       "the rules as played: doubles, resplits, one-card aces, the split 21's payout), auto "
+       "(truecount's pricing while every rule bearing on splits is truecount's, played otherwise)",
+       "splits priced {}", false, namesIn(kSplitPricingNames),
+       [](std::string_view t, StudyConfig& c) {
+         return readName(kSplitPricingNames, t, c.rules.splitPricing);
+       },
+       [](const StudyConfig& c) { return nameIn(kSplitPricingNames, c.rules.splitPricing); }},
       {"strategy", "--strategy", "NAME", "Strategy and betting",
        "composition (expected values over the undealt cards, which lack the already dealt hole "
        "card: more than a player can know), visible (the undealt cards plus the hole card: what a "
@@ -417,6 +549,10 @@ std::optional<std::string> countingProblem(const StudyConfig& c) {
   if (c.indices && c.strategy != Strategy::Basic) {
     return "--indices deviates from basic strategy: give --strategy basic";
   }
+  if (c.indices && c.indices->insurance() != nullptr && c.rules.insurance != Insurance::Never) {
+    return "--indices: the set's insurance row and --insurance " + printInsurance(c) +
+           " are two policies for one bet: give one";
+  }
   const auto surrenders = [](const IndexPlay& play) { return play.action == Surrender; };
   if (c.indices && c.rules.surrender == SurrenderRule::None &&
       std::any_of(c.indices->plays.begin(), c.indices->plays.end(), surrenders)) {
@@ -434,6 +570,11 @@ std::optional<std::string> countingProblem(const StudyConfig& c) {
 std::span<const Setting> studySettings() {
   static const std::vector<Setting> settings = makeSettings();
   return settings;
+}
+
+bool shapesTheChart(const Setting& setting) {
+  return (setting.group == kHouseRulesGroup || setting.group == kPricingGroup) &&
+         setting.key != "reshuffle_after";
 }
 
 std::optional<std::string> validate(const StudyConfig& config) {

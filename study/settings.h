@@ -34,6 +34,15 @@ struct Setting {
   std::string (*print)(const StudyConfig& config);
 };
 
+// The groups of the settings that make a game and its basic strategy: the
+// house rules and how the strategies price a split.
+inline constexpr std::string_view kHouseRulesGroup = "House rules";
+inline constexpr std::string_view kPricingGroup = "Pricing";
+
+// Whether a setting shapes a game's basic-strategy chart: the house rules and
+// the split pricing, but not the reshuffle point (the chart is of a full shoe).
+bool shapesTheChart(const Setting& setting);
+
 // Every setting, in the order of --help, the study file and the settings line.
 std::span<const Setting> studySettings();
 

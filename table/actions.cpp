@@ -10,6 +10,8 @@ SplitPermissions splitPermissions(AfterSplit rule, Permissions parent) {
       return {{true, false}, {true, false}};
     case AfterSplit::DoubleAndSplit:
       return {{true, true}, {true, true}};
+    case AfterSplit::SplitNoDouble:
+      return {{false, true}, {false, true}};
   }
   return {parent, {false, false}};
 }

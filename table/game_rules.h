@@ -8,6 +8,7 @@ enum class AfterSplit {
   NoDoubleNoSplit,  // neither hand may double or split again
   DoubleNoSplit,    // both may double, neither may split again
   DoubleAndSplit,   // both may double and split again
+  SplitNoDouble,    // both may split again, neither may double
 };
 
 // What a blackjack dealt as such pays, per unit staked.

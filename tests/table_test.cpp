@@ -219,6 +219,7 @@ TEST(Simulator, SplitAppendsHandPlayedAfterTheFirst) {
       {AfterSplit::NoDoubleNoSplit, {false, false, false, false}, 1.0},
       {AfterSplit::DoubleNoSplit, {true, false, true, false}, 1.0},
       {AfterSplit::DoubleAndSplit, {true, true, true, true}, 1.0},
+      {AfterSplit::SplitNoDouble, {false, true, false, true}, 1.0},
   };
   for (const auto& row : rows) {
     g_stake = row.stake;

@@ -9,13 +9,15 @@ import subprocess
 
 import pytest
 
-from conftest import TRUECOUNT, lab, read, run_study
+from conftest import TRUECOUNT, lab, options, read, run_study
 
 SMALL = ["--rounds", "6000", "--block-size", "1000"]
 # Paired studies: one-round blocks deal every round from its own fresh shoe,
 # the same shoe under every setting, so a rule's effect is not drowned in the
 # noise of different shoes.
 PAIRED = ["--rounds", "200k", "--block-size", "1", "--strategy", "basic", "--threads", "2"]
+# A casino's split rules: double after any split, resplits, one card to each ace.
+CASINO = ["--after-split", "das-resplit", "--split-aces", "one-card"]
 
 
 def outcome(study):
@@ -60,8 +62,20 @@ def test_help_shows_each_default_as_the_file_stores_it(default_study):
     (["--after-split", "none"], "after_split", "none", []),
     (["--after-split", "das"], "after_split", "das", []),
     (["--after-split", "das-resplit"], "after_split", "das-resplit", []),
+    (["--after-split", "resplit"], "after_split", "resplit", []),
     (["--split-21", "1:1"], "split_21", "1:1", []),
     (["--blackjack-pays", "6:5"], "blackjack_pays", "6:5", []),
+    (["--surrender", "late"], "surrender", "late", []),
+    (["--surrender", "early"], "surrender", "early", []),
+    (["--split-aces", "one-card"], "split_aces", "one-card", []),
+    (["--resplit-aces", "no"], "resplit_aces", "no", []),
+    (["--max-hands", "4"], "max_hands", "4", []),
+    (["--double", "9-11"], "double", "9-11", []),
+    (["--double", "10-11"], "double", "10-11", []),
+    (["--hole-card", "none"], "hole_card", "none", []),
+    (["--insurance", "composition"], "insurance", "composition", []),
+    (["--split-pricing", "played"], "split_pricing", "played", []),
+    (["--split-pricing", "truecount"], "split_pricing", "truecount", ["--after-split", "das"]),
     (["--strategy", "visible"], "strategy", "visible", []),
     (["--strategy", "basic"], "strategy", "basic", []),
     (["--ramp", " -60:1, +2:4 "], "ramp", "-60:1,2:4", []),
@@ -91,8 +105,15 @@ def paired(tmp_path_factory):
     folder = tmp_path_factory.mktemp("paired")
     runs = {"base": [], "s17": ["--dealer", "s17"], "none": ["--after-split", "none"],
             "das": ["--after-split", "das"], "das-resplit": ["--after-split", "das-resplit"],
+            "resplit": ["--after-split", "resplit"],
             "1:1": ["--split-21", "1:1"], "bj 6:5": ["--blackjack-pays", "6:5"],
-            "bj 2:1": ["--blackjack-pays", "2:1"]}
+            "bj 2:1": ["--blackjack-pays", "2:1"], "late": ["--surrender", "late"],
+            "early": ["--surrender", "early"], "no hole card": ["--hole-card", "none"],
+            "insured": ["--insurance", "composition", "--block-size", "100"],
+            "insured base": ["--block-size", "100"], "10-11": ["--double", "10-11"],
+            "casino": CASINO, "casino hit aces": CASINO[:2],
+            "casino 2 hands": CASINO + ["--max-hands", "2"],
+            "casino no ace resplits": CASINO + ["--resplit-aces", "no"]}
     return {name: run_study(folder / f"{i}.json", PAIRED, extra)
             for i, (name, extra) in enumerate(runs.items())}
 
@@ -114,6 +135,8 @@ def test_split_rules_reach_the_split_hands(paired):
     # a split cuts decisions. A resplit adds a hand and its decisions.
     assert decisions(paired["das"]) < decisions(paired["none"])
     assert decisions(paired["das"]) < decisions(paired["das-resplit"])
+    assert decisions(paired["none"]) < decisions(paired["resplit"])
+    assert mean(paired["resplit"]) < mean(paired["das-resplit"])
     # Each rule lets the player do more than the one before it: truecount's
     # first hand keeps doubling and splitting, which none forbids, and
     # das-resplit gives both hands both.
@@ -132,6 +155,56 @@ def test_the_blackjack_payout_moves_every_natural_by_its_odds(paired):
     cut = mean(paired["base"]) - mean(paired["bj 6:5"])
     gain = mean(paired["bj 2:1"]) - mean(paired["base"])
     assert cut > 0 and gain == pytest.approx(cut * 0.5 / 0.3)
+
+
+def test_each_casino_rule_moves_the_edge_its_way(paired):
+    # Surrendering early gives up more hands than late, each only where it pays.
+    assert mean(paired["base"]) < mean(paired["late"]) < mean(paired["early"])
+    # Without a hole card a blackjack also takes what doubles and splits added.
+    assert mean(paired["no hole card"]) < mean(paired["base"])
+    # Insurance is taken only when tens make it pay, which a fresh shoe never
+    # does: these two studies deal their shoes down (insurance changes no card).
+    assert mean(paired["insured"]) > mean(paired["insured base"])
+    assert mean(paired["10-11"]) < mean(paired["base"])
+    assert mean(paired["casino"]) < mean(paired["casino hit aces"])
+
+
+def test_hand_limits_and_ace_resplits_reach_the_split_hands(paired):
+    # A split ace that may split again is asked; one that may not takes its
+    # card in silence. A hand limit ends resplits and their hands' decisions.
+    assert decisions(paired["casino no ace resplits"]) < decisions(paired["casino"])
+    assert decisions(paired["casino 2 hands"]) < decisions(paired["casino"])
+
+
+def chart_cell(tmp_path, hand, up, args):
+    done = lab("strategy", *args, "--csv", tmp_path / "chart.csv")
+    assert done.returncode == 0, done.stderr
+    with open(tmp_path / "chart.csv", newline="", encoding="utf-8") as stream:
+        return {row["hand"]: row for row in csv.DictReader(stream)}[hand][up]
+
+
+# Cells of the published basic strategies that a rule turns (base game:
+# truecount's, 2 decks, dealer hits soft 17).
+@pytest.mark.parametrize("base, change, hand, up, before, after", [
+    ([], ["--dealer", "s17"], "11", "A", "D", "H"),
+    ([], ["--double", "10-11"], "9", "4", "D", "H"),
+    ([], ["--double", "9-11"], "A,7", "4", "Ds", "S"),
+    ([], ["--surrender", "late"], "16", "10", "H", "R"),
+    (["--surrender", "late"], ["--surrender", "early"], "14", "A", "H", "R"),
+    ([], ["--hole-card", "none"], "11", "10", "D", "H"),
+    (["--after-split", "das"], ["--split-pricing", "truecount"], "4,4", "5", "P", "H"),
+])
+def test_each_rule_reaches_the_basic_strategy_chart(tmp_path, base, change, hand, up, before,
+                                                    after):
+    assert chart_cell(tmp_path, hand, up, base) == before
+    assert chart_cell(tmp_path, hand, up, options(base, change)) == after
+
+
+def test_the_chart_takes_only_the_rules_of_a_game(tmp_path):
+    for args in (["--rounds", "5"], ["--strategy", "basic"], ["--max-hands", "9"]):
+        done = lab("strategy", *args, "--csv", tmp_path / "refused.csv")
+        assert done.returncode == 2 and done.stdout == "" and len(done.stderr.splitlines()) == 1
+        assert not (tmp_path / "refused.csv").exists()
 
 
 def extreme_share(study):
