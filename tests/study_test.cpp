@@ -151,6 +151,10 @@ const SettingCase kSettingCases[] = {
        return c.indices && c.indices->plays.size() == 1 && c.indices->plays[0].index == 1;
      }},
     {"--wong-in", "-2", [](const StudyConfig& c) { return c.wong.in == -2; }},
+    {"--insurance", "count:-2",
+     [](const StudyConfig& c) {
+       return c.rules.insurance == Insurance::Count && c.rules.insuranceCount == -2;
+     }},
     {"--wong-out", "60", [](const StudyConfig& c) { return c.wong.out == 60; }},
 };
 
@@ -245,6 +249,24 @@ TEST(Settings, ValidateHoldsTheRangesThatSpanSettings) {
        },
        nullptr},
       {[](StudyConfig& c) { c.indices = indexSetNamed("i18"); }, "give --strategy basic"},
+      {[](StudyConfig& c) {
+         c.strategy = Strategy::Basic;
+         c.indices = indexSetNamed("i18");
+         c.rules.insurance = Insurance::Composition;
+       },
+       "two policies for one bet"},
+      {[](StudyConfig& c) {
+         c.strategy = Strategy::Basic;
+         c.indices = indexSetNamed("fab4");
+       },
+       "need a table that offers surrender"},
+      {[](StudyConfig& c) {
+         c.strategy = Strategy::Basic;
+         c.indices = indexSetNamed("fab4");
+         c.rules.surrender = SurrenderRule::Late;
+         c.rules.insurance = Insurance::Composition;
+       },
+       nullptr},
       {[](StudyConfig& c) {
          c.wong.in = 1;
          c.wong.out = 2;

@@ -88,6 +88,7 @@ def test_help_shows_each_default_as_the_file_stores_it(default_study):
     (["--indices", "i18"], "indices", "i18", ["--strategy", "basic", "--count", "hilo"]),
     (["--wong-in", "1"], "wong_in", "1", ["--count", "hilo"]),
     (["--wong-out", "0"], "wong_out", "0", ["--count", "hilo"]),
+    (["--insurance", "count:2"], "insurance", "count:2", ["--count", "hilo"]),
 ])
 def test_each_option_is_stored_and_makes_another_study(tmp_path, default_study, args, key,
                                                        stored, base):
@@ -417,3 +418,32 @@ def test_indices_finds_the_insurance_index_and_writes_a_file_run_reads(tmp_path)
     assert any(line.startswith("insurance A  decline   insure") for line in done.stdout.splitlines())
     study = run_study(tmp_path / "s.json", COUNTED, ["--count", "hilo", "--indices", path])
     assert study["config"]["indices"].startswith(INDEX_HEADER)
+
+
+def test_insurance_at_a_count_is_taken_from_it_and_never_short_of_it(tmp_path):
+    counted = COUNTED + ["--count", "hilo"]
+    never = run_study(tmp_path / "n.json", counted)
+    unreached = run_study(tmp_path / "u.json", counted, ["--insurance", "count:60"])
+    assert unreached["tallies"] == never["tallies"]
+    # Insured on every ace, the player loses about 1.5 x 32/103 - 0.5 = 0.034
+    # a bet, 0.0026 a round; over 200k rounds the noise is 0.0004.
+    more = ["--rounds", "200k", "--threads", "2"]
+    always = run_study(tmp_path / "a.json", counted, more, ["--insurance", "count:-60"])
+    assert mean(always) < mean(run_study(tmp_path / "n.json", counted, more)) - 0.0013
+    # The Illustrious 18's insurance row is --insurance count:3.
+    rows = "".join(f'"{r[0]}",{r[1]},{r[2]},{r[3]},{r[4]}\n' for r in I18_WITHOUT_INSURANCE)
+    path = tmp_path / "i17.csv"
+    path.write_text(INDEX_HEADER + rows)
+    i18 = run_study(tmp_path / "i18.json", counted, ["--indices", "i18"])
+    split = run_study(tmp_path / "s.json", counted, ["--indices", path, "--insurance", "count:3"])
+    assert i18["tallies"] == split["tallies"]
+
+
+I18_WITHOUT_INSURANCE = [
+    ("16", 10, "stand", 0, ">="), ("15", 10, "stand", 4, ">="), ("10,10", 5, "split", 5, ">="),
+    ("10,10", 6, "split", 4, ">="), ("10", 10, "double", 4, ">="), ("12", 3, "stand", 2, ">="),
+    ("12", 2, "stand", 3, ">="), ("11", "A", "double", 1, ">="), ("9", 2, "double", 1, ">="),
+    ("10", "A", "double", 4, ">="), ("9", 7, "double", 3, ">="), ("16", 9, "stand", 5, ">="),
+    ("13", 2, "hit", -2, "<="), ("12", 4, "hit", -1, "<="), ("12", 5, "hit", -3, "<="),
+    ("12", 6, "hit", -2, "<="), ("13", 3, "hit", -3, "<="),
+]
