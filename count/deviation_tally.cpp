@@ -120,6 +120,10 @@ DeviationTally::Group& DeviationTally::groupAt(const DeviationKey& key) {
 }
 
 void DeviationTally::record(const DeviationKey& key, int count, double difference) {
+  if (std::isnan(difference)) {
+    return;
+  }
+  difference = std::clamp(difference, -kMostStakes, kMostStakes);
   Group& group = groupAt(key);
   if (!group.touched) {
     group.touched = true;

@@ -31,6 +31,9 @@ struct DeviationKey {
 class DeviationTally {
  public:
   static constexpr std::int64_t kUnitsPerStake = 1'000'000'000;
+  // Differences are clamped to this many stakes, so that no sum can wrap:
+  // real decisions stay within a few stakes.
+  static constexpr double kMostStakes = 1000.0;
 
   struct Series {
     DeviationKey key;
@@ -44,7 +47,8 @@ class DeviationTally {
   DeviationTally& operator=(DeviationTally&&) noexcept = default;
   ~DeviationTally() = default;
 
-  // One decision at whole true count `count` (-60..60) of the current block.
+  // One decision at whole true count `count` (-60..60) of the current block;
+  // a difference that is not a number is not a price and is left out.
   void record(const DeviationKey& key, int count, double difference);
   // Folds the current block's decisions into the tallies, one block more.
   void endBlock();
@@ -59,7 +63,7 @@ class DeviationTally {
  private:
   struct BlockCell {
     std::int64_t n = 0;
-    std::int64_t sum = 0;
+    Int128 sum = 0;
     Int128 squares = 0;
   };
   struct Group {
