@@ -32,9 +32,12 @@ void BM_TruecountRounds(benchmark::State& state) {
 }
 BENCHMARK(BM_TruecountRounds)->Unit(benchmark::kMillisecond);
 
+// A study of blocks of kRounds rounds, as many as any benchmark plays: every
+// block a benchmark asks for holds its rounds.
 StudyConfig studyOf(Strategy strategy) {
   StudyConfig config;
   config.blockSize = kRounds;
+  config.rounds = kRounds * StudyConfig::kMaxBlocks;
   config.strategy = strategy;
   return config;
 }
@@ -111,35 +114,37 @@ void BM_BasicStrategyRounds(benchmark::State& state) {
 }
 BENCHMARK(BM_BasicStrategyRounds)->ArgName("rich")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
-// A Hi-Lo counter with the Illustrious 18 and insurance from +3, each round
-// booked at its count: six decks dealt to 75%, dealer standing on soft 17,
-// double after split (argument 1), or truecount's two-deck game (0).
-void BM_CounterRounds(benchmark::State& state) {
-  GameRules rules = kHouseRules;
-  if (state.range(0) != 0) {
-    rules.decks = 6;
-    rules.reshuffleAfter = 234;
-    rules.dealerHitsSoft17 = false;
-    rules.afterSplit = AfterSplit::DoubleNoSplit;
+// A study block of a Hi-Lo counter: basic strategy with the Illustrious 18,
+// insurance from +3 (its insurance row), every round booked at the count.
+// Argument 1: six decks dealt to 75%, dealer standing on soft 17, double
+// after split, an even-money split 21; 0: truecount's two-deck game.
+StudyConfig counterStudy(bool sixDecks) {
+  StudyConfig config = studyOf(Strategy::Basic);
+  if (sixDecks) {
+    config.rules.decks = 6;
+    config.rules.reshuffleAfter = 234;
+    config.rules.dealerHitsSoft17 = false;
+    config.rules.afterSplit = AfterSplit::DoubleNoSplit;
+    config.rules.splitTwentyOnePaysBlackjack = false;
   }
-  rules.insurance = Insurance::Count;
-  rules.insuranceCount = 3;
-  CardCounter counter(*countNamed("hilo"), rules.decks, {});
-  CountingPlayer player(rules, *indexSetNamed("i18"), counter);
-  StreamRandom random(1, 0);
-  Simulator table(DealerRule, player, BetRule, rules, random);
-  table.showCardsTo(counter);
-  BlockTally tally;
+  config.countName = "hilo";
+  config.indices = indexSetNamed("i18");
+  return config;
+}
+
+void BM_CounterBlock(benchmark::State& state) {
+  const StudyConfig config = counterStudy(state.range(0) != 0);
+  BlockPlayer player(config);
+  StudyTally tally;
+  EventCounts events;
+  const std::atomic<int> never{kRunOn};
+  std::uint64_t block = 0;
   for (auto _ : state) {
-    for (int round = 0; round < kRounds; ++round) {
-      const RoundResult result = table.playRound(0, false);
-      tally.record(result.count, static_cast<int>(result.payoffUnits));
-    }
+    player.play(block++, tally, events, never);
   }
-  benchmark::DoNotOptimize(tally);
   state.SetItemsProcessed(state.iterations() * kRounds);
 }
-BENCHMARK(BM_CounterRounds)->ArgName("sixDecks")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CounterBlock)->ArgName("sixDecks")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // Index generation's player in the same six-deck game: basic strategy, every
 // decision's actions priced by the composition engine and tallied.
