@@ -192,7 +192,6 @@ std::optional<GeneratedIndex> crossingBelow(const std::vector<DifferencePoint>& 
 }
 
 std::vector<GeneratedIndex> generatedIndices(const DeviationTally& tally) {
-  constexpr double kUnit = 1.0 / DeviationTally::kUnitsPerStake;
   std::vector<GeneratedIndex> found;
   for (const DeviationTally::Series* series : tally.series()) {
     std::vector<DifferencePoint> points;
@@ -201,7 +200,9 @@ std::vector<GeneratedIndex> generatedIndices(const DeviationTally& tally) {
       const SeriesTally& t = series->counts[countSlot(count)];
       decisions += t.rounds;
       if (t.rounds >= kMinIndexDecisions) {
-        const Estimate e = estimate(t, tally.blocks(), kUnit);
+        // In the estimate's own scale of a payoff's tally units: a common
+        // factor moves no zero crossing.
+        const Estimate e = estimate(t, tally.blocks());
         points.push_back({count, e.mean, e.se});
       }
     }
