@@ -9,6 +9,7 @@ void Hand::removeFirstCard() {
   const int first = cards_[0];
   low_ -= first;
   aces_ -= first == 1 ? 1 : 0;
+  settleTotal();
   cards_.eraseFirst();
 }
 

@@ -22,8 +22,8 @@ struct Hand {
   const CardList& cards() const { return cards_; }
   // The blackjack total; `soft` is set when an ace counts 11.
   int total(bool& soft) const {
-    soft = aces_ > 0 && low_ <= 11;
-    return soft ? low_ + 10 : low_;
+    soft = soft_;
+    return total_;
   }
   int total() const {
     bool soft = false;
@@ -37,6 +37,7 @@ struct Hand {
       cards_.push_back(value);
       low_ += value;
       aces_ += value == 1 ? 1 : 0;
+      settleTotal();
     }
   }
   // Takes the first card away (a split pair's second hand leaves with it).
@@ -46,6 +47,8 @@ struct Hand {
     cards_.clear();
     low_ = 0;
     aces_ = 0;
+    total_ = 0;
+    soft_ = false;
     stake = 1.0;
     canDouble = canSplit = true;
     fromSplit = surrendered = false;
@@ -54,7 +57,15 @@ struct Hand {
   void print() const;
 
  private:
+  // The total and softness of low_ and aces_, kept for every look at them.
+  void settleTotal() {
+    soft_ = aces_ > 0 && low_ <= 11;
+    total_ = soft_ ? low_ + 10 : low_;
+  }
+
   CardList cards_;
   int low_ = 0;  // every ace counted as 1
   int aces_ = 0;
+  int total_ = 0;
+  bool soft_ = false;
 };
