@@ -194,6 +194,9 @@ std::optional<GeneratedIndex> crossingBelow(const std::vector<DifferencePoint>& 
 std::vector<GeneratedIndex> generatedIndices(const DeviationTally& tally) {
   std::vector<GeneratedIndex> found;
   for (const DeviationTally::Series* series : tally.series()) {
+    if (series->key.hand == IndexHand::Soft && series->key.value == 12) {
+      continue;
+    }
     std::vector<DifferencePoint> points;
     Int128 decisions = 0;
     for (int count = kLowestCount; count <= -kLowestCount; ++count) {

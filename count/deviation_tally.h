@@ -111,5 +111,7 @@ std::optional<GeneratedIndex> crossingAbove(const std::vector<DifferencePoint>& 
 std::optional<GeneratedIndex> crossingBelow(const std::vector<DifferencePoint>& points);
 
 // Every index found in the tallies: per decision kind, a crossing above and
-// one below where they exist.
+// one below where they exist. A soft 12 that may not split (two aces after a
+// split that may not split again) has no notation of its own, "A,A" being the
+// pair, and is left out.
 std::vector<GeneratedIndex> generatedIndices(const DeviationTally& tally);

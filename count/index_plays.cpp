@@ -130,7 +130,7 @@ std::optional<HandKey> handOf(std::string_view text) {
   if (*first == *second) {
     return HandKey{IndexHand::Pair, *first};
   }
-  if (*first == 1 && *second <= 9) {
+  if (*first == 1) {
     return HandKey{IndexHand::Soft, 11 + *second};
   }
   return std::nullopt;
@@ -223,7 +223,7 @@ std::variant<IndexPlay, IndexFileError> playOf(const std::vector<Field>& fields,
   const auto hand = handOf(field(columns.hand));
   if (!hand) {
     return fault(columns.hand,
-                 "the hand must be a hard total 4 to 21, a soft total A,2 to A,9, "
+                 "the hand must be a hard total 4 to 21, a soft total A,2 to A,10, "
                  "a pair A,A or 2,2 to 10,10, or insurance");
   }
   play.hand = hand->hand;

@@ -52,7 +52,8 @@ struct IndexFileError {
 // Reads a CSV whose header names the columns hand, up_card, index, direction
 // and the action, as `action` or `deviation` (the generated files' name);
 // other columns (basic, ci95_low, ...) are ignored and blank lines skipped.
-// Hands: hard 4 to 21, soft A,2 to A,9, pairs A,A and 2,2 to 10,10, and
+// Hands: hard 4 to 21, soft A,2 to A,10 (a soft 21 of more than two cards,
+// or a split ace's 21), pairs A,A and 2,2 to 10,10, and
 // `insurance` (up card A, action `insure`). Up cards 2 to 10 and A. Actions
 // stand, hit, double, split (pairs only) and surrender. Indexes are counts
 // from -60 to 60, whole or decimal: a decimal index is compared with whole

@@ -327,7 +327,7 @@ TEST(IndexPlays, RefusesMalformedFilesNamingLineAndColumn) {
       {header + "16,10,stand,0\n", 2, 1, "4 fields"},
       {header + "A,7,2,double,1,>=\n", 2, 1, "in quotes"},
       {header + "22,10,stand,0,>=\n", 2, 1, "hard total 4 to 21"},
-      {header + "\"A,10\",10,stand,0,>=\n", 2, 1, "soft total"},
+      {header + "\"A,11\",10,stand,0,>=\n", 2, 1, "soft total A,2 to A,10"},
       {header + "16,1,stand,0,>=\n", 2, 4, "2 to 10 or A"},
       {header + "16,10,split,0,>=\n", 2, 7, "only a pair"},
       {header + "16,10,stay,0,>=\n", 2, 7, "stand, hit"},
@@ -415,9 +415,11 @@ TEST(GeneratedIndices, FindTheCrossingAndItsInterval) {
 }
 
 // Decisions tallied over blocks, merged in two halves, give the line's
-// crossing back; counts with too few decisions are left out.
+// crossing back; counts with too few decisions are left out, and so is a soft
+// 12 that may not split, which has no notation.
 TEST(GeneratedIndices, TalliesMergeAndCross) {
   const DeviationKey key{IndexHand::Hard, 16, 10, Hit, Stand};
+  const DeviationKey soft12{IndexHand::Soft, 12, 5, Hit, Double};
   DeviationTally first;
   DeviationTally second;
   for (int block = 0; block < 20; ++block) {
@@ -426,6 +428,7 @@ TEST(GeneratedIndices, TalliesMergeAndCross) {
       for (int i = 0; i < 20; ++i) {
         // The mean is 0.02 (count - 1.25); the spread around it cancels in each block.
         tally.record(key, count, 0.02 * (count - 1.25) + (i % 2 == 0 ? 0.1 : -0.1));
+        tally.record(soft12, count, 0.02 * count);
       }
     }
     tally.record(key, 30, 5.0);  // one decision far out: too few to count
