@@ -6,6 +6,12 @@
 #include "count/true_count.h"
 #include "deck/deck.h"
 
+// truecount's booking of the shoe's true count: truncated toward zero; it
+// always lies within -52..52.
+inline int truecountCount(const Deck& deck) {
+  return static_cast<int>(deck.trueCount());
+}
+
 // The count a player keeps of the cards seen since the last shuffle. The table
 // shows it each card as it becomes visible (see Simulator) and resets it when
 // the shoe is shuffled; the player reads the whole count it decides by.
@@ -14,12 +20,6 @@
 // cards, truncated toward zero. That count needs no card shown: it reads the
 // shoe itself, and so in effect sees the hole card and the whole rest of the
 // shoe.
-// truecount's booking of the shoe's true count: truncated toward zero; it
-// always lies within -52..52.
-inline int truecountCount(const Deck& deck) {
-  return static_cast<int>(deck.trueCount());
-}
-
 class CardCounter {
  public:
   // truecount's count.
