@@ -44,6 +44,12 @@ enum StopLevel : int {
 class BlockPlayer {
  public:
   explicit BlockPlayer(const StudyConfig& config, DeviationTally* deviations = nullptr);
+  // The players hold the address of the counter beside them: never copied.
+  BlockPlayer(const BlockPlayer&) = delete;
+  BlockPlayer& operator=(const BlockPlayer&) = delete;
+  BlockPlayer(BlockPlayer&&) = delete;
+  BlockPlayer& operator=(BlockPlayer&&) = delete;
+  ~BlockPlayer() = default;
 
   // Plays block `block` from a fresh shoe shuffled by the block's own
   // generator and folds it into `tally`, `events` and the deviations. Looks
