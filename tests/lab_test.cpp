@@ -72,11 +72,17 @@ TEST(Lab, PlayingABlockAllocatesNothingPerRound) {
   const long controlStart = g_allocations.load();
   const auto control = std::make_unique<int>(1);
   ASSERT_EQ(g_allocations.load() - controlStart, 1) << "the counter counts no allocation";
-  for (const Strategy strategy : {Strategy::Composition, Strategy::Visible, Strategy::Basic}) {
+  std::vector<StudyConfig> studies(4);
+  studies[1].strategy = Strategy::Visible;
+  studies[2].strategy = studies[3].strategy = Strategy::Basic;
+  studies[3].countName = "hilo";  // a counter with indices who wongs
+  studies[3].indices = indexSetNamed("i18");
+  studies[3].wong = {1, -1};
+  for (const StudyConfig& study : studies) {
+    const Strategy strategy = study.strategy;
     long allocations[2] = {};
     for (const std::uint64_t rounds : {200, 5000}) {
-      StudyConfig config;
-      config.strategy = strategy;
+      StudyConfig config = study;
       config.blockSize = config.rounds = rounds;
       BlockPlayer player(config);
       StudyTally tally;
@@ -84,7 +90,7 @@ TEST(Lab, PlayingABlockAllocatesNothingPerRound) {
       const long before = g_allocations.load();
       player.play(0, tally, events, std::atomic<int>{kRunOn});
       allocations[rounds == 200 ? 0 : 1] = g_allocations.load() - before;
-      EXPECT_GT(events.decisions, rounds);
+      EXPECT_GT(events.decisions + events.roundsWatched, rounds);
     }
     EXPECT_GT(allocations[0], 0);
     EXPECT_EQ(allocations[0], allocations[1]) << static_cast<int>(strategy);
