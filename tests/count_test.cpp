@@ -405,6 +405,13 @@ TEST(GeneratedIndices, FindTheCrossingAndItsInterval) {
   EXPECT_NEAR(below->index, -1.5, 1e-12);
   EXPECT_NEAR(*below->low, -1.5 - 0.5 * z, 1e-12);
   EXPECT_NEAR(*below->high, -1.5 + 0.5 * z, 1e-12);
+  // A crossing between the two lowest counts, and the two highest, is found.
+  const std::vector<DifferencePoint> edge{{0, -0.1, 0.0}, {1, 0.3, 0.0}, {2, 0.5, 0.0}};
+  ASSERT_TRUE(crossingAbove(edge));
+  EXPECT_NEAR(crossingAbove(edge)->index, 0.25, 1e-12);
+  const std::vector<DifferencePoint> top{{0, 0.5, 0.0}, {1, 0.3, 0.0}, {2, -0.1, 0.0}};
+  ASSERT_TRUE(crossingBelow(top));
+  EXPECT_NEAR(crossingBelow(top)->index, 1.75, 1e-12);
   // Better everywhere, or nowhere at the top: no index.
   std::vector<DifferencePoint> everywhere = rising;
   for (DifferencePoint& point : everywhere) {
@@ -420,6 +427,8 @@ TEST(GeneratedIndices, FindTheCrossingAndItsInterval) {
 TEST(GeneratedIndices, TalliesMergeAndCross) {
   const DeviationKey key{IndexHand::Hard, 16, 10, Hit, Stand};
   const DeviationKey soft12{IndexHand::Soft, 12, 5, Hit, Double};
+  // The next hand against the lowest up card: a kind of its own.
+  const DeviationKey neighbour{IndexHand::Hard, 17, 2, Hit, Stand};
   DeviationTally first;
   DeviationTally second;
   for (int block = 0; block < 20; ++block) {
@@ -431,12 +440,17 @@ TEST(GeneratedIndices, TalliesMergeAndCross) {
         tally.record(soft12, count, 0.02 * count);
       }
     }
-    tally.record(key, 30, 5.0);  // one decision far out: too few to count
+    tally.record(key, -60, 5.0);  // one decision at the end slot: too few to count
+    tally.record(neighbour, 0, 0.0);
     tally.endBlock();
   }
   DeviationTally merged = first;
   merged += second;
   EXPECT_EQ(merged.blocks(), 20U);
+  const auto series = merged.series();
+  ASSERT_EQ(series.size(), 3U);
+  EXPECT_EQ(series[1]->key, neighbour);
+  EXPECT_EQ(series[1]->counts[countSlot(0)].rounds, 20);
   const auto indices = generatedIndices(merged);
   ASSERT_EQ(indices.size(), 1U);
   EXPECT_EQ(indices[0].key, key);
