@@ -40,6 +40,18 @@ Parsed<std::int64_t> parseThreads(std::string_view text) {
   return parseWhole(text, 1, kMaxThreads);
 }
 
+Parsed<std::int64_t> parseMinRounds(std::string_view text) {
+  return parseWhole(text, 1, static_cast<std::int64_t>(StudyConfig::kMaxRounds));
+}
+
+Parsed<double> parseKelly(std::string_view text) {
+  const auto fraction = parsePositive(text);
+  if (std::holds_alternative<std::string>(fraction) || std::get<double>(fraction) > 1.0) {
+    return std::string("expected a fraction of the Kelly stake above 0 and at most 1, such as 0.5");
+  }
+  return fraction;
+}
+
 CLI::Option* addFile(CLI::App& app, const std::string& name, std::string& target,
                      const std::string& help) {
   return app.add_option(name, target, help)->type_name("FILE")->check(checkedBy(fileName));
@@ -161,10 +173,54 @@ RunRequest runRequest(RunTexts& texts) {
   return request;
 }
 
+// The options of `ramp` as typed.
+struct RampTexts {
+  std::string spread;
+  std::string bankroll;
+  std::string kelly;
+  std::string minRounds;
+  RampRequest request;
+};
+
+void addRampOptions(CLI::App& ramp, RampTexts& texts) {
+  ramp.add_option("FILE", texts.request.file, "A study file written by run or merge --json")
+      ->required()
+      ->check(checkedBy(fileName));
+  ramp.add_option("--spread", texts.spread, "The least and the most stake, whole units")
+      ->type_name("MIN:MAX")
+      ->required()
+      ->check(checkedBy(readerOf(parseSpread)));
+  ramp.add_option("--bankroll", texts.bankroll, "The bankroll the stakes are sized for, in units")
+      ->type_name("UNITS")
+      ->required()
+      ->check(checkedBy(readerOf(parsePositive)));
+  ramp.add_option("--kelly", texts.kelly, "The fraction of the Kelly stake to bet (default 1)")
+      ->type_name("F")
+      ->check(checkedBy(readerOf(parseKelly)));
+  ramp.add_option("--min-rounds", texts.minRounds,
+                  "Pass over counts with fewer rounds, whose mean is mostly noise: each bets as "
+                  "the count below it (default 1)")
+      ->type_name("N")
+      ->check(checkedBy(readerOf(parseMinRounds)));
+}
+
+RampRequest rampRequest(RampTexts& texts) {
+  KellySizing& sizing = texts.request.sizing;
+  sizing.spread = std::get<Spread>(parseSpread(texts.spread));
+  sizing.bankroll = std::get<double>(parsePositive(texts.bankroll));
+  if (!texts.kelly.empty()) {
+    sizing.fraction = std::get<double>(parseKelly(texts.kelly));
+  }
+  if (!texts.minRounds.empty()) {
+    sizing.minRounds = std::get<std::int64_t>(parseMinRounds(texts.minRounds));
+  }
+  return texts.request;
+}
+
 }  // namespace
 
-std::variant<RunRequest, MergeRequest, ChartRequest, Outcome> readCommandLine(int argc,
-                                                                              char** argv) {
+std::variant<RunRequest, MergeRequest, ChartRequest, RampRequest, Outcome> readCommandLine(
+    int argc, char** argv) {
   CLI::App app{
       "truecount-lab: blackjack studies of the payoff by true count, with exact tallies and "
       "standard errors.\nPlays truecount's game (or house rules you set) in fixed blocks of "
@@ -198,6 +254,14 @@ std::variant<RunRequest, MergeRequest, ChartRequest, Outcome> readCommandLine(in
       "split, Rd surrender else double else hit, Rds surrender else double else stand");
   addSettingOptions(*strategy, chartTexts, shapesTheChart);
   addFile(*strategy, "--csv", chart.csv, "Write the chart to FILE, one row per hand");
+  RampTexts rampTexts;
+  CLI::App* ramp = app.add_subcommand(
+      "ramp",
+      "Find the stake per count that makes a bankroll grow fastest on a study's counts: the "
+      "fraction F of the Kelly stake, bankroll x mean / second moment of a round's payoff at "
+      "each count, in whole units within the spread, the least stake where the mean is not "
+      "positive. Prints it as a --ramp that run takes, with its figures");
+  addRampOptions(*ramp, rampTexts);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -213,6 +277,9 @@ std::variant<RunRequest, MergeRequest, ChartRequest, Outcome> readCommandLine(in
   if (strategy->parsed()) {
     chart.config = chartTexts.config();
     return chart;
+  }
+  if (ramp->parsed()) {
+    return rampRequest(rampTexts);
   }
   return merge;
 }

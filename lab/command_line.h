@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "lab/outcome.h"
+#include "stats/ramp.h"
 #include "study/study_config.h"
 #include "study/study_result.h"
 
@@ -33,7 +34,13 @@ struct ChartRequest {
   std::string csv;
 };
 
+// `ramp`: the growth-optimal ramp of a study's counts.
+struct RampRequest {
+  std::string file;
+  KellySizing sizing;
+};
+
 // The command line read into a request, or the outcome of a command line that
 // asked for no work (--help, --version). Throws BadInput for anything refused.
-std::variant<RunRequest, MergeRequest, ChartRequest, Outcome> readCommandLine(int argc,
-                                                                              char** argv);
+std::variant<RunRequest, MergeRequest, ChartRequest, RampRequest, Outcome> readCommandLine(
+    int argc, char** argv);

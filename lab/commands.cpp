@@ -142,3 +142,15 @@ Outcome printChart(const ChartRequest& request) {
   }
   return written ? Outcome::Done : Outcome::WriteFailed;
 }
+
+Outcome findRamp(const RampRequest& request) {
+  const StudyResult study = readStudyFile(request.file);
+  const Ramp ramp = kellyRamp(study.tally, request.sizing);
+  std::ostringstream text;
+  printKellyRamp(text, study, request, ramp);
+  if (!writeAll(STDOUT_FILENO, text.str())) {
+    say(std::string("cannot write the ramp to standard output: ") + std::strerror(errno));
+    return Outcome::WriteFailed;
+  }
+  return Outcome::Done;
+}

@@ -12,3 +12,6 @@ Outcome mergeStudies(const MergeRequest& request);
 
 // `strategy`: prints the game's basic-strategy chart and writes its CSV.
 Outcome printChart(const ChartRequest& request);
+
+// `ramp`: prints the growth-optimal ramp of the file's study with its figures.
+Outcome findRamp(const RampRequest& request);

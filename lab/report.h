@@ -3,6 +3,7 @@
 #include <ostream>
 #include <string>
 
+#include "lab/command_line.h"
 #include "study/study_figures.h"
 #include "study/study_result.h"
 
@@ -15,3 +16,8 @@ void printStudyReport(std::ostream& out, const StudyResult& result, const StudyF
 
 // One CSV row per count with rounds, under a header line.
 std::string studyCsv(const StudyResult& result, const StudyFigures& figures);
+
+// What `ramp` prints: the growth-optimal ramp as a --ramp option on the first
+// line, the stake at each count with rounds and the ramp's figures.
+void printKellyRamp(std::ostream& out, const StudyResult& study, const RampRequest& request,
+                    const Ramp& ramp);

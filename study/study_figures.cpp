@@ -13,7 +13,7 @@ StudyFigures figuresOf(const StudyResult& result) {
   figures.overall = estimate(tally.all, tally.blocks);
   figures.weighted = estimate(tally.weighted, tally.blocks);
   if (result.config.ramp) {
-    figures.ramp = rampFigures(tally, result.config.ramp->weights(), result.config.bankroll);
+    figures.ramp = rampFigures(tally, result.config.ramp->weights(), result.config.bankroll, true);
   }
   const auto rounds = static_cast<double>(tally.all.rounds);
   figures.decisionsPerRound =
