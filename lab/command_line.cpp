@@ -1,6 +1,7 @@
 #include "lab/command_line.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <functional>
 #include <thread>
 
@@ -122,13 +123,96 @@ void addSettingOptions(CLI::App& command, SettingTexts& texts,
   }
 }
 
-// The options of `run` as typed, before they are read into a request.
+// The options of `run` and `compare` as typed, before they are read into a
+// request.
 struct RunTexts {
   SettingTexts settings;
   std::string blocks;
   std::string threads;
+  std::string with;  // compare's variant
   RunRequest request;
 };
+
+// The words of a text as a shell splits them: at blanks outside quotes, '...'
+// taken as it stands, "..." with \" and \\ escaped, a backslash elsewhere
+// taking the next character as it stands. None when a quote or a backslash
+// is left open.
+std::optional<std::vector<std::string>> shellWords(std::string_view text) {
+  std::vector<std::string> words;
+  std::string word;
+  bool inWord = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == ' ' || c == '\t' || c == '\n') {
+      if (inWord) {
+        words.push_back(std::move(word));
+        word.clear();
+      }
+      inWord = false;
+      continue;
+    }
+    inWord = true;
+    if (c == '\'') {
+      const auto end = text.find('\'', i + 1);
+      if (end == std::string_view::npos) {
+        return std::nullopt;
+      }
+      word.append(text.substr(i + 1, end - i - 1));
+      i = end;
+    } else if (c == '"') {
+      for (++i; i < text.size() && text[i] != '"'; ++i) {
+        const bool escaped =
+            text[i] == '\\' && i + 1 < text.size() && (text[i + 1] == '"' || text[i + 1] == '\\');
+        i += escaped ? 1 : 0;
+        word += text[i];
+      }
+      if (i == text.size()) {
+        return std::nullopt;
+      }
+    } else if (c == '\\') {
+      if (++i == text.size()) {
+        return std::nullopt;
+      }
+      word += text[i];
+    } else {
+      word += c;
+    }
+  }
+  if (inWord) {
+    words.push_back(std::move(word));
+  }
+  return words;
+}
+
+// The study's settings with those of `with`, study options as on the command
+// line, read over them: a comparison's variant.
+StudyConfig variantOf(const StudyConfig& study, const std::string& with) {
+  const std::string quoted = "--with \"" + printable(with) + "\": ";
+  auto words = shellWords(with);
+  if (!words) {
+    throw BadInput{quoted + "a quote or a backslash is left open"};
+  }
+  CLI::App options{"The variant's settings", "--with"};
+  options.set_help_flag();
+  SettingTexts texts;
+  texts.base = study;
+  addSettingOptions(options, texts, [](const Setting&) { return true; });
+  // CLI11 takes a list of arguments last first.
+  std::reverse(words->begin(), words->end());
+  StudyConfig variant;
+  try {
+    options.parse(*words);
+    variant = texts.config();
+  } catch (const CLI::ParseError& error) {
+    throw BadInput{quoted + error.what()};
+  } catch (const BadInput& bad) {
+    throw BadInput{quoted + bad.message};
+  }
+  if (const auto problem = variantProblem(study, variant)) {
+    throw BadInput{quoted + *problem};
+  }
+  return variant;
+}
 
 void addRunOptions(CLI::App& run, RunTexts& texts) {
   addSettingOptions(run, texts.settings, [](const Setting&) { return true; });
@@ -155,9 +239,33 @@ void addRunOptions(CLI::App& run, RunTexts& texts) {
   run.get_option("--bankroll")->needs(run.get_option("--ramp"));
 }
 
+// compare's options: run's and the variant's settings.
+void addCompareOptions(CLI::App& compare, RunTexts& texts) {
+  addRunOptions(compare, texts);
+  texts.request.compare = true;
+  compare
+      .add_option("--with", texts.with,
+                  "The variant: study options as on this command line, in one argument, read "
+                  "over the study's settings, such as \"--strategy visible\"; any setting but "
+                  "--rounds, --block-size and --seed, and one at least must change")
+      ->type_name("OPTIONS")
+      ->check(checkedBy([](std::string_view text) -> std::optional<std::string> {
+        return text.empty() ? std::optional<std::string>(
+                                  "expected the variant's options, such as \"--strategy visible\"")
+                            : std::nullopt;
+      }))
+      ->excludes(compare.get_option("--resume"));
+}
+
 RunRequest runRequest(RunTexts& texts) {
   RunRequest& request = texts.request;
   request.config = texts.settings.config();
+  if (request.compare && request.resume.empty()) {
+    if (texts.with.empty()) {
+      throw BadInput{"compare needs --with OPTIONS, the variant's settings"};
+    }
+    request.variant = variantOf(request.config, texts.with);
+  }
   if (!texts.blocks.empty()) {
     request.shard = std::get<ShardSpec>(parseShard(texts.blocks));
     if (request.shard->shard >= request.config.blockCount()) {
@@ -235,6 +343,13 @@ std::variant<RunRequest, MergeRequest, ChartRequest, RampRequest, Outcome> readC
   RunTexts runTexts;
   CLI::App* run = app.add_subcommand("run", "Play a study (or a shard of one) and print its table");
   addRunOptions(*run, runTexts);
+  RunTexts compareTexts;
+  CLI::App* compare = app.add_subcommand(
+      "compare",
+      "Play a study and a variant of it (--with) over the same blocks, each block dealt to both "
+      "from the same shoe, and print both and their difference per count with its paired "
+      "standard error; shards, merge and --resume as for run");
+  addCompareOptions(*compare, compareTexts);
   MergeRequest merge;
   CLI::App* mergeCommand = app.add_subcommand(
       "merge", "Unite results of one study with disjoint blocks and print the table");
@@ -273,6 +388,9 @@ std::variant<RunRequest, MergeRequest, ChartRequest, RampRequest, Outcome> readC
   }
   if (run->parsed()) {
     return runRequest(runTexts);
+  }
+  if (compare->parsed()) {
+    return runRequest(compareTexts);
   }
   if (strategy->parsed()) {
     chart.config = chartTexts.config();

@@ -10,9 +10,12 @@
 #include "study/study_config.h"
 #include "study/study_result.h"
 
-// `run`: a new study from the settings given, or the study of a file to resume.
+// `run`: a new study from the settings given, or the study of a file to
+// resume; `compare`: the same for a comparison.
 struct RunRequest {
   StudyConfig config;  // unused when resuming: the file's settings hold
+  bool compare = false;
+  std::optional<StudyConfig> variant;  // a new comparison's variant
   std::optional<ShardSpec> shard;
   std::string resume;  // the study file to complete, or empty
   std::string json;

@@ -3,8 +3,9 @@
 #include "lab/command_line.h"
 #include "lab/outcome.h"
 
-// `run`: plays the study's missing blocks, prints its table and writes its
-// files. Throws BadInput for input refused before any work.
+// `run` and `compare`: plays the study's (or comparison's) missing blocks,
+// prints its table and writes its files. Throws BadInput for input refused
+// before any work.
 Outcome runStudy(const RunRequest& request);
 
 // `merge`: unites the files' studies, prints the table and writes the result.

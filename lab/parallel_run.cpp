@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "study/block_play.h"
+#include "study/study_player.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ class Queue {
 // handed over as each ends.
 struct SharedRun {
   SharedRun(const StudyResult& played, const std::atomic<int>& asked, const BlockSet& positions)
-      : study(played), stop(asked), queue(positions) {}
+      : study(played), stop(asked), queue(positions), added(unplayed(played)) {}
 
   const StudyResult& study;
   const std::atomic<int>& stop;
@@ -60,36 +60,35 @@ struct SharedRun {
   std::mutex mutex;
   std::condition_variable workerEnded;
   int running = 0;
-  StudyTally tally;
-  EventCounts events;
+  // The tallies and events of the blocks played, without their block sets,
+  // which are joined at the end.
+  StudyResult added;
   std::vector<BlockSet> played;
 };
 
-void play(SharedRun& run, StudyTally& tally, EventCounts& events, BlockSet& played) {
-  const StudyConfig& config = run.study.config;
-  BlockPlayer player(config);
+// Plays blocks into `mine`, a result of the blocks this worker played.
+void play(SharedRun& run, StudyResult& mine) {
+  StudyPlayer player(run.study);
   while (run.stop.load() == kRunOn && !run.failed.load()) {
     const auto position = run.queue.take();
     if (!position) {
       break;
     }
     const std::uint64_t block = run.study.blockAt(*position);
-    if (!player.play(block, tally, events, run.stop)) {
+    if (!player.play(block, mine, run.stop)) {
       break;
     }
     // Each worker takes ascending positions, so its set only grows at the top.
-    played.append(*position);
-    run.roundsDone += config.roundsInBlock(block);
+    mine.blocks.append(*position);
+    run.roundsDone += run.study.config.roundsInBlock(block);
   }
 }
 
 void work(SharedRun& run) {
-  StudyTally tally;
-  EventCounts events;
-  BlockSet played;
+  StudyResult mine = unplayed(run.study);
   std::exception_ptr failure;
   try {
-    play(run, tally, events, played);
+    play(run, mine);
   } catch (...) {
     failure = std::current_exception();
     run.failed.store(true);
@@ -98,9 +97,8 @@ void work(SharedRun& run) {
   if (failure) {
     run.failure = failure;
   }
-  run.tally += tally;
-  run.events += events;
-  run.played.push_back(std::move(played));
+  addTallies(run.added, mine);
+  run.played.push_back(std::move(mine.blocks));
   --run.running;
   run.workerEnded.notify_all();
 }
@@ -160,8 +158,7 @@ void playBlocks(StudyResult& result, const BlockSet& positions, int threads,
   }
   run.played.push_back(std::move(result.blocks));
   result.blocks = unionOf(std::move(run.played));
-  result.tally += run.tally;
-  result.events += run.events;
+  addTallies(result, run.added);
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
   result.seconds += elapsed.count();
 }

@@ -1,35 +1,12 @@
 #include "lab/report.h"
 
-#include <algorithm>
-#include <array>
 #include <cmath>
-#include <cstdio>
 #include <string>
 
-#include "study/settings.h"
+#include "lab/table_text.h"
 #include "study/text_values.h"
 
 namespace {
-
-// printf-style formatting into a string: the table's columns are fixed-width.
-template <typename... Args>
-std::string format(const char* pattern, Args... args) {
-  std::array<char, 256> buffer{};
-  std::snprintf(buffer.data(), buffer.size(), pattern, args...);
-  return buffer.data();
-}
-
-std::string figure(double value, const char* pattern) {
-  return std::isfinite(value) ? format(pattern, value) : std::string("n/a");
-}
-
-std::string settingsLine(const StudyConfig& c) {
-  std::string line;
-  for (const Setting& setting : studySettings()) {
-    line += (line.empty() ? "" : ", ") + phraseOf(setting, c);
-  }
-  return line;
-}
 
 std::string row(const std::string& label, const Estimate& e, double total) {
   const auto rounds = static_cast<double>(e.rounds);

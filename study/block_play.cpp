@@ -36,9 +36,17 @@ BlockPlayer::BlockPlayer(const StudyConfig& config)
 
 bool BlockPlayer::play(std::uint64_t block, StudyTally& tally, EventCounts& events,
                        const std::atomic<int>& stop) {
+  if (!playRounds(block, stop)) {
+    return false;
+  }
+  fold(tally, events);
+  return true;
+}
+
+bool BlockPlayer::playRounds(std::uint64_t block, const std::atomic<int>& stop) {
   StreamRandom random(config_.seed, block);
-  EventCounts blockEvents;
-  EventCounter counter(blockEvents);
+  blockEvents_ = EventCounts{};
+  EventCounter counter(blockEvents_);
   Simulator::PlayerDecision player = PlayerRule;
   if (config_.strategy == Strategy::Visible) {
     player = VisiblePlayerRule;
@@ -54,10 +62,13 @@ bool BlockPlayer::play(std::uint64_t block, StudyTally& tally, EventCounts& even
       return false;
     }
     const RoundResult result = table.playRound(0, false);
-    blockEvents.decisions += static_cast<std::uint64_t>(result.decisions);
+    blockEvents_.decisions += static_cast<std::uint64_t>(result.decisions);
     blockTally_.record(result.count, result.payoffUnits);
   }
-  tally.addBlock(blockTally_, weighted_, config_.ramp ? &ramp_ : nullptr);
-  events += blockEvents;
   return true;
+}
+
+void BlockPlayer::fold(StudyTally& tally, EventCounts& events) const {
+  tally.addBlock(blockTally_, weighted_, config_.ramp ? &ramp_ : nullptr);
+  events += blockEvents_;
 }

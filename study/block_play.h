@@ -41,10 +41,18 @@ class BlockPlayer {
   bool play(std::uint64_t block, StudyTally& tally, EventCounts& events,
             const std::atomic<int>& stop);
 
+  // The two halves of play, for a comparison, which folds a block only once
+  // both its sides have played it: playRounds plays the block into the
+  // player's block tally (false when stopped), fold adds that to a study's.
+  bool playRounds(std::uint64_t block, const std::atomic<int>& stop);
+  void fold(StudyTally& tally, EventCounts& events) const;
+  const BlockTally& blockTally() const { return blockTally_; }
+
  private:
   const StudyConfig& config_;
   std::optional<BasicStrategy> basic_;
   CountWeights weighted_;
   CountWeights ramp_;
   BlockTally blockTally_;
+  EventCounts blockEvents_;
 };

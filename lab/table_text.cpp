@@ -1,0 +1,17 @@
+#include "lab/table_text.h"
+
+#include <cmath>
+
+#include "study/settings.h"
+
+std::string figure(double value, const char* pattern) {
+  return std::isfinite(value) ? format(pattern, value) : std::string("n/a");
+}
+
+std::string settingsLine(const StudyConfig& c) {
+  std::string line;
+  for (const Setting& setting : studySettings()) {
+    line += (line.empty() ? "" : ", ") + phraseOf(setting, c);
+  }
+  return line;
+}
