@@ -41,8 +41,8 @@ Parsed<std::int64_t> parseThreads(std::string_view text) {
   return parseWhole(text, 1, kMaxThreads);
 }
 
-Parsed<std::int64_t> parseMinRounds(std::string_view text) {
-  return parseWhole(text, 1, static_cast<std::int64_t>(StudyConfig::kMaxRounds));
+Parsed<std::uint64_t> parseMinRounds(std::string_view text) {
+  return parseCount(text, StudyConfig::kMaxRounds);
 }
 
 Parsed<double> parseKelly(std::string_view text) {
@@ -306,8 +306,8 @@ void addRampOptions(CLI::App& ramp, RampTexts& texts) {
       ->type_name("F")
       ->check(checkedBy(readerOf(parseKelly)));
   ramp.add_option("--min-rounds", texts.minRounds,
-                  "Pass over counts with fewer rounds, whose mean is mostly noise: each bets as "
-                  "the count below it (default 1)")
+                  "Pass over counts with fewer rounds (digits, 1e4 or 10k), whose mean is mostly "
+                  "noise: each bets as the count below it (default 1)")
       ->type_name("N")
       ->check(checkedBy(readerOf(parseMinRounds)));
 }
@@ -320,7 +320,7 @@ RampRequest rampRequest(RampTexts& texts) {
     sizing.fraction = std::get<double>(parseKelly(texts.kelly));
   }
   if (!texts.minRounds.empty()) {
-    sizing.minRounds = std::get<std::int64_t>(parseMinRounds(texts.minRounds));
+    sizing.minRounds = static_cast<std::int64_t>(std::get<std::uint64_t>(parseMinRounds(texts.minRounds)));
   }
   return texts.request;
 }

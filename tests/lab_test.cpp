@@ -28,10 +28,13 @@ StudyConfig smallStudy() {
 }
 
 StudyResult play(const StudyConfig& config, std::optional<ShardSpec> shard, int threads,
-                 int stop = kRunOn) {
+                 int stop = kRunOn, std::optional<StudyConfig> variant = std::nullopt) {
   StudyResult result;
   result.config = config;
   result.shard = shard;
+  if (variant) {
+    result.variant = Variant{*variant, {}, {}, {}};
+  }
   const std::atomic<int> level{stop};
   playBlocks(result, result.target(), threads, level, [](std::uint64_t) {});
   return result;
@@ -43,6 +46,21 @@ void expectSameStudy(const StudyResult& a, const StudyResult& b) {
   EXPECT_EQ(a.blocks, b.blocks);
   EXPECT_EQ(a.shard, b.shard);
   EXPECT_FALSE(firstDifference(a.config, b.config));
+  ASSERT_EQ(a.variant.has_value(), b.variant.has_value());
+  if (a.variant) {
+    EXPECT_FALSE(firstDifference(a.variant->config, b.variant->config));
+    EXPECT_EQ(a.variant->tally, b.variant->tally);
+    EXPECT_EQ(a.variant->events, b.variant->events);
+    EXPECT_EQ(a.variant->cross, b.variant->cross);
+  }
+}
+
+// smallStudy's variant: another strategy and another ramp.
+StudyConfig smallVariant() {
+  StudyConfig config = smallStudy();
+  config.strategy = Strategy::Visible;
+  config.ramp = std::get<Ramp>(parseRamp("-60:1,1:3"));
+  return config;
 }
 
 // The first stop level lets no block start; the second drops a block in
@@ -102,22 +120,30 @@ StudyResult reread(const std::string& text) {
 
 // A study's file, read back, holds the same study, and playing what it lacks
 // on any number of threads completes it exactly as one uninterrupted run:
-// the result depends on the settings and the blocks played only.
+// the result depends on the settings and the blocks played only. So for a
+// comparison, whose two sides are each the study of their own settings.
 TEST(Lab, ResumedStudyEqualsUninterruptedOne) {
   const StudyConfig config = smallStudy();
-  StudyResult partial = play(config, ShardSpec{1, 4}, 1);
-  partial.blocks = partial.studyBlocks();
-  partial.shard.reset();
-  partial.seconds = 1.25;
-  StudyResult back = reread(studyToJson(partial, figuresOf(partial)));
-  expectSameStudy(back, partial);
-  EXPECT_EQ(back.seconds, 1.25);
-  const std::atomic<int> never{kRunOn};
-  playBlocks(back, back.target().without(back.blocks), 3, never, [](std::uint64_t) {});
-  expectSameStudy(back, play(config, std::nullopt, 1));
-  StudyConfig otherSeed = config;
-  otherSeed.seed = 8;
-  EXPECT_NE(play(otherSeed, std::nullopt, 2).tally, back.tally);
+  for (const auto& variant : {std::optional<StudyConfig>{}, std::optional(smallVariant())}) {
+    StudyResult partial = play(config, ShardSpec{1, 4}, 1, kRunOn, variant);
+    partial.blocks = partial.studyBlocks();
+    partial.shard.reset();
+    partial.seconds = 1.25;
+    StudyResult back = reread(studyToJson(partial, figuresOf(partial)));
+    expectSameStudy(back, partial);
+    EXPECT_EQ(back.seconds, 1.25);
+    const std::atomic<int> never{kRunOn};
+    playBlocks(back, back.target().without(back.blocks), 3, never, [](std::uint64_t) {});
+    const StudyResult whole = play(config, std::nullopt, 1, kRunOn, variant);
+    expectSameStudy(back, whole);
+    StudyConfig otherSeed = config;
+    otherSeed.seed = 8;
+    EXPECT_NE(play(otherSeed, std::nullopt, 2).tally, back.tally);
+    if (variant) {
+      expectSameStudy(variantSide(whole), play(*variant, std::nullopt, 2));
+      EXPECT_EQ(whole.tally, play(config, std::nullopt, 2).tally);
+    }
+  }
 }
 
 // Rounds at the two ends of the count range, as a hand-made one-block study.

@@ -272,3 +272,44 @@ def test_the_settings_line_names_every_setting(tmp_path, default_study):
     line = re.search(r"^Settings: (.*)$", table, re.M).group(1)
     assert line == ", ".join(label["text"] for label in default_study["labels"]).replace(
         "dealer h17", "dealer s17")
+
+
+def test_the_ramp_found_is_one_run_takes_and_prices_alike(tmp_path):
+    # The Kelly stake at each count, bankroll × mean / E[x²], is
+    # bankroll × units × S / Q of the count's tallies.
+    base = ["--rounds", "200k", "--block-size", "10k", "--strategy", "basic", "--threads", "2"]
+    study = run_study(tmp_path / "s.json", base)
+
+    def found(*args):
+        done = lab("ramp", tmp_path / "s.json", *args)
+        assert done.returncode == 0, done.stderr
+        return done.stdout
+
+    def stakes_of(text):
+        option, ramp = text.splitlines()[0].split()
+        assert option == "--ramp"
+        steps = [tuple(map(int, step.split(":"))) for step in ramp.split(",")]
+        return {c: [s for f, s in steps if f <= c][-1] for c in range(-60, 61)}, ramp
+
+    out = found("--spread", "1:12", "--bankroll", "2000")
+    stakes, ramp = stakes_of(out)
+    units = study["tallies"]["payoff_units_per_stake"]
+    for count in study["tallies"]["counts"]:
+        kelly = 2000 * units * int(count["sum"]) / int(count["sum_squares"])
+        want = 1 if kelly <= 0 else min(12, max(1, math.floor(kelly + 0.5)))
+        assert stakes[count["count"]] == want, count["count"]
+    assert len(set(stakes.values())) > 2
+    again = run_study(tmp_path / "r.json", base, ["--ramp", ramp, "--bankroll", "2000"])
+    figures = again["figures"]["ramp"]
+    assert {s["count"]: s["stake"] for s in figures["stakes"]} == stakes
+    assert f"Average initial bet {figures['average_bet']:.4f} units" in out
+    assert f"DI {figures['di']:.2f} (1000 EV / SD); SCORE {figures['score']:.2f}" in out
+    assert figures["score"] == pytest.approx(figures["di"] ** 2) == pytest.approx(1e6 / figures["n0"])
+    assert figures["di"] == pytest.approx(1000 * figures["ev_per_round"] / figures["sd_per_round"])
+    # The bankroll and the Kelly fraction size the stakes by their product.
+    half, _ = stakes_of(found("--spread", "1:12", "--bankroll", "1000"))
+    assert half == stakes_of(found("--spread", "1:12", "--bankroll", "2000", "--kelly", "0.5"))[0]
+    assert all(half[c] <= stakes[c] for c in stakes) and half != stakes
+    assert max(stakes_of(found("--spread", "2:4", "--bankroll", "2000"))[0].values()) == 4
+    assert stakes_of(found("--spread", "2:4", "--bankroll", "2000"))[0][-60] == 2
+    assert stakes_of(found("--spread", "1:12", "--bankroll", "2000", "--min-rounds", "1e9"))[1] == "-60:1"
