@@ -71,7 +71,7 @@ def comparisons(tmp_path_factory):
     for k in range(3):
         paths[f"shard{k}"] = folder / f"shard{k}.json"
         compare(paths[f"shard{k}"], "--blocks", f"{k}/3", "--threads", "1")
-    for side, extra in (("study", []), ("variant", ["--strategy", "visible"])):
+    for side, extra in (("study", []), ("variant", ["--strategy", "visible", "--ramp", "-60:1,1:3"])):
         paths[side] = []
         for block in range(12):
             paths[side].append(folder / f"{side}{block}.json")
