@@ -320,7 +320,8 @@ RampRequest rampRequest(RampTexts& texts) {
     sizing.fraction = std::get<double>(parseKelly(texts.kelly));
   }
   if (!texts.minRounds.empty()) {
-    sizing.minRounds = static_cast<std::int64_t>(std::get<std::uint64_t>(parseMinRounds(texts.minRounds)));
+    sizing.minRounds =
+        static_cast<std::int64_t>(std::get<std::uint64_t>(parseMinRounds(texts.minRounds)));
   }
   return texts.request;
 }

@@ -64,9 +64,8 @@ Outcome saveInterrupted(const StudyResult& study, const Outputs& outputs,
   }
   say("interrupted; " + played + " of " + std::to_string(study.target().size()) +
       " blocks written to " + *saved + "; continue with: truecount-lab " +
-      (study.variant ? "compare" : "run") + " --resume " + *saved +
-      " --threads " + std::to_string(request.threads) +
-      (request.csv.empty() ? "" : " --csv " + request.csv));
+      (study.variant ? "compare" : "run") + " --resume " + *saved + " --threads " +
+      std::to_string(request.threads) + (request.csv.empty() ? "" : " --csv " + request.csv));
   return Outcome::Interrupted;
 }
 

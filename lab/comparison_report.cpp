@@ -113,12 +113,10 @@ void printComparisonReport(std::ostream& out, const StudyResult& comparison,
 
 std::string comparisonCsv(const StudyResult& comparison, const StudyFigures& figures) {
   const ComparisonFigures compared = comparisonFiguresOf(comparison);
-  const auto value = [](double v) {
-    return std::isfinite(v) ? format("%.9g", v) : std::string();
-  };
+  const auto value = [](double v) { return std::isfinite(v) ? format("%.9g", v) : std::string(); };
   const auto sideFields = [&value](const std::optional<Estimate>& e) {
-    return e ? std::to_string(static_cast<std::uint64_t>(e->rounds)) + "," + value(e->mean) +
-                   "," + value(e->se)
+    return e ? std::to_string(static_cast<std::uint64_t>(e->rounds)) + "," + value(e->mean) + "," +
+                   value(e->se)
              : std::string(",,");
   };
   std::string csv =

@@ -118,11 +118,11 @@ void printKellyRamp(std::ostream& out, const StudyResult& study, const RampReque
   const CountWeights stakes = ramp.weights();
   const RampFigures f = rampFigures(tally, stakes, sizing.bankroll, false);
   out << "--ramp " << ramp.text() << "\n";
-  out << "Growth-optimal stakes for a bankroll of " << shortestText(sizing.bankroll) << " units: "
-      << shortestText(sizing.fraction) << " of the Kelly stake, " << sizing.spread.least << " to "
-      << sizing.spread.most << " units, counts of " << sizing.minRounds
-      << " rounds or more; from the " << study.roundsPlayed() << " rounds of " << request.file
-      << "\n";
+  out << "Growth-optimal stakes for a bankroll of " << shortestText(sizing.bankroll)
+      << " units: " << shortestText(sizing.fraction) << " of the Kelly stake, "
+      << sizing.spread.least << " to " << sizing.spread.most << " units, counts of "
+      << sizing.minRounds << " rounds or more; from the " << study.roundsPlayed() << " rounds of "
+      << request.file << "\n";
   out << "Settings: " << settingsLine(study.config) << "\n\n";
   out << format("%7s %13s %10s %8s %10s %6s\n", "count", "rounds", "mean", "E[x^2]", "Kelly",
                 "stake");

@@ -606,11 +606,11 @@ std::variant<StudyResult, std::string> studyFromJson(const std::string& text) {
     return std::string("not valid JSON");
   }
   try {
-    const bool comparison = j.is_object() && j.contains("format") &&
-                            j.at("format") == kComparisonFormat;
+    const bool comparison =
+        j.is_object() && j.contains("format") && j.at("format") == kComparisonFormat;
     if (!comparison && (!j.is_object() || !j.contains("format") || j.at("format") != kFormat)) {
-      return std::string(R"(not a truecount-lab study (no "format": ")") + kFormat +
-             R"(" or ")" + kComparisonFormat + "\")";
+      return std::string(R"(not a truecount-lab study (no "format": ")") + kFormat + R"(" or ")" +
+             kComparisonFormat + "\")";
     }
     const Json& version = field(j, "version");
     if ((version != 1 || comparison) && version != kVersion) {

@@ -103,8 +103,8 @@ Estimate estimate(const SeriesTally& tally, std::uint64_t blocks, int minBlocks)
   return e;
 }
 
-Difference difference(const SeriesTally& study, const SeriesTally& variant,
-                      const CrossSums& cross, std::uint64_t blocks, int minBlocks) {
+Difference difference(const SeriesTally& study, const SeriesTally& variant, const CrossSums& cross,
+                      std::uint64_t blocks, int minBlocks) {
   const Estimate a = estimate(study, blocks, minBlocks);
   const Estimate b = estimate(variant, blocks, minBlocks);
   Difference d{study.rounds, variant.rounds, a.mean, b.mean, kNaN, kNaN, kNaN, kNaN, kNaN, false};
@@ -114,8 +114,8 @@ Difference difference(const SeriesTally& study, const SeriesTally& variant,
   // (S_B·N_A − S_A·N_B) / (N_A·N_B), in payoff units.
   const Int128 na = study.rounds;
   const Int128 nb = variant.rounds;
-  const bool fits = bitWidth(variant.sum) + bitWidth(na) <= 125 &&
-                    bitWidth(study.sum) + bitWidth(nb) <= 125;
+  const bool fits =
+      bitWidth(variant.sum) + bitWidth(na) <= 125 && bitWidth(study.sum) + bitWidth(nb) <= 125;
   const Wide gap = fits ? wide(variant.sum * na - study.sum * nb)
                         : wide(variant.sum) * wide(na) - wide(study.sum) * wide(nb);
   d.mean = (gap / (wide(na) * wide(nb * kUnits))).rounded();
@@ -186,8 +186,9 @@ RampFigures rampFigures(const StudyTally& tally, const CountWeights& ramp,
   f.n0 = won == 0 ? std::numeric_limits<double>::infinity()
                   : (spreadOfWins / (wide(won) * wide(won))).rounded();
   f.di = (wide(1000 * won) / sqrt(spreadOfWins)).rounded();
-  f.score = won > 0 ? (wide(Int128{100} * kScoreBankroll) * wide(won) * wide(won) / spreadOfWins)
-                          .rounded()
-                    : 0.0;
+  f.score =
+      won > 0
+          ? (wide(Int128{100} * kScoreBankroll) * wide(won) * wide(won) / spreadOfWins).rounded()
+          : 0.0;
   return f;
 }

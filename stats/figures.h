@@ -70,9 +70,8 @@ struct Difference {
   bool clustered;
 };
 
-Difference difference(const SeriesTally& study, const SeriesTally& variant,
-                      const CrossSums& cross, std::uint64_t blocks,
-                      int minBlocks = kMinClusterBlocks);
+Difference difference(const SeriesTally& study, const SeriesTally& variant, const CrossSums& cross,
+                      std::uint64_t blocks, int minBlocks = kMinClusterBlocks);
 
 // A bet ramp's result, from the per-count tallies of rounds played at one
 // unit: with stake w_c at count c, per round

@@ -113,9 +113,9 @@ double kellyStake(const SeriesTally& count, const KellySizing& sizing) {
   if (count.sumSquares == 0) {
     return 0.0;
   }
-  const double ratio = (DoubleDouble::of(count.sum * kPayoffUnitsPerStake) /
-                        DoubleDouble::of(count.sumSquares))
-                           .rounded();
+  const double ratio =
+      (DoubleDouble::of(count.sum * kPayoffUnitsPerStake) / DoubleDouble::of(count.sumSquares))
+          .rounded();
   return sizing.fraction * sizing.bankroll * ratio;
 }
 

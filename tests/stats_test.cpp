@@ -457,8 +457,8 @@ TEST(Spread, ReadsWholeUnitsInOrder) {
   ASSERT_TRUE(std::holds_alternative<Spread>(spread));
   EXPECT_TRUE(std::get<Spread>(spread).least == 2 && std::get<Spread>(spread).most == 12);
   EXPECT_TRUE(std::holds_alternative<Spread>(parseSpread("100000:100000")));
-  for (const char* bad : {"", "1", "1:", ":2", "0:5", "5:4", "1:100001", "-1:2", "1:+2", "1.5:2",
-                          "1:2:3", " 1:2"}) {
+  for (const char* bad :
+       {"", "1", "1:", ":2", "0:5", "5:4", "1:100001", "-1:2", "1:+2", "1.5:2", "1:2:3", " 1:2"}) {
     EXPECT_TRUE(std::holds_alternative<std::string>(parseSpread(bad))) << bad;
   }
 }

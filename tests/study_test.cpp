@@ -7,9 +7,9 @@
 #include <variant>
 
 #include "study/block_play.h"
-#include "study/study_player.h"
 #include "study/settings.h"
 #include "study/study_check.h"
+#include "study/study_player.h"
 #include "study/text_values.h"
 
 namespace {
@@ -396,7 +396,9 @@ TEST(StudyCheck, TalliesThatContradictThemselvesAreRefused) {
   const StudyResult good = played(config, ShardSpec{0, 3}, BlockSet::of({0, 3}), variant);
   ASSERT_FALSE(studyProblem(good));
   const std::size_t zero = countSlot(0);
-  const auto crossAt = [zero](StudyResult& r) -> CrossSums& { return r.variant->cross.counts[zero]; };
+  const auto crossAt = [zero](StudyResult& r) -> CrossSums& {
+    return r.variant->cross.counts[zero];
+  };
   const struct {
     std::function<void(StudyResult&)> lie;
     const char* problem;
