@@ -354,7 +354,7 @@ std::variant<RunRequest, MergeRequest, ChartRequest, RampRequest, Outcome> readC
   MergeRequest merge;
   CLI::App* mergeCommand = app.add_subcommand(
       "merge", "Unite results of one study with disjoint blocks and print the table");
-  mergeCommand->add_option("FILE", merge.files, "Study files written by run --json")
+  mergeCommand->add_option("FILE", merge.files, "Study or comparison files written by --json")
       ->required()
       ->check(checkedBy(fileName));
   addFile(*mergeCommand, "--json", merge.json, "Write the merged study to FILE");

@@ -21,9 +21,9 @@ constexpr const char* kComparisonFormat = "truecount-lab comparison";
 constexpr int kVersion = 2;
 constexpr std::string_view kDigestPrefix = "sha256:";
 // No study file nests deeper (a comparison's figures, a side's counts, an
-// entry, its interval) or
-// holds more values (a version-1 file of a million block ranges); a text past
-// either is refused before the JSON library builds anything of it.
+// entry, its interval) or holds more values (a version-1 file of a million
+// block ranges); a text past either is refused before the JSON library builds
+// anything of it.
 constexpr int kMaxDepth = 6;
 constexpr std::size_t kMaxValues = std::size_t{5} << 20;
 
@@ -504,12 +504,10 @@ int countOf(const Json& entry) {
   return count.get<int>();
 }
 
-void readTallies(const Json& j, const Layout& layout, StudyTally& t) {
-  if (layout.version != 1 && unsignedField(j, "payoff_units_per_stake") != kPayoffUnitsPerStake) {
-    throw Fault{"\"payoff_units_per_stake\" must be " + std::to_string(kPayoffUnitsPerStake)};
-  }
-  t.blocks = unsignedField(j, "blocks");
-  const Json& counts = field(j, "counts");
+// Reads each entry of a list of counts with `read(count, entry)`, every count
+// at most once.
+template <typename Read>
+void readCounts(const Json& counts, Read read) {
   if (!counts.is_array()) {
     throw Fault{"\"counts\" must be a list"};
   }
@@ -520,8 +518,18 @@ void readTallies(const Json& j, const Layout& layout, StudyTally& t) {
       throw Fault{"\"counts\" list count " + std::to_string(count) + " twice"};
     }
     seen[countSlot(count)] = true;
-    t.counts[countSlot(count)] = seriesFrom(entry, layout);
+    read(count, entry);
   }
+}
+
+void readTallies(const Json& j, const Layout& layout, StudyTally& t) {
+  if (layout.version != 1 && unsignedField(j, "payoff_units_per_stake") != kPayoffUnitsPerStake) {
+    throw Fault{"\"payoff_units_per_stake\" must be " + std::to_string(kPayoffUnitsPerStake)};
+  }
+  t.blocks = unsignedField(j, "blocks");
+  readCounts(field(j, "counts"), [&t, &layout](int count, const Json& entry) {
+    t.counts[countSlot(count)] = seriesFrom(entry, layout);
+  });
   t.all = seriesFrom(field(j, "all"), layout);
   t.weighted = seriesFrom(field(j, "weighted"), layout);
   t.ramp = seriesFrom(field(j, "ramp"), layout);
@@ -539,19 +547,9 @@ CrossSums crossFrom(const Json& j) {
 
 CrossTally crossTalliesFrom(const Json& j) {
   CrossTally t;
-  const Json& counts = field(j, "counts");
-  if (!counts.is_array()) {
-    throw Fault{"\"counts\" must be a list"};
-  }
-  std::array<bool, kCountSlots> seen{};
-  for (const Json& entry : counts) {
-    const int count = countOf(entry);
-    if (seen[countSlot(count)]) {
-      throw Fault{"\"counts\" list count " + std::to_string(count) + " twice"};
-    }
-    seen[countSlot(count)] = true;
+  readCounts(field(j, "counts"), [&t](int count, const Json& entry) {
     t.counts[countSlot(count)] = crossFrom(entry);
-  }
+  });
   t.all = crossFrom(field(j, "all"));
   t.weighted = crossFrom(field(j, "weighted"));
   t.ramp = crossFrom(field(j, "ramp"));
