@@ -46,7 +46,7 @@ Parsed<std::uint64_t> parseMinRounds(std::string_view text) {
 }
 
 Parsed<double> parseKelly(std::string_view text) {
-  const auto fraction = parsePositive(text);
+  auto fraction = parsePositive(text);
   if (std::holds_alternative<std::string>(fraction) || std::get<double>(fraction) > 1.0) {
     return std::string("expected a fraction of the Kelly stake above 0 and at most 1, such as 0.5");
   }
@@ -133,10 +133,25 @@ struct RunTexts {
   RunRequest request;
 };
 
-// The words of a text as a shell splits them: at blanks outside quotes, '...'
-// taken as it stands, "..." with \" and \\ escaped, a backslash elsewhere
-// taking the next character as it stands. None when a quote or a backslash
-// is left open.
+// Appends to `word` the part of `text` quoted from `open` on: '...' as it
+// stands, "..." with \" and \\ escaped. Gives where the quote closes, or none
+// when it does not.
+std::optional<std::size_t> appendQuoted(std::string_view text, std::size_t open,
+                                        std::string& word) {
+  const char quote = text[open];
+  std::size_t i = open + 1;
+  for (; i < text.size() && text[i] != quote; ++i) {
+    const bool escaped = quote == '"' && text[i] == '\\' && i + 1 < text.size() &&
+                         (text[i + 1] == '"' || text[i + 1] == '\\');
+    i += escaped ? 1 : 0;
+    word += text[i];
+  }
+  return i < text.size() ? std::optional(i) : std::nullopt;
+}
+
+// The words of a text as a shell splits them: at blanks outside quotes, a
+// quoted part as appendQuoted reads it, a backslash elsewhere taking the next
+// character as it stands. None when a quote or a backslash is left open.
 std::optional<std::vector<std::string>> shellWords(std::string_view text) {
   std::vector<std::string> words;
   std::string word;
@@ -152,23 +167,12 @@ std::optional<std::vector<std::string>> shellWords(std::string_view text) {
       continue;
     }
     inWord = true;
-    if (c == '\'') {
-      const auto end = text.find('\'', i + 1);
-      if (end == std::string_view::npos) {
+    if (c == '\'' || c == '"') {
+      const auto close = appendQuoted(text, i, word);
+      if (!close) {
         return std::nullopt;
       }
-      word.append(text.substr(i + 1, end - i - 1));
-      i = end;
-    } else if (c == '"') {
-      for (++i; i < text.size() && text[i] != '"'; ++i) {
-        const bool escaped =
-            text[i] == '\\' && i + 1 < text.size() && (text[i + 1] == '"' || text[i + 1] == '\\');
-        i += escaped ? 1 : 0;
-        word += text[i];
-      }
-      if (i == text.size()) {
-        return std::nullopt;
-      }
+      i = *close;
     } else if (c == '\\') {
       if (++i == text.size()) {
         return std::nullopt;

@@ -178,7 +178,7 @@ std::optional<std::string> sideProblem(const StudyResult& r) {
 }  // namespace
 
 std::optional<std::string> studyProblem(const StudyResult& r) {
-  if (const auto problem = sideProblem(r)) {
+  if (auto problem = sideProblem(r)) {
     return problem;
   }
   if (!r.variant) {
