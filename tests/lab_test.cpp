@@ -11,6 +11,7 @@
 
 #include "lab/parallel_run.h"
 #include "lab/result_json.h"
+#include "study/study_player.h"
 #include "study/settings.h"
 #include "tests/counting_allocator.h"
 
@@ -55,11 +56,12 @@ void expectSameStudy(const StudyResult& a, const StudyResult& b) {
   }
 }
 
-// smallStudy's variant: another strategy and another ramp.
+// smallStudy's variant: another strategy, and no ramp (so no ramp's cross sums).
 StudyConfig smallVariant() {
   StudyConfig config = smallStudy();
   config.strategy = Strategy::Visible;
-  config.ramp = std::get<Ramp>(parseRamp("-60:1,1:3"));
+  config.ramp.reset();
+  config.bankroll.reset();
   return config;
 }
 
@@ -82,6 +84,17 @@ TEST(Lab, StopsFinishOrDropTheBlocksInFlight) {
   const std::atomic<int> finish{kFinishBlocks};
   EXPECT_TRUE(player.play(0, tally, events, finish));
   EXPECT_EQ(tally.all.rounds, 2'000);
+  // A comparison's block is folded whole on both sides or not at all.
+  StudyResult compared;
+  compared.config = config;
+  compared.variant = Variant{smallVariant(), {}, {}, {}};
+  StudyPlayer pair(compared);
+  StudyResult into = unplayed(compared);
+  EXPECT_FALSE(pair.play(0, into, now));
+  EXPECT_TRUE(into.tally == StudyTally{} && into.variant->tally == StudyTally{} &&
+              into.variant->cross == CrossTally{});
+  EXPECT_TRUE(pair.play(0, into, finish));
+  EXPECT_TRUE(into.tally.all.rounds == 2'000 && into.variant->tally.all.rounds == 2'000);
 }
 
 // A block allocates its table once, whatever its length: nothing per round
@@ -201,6 +214,7 @@ TEST(Lab, DamagedOrEditedStudyFilesAreRefused) {
       {edited(good, "\"decks\": \"2\"", "\"decks\": \"9\""),
        "\"decks\": expected a whole number from 1 to 8"},
       {edited(good, "\"dealer\": \"h17\"", "\"dealer\": 17"), "\"dealer\" must be text"},
+      {edited(good, "\"bankroll\": \"500\"", "\"bankroll\": null"), "\"bankroll\" must be text"},
       {edited(good, "\"decks\": \"2\"", "\"decks\": \"2\", \"deck\": \"2\""),
        "\"config\" holds \"deck\", which is no setting"},
       {edited(good, "\"seed\": \"7\",", ""), "its digest does not match"},
@@ -210,7 +224,7 @@ TEST(Lab, DamagedOrEditedStudyFilesAreRefused) {
       {edited(good, "\"positions\": \"0-1\"", "\"positions\": \"0-1,\""),
        "\"positions\" must list"},
       {edited(good, "\"positions\": \"0-1\"", "\"positions\": \"0-2\""), "pass the last block"},
-      {edited(good, "\"shard\": \"0/5\"", "\"shard\": \"12/15\""), "\"shard\" names no block"},
+      {edited(good, "\"shard\": \"0/5\"", "\"shard\": \"10/15\""), "\"shard\" names no block"},
       {edited(good, "\"sum\": \"", "\"sum\": \"x"), "\"sum\" must be a decimal integer"},
       {edited(good, "\"payoff_units_per_stake\": 10", "\"payoff_units_per_stake\": 2"),
        "\"payoff_units_per_stake\" must be 10"},

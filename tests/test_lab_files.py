@@ -96,6 +96,9 @@ def test_comparison_shards_merge_and_resume_to_the_whole(tmp_path, comparisons):
     rows = (tmp_path / "c.csv").read_text().splitlines()
     assert rows[0].startswith("count,study_rounds,study_mean,study_se,variant_rounds")
     counts = {d["count"]: d for d in whole["figures"]["difference"]["counts"]}
+    # A difference where both sides have rounds, and only there.
+    assert set(counts) == {c["count"] for c in whole["tallies"]["counts"]} & {
+        c["count"] for c in whole["variant"]["tallies"]["counts"]}
     for row in rows[1:]:
         fields = row.split(",")
         if int(fields[0]) in counts:

@@ -254,14 +254,19 @@ def test_csv_columns_are_the_json_figures(tmp_path):
 
 
 @pytest.mark.parametrize("blocks, clustered", [(9, False), (10, True)])
-def test_rows_of_too_few_blocks_are_marked_and_take_the_naive_error(tmp_path, blocks, clustered):
+@pytest.mark.parametrize("command", [["run"], ["compare", "--with", "--strategy basic"]],
+                         ids=["study", "comparison"])
+def test_rows_of_too_few_blocks_are_marked_and_take_the_naive_error(tmp_path, blocks, clustered,
+                                                                     command):
     # One-round blocks from a fresh shoe: every round at count 0, in as many
     # blocks as rounds; fewer than 10 blocks make no cluster estimate.
-    table = lab("run", "--rounds", blocks, "--block-size", "1", "--json", tmp_path / "s.json").stdout
-    study = read(tmp_path / "s.json")
-    assert [c["se_method"] for c in study["figures"]["counts"]] == [
-        "cluster" if clustered else "naive"]
-    assert study["figures"]["se_method"] == ("cluster" if clustered else "naive")
+    table = lab(*command, "--rounds", blocks, "--block-size", "1", "--json",
+                tmp_path / "s.json").stdout
+    figures = read(tmp_path / "s.json")["figures"]
+    if command[0] == "compare":
+        figures = dict(figures["difference"], se_method=figures["difference"]["overall"]["se_method"])
+    assert [c["se_method"] for c in figures["counts"]] == ["cluster" if clustered else "naive"]
+    assert figures["se_method"] == ("cluster" if clustered else "naive")
     marked = [line for line in table.splitlines() if re.match(r" +(0|all) .*\*", line)]
     assert len(marked) == (0 if clustered else 2)
     assert ("* SE as if rounds were independent" in table) != clustered
@@ -294,10 +299,18 @@ def test_the_ramp_found_is_one_run_takes_and_prices_alike(tmp_path):
     out = found("--spread", "1:12", "--bankroll", "2000")
     stakes, ramp = stakes_of(out)
     units = study["tallies"]["payoff_units_per_stake"]
+    rows = {int(row.split()[0]): row.split() for row in out.splitlines()
+            if re.match(r" +-?\d+ +\d+ ", row)}
     for count in study["tallies"]["counts"]:
-        kelly = 2000 * units * int(count["sum"]) / int(count["sum_squares"])
+        rounds, total, squares = (int(count[k]) for k in ("rounds", "sum", "sum_squares"))
+        kelly = 2000 * units * total / squares
         want = 1 if kelly <= 0 else min(12, max(1, math.floor(kelly + 0.5)))
         assert stakes[count["count"]] == want, count["count"]
+        row = rows[count["count"]]
+        assert int(row[1]) == rounds and float(row[5]) == want
+        assert float(row[2]) == pytest.approx(total / units / rounds, abs=6e-6)
+        assert float(row[3]) == pytest.approx(squares / units ** 2 / rounds, abs=6e-5)
+        assert float(row[4]) == pytest.approx(kelly, abs=6e-3)
     assert len(set(stakes.values())) > 2
     again = run_study(tmp_path / "r.json", base, ["--ramp", ramp, "--bankroll", "2000"])
     figures = again["figures"]["ramp"]
