@@ -1,8 +1,8 @@
 // Study files: any text given to the reader is either refused with a message
-// or gives a study whose figures can be derived and whose own file reads back
-// to the same study. A file is the one input of truecount-lab that comes from
-// elsewhere (other machines, other users), so nothing in it may crash or
-// overflow the program.
+// or gives a study (or comparison) whose figures can be derived and whose own
+// file reads back to the same study. A file is the one input of truecount-lab
+// that comes from elsewhere (other machines, other users), so nothing in it
+// may crash or overflow the program.
 //
 // Random bytes rarely get past the digest, so most inputs are made by a
 // mutator that knows the format: it edits a valid study (a tally, a count, a
@@ -97,26 +97,37 @@ void edit(Json& study, std::mt19937_64& random) {
   }
 }
 
-// The digest over what defines the study, settings at their default left out
-// as the program leaves them.
+// Leaves out of a configuration the settings at their default.
+void leaveOutDefaults(Json& config) {
+  if (!config.is_object()) {
+    return;
+  }
+  for (const Setting& setting : studySettings()) {
+    const std::string key(setting.key);
+    if (config.contains(key) && config[key] == setting.print(StudyConfig{})) {
+      config.erase(key);
+    }
+  }
+}
+
+// The digest over what defines the study (and a comparison's variant and
+// cross sums), settings at their default left out as the program leaves them.
 void seal(Json& study) {
   if (!study.is_object()) {
     return;  // the whole study nested deeper: nothing to seal
   }
   Json defining = Json::object();
-  for (const char* key : {"config", "blocks", "tallies", "events"}) {
+  for (const char* key : {"config", "blocks", "tallies", "events", "variant", "cross_tallies"}) {
     if (study.contains(key)) {
       defining[key] = study[key];
     }
   }
-  if (defining.contains("config") && defining["config"].is_object()) {
-    for (const Setting& setting : studySettings()) {
-      const std::string key(setting.key);
-      if (defining["config"].contains(key) &&
-          defining["config"][key] == setting.print(StudyConfig{})) {
-        defining["config"].erase(key);
-      }
-    }
+  if (defining.contains("config")) {
+    leaveOutDefaults(defining["config"]);
+  }
+  if (defining.contains("variant") && defining["variant"].is_object() &&
+      defining["variant"].contains("config")) {
+    leaveOutDefaults(defining["variant"]["config"]);
   }
   study["digest"] = "sha256:" + sha256Hex(defining.dump());
 }
@@ -164,5 +175,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(reread.tally == study.tally && reread.blocks == study.blocks &&
              reread.events == study.events && reread.shard == study.shard &&
              reread.seconds == study.seconds && !firstDifference(reread.config, study.config));
+  FUZZ_CHECK(reread.variant.has_value() == study.variant.has_value());
+  if (study.variant) {
+    FUZZ_CHECK(reread.variant->tally == study.variant->tally &&
+               reread.variant->events == study.variant->events &&
+               reread.variant->cross == study.variant->cross &&
+               !firstDifference(reread.variant->config, study.variant->config));
+  }
   return 0;
 }

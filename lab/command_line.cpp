@@ -42,6 +42,18 @@ Parsed<std::int64_t> parseThreads(std::string_view text) {
   return parseWhole(text, 1, kMaxThreads);
 }
 
+Parsed<std::uint64_t> parseMinRounds(std::string_view text) {
+  return parseCount(text, StudyConfig::kMaxRounds);
+}
+
+Parsed<double> parseKelly(std::string_view text) {
+  auto fraction = parsePositive(text);
+  if (std::holds_alternative<std::string>(fraction) || std::get<double>(fraction) > 1.0) {
+    return std::string("expected a fraction of the Kelly stake above 0 and at most 1, such as 0.5");
+  }
+  return fraction;
+}
+
 CLI::Option* addFile(CLI::App& app, const std::string& name, std::string& target,
                      const std::string& help) {
   return app.add_option(name, target, help)->type_name("FILE")->check(checkedBy(fileName));
@@ -141,11 +153,13 @@ void addSettingOptions(CLI::App& command, SettingTexts& texts,
   }
 }
 
-// The options of `run` as typed, before they are read into a request.
+// The options of `run` and `compare` as typed, before they are read into a
+// request.
 struct RunTexts {
   SettingTexts settings;
   std::string blocks;
   std::string threads;
+  std::string with;  // compare's variant
   RunRequest request;
 };
 
@@ -153,6 +167,91 @@ int threadsOf(const std::string& text) {
   const unsigned cores = std::thread::hardware_concurrency();
   return text.empty() ? static_cast<int>(cores > 0 ? cores : 1)
                       : static_cast<int>(std::get<std::int64_t>(parseThreads(text)));
+}
+
+// Appends to `word` the part of `text` quoted from `open` on: '...' as it
+// stands, "..." with \" and \\ escaped. Gives where the quote closes, or none
+// when it does not.
+std::optional<std::size_t> appendQuoted(std::string_view text, std::size_t open,
+                                        std::string& word) {
+  const char quote = text[open];
+  std::size_t i = open + 1;
+  for (; i < text.size() && text[i] != quote; ++i) {
+    const bool escaped = quote == '"' && text[i] == '\\' && i + 1 < text.size() &&
+                         (text[i + 1] == '"' || text[i + 1] == '\\');
+    i += escaped ? 1 : 0;
+    word += text[i];
+  }
+  return i < text.size() ? std::optional(i) : std::nullopt;
+}
+
+// The words of a text as a shell splits them: at blanks outside quotes, a
+// quoted part as appendQuoted reads it, a backslash elsewhere taking the next
+// character as it stands. None when a quote or a backslash is left open.
+std::optional<std::vector<std::string>> shellWords(std::string_view text) {
+  std::vector<std::string> words;
+  std::string word;
+  bool inWord = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == ' ' || c == '\t' || c == '\n') {
+      if (inWord) {
+        words.push_back(std::move(word));
+        word.clear();
+      }
+      inWord = false;
+      continue;
+    }
+    inWord = true;
+    if (c == '\'' || c == '"') {
+      const auto close = appendQuoted(text, i, word);
+      if (!close) {
+        return std::nullopt;
+      }
+      i = *close;
+    } else if (c == '\\') {
+      if (++i == text.size()) {
+        return std::nullopt;
+      }
+      word += text[i];
+    } else {
+      word += c;
+    }
+  }
+  if (inWord) {
+    words.push_back(std::move(word));
+  }
+  return words;
+}
+
+// The study's settings with those of `with`, study options as on the command
+// line, read over them: a comparison's variant.
+StudyConfig variantOf(const StudyConfig& study, const std::string& with) {
+  const std::string quoted = "--with \"" + printable(with) + "\": ";
+  auto words = shellWords(with);
+  if (!words) {
+    throw BadInput{quoted + "a quote or a backslash is left open"};
+  }
+  CLI::App options{"The variant's settings", "--with"};
+  options.set_help_flag();
+  SettingTexts texts;
+  texts.base = study;
+  addSettingOptions(options, texts, [](const Setting&) { return true; });
+  // CLI11 takes a list of arguments last first.
+  std::reverse(words->begin(), words->end());
+  StudyConfig variant;
+  try {
+    options.parse(*words);
+    variant = texts.config();
+  } catch (const CLI::ParseError& error) {
+    throw BadInput{quoted + error.what()};
+  } catch (const BadInput& bad) {
+    throw BadInput{quoted + bad.message};
+  }
+  if (const auto problem = variantProblem(study, variant)) {
+    throw BadInput{quoted + *problem};
+  }
+  return variant;
 }
 
 void addRunOptions(CLI::App& run, RunTexts& texts) {
@@ -182,9 +281,33 @@ void addRunOptions(CLI::App& run, RunTexts& texts) {
   run.get_option("--bankroll")->needs(run.get_option("--ramp"));
 }
 
+// compare's options: run's and the variant's settings.
+void addCompareOptions(CLI::App& compare, RunTexts& texts) {
+  addRunOptions(compare, texts);
+  texts.request.compare = true;
+  compare
+      .add_option("--with", texts.with,
+                  "The variant: study options as on this command line, in one argument, read "
+                  "over the study's settings, such as \"--strategy visible\"; any setting but "
+                  "--rounds, --block-size and --seed, and one at least must change")
+      ->type_name("OPTIONS")
+      ->check(checkedBy([](std::string_view text) -> std::optional<std::string> {
+        return text.empty() ? std::optional<std::string>(
+                                  "expected the variant's options, such as \"--strategy visible\"")
+                            : std::nullopt;
+      }))
+      ->excludes(compare.get_option("--resume"));
+}
+
 RunRequest runRequest(RunTexts& texts) {
   RunRequest& request = texts.request;
   request.config = texts.settings.config();
+  if (request.compare && request.resume.empty()) {
+    if (texts.with.empty()) {
+      throw BadInput{"compare needs --with OPTIONS, the variant's settings"};
+    }
+    request.variant = variantOf(request.config, texts.with);
+  }
   if (!texts.blocks.empty()) {
     request.shard = std::get<ShardSpec>(parseShard(texts.blocks));
     if (request.shard->shard >= request.config.blockCount()) {
@@ -228,10 +351,55 @@ IndicesRequest indicesRequest(IndicesTexts& texts) {
   return request;
 }
 
+// The options of `ramp` as typed.
+struct RampTexts {
+  std::string spread;
+  std::string bankroll;
+  std::string kelly;
+  std::string minRounds;
+  RampRequest request;
+};
+
+void addRampOptions(CLI::App& ramp, RampTexts& texts) {
+  ramp.add_option("FILE", texts.request.file, "A study file written by run or merge --json")
+      ->required()
+      ->check(checkedBy(fileName));
+  ramp.add_option("--spread", texts.spread, "The least and the most stake, whole units")
+      ->type_name("MIN:MAX")
+      ->required()
+      ->check(checkedBy(readerOf(parseSpread)));
+  ramp.add_option("--bankroll", texts.bankroll, "The bankroll the stakes are sized for, in units")
+      ->type_name("UNITS")
+      ->required()
+      ->check(checkedBy(readerOf(parsePositive)));
+  ramp.add_option("--kelly", texts.kelly, "The fraction of the Kelly stake to bet (default 1)")
+      ->type_name("F")
+      ->check(checkedBy(readerOf(parseKelly)));
+  ramp.add_option("--min-rounds", texts.minRounds,
+                  "Pass over counts with fewer rounds (digits, 1e4 or 10k), whose mean is mostly "
+                  "noise: each bets as the count below it (default 1)")
+      ->type_name("N")
+      ->check(checkedBy(readerOf(parseMinRounds)));
+}
+
+RampRequest rampRequest(RampTexts& texts) {
+  KellySizing& sizing = texts.request.sizing;
+  sizing.spread = std::get<Spread>(parseSpread(texts.spread));
+  sizing.bankroll = std::get<double>(parsePositive(texts.bankroll));
+  if (!texts.kelly.empty()) {
+    sizing.fraction = std::get<double>(parseKelly(texts.kelly));
+  }
+  if (!texts.minRounds.empty()) {
+    sizing.minRounds =
+        static_cast<std::int64_t>(std::get<std::uint64_t>(parseMinRounds(texts.minRounds)));
+  }
+  return texts.request;
+}
+
 }  // namespace
 
-std::variant<RunRequest, MergeRequest, IndicesRequest, ChartRequest, Outcome> readCommandLine(
-    int argc, char** argv) {
+std::variant<RunRequest, MergeRequest, IndicesRequest, ChartRequest, RampRequest, Outcome>
+readCommandLine(int argc, char** argv) {
   CLI::App app{
       "truecount-lab: blackjack studies of the payoff by true count, with exact tallies and "
       "standard errors.\nPlays truecount's game (or house rules you set) in fixed blocks of "
@@ -246,10 +414,17 @@ std::variant<RunRequest, MergeRequest, IndicesRequest, ChartRequest, Outcome> re
   RunTexts runTexts;
   CLI::App* run = app.add_subcommand("run", "Play a study (or a shard of one) and print its table");
   addRunOptions(*run, runTexts);
+  RunTexts compareTexts;
+  CLI::App* compare = app.add_subcommand(
+      "compare",
+      "Play a study and a variant of it (--with) over the same blocks, each block dealt to both "
+      "from the same shoe, and print both and their difference per count with its paired "
+      "standard error; shards, merge and --resume as for run");
+  addCompareOptions(*compare, compareTexts);
   MergeRequest merge;
   CLI::App* mergeCommand = app.add_subcommand(
       "merge", "Unite results of one study with disjoint blocks and print the table");
-  mergeCommand->add_option("FILE", merge.files, "Study files written by run --json")
+  mergeCommand->add_option("FILE", merge.files, "Study or comparison files written by --json")
       ->required()
       ->check(checkedBy(fileName));
   addFile(*mergeCommand, "--json", merge.json, "Write the merged study to FILE");
@@ -272,6 +447,14 @@ std::variant<RunRequest, MergeRequest, IndicesRequest, ChartRequest, Outcome> re
       "split, Rd surrender else double else hit, Rds surrender else double else stand");
   addSettingOptions(*strategy, chartTexts, shapesTheChart);
   addFile(*strategy, "--csv", chart.csv, "Write the chart to FILE, one row per hand");
+  RampTexts rampTexts;
+  CLI::App* ramp = app.add_subcommand(
+      "ramp",
+      "Find the stake per count that makes a bankroll grow fastest on a study's counts: the "
+      "fraction F of the Kelly stake, bankroll x mean / second moment of a round's payoff at "
+      "each count, in whole units within the spread, the least stake where the mean is not "
+      "positive. Prints it as a --ramp that run takes, with its figures");
+  addRampOptions(*ramp, rampTexts);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -287,9 +470,15 @@ std::variant<RunRequest, MergeRequest, IndicesRequest, ChartRequest, Outcome> re
   if (indices->parsed()) {
     return indicesRequest(indicesTexts);
   }
+  if (compare->parsed()) {
+    return runRequest(compareTexts);
+  }
   if (strategy->parsed()) {
     chart.config = chartTexts.config();
     return chart;
+  }
+  if (ramp->parsed()) {
+    return rampRequest(rampTexts);
   }
   return merge;
 }

@@ -6,12 +6,16 @@
 #include <vector>
 
 #include "lab/outcome.h"
+#include "stats/ramp.h"
 #include "study/study_config.h"
 #include "study/study_result.h"
 
-// `run`: a new study from the settings given, or the study of a file to resume.
+// `run`: a new study from the settings given, or the study of a file to
+// resume; `compare`: the same for a comparison.
 struct RunRequest {
   StudyConfig config;  // unused when resuming: the file's settings hold
+  bool compare = false;
+  std::optional<StudyConfig> variant;  // a new comparison's variant
   std::optional<ShardSpec> shard;
   std::string resume;  // the study file to complete, or empty
   std::string json;
@@ -41,7 +45,13 @@ struct ChartRequest {
   std::string csv;
 };
 
+// `ramp`: the growth-optimal ramp of a study's counts.
+struct RampRequest {
+  std::string file;
+  KellySizing sizing;
+};
+
 // The command line read into a request, or the outcome of a command line that
 // asked for no work (--help, --version). Throws BadInput for anything refused.
-std::variant<RunRequest, MergeRequest, IndicesRequest, ChartRequest, Outcome> readCommandLine(
-    int argc, char** argv);
+std::variant<RunRequest, MergeRequest, IndicesRequest, ChartRequest, RampRequest, Outcome>
+readCommandLine(int argc, char** argv);

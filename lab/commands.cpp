@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "lab/chart_report.h"
+#include "lab/comparison_report.h"
 #include "lab/message.h"
 #include "lab/parallel_run.h"
 #include "lab/progress_line.h"
@@ -33,13 +34,19 @@ Outcome finish(const StudyResult& study, const Outputs& outputs, int threads) {
     }
   }
   if (outputs.csv) {
-    if (const auto error = outputs.csv->commit(studyCsv(study, figures))) {
+    const std::string csv =
+        study.variant ? comparisonCsv(study, figures) : studyCsv(study, figures);
+    if (const auto error = outputs.csv->commit(csv)) {
       written = false;
       say(*error);
     }
   }
   std::ostringstream table;
-  printStudyReport(table, study, figures, threads);
+  if (study.variant) {
+    printComparisonReport(table, study, figures, threads);
+  } else {
+    printStudyReport(table, study, figures, threads);
+  }
   if (!writeAll(STDOUT_FILENO, table.str())) {
     say(std::string("cannot write the table to standard output: ") + std::strerror(errno));
     written = false;
@@ -56,9 +63,9 @@ Outcome saveInterrupted(const StudyResult& study, const Outputs& outputs,
     return Outcome::WriteFailed;
   }
   say("interrupted; " + played + " of " + std::to_string(study.target().size()) +
-      " blocks written to " + *saved + "; continue with: truecount-lab run --resume " + *saved +
-      " --threads " + std::to_string(request.threads) +
-      (request.csv.empty() ? "" : " --csv " + request.csv));
+      " blocks written to " + *saved + "; continue with: truecount-lab " +
+      (study.variant ? "compare" : "run") + " --resume " + *saved + " --threads " +
+      std::to_string(request.threads) + (request.csv.empty() ? "" : " --csv " + request.csv));
   return Outcome::Interrupted;
 }
 
@@ -78,8 +85,16 @@ Outcome runStudy(const RunRequest& request) {
   if (request.resume.empty()) {
     study.config = request.config;
     study.shard = request.shard;
+    if (request.variant) {
+      study.variant = Variant{*request.variant, {}, {}, {}};
+    }
   } else {
     study = readStudyFile(request.resume);
+    if (study.variant.has_value() != request.compare) {
+      throw BadInput{request.resume + ": " +
+                     (study.variant ? "a comparison; resume it with truecount-lab compare --resume"
+                                    : "a study; resume it with truecount-lab run --resume")};
+    }
   }
   stopIfAsked();
   const BlockSet missing = study.target().without(study.blocks);
@@ -173,4 +188,20 @@ Outcome printChart(const ChartRequest& request) {
     written = false;
   }
   return written ? Outcome::Done : Outcome::WriteFailed;
+}
+
+Outcome findRamp(const RampRequest& request) {
+  const StudyResult study = readStudyFile(request.file);
+  if (study.variant) {
+    throw BadInput{request.file +
+                   ": a comparison; the ramp is found from a study's counts (run --json)"};
+  }
+  const Ramp ramp = kellyRamp(study.tally, request.sizing);
+  std::ostringstream text;
+  printKellyRamp(text, study, request, ramp);
+  if (!writeAll(STDOUT_FILENO, text.str())) {
+    say(std::string("cannot write the ramp to standard output: ") + std::strerror(errno));
+    return Outcome::WriteFailed;
+  }
+  return Outcome::Done;
 }

@@ -3,8 +3,9 @@
 #include "lab/command_line.h"
 #include "lab/outcome.h"
 
-// `run`: plays the study's missing blocks, prints its table and writes its
-// files. Throws BadInput for input refused before any work.
+// `run` and `compare`: plays the study's (or comparison's) missing blocks,
+// prints its table and writes its files. Throws BadInput for input refused
+// before any work.
 Outcome runStudy(const RunRequest& request);
 
 // `merge`: unites the files' studies, prints the table and writes the result.
@@ -17,3 +18,6 @@ Outcome generateIndices(const IndicesRequest& request);
 
 // `strategy`: prints the game's basic-strategy chart and writes its CSV.
 Outcome printChart(const ChartRequest& request);
+
+// `ramp`: prints the growth-optimal ramp of the file's study with its figures.
+Outcome findRamp(const RampRequest& request);

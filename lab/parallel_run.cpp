@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "study/block_play.h"
+#include "study/study_player.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ class Queue {
 struct SharedRun {
   SharedRun(const StudyResult& played, const std::atomic<int>& asked, const BlockSet& positions,
             DeviationTally* priced)
-      : study(played), stop(asked), queue(positions), deviations(priced) {}
+      : study(played), stop(asked), queue(positions), added(unplayed(played)), deviations(priced) {}
 
   const StudyResult& study;
   const std::atomic<int>& stop;
@@ -62,43 +62,42 @@ struct SharedRun {
   std::mutex mutex;
   std::condition_variable workerEnded;
   int running = 0;
-  StudyTally tally;
-  EventCounts events;
+  // The tallies and events of the blocks played, without their block sets,
+  // which are joined at the end.
+  StudyResult added;
   std::vector<BlockSet> played;
   // Index generation's tallies, when the run prices deviations.
   DeviationTally* deviations;
 };
 
-void play(SharedRun& run, StudyTally& tally, EventCounts& events, BlockSet& played,
-          DeviationTally* deviations) {
-  const StudyConfig& config = run.study.config;
-  BlockPlayer player(config, deviations);
+// Plays blocks into `mine`, a result of the blocks this worker played, and
+// into `deviations` when the run prices them.
+void play(SharedRun& run, StudyResult& mine, DeviationTally* deviations) {
+  StudyPlayer player(run.study, deviations);
   while (run.stop.load() == kRunOn && !run.failed.load()) {
     const auto position = run.queue.take();
     if (!position) {
       break;
     }
     const std::uint64_t block = run.study.blockAt(*position);
-    if (!player.play(block, tally, events, run.stop)) {
+    if (!player.play(block, mine, run.stop)) {
       break;
     }
     // Each worker takes ascending positions, so its set only grows at the top.
-    played.append(*position);
-    run.roundsDone += config.roundsInBlock(block);
+    mine.blocks.append(*position);
+    run.roundsDone += run.study.config.roundsInBlock(block);
   }
 }
 
 void work(SharedRun& run) {
-  StudyTally tally;
-  EventCounts events;
-  BlockSet played;
+  StudyResult mine = unplayed(run.study);
   std::optional<DeviationTally> deviations;
   std::exception_ptr failure;
   try {
     if (run.deviations != nullptr) {
       deviations.emplace();
     }
-    play(run, tally, events, played, deviations ? &*deviations : nullptr);
+    play(run, mine, deviations ? &*deviations : nullptr);
   } catch (...) {
     failure = std::current_exception();
     run.failed.store(true);
@@ -107,12 +106,11 @@ void work(SharedRun& run) {
   if (failure) {
     run.failure = failure;
   }
-  run.tally += tally;
-  run.events += events;
+  addTallies(run.added, mine);
   if (deviations) {
     *run.deviations += *deviations;
   }
-  run.played.push_back(std::move(played));
+  run.played.push_back(std::move(mine.blocks));
   --run.running;
   run.workerEnded.notify_all();
 }
@@ -173,8 +171,7 @@ void playBlocks(StudyResult& result, const BlockSet& positions, int threads,
   }
   run.played.push_back(std::move(result.blocks));
   result.blocks = unionOf(std::move(run.played));
-  result.tally += run.tally;
-  result.events += run.events;
+  addTallies(result, run.added);
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
   result.seconds += elapsed.count();
 }

@@ -1,38 +1,12 @@
 #include "lab/report.h"
 
-#include <algorithm>
-#include <array>
 #include <cmath>
-#include <cstdio>
 #include <string>
 
-#include "study/settings.h"
+#include "lab/table_text.h"
+#include "study/text_values.h"
 
 namespace {
-
-// printf-style formatting into a string: the table's columns are fixed-width.
-template <typename... Args>
-std::string format(const char* pattern, Args... args) {
-  std::array<char, 256> buffer{};
-  std::snprintf(buffer.data(), buffer.size(), pattern, args...);
-  return buffer.data();
-}
-
-std::string figure(double value, const char* pattern) {
-  return std::isfinite(value) ? format(pattern, value) : std::string("n/a");
-}
-
-std::string settingsLine(const StudyConfig& c) {
-  std::string line;
-  for (const Setting& setting : studySettings()) {
-    line += (line.empty() ? "" : ", ") + phraseOf(setting, c);
-  }
-  // An index file's rows, on the one line.
-  for (auto at = line.find('\n'); at != std::string::npos; at = line.find('\n', at)) {
-    line.replace(at, 1, at + 1 == line.size() || line[at + 1] == ',' ? "" : "; ");
-  }
-  return line;
-}
 
 std::string row(const std::string& label, const Estimate& e, double total) {
   const auto rounds = static_cast<double>(e.rounds);
@@ -42,6 +16,14 @@ std::string row(const std::string& label, const Estimate& e, double total) {
                 figure(e.ciLow, "%+.5f").c_str(), figure(e.ciHigh, "%+.5f").c_str());
 }
 
+void printScore(std::ostream& out, const RampFigures& ramp) {
+  out << format(
+      "  DI %s (1000 EV / SD); SCORE %s (the expected win per 100 rounds with this ramp's shape "
+      "scaled to its growth-optimal size for a bankroll of %lld units)\n",
+      figure(ramp.di, "%.2f").c_str(), figure(ramp.score, "%.2f").c_str(),
+      static_cast<long long>(kScoreBankroll));
+}
+
 void printRamp(std::ostream& out, const StudyResult& result, const RampFigures& ramp) {
   out << "Ramp " << result.config.ramp->text() << " (stake per count, from each count upward)\n";
   out << format(
@@ -49,6 +31,7 @@ void printRamp(std::ostream& out, const StudyResult& result, const RampFigures& 
       "100 rounds; SD %.4f per round\n",
       ramp.averageBet, ramp.evPerRound, ramp.se, ramp.evPer100, ramp.sdPerRound);
   out << "  N0 (rounds until the expected win equals one SD): " << figure(ramp.n0, "%.0f") << "\n";
+  printScore(out, ramp);
   if (ramp.riskOfRuin) {
     out << format(
         "  risk of ruin with a bankroll of %.0f units, playing for ever: %s "
@@ -203,4 +186,45 @@ std::string studyCsv(const StudyResult& result, const StudyFigures& figures) {
            "," + value(e->ciHigh) + "," + (e->clustered ? "cluster" : "naive") + "\n";
   }
   return csv;
+}
+
+void printKellyRamp(std::ostream& out, const StudyResult& study, const RampRequest& request,
+                    const Ramp& ramp) {
+  const StudyTally& tally = study.tally;
+  const KellySizing& sizing = request.sizing;
+  const CountWeights stakes = ramp.weights();
+  const RampFigures f = rampFigures(tally, stakes, sizing.bankroll, false);
+  out << "--ramp " << ramp.text() << "\n";
+  out << "Growth-optimal stakes for a bankroll of " << shortestText(sizing.bankroll)
+      << " units: " << shortestText(sizing.fraction) << " of the Kelly stake, "
+      << sizing.spread.least << " to " << sizing.spread.most << " units, counts of "
+      << sizing.minRounds << " rounds or more; from the " << study.roundsPlayed() << " rounds of "
+      << request.file << "\n";
+  out << "Settings: " << settingsLine(study.config) << "\n\n";
+  out << format("%7s %13s %10s %8s %10s %6s\n", "count", "rounds", "mean", "E[x^2]", "Kelly",
+                "stake");
+  constexpr double kUnitsSquared = kPayoffUnitsPerStake * kPayoffUnitsPerStake;
+  for (int count = kLowestCount; count <= kHighestCount; ++count) {
+    const SeriesTally& t = tally.counts[countSlot(count)];
+    if (t.rounds == 0) {
+      continue;
+    }
+    const auto rounds = static_cast<double>(t.rounds);
+    out << format("%7d %13.0f %+10.5f %8.4f %10.2f %6lld%s\n", count, rounds,
+                  estimate(t, tally.blocks).mean,
+                  static_cast<double>(t.sumSquares) / (kUnitsSquared * rounds),
+                  kellyStake(t, sizing), static_cast<long long>(stakes[countSlot(count)]),
+                  t.rounds < sizing.minRounds ? " (passed over: fewer rounds)" : "");
+  }
+  out << format(
+      "\nAverage initial bet %.4f units; expected win %+.3f per 100 rounds, 95%% interval "
+      "[%s, %s] (from each count's standard error, the counts treated as independent); SD "
+      "%.4f per round\n",
+      f.averageBet, f.evPer100, figure(f.evPer100 - 100 * kZ95 * f.seByCount, "%+.3f").c_str(),
+      figure(f.evPer100 + 100 * kZ95 * f.seByCount, "%+.3f").c_str(), f.sdPerRound);
+  printScore(out, f);
+  out << "  N0 (rounds until the expected win equals one SD): " << figure(f.n0, "%.0f") << "\n";
+  out << "  risk of ruin with a bankroll of " << shortestText(sizing.bankroll)
+      << " units, playing for ever: " << figure(*f.riskOfRuin, "%.4f")
+      << " (diffusion approximation exp(-2 EV B / SD^2))\n";
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "count/deviation_tally.h"
+#include "lab/command_line.h"
 #include "study/study_figures.h"
 #include "study/study_result.h"
 
@@ -26,3 +27,8 @@ void printIndexReport(std::ostream& out, const StudyResult& study,
 // The same rows as CSV, which --indices reads:
 // hand,up_card,basic,deviation,index,ci95_low,ci95_high,decisions,direction
 std::string indexCsv(const std::vector<GeneratedIndex>& indices);
+
+// What `ramp` prints: the growth-optimal ramp as a --ramp option on the first
+// line, the stake at each count with rounds and the ramp's figures.
+void printKellyRamp(std::ostream& out, const StudyResult& study, const RampRequest& request,
+                    const Ramp& ramp);

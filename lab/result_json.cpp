@@ -16,11 +16,14 @@ using Json = nlohmann::ordered_json;
 namespace {
 
 constexpr const char* kFormat = "truecount-lab study";
+// A study with a variant played over the same blocks (version 2 only).
+constexpr const char* kComparisonFormat = "truecount-lab comparison";
 constexpr int kVersion = 2;
 constexpr std::string_view kDigestPrefix = "sha256:";
-// No study file nests deeper (figures, counts, an entry, its interval) or
-// holds more values (a version-1 file of a million block ranges); a text past
-// either is refused before the JSON library builds anything of it.
+// No study file nests deeper (a comparison's figures, a side's counts, an
+// entry, its interval) or holds more values (a version-1 file of a million
+// block ranges); a text past either is refused before the JSON library builds
+// anything of it.
 constexpr int kMaxDepth = 6;
 constexpr std::size_t kMaxValues = std::size_t{5} << 20;
 
@@ -128,8 +131,64 @@ Json rampJson(const StudyConfig& c, const RampFigures& f) {
               {"ev_per_100", number(f.evPer100)},
               {"sd_per_round", number(f.sdPerRound)},
               {"se", number(f.se)},
+              {"se_by_count", number(f.seByCount)},
               {"risk_of_ruin", f.riskOfRuin ? number(*f.riskOfRuin) : Json(nullptr)},
-              {"n0", number(f.n0)}};
+              {"n0", number(f.n0)},
+              {"di", number(f.di)},
+              {"score", number(f.score)}};
+}
+
+Json crossJson(const CrossSums& c) {
+  return Json{{"rounds_x_rounds", toDecimal(c.roundsRounds)},
+              {"rounds_x_sum", toDecimal(c.roundsSum)},
+              {"sum_x_rounds", toDecimal(c.sumRounds)},
+              {"sum_x_sum", toDecimal(c.sumSum)}};
+}
+
+// The cross sums, per count where some block has rounds on both sides (the
+// others are all zero).
+Json crossTalliesJson(const CrossTally& t) {
+  Json counts = Json::array();
+  for (int slot = 0; slot < kCountSlots; ++slot) {
+    const CrossSums& c = t.counts[static_cast<std::size_t>(slot)];
+    if (c.roundsRounds != 0) {
+      Json entry{{"count", slot + kLowestCount}};
+      entry.update(crossJson(c));
+      counts.push_back(entry);
+    }
+  }
+  return Json{{"counts", counts},
+              {"all", crossJson(t.all)},
+              {"weighted", crossJson(t.weighted)},
+              {"ramp", crossJson(t.ramp)}};
+}
+
+Json differenceJson(const Difference& d) {
+  return Json{{"study_rounds", static_cast<std::uint64_t>(d.studyRounds)},
+              {"variant_rounds", static_cast<std::uint64_t>(d.variantRounds)},
+              {"study_mean", number(d.studyMean)},
+              {"variant_mean", number(d.variantMean)},
+              {"mean", number(d.mean)},
+              {"se", number(d.se)},
+              {"se_unpaired", number(d.seUnpaired)},
+              {"ci95", Json::array({number(d.ciLow), number(d.ciHigh)})},
+              {"se_method", d.clustered ? "cluster" : "naive"}};
+}
+
+Json differenceFiguresJson(const DifferenceFigures& f) {
+  Json counts = Json::array();
+  for (int slot = 0; slot < kCountSlots; ++slot) {
+    const auto& d = f.counts[static_cast<std::size_t>(slot)];
+    if (d) {
+      Json entry{{"count", slot + kLowestCount}};
+      entry.update(differenceJson(*d));
+      counts.push_back(entry);
+    }
+  }
+  return Json{{"counts", counts},
+              {"overall", differenceJson(f.overall)},
+              {"weighted", differenceJson(f.weighted)},
+              {"ramp", f.ramp ? differenceJson(*f.ramp) : Json(nullptr)}};
 }
 
 Json figuresJson(const StudyResult& r, const StudyFigures& f) {
@@ -153,21 +212,34 @@ Json figuresJson(const StudyResult& r, const StudyFigures& f) {
               {"rounds_per_second", number(f.roundsPerSecond)}};
 }
 
-// What the study is, as the digest seals it: the content written, but for the
-// settings at their default.
-Json definingJson(const StudyResult& r, bool defaults) {
-  Json events{{"decisions", r.events.decisions},
-              {"shoe_exhausted", r.events.shoeExhausted},
-              {"overlong_hands", r.events.overlongHands},
-              {"seconds", r.seconds}};
+Json eventsJson(const EventCounts& e, const StudyConfig& config) {
+  Json events{{"decisions", e.decisions},
+              {"shoe_exhausted", e.shoeExhausted},
+              {"overlong_hands", e.overlongHands}};
   // Only a wonging study watches rounds; the others' files keep their bytes.
-  if (r.config.wong != WongLimits{}) {
-    events["rounds_watched"] = r.events.roundsWatched;
+  if (config.wong != WongLimits{}) {
+    events["rounds_watched"] = e.roundsWatched;
   }
-  return Json{{"config", configJson(r.config, defaults)},
-              {"blocks", blocksJson(r)},
-              {"tallies", talliesJson(r.tally)},
-              {"events", events}};
+  return events;
+}
+
+// What the study is, as the digest seals it: the content written, but for the
+// settings at their default. A comparison adds its variant (settings,
+// tallies and events; the time is the study's) and the cross sums.
+Json definingJson(const StudyResult& r, bool defaults) {
+  Json events = eventsJson(r.events, r.config);
+  events["seconds"] = r.seconds;
+  Json defining{{"config", configJson(r.config, defaults)},
+                {"blocks", blocksJson(r)},
+                {"tallies", talliesJson(r.tally)},
+                {"events", events}};
+  if (r.variant) {
+    defining["variant"] = Json{{"config", configJson(r.variant->config, defaults)},
+                               {"tallies", talliesJson(r.variant->tally)},
+                               {"events", eventsJson(r.variant->events, r.variant->config)}};
+    defining["cross_tallies"] = crossTalliesJson(r.variant->cross);
+  }
+  return defining;
 }
 
 // Looks through the text before anything is built of it: depth, size and
@@ -437,13 +509,10 @@ int countOf(const Json& entry) {
   return count.get<int>();
 }
 
-void readTallies(const Json& j, const Layout& layout, StudyResult& r) {
-  if (layout.version != 1 && unsignedField(j, "payoff_units_per_stake") != kPayoffUnitsPerStake) {
-    throw Fault{"\"payoff_units_per_stake\" must be " + std::to_string(kPayoffUnitsPerStake)};
-  }
-  StudyTally& t = r.tally;
-  t.blocks = unsignedField(j, "blocks");
-  const Json& counts = field(j, "counts");
+// Reads each entry of a list of counts with `read(count, entry)`, every count
+// at most once.
+template <typename Read>
+void readCounts(const Json& counts, Read read) {
   if (!counts.is_array()) {
     throw Fault{"\"counts\" must be a list"};
   }
@@ -454,18 +523,55 @@ void readTallies(const Json& j, const Layout& layout, StudyResult& r) {
       throw Fault{"\"counts\" list count " + std::to_string(count) + " twice"};
     }
     seen[countSlot(count)] = true;
-    t.counts[countSlot(count)] = seriesFrom(entry, layout);
+    read(count, entry);
   }
+}
+
+void readTallies(const Json& j, const Layout& layout, StudyTally& t) {
+  if (layout.version != 1 && unsignedField(j, "payoff_units_per_stake") != kPayoffUnitsPerStake) {
+    throw Fault{"\"payoff_units_per_stake\" must be " + std::to_string(kPayoffUnitsPerStake)};
+  }
+  t.blocks = unsignedField(j, "blocks");
+  readCounts(field(j, "counts"), [&t, &layout](int count, const Json& entry) {
+    t.counts[countSlot(count)] = seriesFrom(entry, layout);
+  });
   t.all = seriesFrom(field(j, "all"), layout);
   t.weighted = seriesFrom(field(j, "weighted"), layout);
   t.ramp = seriesFrom(field(j, "ramp"), layout);
 }
 
+EventCounts eventsFrom(const Json& j) {
+  EventCounts events{unsignedField(j, "decisions"), unsignedField(j, "shoe_exhausted"),
+                     unsignedField(j, "overlong_hands")};
+  events.roundsWatched = j.contains("rounds_watched") ? unsignedField(j, "rounds_watched") : 0;
+  return events;
+}
+
+CrossSums crossFrom(const Json& j) {
+  return {exactField(j, "rounds_x_rounds"), exactField(j, "rounds_x_sum"),
+          exactField(j, "sum_x_rounds"), exactField(j, "sum_x_sum")};
+}
+
+CrossTally crossTalliesFrom(const Json& j) {
+  CrossTally t;
+  readCounts(field(j, "counts"),
+             [&t](int count, const Json& entry) { t.counts[countSlot(count)] = crossFrom(entry); });
+  t.all = crossFrom(field(j, "all"));
+  t.weighted = crossFrom(field(j, "weighted"));
+  t.ramp = crossFrom(field(j, "ramp"));
+  return t;
+}
+
+Variant variantFrom(const Json& j, const Layout& layout) {
+  Variant v;
+  v.config = configFrom(field(j, "config"), layout.version);
+  readTallies(field(j, "tallies"), layout, v.tally);
+  v.events = eventsFrom(field(j, "events"));
+  return v;
+}
+
 void readEvents(const Json& j, const Json& seconds, StudyResult& r) {
-  r.events.decisions = unsignedField(j, "decisions");
-  r.events.shoeExhausted = unsignedField(j, "shoe_exhausted");
-  r.events.overlongHands = unsignedField(j, "overlong_hands");
-  r.events.roundsWatched = j.contains("rounds_watched") ? unsignedField(j, "rounds_watched") : 0;
+  r.events = eventsFrom(j);
   if (!seconds.is_number() || !(seconds.get<double>() >= 0) ||
       !std::isfinite(seconds.get<double>())) {
     throw Fault{"\"seconds\" must be a number of seconds, 0 or more"};
@@ -476,12 +582,21 @@ void readEvents(const Json& j, const Json& seconds, StudyResult& r) {
 }  // namespace
 
 std::string studyToJson(const StudyResult& result, const StudyFigures& figures) {
-  Json study{{"format", kFormat}, {"version", kVersion}};
+  Json study{{"format", result.variant ? kComparisonFormat : kFormat}, {"version", kVersion}};
   study.update(definingJson(result, true));
   study["complete"] = result.complete();
   study["digest"] = std::string(kDigestPrefix) + sha256Hex(definingJson(result, false).dump());
   study["labels"] = labelsJson(result.config);
-  study["figures"] = figuresJson(result, figures);
+  if (!result.variant) {
+    study["figures"] = figuresJson(result, figures);
+    return study.dump(2) + "\n";
+  }
+  const StudyResult side = variantSide(result);
+  const ComparisonFigures compared = comparisonFiguresOf(result);
+  study["variant_labels"] = labelsJson(side.config);
+  study["figures"] = Json{{"study", figuresJson(result, figures)},
+                          {"variant", figuresJson(side, compared.variant)},
+                          {"difference", differenceFiguresJson(compared.difference)}};
   return study.dump(2) + "\n";
 }
 
@@ -495,23 +610,30 @@ std::variant<StudyResult, std::string> studyFromJson(const std::string& text) {
     return std::string("not valid JSON");
   }
   try {
-    if (!j.is_object() || !j.contains("format") || j.at("format") != kFormat) {
-      return std::string(R"(not a truecount-lab study (no "format": ")") + kFormat + "\")";
+    const bool comparison =
+        j.is_object() && j.contains("format") && j.at("format") == kComparisonFormat;
+    if (!comparison && (!j.is_object() || !j.contains("format") || j.at("format") != kFormat)) {
+      return std::string(R"(not a truecount-lab study (no "format": ")") + kFormat + R"(" or ")" +
+             kComparisonFormat + "\")";
     }
     const Json& version = field(j, "version");
-    if (version != 1 && version != kVersion) {
+    if ((version != 1 || comparison) && version != kVersion) {
       return "a study file of another version (this program reads versions 1 and " +
-             std::to_string(kVersion) + ")";
+             std::to_string(kVersion) + (comparison ? ", comparisons version 2)" : ")");
     }
     const Layout layout = version == 1 ? Layout{1, kPayoffUnitsPerStake / 2} : Layout{kVersion, 1};
     StudyResult r;
     r.config = configFrom(field(j, "config"), layout.version);
     readBlocks(field(j, "blocks"), layout.version, r);
-    readTallies(field(j, "tallies"), layout, r);
+    readTallies(field(j, "tallies"), layout, r.tally);
     const Json& events = field(j, "events");
     readEvents(
         events,
         layout.version == 1 ? field(field(j, "figures"), "seconds") : field(events, "seconds"), r);
+    if (comparison) {
+      r.variant = variantFrom(field(j, "variant"), layout);
+      r.variant->cross = crossTalliesFrom(field(j, "cross_tallies"));
+    }
     if (layout.version != 1 &&
         textField(j, "digest") !=
             std::string(kDigestPrefix) + sha256Hex(definingJson(r, false).dump())) {

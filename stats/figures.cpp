@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr double kZ95 = 1.959963984540054;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr Int128 kUnits = kPayoffUnitsPerStake;
 
@@ -42,22 +41,37 @@ Wide spread(Int128 n, Int128 s, Int128 q) {
   return atLeastZero(wide(n) * wide(q) - wide(s) * wide(s));
 }
 
-// N²·Σ_b (S_b − r·n_b)² with r = S/N, that is Σ_b (N·S_b − S·n_b)², expanded
-// into the block sums the tally keeps: N²·ΣS_b² − 2·N·S·Σn_b·S_b + S²·Σn_b².
-// Exact, as above, while each term stays below 2^125 so their sum fits.
-Wide clusterSpread(const SeriesTally& t) {
-  const int n = bitWidth(t.rounds);
-  const int s = bitWidth(t.sum);
-  if (2 * n + bitWidth(t.blockSumSquared) <= 125 && n + s + 1 + bitWidth(t.blockRoundsSum) <= 125 &&
-      2 * s + bitWidth(t.blockRoundsSquared) <= 125) {
-    return wide(t.rounds * t.rounds * t.blockSumSquared - 2 * t.rounds * t.sum * t.blockRoundsSum +
-                t.sum * t.sum * t.blockRoundsSquared);
+// Σ_b (N_A·S_bA − S_A·n_bA)·(N_B·S_bB − S_B·n_bB) for two series over the same
+// blocks, expanded into their totals and the cross sums over blocks:
+// N_A·N_B·ΣS_bA·S_bB − N_A·S_B·ΣS_bA·n_bB − S_A·N_B·Σn_bA·S_bB + S_A·S_B·Σn_bA·n_bB.
+// Exact while each term stays below 2^125, so that their sum fits; past that,
+// to 106 bits.
+Wide crossSpread(const SeriesTally& a, const SeriesTally& b, const CrossSums& c) {
+  const int na = bitWidth(a.rounds);
+  const int sa = bitWidth(a.sum);
+  const int nb = bitWidth(b.rounds);
+  const int sb = bitWidth(b.sum);
+  if (na + nb + bitWidth(c.sumSum) <= 125 && na + sb + bitWidth(c.sumRounds) <= 125 &&
+      sa + nb + bitWidth(c.roundsSum) <= 125 && sa + sb + bitWidth(c.roundsRounds) <= 125) {
+    return wide(a.rounds * b.rounds * c.sumSum - a.rounds * b.sum * c.sumRounds -
+                a.sum * b.rounds * c.roundsSum + a.sum * b.sum * c.roundsRounds);
   }
-  const Wide rounds = wide(t.rounds);
-  const Wide sum = wide(t.sum);
-  return atLeastZero(rounds * rounds * wide(t.blockSumSquared) -
-                     wide(2) * rounds * sum * wide(t.blockRoundsSum) +
-                     sum * sum * wide(t.blockRoundsSquared));
+  return wide(a.rounds) * wide(b.rounds) * wide(c.sumSum) -
+         wide(a.rounds) * wide(b.sum) * wide(c.sumRounds) -
+         wide(a.sum) * wide(b.rounds) * wide(c.roundsSum) +
+         wide(a.sum) * wide(b.sum) * wide(c.roundsRounds);
+}
+
+// N²·Σ_b (S_b − r·n_b)² with r = S/N, that is Σ_b (N·S_b − S·n_b)²: a series
+// paired with itself. Never negative, so clamped at zero against rounding.
+Wide clusterSpread(const SeriesTally& t) {
+  return atLeastZero(crossSpread(
+      t, t, {t.blockRoundsSquared, t.blockRoundsSum, t.blockRoundsSum, t.blockSumSquared}));
+}
+
+// Whether a series' rounds fall in enough blocks for a cluster estimate.
+bool clusterable(const SeriesTally& t, std::uint64_t blocks, int minBlocks) {
+  return blocks >= 2 && t.blocksWithRounds >= minBlocks;
 }
 
 }  // namespace
@@ -78,7 +92,7 @@ Estimate estimate(const SeriesTally& tally, std::uint64_t blocks, int minBlocks)
   e.sd = sqrt(variance).rounded();
   e.seNaive = sqrt(variance / wide(n)).rounded();
   e.se = e.seNaive;
-  if (blocks >= 2 && tally.blocksWithRounds >= minBlocks) {
+  if (clusterable(tally, blocks, minBlocks)) {
     const auto b = static_cast<Int128>(blocks);
     const Wide scale = wide(n * n * kUnits);
     e.se = sqrt(wide(b) * clusterSpread(tally) / (wide(b - 1) * scale * scale)).rounded();
@@ -89,8 +103,41 @@ Estimate estimate(const SeriesTally& tally, std::uint64_t blocks, int minBlocks)
   return e;
 }
 
+Difference difference(const SeriesTally& study, const SeriesTally& variant, const CrossSums& cross,
+                      std::uint64_t blocks, int minBlocks) {
+  const Estimate a = estimate(study, blocks, minBlocks);
+  const Estimate b = estimate(variant, blocks, minBlocks);
+  Difference d{study.rounds, variant.rounds, a.mean, b.mean, kNaN, kNaN, kNaN, kNaN, kNaN, false};
+  if (study.rounds == 0 || variant.rounds == 0) {
+    return d;
+  }
+  // (S_B·N_A − S_A·N_B) / (N_A·N_B), in payoff units.
+  const Int128 na = study.rounds;
+  const Int128 nb = variant.rounds;
+  const bool fits =
+      bitWidth(variant.sum) + bitWidth(na) <= 125 && bitWidth(study.sum) + bitWidth(nb) <= 125;
+  const Wide gap = fits ? wide(variant.sum * na - study.sum * nb)
+                        : wide(variant.sum) * wide(na) - wide(study.sum) * wide(nb);
+  d.mean = (gap / (wide(na) * wide(nb * kUnits))).rounded();
+  d.seUnpaired = std::sqrt(a.se * a.se + b.se * b.se);
+  d.se = std::sqrt(a.seNaive * a.seNaive + b.seNaive * b.seNaive);
+  if (clusterable(study, blocks, minBlocks) && clusterable(variant, blocks, minBlocks)) {
+    const auto count = static_cast<Int128>(blocks);
+    const Wide scaleA = wide(na * na * kUnits);
+    const Wide scaleB = wide(nb * nb * kUnits);
+    const Wide sum = clusterSpread(study) / (scaleA * scaleA) +
+                     clusterSpread(variant) / (scaleB * scaleB) -
+                     wide(2) * crossSpread(study, variant, cross) / (scaleA * scaleB);
+    d.se = sqrt(wide(count) * atLeastZero(sum) / wide(count - 1)).rounded();
+    d.clustered = true;
+  }
+  d.ciLow = d.mean - kZ95 * d.se;
+  d.ciHigh = d.mean + kZ95 * d.se;
+  return d;
+}
+
 RampFigures rampFigures(const StudyTally& tally, const CountWeights& ramp,
-                        std::optional<double> bankroll) {
+                        std::optional<double> bankroll, bool tallied) {
   Int128 rounds = 0;
   Int128 staked = 0;
   Int128 won = 0;
@@ -103,7 +150,7 @@ RampFigures rampFigures(const StudyTally& tally, const CountWeights& ramp,
     won += stake * count.sum;
     squares += stake * stake * count.sumSquares;
   }
-  RampFigures f{kNaN, kNaN, kNaN, kNaN, kNaN, std::nullopt, kNaN};
+  RampFigures f{kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, std::nullopt, kNaN, kNaN, kNaN};
   if (bankroll) {
     f.riskOfRuin = kNaN;
   }
@@ -118,12 +165,30 @@ RampFigures rampFigures(const StudyTally& tally, const CountWeights& ramp,
   f.evPerRound = ev;
   f.evPer100 = (wide(100 * won) / perRound).rounded();
   f.sdPerRound = sqrt(variance).rounded();
-  f.se = estimate(tally.ramp, tally.blocks).se;
+  if (tallied) {
+    f.se = estimate(tally.ramp, tally.blocks).se;
+  }
+  double shareVariance = 0.0;
+  for (std::size_t slot = 0; slot < ramp.size(); ++slot) {
+    const SeriesTally& count = tally.counts[slot];
+    const double se = estimate(count, tally.blocks).se;
+    if (count.rounds > 1) {
+      const double weight = (wide(ramp[slot] * count.rounds) / wide(rounds)).rounded();
+      shareVariance += weight * weight * se * se;
+    }
+  }
+  f.seByCount = std::sqrt(shareVariance);
   if (bankroll) {
     f.riskOfRuin = ev > 0 ? std::exp(-2 * ev * *bankroll / variance.rounded()) : 1.0;
   }
-  // sd² / ev² = (n·q − s²) / s², the units and rounds cancelling.
+  // sd² / ev² = (n·q − s²) / s², the units and rounds cancelling; ev / sd =
+  // s / sqrt(n·q − s²).
   f.n0 = won == 0 ? std::numeric_limits<double>::infinity()
                   : (spreadOfWins / (wide(won) * wide(won))).rounded();
+  f.di = (wide(1000 * won) / sqrt(spreadOfWins)).rounded();
+  f.score =
+      won > 0
+          ? (wide(Int128{100} * kScoreBankroll) * wide(won) * wide(won) / spreadOfWins).rounded()
+          : 0.0;
   return f;
 }

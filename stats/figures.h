@@ -37,8 +37,41 @@ struct Estimate {
 //             reliable, so se = seNaive and `clustered` is false.
 //   ci      = mean ± 1.959963984540054·se
 inline constexpr int kMinClusterBlocks = 10;
+// The two-sided 95% point of the normal distribution.
+inline constexpr double kZ95 = 1.959963984540054;
 Estimate estimate(const SeriesTally& tally, std::uint64_t blocks,
                   int minBlocks = kMinClusterBlocks);
+
+// The paired difference of two series played over the same blocks, each
+// block dealt to both from the same shoe: the variant's mean less the
+// study's, r_B − r_A with r_A = S_A/N_A and r_B = S_B/N_B. Linearised over
+// blocks (the delta method), with per block b the residuals
+// u_b = N_A·S_bA − S_A·n_bA and v_b = N_B·S_bB − S_B·n_bB,
+//   se² = B/(B−1) · Σ_b (u_b/N_A² − v_b/N_B²)²
+//       = B/(B−1) · (Σu_b²/N_A⁴ + Σv_b²/N_B⁴ − 2·Σu_b·v_b/(N_A²·N_B²)),
+// whose three sums are formed from the exactly kept per-block sums and cross
+// sums (CrossSums) in 128 bits wherever they fit. The shared shoes make the
+// two sides' block results move together, so the cross term takes most of
+// the noise away. With either side's rounds in fewer than `minBlocks` blocks
+// (or fewer than two blocks) the independent-rounds figure
+// sqrt(seNaive_A² + seNaive_B²) is given instead and `clustered` is false.
+struct Difference {
+  Int128 studyRounds;
+  Int128 variantRounds;
+  double studyMean;
+  double variantMean;
+  double mean;  // variantMean − studyMean, from the exact sums
+  double se;
+  // sqrt(se_A² + se_B²), each side's own standard error: the difference's
+  // error had the two been played on shoes of their own.
+  double seUnpaired;
+  double ciLow;
+  double ciHigh;
+  bool clustered;
+};
+
+Difference difference(const SeriesTally& study, const SeriesTally& variant, const CrossSums& cross,
+                      std::uint64_t blocks, int minBlocks = kMinClusterBlocks);
 
 // A bet ramp's result, from the per-count tallies of rounds played at one
 // unit: with stake w_c at count c, per round
@@ -46,7 +79,13 @@ Estimate estimate(const SeriesTally& tally, std::uint64_t blocks,
 //   evPerRound = Σ w_c·S_c / N                       (evPer100 = 100 times it)
 //   sdPerRound = sqrt(Σ w_c²·Q_c / N − evPerRound²), the population form: N is
 //                in the hundreds of millions, where N and N − 1 do not differ
-//   se         = the cluster standard error of the ramp series' mean
+//   se         = the cluster standard error of the ramp series' mean, when the
+//                study played this ramp (`tallied`: StudyTally::ramp); NaN
+//                otherwise
+//   seByCount  = sqrt(Σ_c (w_c·n_c/N)²·se_c²), from each count's standard
+//                error, the counts treated as independent and their shares
+//                as fixed; counts of a single round, which have no error, are
+//                left out
 //   riskOfRuin = exp(−2·ev·bankroll / sd²), the diffusion approximation for a
 //                player who plays the ramp forever; 1 when ev ≤ 0, since such
 //                a player is ruined for sure; none without a bankroll. The
@@ -54,16 +93,27 @@ Estimate estimate(const SeriesTally& tally, std::uint64_t blocks,
 //                machines may round differently in the last bit.
 //   n0         = sd² / ev², the rounds after which the expected win equals one
 //                standard deviation; infinite when ev = 0
-// The se needs the study to have played this ramp (StudyTally::ramp).
+//   di         = 1000·ev / sd, the desirability index
+//   score      = the expected win per 100 rounds of this ramp scaled to its
+//                growth-optimal size for a bankroll of kScoreBankroll units:
+//                scaled by k the ramp wins k·ev a round with variance k²·sd²,
+//                the log-growth k·ev − k²·sd²/(2·bankroll) is largest at
+//                k = bankroll·ev/sd², and the win per 100 rounds is then
+//                100·bankroll·ev²/sd² = 10^6·(ev/sd)² = di²; 0 when ev ≤ 0,
+//                where the optimal size is no bet
+inline constexpr std::int64_t kScoreBankroll = 10000;
 struct RampFigures {
   double averageBet;
   double evPerRound;
   double evPer100;
   double sdPerRound;
   double se;
+  double seByCount;
   std::optional<double> riskOfRuin;
   double n0;
+  double di;
+  double score;
 };
 
 RampFigures rampFigures(const StudyTally& tally, const CountWeights& ramp,
-                        std::optional<double> bankroll);
+                        std::optional<double> bankroll, bool tallied);

@@ -1,6 +1,10 @@
 #include "stats/ramp.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
+
+#include "stats/double_double.h"
 
 namespace {
 
@@ -86,4 +90,58 @@ std::variant<Ramp, std::string> parseRamp(std::string_view text) {
     }
     text.remove_prefix(comma + 1);
   }
+}
+
+std::variant<Spread, std::string> parseSpread(std::string_view text) {
+  const auto colon = text.find(':');
+  const std::string_view least = text.substr(0, colon);
+  const std::string_view most = colon == std::string_view::npos ? "" : text.substr(colon + 1);
+  Spread spread{};
+  // from_chars would take a sign, which a stake never has.
+  const auto stake = [](std::string_view part, std::int64_t& value) {
+    return !part.empty() && part.front() >= '0' && part.front() <= '9' &&
+           readInteger(part, value) && value >= 1 && value <= Ramp::kMaxStake;
+  };
+  if (!stake(least, spread.least) || !stake(most, spread.most) || spread.least > spread.most) {
+    return "expected MIN:MAX, whole units with 1 <= MIN <= MAX <= " +
+           std::to_string(Ramp::kMaxStake) + ", such as 1:12";
+  }
+  return spread;
+}
+
+double kellyStake(const SeriesTally& count, const KellySizing& sizing) {
+  if (count.sumSquares == 0) {
+    return 0.0;
+  }
+  const double ratio =
+      (DoubleDouble::of(count.sum * kPayoffUnitsPerStake) / DoubleDouble::of(count.sumSquares))
+          .rounded();
+  return sizing.fraction * sizing.bankroll * ratio;
+}
+
+Ramp kellyRamp(const StudyTally& tally, const KellySizing& sizing) {
+  const Spread spread = sizing.spread;
+  Ramp ramp;
+  for (int count = kLowestCount; count <= kHighestCount; ++count) {
+    const SeriesTally& t = tally.counts[countSlot(count)];
+    if (t.rounds == 0 || t.rounds < sizing.minRounds) {
+      continue;
+    }
+    std::int64_t stake = spread.least;
+    if (t.sum > 0) {
+      const double kelly = kellyStake(t, sizing);
+      stake = kelly >= static_cast<double>(spread.most)
+                  ? spread.most
+                  : std::max(spread.least, static_cast<std::int64_t>(std::llround(kelly)));
+    }
+    if (ramp.steps.empty()) {
+      ramp.steps.push_back({kLowestCount, stake});
+    } else if (stake != ramp.steps.back().stake) {
+      ramp.steps.push_back({count, stake});
+    }
+  }
+  if (ramp.steps.empty()) {
+    ramp.steps.push_back({kLowestCount, spread.least});
+  }
+  return ramp;
 }

@@ -33,3 +33,38 @@ struct Ramp {
 // and their parts is allowed. Gives the ramp, or a message saying what was
 // wrong and what is accepted.
 std::variant<Ramp, std::string> parseRamp(std::string_view text);
+
+// The least and most stake of a ramp, whole units.
+struct Spread {
+  std::int64_t least;
+  std::int64_t most;
+};
+
+// Reads MIN:MAX, whole units with 1 <= MIN <= MAX <= Ramp::kMaxStake; gives
+// the spread or a message saying what is accepted.
+std::variant<Spread, std::string> parseSpread(std::string_view text);
+
+// How a growth-optimal ramp is sized.
+struct KellySizing {
+  Spread spread;
+  double bankroll = 0.0;  // units
+  double fraction = 1.0;  // of the Kelly stake
+  // Counts with fewer rounds are passed over as if they had none: their few
+  // rounds' mean is noise that would set their stake by luck.
+  std::int64_t minRounds = 1;
+};
+
+// The fraction of the Kelly stake at a count: fraction × bankroll × mean /
+// E[x²], the mean and second moment of a round's payoff at one unit there
+// (their ratio is kPayoffUnitsPerStake·S/Q of the count's tallies); 0 for a
+// count whose every round was a push.
+double kellyStake(const SeriesTally& count, const KellySizing& sizing);
+
+// The ramp that makes a bankroll grow fastest on a study's counts: at each
+// count with at least minRounds rounds, its kellyStake rounded to whole
+// units, halves away from zero, and held within the spread; the least stake
+// where the mean is not positive. Any other count bets as the count below
+// it, the counts below the lowest as the lowest: the ramp's steps start at
+// the lowest count of all and change only at counts that have their own
+// stake. Without such counts, the least stake everywhere.
+Ramp kellyRamp(const StudyTally& tally, const KellySizing& sizing);

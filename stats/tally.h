@@ -92,3 +92,35 @@ struct StudyTally {
   StudyTally& operator+=(const StudyTally& other);
   bool operator==(const StudyTally&) const = default;
 };
+
+// What pairs two series played over the same blocks (a study and its variant,
+// each block dealt to both from the same shoe): with n_b, S_b the rounds and
+// payoff sum of the first series in block b and m_b, T_b those of the second,
+// Σ_b n_b·m_b, Σ_b n_b·T_b, Σ_b S_b·m_b and Σ_b S_b·T_b. With each series'
+// own sums they give the paired error of the difference of the two means.
+struct CrossSums {
+  Int128 roundsRounds = 0;
+  Int128 roundsSum = 0;
+  Int128 sumRounds = 0;
+  Int128 sumSum = 0;
+
+  void addBlock(Int128 n, Int128 s, Int128 m, Int128 t);
+  CrossSums& operator+=(const CrossSums& other);
+  bool operator==(const CrossSums&) const = default;
+};
+
+// The cross sums of a study and its variant: per count, all rounds, the
+// count-weighted series and, when both sides play a ramp, the ramp series.
+// Tallies of disjoint sets of blocks merge with +=.
+struct CrossTally {
+  std::array<CrossSums, kCountSlots> counts{};
+  CrossSums all;
+  CrossSums weighted;
+  CrossSums ramp;
+
+  // Folds one block as the study (`a`) and the variant (`b`) played it.
+  void addBlock(const BlockTally& a, const BlockTally& b, const CountWeights& weightedStakes,
+                const CountWeights* rampA, const CountWeights* rampB);
+  CrossTally& operator+=(const CrossTally& other);
+  bool operator==(const CrossTally&) const = default;
+};

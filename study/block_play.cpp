@@ -52,9 +52,17 @@ BlockPlayer::BlockPlayer(const StudyConfig& config, DeviationTally* deviations)
 
 bool BlockPlayer::play(std::uint64_t block, StudyTally& tally, EventCounts& events,
                        const std::atomic<int>& stop) {
+  if (!playRounds(block, stop)) {
+    return false;
+  }
+  fold(tally, events);
+  return true;
+}
+
+bool BlockPlayer::playRounds(std::uint64_t block, const std::atomic<int>& stop) {
   StreamRandom random(config_.seed, block);
-  EventCounts blockEvents;
-  EventCounter observer(blockEvents);
+  blockEvents_ = EventCounts{};
+  EventCounter observer(blockEvents_);
   Player* player = counting_ ? static_cast<Player*>(&*counting_) : pricer_ ? &*pricer_ : nullptr;
   Simulator table =
       player != nullptr
@@ -79,16 +87,19 @@ bool BlockPlayer::play(std::uint64_t block, StudyTally& tally, EventCounts& even
     }
     const RoundResult result = table.playRound(0, false);
     if (!wonging.plays(result.count, result.freshShoe)) {
-      ++blockEvents.roundsWatched;
+      ++blockEvents_.roundsWatched;
       continue;
     }
-    blockEvents.decisions += static_cast<std::uint64_t>(result.decisions);
+    blockEvents_.decisions += static_cast<std::uint64_t>(result.decisions);
     blockTally_.record(result.count, result.payoffUnits);
   }
+  return true;
+}
+
+void BlockPlayer::fold(StudyTally& tally, EventCounts& events) {
   tally.addBlock(blockTally_, weighted_, config_.ramp ? &ramp_ : nullptr);
-  events += blockEvents;
+  events += blockEvents_;
   if (deviations_ != nullptr) {
     deviations_->endBlock();
   }
-  return true;
 }

@@ -58,6 +58,14 @@ class BlockPlayer {
   bool play(std::uint64_t block, StudyTally& tally, EventCounts& events,
             const std::atomic<int>& stop);
 
+  // The two halves of play, for a comparison, which folds a block only once
+  // both its sides have played it: playRounds plays the block into the
+  // player's block tally (false when stopped), fold adds that to a study's
+  // and closes the block's deviations.
+  bool playRounds(std::uint64_t block, const std::atomic<int>& stop);
+  void fold(StudyTally& tally, EventCounts& events);
+  const BlockTally& blockTally() const { return blockTally_; }
+
  private:
   const StudyConfig& config_;
   // The rules as played: an index set's insurance row becomes their policy.
@@ -69,4 +77,5 @@ class BlockPlayer {
   CountWeights weighted_;
   CountWeights ramp_;
   BlockTally blockTally_;
+  EventCounts blockEvents_;
 };

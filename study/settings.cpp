@@ -275,7 +275,7 @@ std::vector<Setting> makeSettings() {
       {"rounds",
        "--rounds",
        "N",
-       "Study",
+       kStudyGroup,
        "Rounds of the study; digits, 1e8 or 100M, up to 1e12",
        "{} rounds",
        false,
@@ -287,7 +287,7 @@ std::vector<Setting> makeSettings() {
       {"block_size",
        "--block-size",
        "N",
-       "Study",
+       kStudyGroup,
        "Rounds per block, each block from a fresh shoe with its own generator",
        "blocks of {} rounds",
        false,
@@ -299,7 +299,7 @@ std::vector<Setting> makeSettings() {
       {"seed",
        "--seed",
        "S",
-       "Study",
+       kStudyGroup,
        "Seed of the study; the same seed, settings and blocks give the same result",
        "seed {}",
        false,
@@ -595,6 +595,20 @@ std::optional<std::string> validate(const StudyConfig& config) {
     return "--bankroll needs --ramp: the risk of ruin is that of a ramp";
   }
   return countingProblem(config);
+}
+
+std::optional<std::string> variantProblem(const StudyConfig& study, const StudyConfig& variant) {
+  for (const Setting& setting : studySettings()) {
+    const std::string kept = setting.print(study);
+    if (setting.group == kStudyGroup && setting.print(variant) != kept) {
+      return "a variant is played over the study's blocks and shoes, so it keeps " +
+             std::string(setting.option) + " " + kept + " (not " + setting.print(variant) + ")";
+    }
+  }
+  if (!firstDifference(study, variant)) {
+    return std::string("the variant's settings are the study's: it must change one at least");
+  }
+  return std::nullopt;
 }
 
 std::optional<std::string> firstDifference(const StudyConfig& a, const StudyConfig& b) {

@@ -34,6 +34,10 @@ struct Setting {
   std::string (*print)(const StudyConfig& config);
 };
 
+// The group of the settings that say which rounds a study plays: its rounds,
+// block size and seed.
+inline constexpr std::string_view kStudyGroup = "Study";
+
 // The groups of the settings that make a game and its basic strategy: the
 // house rules and how the strategies price a split.
 inline constexpr std::string_view kHouseRulesGroup = "House rules";
@@ -51,6 +55,12 @@ std::span<const Setting> studySettings();
 // bankroll without a ramp, the number of blocks); none when it is sound. The
 // command line and the study file reader both apply it.
 std::optional<std::string> validate(const StudyConfig& config);
+
+// Why a variant's settings cannot make a comparison with a study's: the two
+// sides are played over the same blocks and shoes, so a variant keeps the
+// study's rounds, block size and seed, and one equal to its study compares
+// nothing. None when they can.
+std::optional<std::string> variantProblem(const StudyConfig& study, const StudyConfig& variant);
 
 // The first setting in which two configurations differ, named by its option
 // with both values ("--dealer: h17 against s17"); none when they are equal.

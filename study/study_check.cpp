@@ -1,5 +1,7 @@
 #include "study/study_check.h"
 
+#include "study/settings.h"
+
 namespace {
 
 // a·b ≤ c·d for non-negative values whose products may pass 128 bits.
@@ -81,9 +83,48 @@ Int128 blockRoundsSquared(const StudyResult& r) {
   return squares;
 }
 
-}  // namespace
+// Whether cross sums can pair two series over the same blocks: by
+// Cauchy-Schwarz, (Σ_b x_b·y_b)² ≤ Σ_b x_b²·Σ_b y_b² for each of the four
+// products of rounds and sums, and the rounds' product is never negative.
+bool paired(const CrossSums& c, const SeriesTally& a, const SeriesTally& b) {
+  const auto bounded = [](Int128 cross, Int128 left, Int128 right) {
+    return productAtMost(magnitude(cross), magnitude(cross), magnitude(left), magnitude(right));
+  };
+  return c.roundsRounds >= 0 &&
+         bounded(c.roundsRounds, a.blockRoundsSquared, b.blockRoundsSquared) &&
+         bounded(c.roundsSum, a.blockRoundsSquared, b.blockSumSquared) &&
+         bounded(c.sumRounds, a.blockSumSquared, b.blockRoundsSquared) &&
+         bounded(c.sumSum, a.blockSumSquared, b.blockSumSquared);
+}
 
-std::optional<std::string> studyProblem(const StudyResult& r) {
+// A series of every round: both sides hold n_b rounds in block b, so the cross
+// sums of rounds are the sides' own Σn_b², Σn_b·S_b.
+bool everyRound(const CrossSums& c, const SeriesTally& a, const SeriesTally& b) {
+  return c.roundsRounds == a.blockRoundsSquared && c.roundsSum == b.blockRoundsSum &&
+         c.sumRounds == a.blockRoundsSum;
+}
+
+std::optional<std::string> crossProblem(const StudyResult& r) {
+  const StudyTally& a = r.tally;
+  const StudyTally& b = r.variant->tally;
+  const CrossTally& c = r.variant->cross;
+  for (std::size_t slot = 0; slot < c.counts.size(); ++slot) {
+    if (!paired(c.counts[slot], a.counts[slot], b.counts[slot])) {
+      return std::string("a count's cross sums cannot pair the two sides' tallies");
+    }
+  }
+  const bool ramps = r.config.ramp && r.variant->config.ramp;
+  if (!paired(c.all, a.all, b.all) || !everyRound(c.all, a.all, b.all) ||
+      !paired(c.weighted, a.weighted, b.weighted) ||
+      !everyRound(c.weighted, a.weighted, b.weighted) ||
+      (ramps ? !paired(c.ramp, a.ramp, b.ramp) || !everyRound(c.ramp, a.ramp, b.ramp)
+             : c.ramp != CrossSums{})) {
+    return std::string("the overall cross sums cannot pair the two sides' tallies");
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> sideProblem(const StudyResult& r) {
   const StudyTally& t = r.tally;
   if (t.blocks != r.blocks.size()) {
     return "the tallies hold " + std::to_string(t.blocks) + " blocks, the block list " +
@@ -144,4 +185,22 @@ std::optional<std::string> studyProblem(const StudyResult& r) {
     return std::string("the events outnumber what the rounds played can count");
   }
   return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> studyProblem(const StudyResult& r) {
+  if (auto problem = sideProblem(r)) {
+    return problem;
+  }
+  if (!r.variant) {
+    return std::nullopt;
+  }
+  if (const auto problem = variantProblem(r.config, r.variant->config)) {
+    return "the variant: " + *problem;
+  }
+  if (const auto problem = sideProblem(variantSide(r))) {
+    return "the variant: " + *problem;
+  }
+  return crossProblem(r);
 }

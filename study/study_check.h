@@ -22,5 +22,9 @@ inline constexpr std::int64_t kMostRoundEvents =
 // lists under its settings; none when they can. Every tally is checked
 // against the others: the rounds and the blocks' sizes, the sums over the
 // counts, the stakes of the weighted and ramp series, parity and bounds that
-// keep every later product within 128 bits.
+// keep every later product within 128 bits. A comparison's variant is checked
+// as a study of its own, its settings against the study's, and the cross sums
+// against both sides' (no cross sum exceeds the Cauchy-Schwarz bound of the
+// two sides' block sums, and those of the series that hold every round
+// follow from the sides' own).
 std::optional<std::string> studyProblem(const StudyResult& result);

@@ -13,11 +13,30 @@ StudyFigures figuresOf(const StudyResult& result) {
   figures.overall = estimate(tally.all, tally.blocks);
   figures.weighted = estimate(tally.weighted, tally.blocks);
   if (result.config.ramp) {
-    figures.ramp = rampFigures(tally, result.config.ramp->weights(), result.config.bankroll);
+    figures.ramp = rampFigures(tally, result.config.ramp->weights(), result.config.bankroll, true);
   }
   const auto rounds = static_cast<double>(tally.all.rounds);
   figures.decisionsPerRound =
       rounds > 0 ? static_cast<double>(result.events.decisions) / rounds : 0.0;
   figures.roundsPerSecond = result.seconds > 0 ? rounds / result.seconds : 0.0;
+  return figures;
+}
+
+ComparisonFigures comparisonFiguresOf(const StudyResult& comparison) {
+  const StudyTally& a = comparison.tally;
+  const Variant& v = *comparison.variant;
+  const StudyTally& b = v.tally;
+  ComparisonFigures figures{figuresOf(variantSide(comparison)), {}};
+  DifferenceFigures& d = figures.difference;
+  for (std::size_t slot = 0; slot < d.counts.size(); ++slot) {
+    if (a.counts[slot].rounds > 0 && b.counts[slot].rounds > 0) {
+      d.counts[slot] = difference(a.counts[slot], b.counts[slot], v.cross.counts[slot], a.blocks);
+    }
+  }
+  d.overall = difference(a.all, b.all, v.cross.all, a.blocks);
+  d.weighted = difference(a.weighted, b.weighted, v.cross.weighted, a.blocks);
+  if (comparison.config.ramp && v.config.ramp) {
+    d.ramp = difference(a.ramp, b.ramp, v.cross.ramp, a.blocks);
+  }
   return figures;
 }

@@ -19,3 +19,21 @@ struct StudyFigures {
 };
 
 StudyFigures figuresOf(const StudyResult& result);
+
+// The difference of a comparison's variant from its study: per count where
+// both sides have rounds, for all rounds, the count-weighted series and, when
+// both sides play a ramp, the ramps' series.
+struct DifferenceFigures {
+  std::array<std::optional<Difference>, kCountSlots> counts{};
+  Difference overall;
+  Difference weighted;
+  std::optional<Difference> ramp;
+};
+
+// A comparison's figures beside its study's: the variant's and the difference.
+struct ComparisonFigures {
+  StudyFigures variant;
+  DifferenceFigures difference;
+};
+
+ComparisonFigures comparisonFiguresOf(const StudyResult& comparison);

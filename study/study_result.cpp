@@ -80,9 +80,48 @@ std::uint64_t StudyResult::targetRounds() const {
   return rounds;
 }
 
+StudyResult variantSide(const StudyResult& comparison) {
+  StudyResult side;
+  side.config = comparison.variant->config;
+  side.shard = comparison.shard;
+  side.blocks = comparison.blocks;
+  side.tally = comparison.variant->tally;
+  side.events = comparison.variant->events;
+  side.seconds = comparison.seconds;
+  return side;
+}
+
+StudyResult unplayed(const StudyResult& result) {
+  StudyResult blank;
+  blank.config = result.config;
+  blank.shard = result.shard;
+  if (result.variant) {
+    blank.variant = Variant{result.variant->config, {}, {}, {}};
+  }
+  return blank;
+}
+
+void addTallies(StudyResult& into, const StudyResult& other) {
+  into.tally += other.tally;
+  into.events += other.events;
+  if (into.variant) {
+    into.variant->tally += other.variant->tally;
+    into.variant->events += other.variant->events;
+    into.variant->cross += other.variant->cross;
+  }
+}
+
 std::optional<std::string> mergeInto(StudyResult& into, const StudyResult& other) {
+  if (into.variant.has_value() != other.variant.has_value()) {
+    return std::string("one is a comparison, the other a study");
+  }
   if (const auto difference = firstDifference(into.config, other.config)) {
     return "the studies differ in " + *difference;
+  }
+  if (into.variant) {
+    if (const auto difference = firstDifference(into.variant->config, other.variant->config)) {
+      return "the variants differ in " + *difference;
+    }
   }
   // Results of one shard join by position; of different shards, by number.
   const bool sameShard = into.shard == other.shard;
@@ -95,8 +134,7 @@ std::optional<std::string> mergeInto(StudyResult& into, const StudyResult& other
     into.shard.reset();
   }
   into.blocks = mine.joined(theirs);
-  into.tally += other.tally;
-  into.events += other.events;
+  addTallies(into, other);
   into.seconds += other.seconds;
   return std::nullopt;
 }

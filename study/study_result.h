@@ -22,8 +22,19 @@ struct ShardSpec {
 Parsed<ShardSpec> parseShard(std::string_view text);
 std::string shardText(ShardSpec shard);
 
+// The other side of a comparison: the study's settings with a few changed,
+// played over the same blocks, each block dealt to both sides from the same
+// shoe, and the cross sums that pair the two sides block by block.
+struct Variant {
+  StudyConfig config;
+  StudyTally tally;
+  EventCounts events;
+  CrossTally cross;
+};
+
 // A study as far as it has been played: its definition, the blocks it holds
-// and their exact tallies. Everything else is derived from these.
+// and their exact tallies. Everything else is derived from these. A
+// comparison is a study with a variant.
 struct StudyResult {
   StudyConfig config;
   // The blocks this result is meant to hold once complete; none for the whole
@@ -36,6 +47,7 @@ struct StudyResult {
   EventCounts events;
   // Wall-clock seconds of the runs that made it, summed.
   double seconds = 0.0;
+  std::optional<Variant> variant;
 
   // The block at a position of the shard, and the position of a block (none
   // when the block is not the shard's).
@@ -51,6 +63,18 @@ struct StudyResult {
   std::uint64_t targetRounds() const;
 };
 
-// Adds `other` to `into`: same configuration and seed, disjoint blocks.
-// Returns the reason when they cannot be merged, leaving `into` unchanged.
+// The variant of a comparison as a study of its own: its settings, tallies
+// and events over the comparison's blocks.
+StudyResult variantSide(const StudyResult& comparison);
+
+// The same result with no block played: settings, shard and variant settings.
+StudyResult unplayed(const StudyResult& result);
+
+// Adds the tallies and events of `other`, played over other blocks of the
+// same study or comparison, to those of `into`.
+void addTallies(StudyResult& into, const StudyResult& other);
+
+// Adds `other` to `into`: same configuration and seed, the same variant if
+// any, disjoint blocks. Returns the reason when they cannot be merged,
+// leaving `into` unchanged.
 std::optional<std::string> mergeInto(StudyResult& into, const StudyResult& other);

@@ -1,6 +1,7 @@
 """Helpers for the tests that drive the built programs (CTest names them in
 TRUECOUNT and TRUECOUNT_LAB)."""
 
+import copy
 import hashlib
 import json
 import os
@@ -9,8 +10,9 @@ import subprocess
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir)
 LAB = os.environ.get("TRUECOUNT_LAB", os.path.join(ROOT, "build/release/truecount-lab"))
 TRUECOUNT = os.environ.get("TRUECOUNT", os.path.join(ROOT, "build/release/truecount"))
-# What the digest seals: everything that defines the study.
-DEFINING = ("config", "blocks", "tallies", "events")
+# What the digest seals: everything that defines the study, and for a
+# comparison its variant and the cross sums.
+DEFINING = ("config", "blocks", "tallies", "events", "variant", "cross_tallies")
 
 
 def lab(*args, timeout=60, **options):
@@ -71,8 +73,14 @@ def reseal(study):
     settings at their default (those the labels of a default study show) are
     left out of what is sealed."""
     defaults = read_defaults()
-    sealed = {k: study[k] for k in DEFINING}
-    sealed["config"] = {k: v for k, v in study["config"].items() if defaults.get(k) != v}
+
+    def settings(config):
+        return {k: v for k, v in config.items() if defaults.get(k) != v}
+
+    sealed = {k: copy.deepcopy(study[k]) for k in DEFINING if k in study}
+    sealed["config"] = settings(study["config"])
+    if "variant" in sealed:
+        sealed["variant"]["config"] = settings(study["variant"]["config"])
     content = json.dumps(sealed, separators=(",", ":"), ensure_ascii=False)
     study["digest"] = "sha256:" + hashlib.sha256(content.encode()).hexdigest()
     return study

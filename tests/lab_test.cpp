@@ -11,6 +11,7 @@
 
 #include "lab/parallel_run.h"
 #include "lab/result_json.h"
+#include "study/study_player.h"
 #include "study/settings.h"
 #include "tests/counting_allocator.h"
 
@@ -28,10 +29,13 @@ StudyConfig smallStudy() {
 }
 
 StudyResult play(const StudyConfig& config, std::optional<ShardSpec> shard, int threads,
-                 int stop = kRunOn) {
+                 int stop = kRunOn, std::optional<StudyConfig> variant = std::nullopt) {
   StudyResult result;
   result.config = config;
   result.shard = shard;
+  if (variant) {
+    result.variant = Variant{*variant, {}, {}, {}};
+  }
   const std::atomic<int> level{stop};
   playBlocks(result, result.target(), threads, level, [](std::uint64_t) {});
   return result;
@@ -43,6 +47,22 @@ void expectSameStudy(const StudyResult& a, const StudyResult& b) {
   EXPECT_EQ(a.blocks, b.blocks);
   EXPECT_EQ(a.shard, b.shard);
   EXPECT_FALSE(firstDifference(a.config, b.config));
+  ASSERT_EQ(a.variant.has_value(), b.variant.has_value());
+  if (a.variant) {
+    EXPECT_FALSE(firstDifference(a.variant->config, b.variant->config));
+    EXPECT_EQ(a.variant->tally, b.variant->tally);
+    EXPECT_EQ(a.variant->events, b.variant->events);
+    EXPECT_EQ(a.variant->cross, b.variant->cross);
+  }
+}
+
+// smallStudy's variant: another strategy, and no ramp (so no ramp's cross sums).
+StudyConfig smallVariant() {
+  StudyConfig config = smallStudy();
+  config.strategy = Strategy::Visible;
+  config.ramp.reset();
+  config.bankroll.reset();
+  return config;
 }
 
 // The first stop level lets no block start; the second drops a block in
@@ -64,6 +84,17 @@ TEST(Lab, StopsFinishOrDropTheBlocksInFlight) {
   const std::atomic<int> finish{kFinishBlocks};
   EXPECT_TRUE(player.play(0, tally, events, finish));
   EXPECT_EQ(tally.all.rounds, 2'000);
+  // A comparison's block is folded whole on both sides or not at all.
+  StudyResult compared;
+  compared.config = config;
+  compared.variant = Variant{smallVariant(), {}, {}, {}};
+  StudyPlayer pair(compared);
+  StudyResult into = unplayed(compared);
+  EXPECT_FALSE(pair.play(0, into, now));
+  EXPECT_TRUE(into.tally == StudyTally{} && into.variant->tally == StudyTally{} &&
+              into.variant->cross == CrossTally{});
+  EXPECT_TRUE(pair.play(0, into, finish));
+  EXPECT_TRUE(into.tally.all.rounds == 2'000 && into.variant->tally.all.rounds == 2'000);
 }
 
 // A block allocates its table once, whatever its length: nothing per round
@@ -108,22 +139,30 @@ StudyResult reread(const std::string& text) {
 
 // A study's file, read back, holds the same study, and playing what it lacks
 // on any number of threads completes it exactly as one uninterrupted run:
-// the result depends on the settings and the blocks played only.
+// the result depends on the settings and the blocks played only. So for a
+// comparison, whose two sides are each the study of their own settings.
 TEST(Lab, ResumedStudyEqualsUninterruptedOne) {
   const StudyConfig config = smallStudy();
-  StudyResult partial = play(config, ShardSpec{1, 4}, 1);
-  partial.blocks = partial.studyBlocks();
-  partial.shard.reset();
-  partial.seconds = 1.25;
-  StudyResult back = reread(studyToJson(partial, figuresOf(partial)));
-  expectSameStudy(back, partial);
-  EXPECT_EQ(back.seconds, 1.25);
-  const std::atomic<int> never{kRunOn};
-  playBlocks(back, back.target().without(back.blocks), 3, never, [](std::uint64_t) {});
-  expectSameStudy(back, play(config, std::nullopt, 1));
-  StudyConfig otherSeed = config;
-  otherSeed.seed = 8;
-  EXPECT_NE(play(otherSeed, std::nullopt, 2).tally, back.tally);
+  for (const auto& variant : {std::optional<StudyConfig>{}, std::optional(smallVariant())}) {
+    StudyResult partial = play(config, ShardSpec{1, 4}, 1, kRunOn, variant);
+    partial.blocks = partial.studyBlocks();
+    partial.shard.reset();
+    partial.seconds = 1.25;
+    StudyResult back = reread(studyToJson(partial, figuresOf(partial)));
+    expectSameStudy(back, partial);
+    EXPECT_EQ(back.seconds, 1.25);
+    const std::atomic<int> never{kRunOn};
+    playBlocks(back, back.target().without(back.blocks), 3, never, [](std::uint64_t) {});
+    const StudyResult whole = play(config, std::nullopt, 1, kRunOn, variant);
+    expectSameStudy(back, whole);
+    StudyConfig otherSeed = config;
+    otherSeed.seed = 8;
+    EXPECT_NE(play(otherSeed, std::nullopt, 2).tally, back.tally);
+    if (variant) {
+      expectSameStudy(variantSide(whole), play(*variant, std::nullopt, 2));
+      EXPECT_EQ(whole.tally, play(config, std::nullopt, 2).tally);
+    }
+  }
 }
 
 // Rounds at the two ends of the count range, as a hand-made one-block study.
@@ -181,6 +220,7 @@ TEST(Lab, DamagedOrEditedStudyFilesAreRefused) {
       {edited(good, "\"decks\": \"2\"", "\"decks\": \"9\""),
        "\"decks\": expected a whole number from 1 to 8"},
       {edited(good, "\"dealer\": \"h17\"", "\"dealer\": 17"), "\"dealer\" must be text"},
+      {edited(good, "\"bankroll\": \"500\"", "\"bankroll\": null"), "\"bankroll\" must be text"},
       {edited(good, "\"decks\": \"2\"", "\"decks\": \"2\", \"deck\": \"2\""),
        "\"config\" holds \"deck\", which is no setting"},
       {edited(good, "\"seed\": \"7\",", ""), "its digest does not match"},
@@ -190,7 +230,7 @@ TEST(Lab, DamagedOrEditedStudyFilesAreRefused) {
       {edited(good, "\"positions\": \"0-1\"", "\"positions\": \"0-1,\""),
        "\"positions\" must list"},
       {edited(good, "\"positions\": \"0-1\"", "\"positions\": \"0-2\""), "pass the last block"},
-      {edited(good, "\"shard\": \"0/5\"", "\"shard\": \"12/15\""), "\"shard\" names no block"},
+      {edited(good, "\"shard\": \"0/5\"", "\"shard\": \"10/15\""), "\"shard\" names no block"},
       {edited(good, "\"sum\": \"", "\"sum\": \"x"), "\"sum\" must be a decimal integer"},
       {edited(good, "\"payoff_units_per_stake\": 10", "\"payoff_units_per_stake\": 2"),
        "\"payoff_units_per_stake\" must be 10"},

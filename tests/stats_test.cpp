@@ -20,7 +20,6 @@ using Blocks = std::vector<std::vector<std::pair<int, int>>>;  // per block: cou
 // Payoff units in half a stake.
 constexpr int kHalf = kPayoffUnitsPerStake / 2;
 
-constexpr double kZ95 = 1.959963984540054;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 const CountWeights kFlat = Ramp{}.weights();
@@ -75,6 +74,67 @@ Estimate reference(const Blocks& blocks, std::optional<int> only, const CountWei
   const auto b = static_cast<double>(values.size());
   const double se = std::sqrt(b / (b - 1) * cluster) / n;
   return {0, mean, sd, se, sd / std::sqrt(n), mean - kZ95 * se, mean + kZ95 * se, true};
+}
+
+// Both sides of a comparison from their blocks, which must be as many.
+struct Pair {
+  StudyTally study;
+  StudyTally variant;
+  CrossTally cross;
+};
+
+Pair pairOf(const Blocks& a, const Blocks& b, const CountWeights* ramp = nullptr) {
+  Pair pair{tallyOf(a, ramp), tallyOf(b, ramp), {}};
+  BlockTally blockA;
+  BlockTally blockB;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    blockA.clear();
+    blockB.clear();
+    for (const auto& [count, halves] : a[i]) {
+      blockA.record(count, kHalf * halves);
+    }
+    for (const auto& [count, halves] : b[i]) {
+      blockB.record(count, kHalf * halves);
+    }
+    pair.cross.addBlock(blockA, blockB, truecountWeights(), ramp, ramp);
+  }
+  return pair;
+}
+
+// The paired difference from its definition: per block the linearised
+// residual z_b = (S_bB − r_B·n_bB)/N_B − (S_bA − r_A·n_bA)/N_A, and
+// se² = B/(B−1)·Σz_b².
+double referencePairedSe(const Blocks& a, const Blocks& b, std::optional<int> only,
+                         const CountWeights& stake) {
+  const auto sums = [&](const std::vector<std::pair<int, int>>& block) {
+    std::pair<double, double> rounds{0, 0};  // n_b, S_b
+    for (const auto& [count, halves] : block) {
+      if (!only || count == *only) {
+        rounds.first += 1;
+        rounds.second += static_cast<double>(stake[countSlot(count)]) * halves / 2;
+      }
+    }
+    return rounds;
+  };
+  double na = 0;
+  double sa = 0;
+  double nb = 0;
+  double sb = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    na += sums(a[i]).first;
+    sa += sums(a[i]).second;
+    nb += sums(b[i]).first;
+    sb += sums(b[i]).second;
+  }
+  double squares = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto [nbA, sbA] = sums(a[i]);
+    const auto [nbB, sbB] = sums(b[i]);
+    const double z = (sbB - sb / nb * nbB) / nb - (sbA - sa / na * nbA) / na;
+    squares += z * z;
+  }
+  const auto blocks = static_cast<double>(a.size());
+  return std::sqrt(blocks / (blocks - 1) * squares);
 }
 
 // Equal within `tolerance`, or both NaN, or the same infinity.
@@ -289,7 +349,8 @@ TEST(RampFigures, FollowFromThePerCountTallies) {
   };
   for (const auto& c : cases) {
     const CountWeights stakes = std::get<Ramp>(parseRamp(c.ramp)).weights();
-    const RampFigures f = rampFigures(tallyOf(c.blocks, &stakes), stakes, c.bankroll);
+    const StudyTally tally = tallyOf(c.blocks, &stakes);
+    const RampFigures f = rampFigures(tally, stakes, c.bankroll, true);
     expectSame(f.averageBet, c.bet);
     expectSame(f.evPerRound, c.ev);
     expectSame(f.evPer100, 100 * c.ev);
@@ -298,5 +359,106 @@ TEST(RampFigures, FollowFromThePerCountTallies) {
     expectSame(f.se, reference(c.blocks, std::nullopt, stakes).seNaive);
     expectSame(f.riskOfRuin.value_or(-1), c.riskOfRuin, 1e-15);
     expectSame(f.n0, c.n0);
+    expectSame(f.di, c.sd == 0 ? kNaN : 1000 * c.ev / c.sd);
+    expectSame(f.score, c.ev > 0 ? 1e6 * c.ev * c.ev / (c.sd * c.sd) : 0.0, 1e-9);
+    EXPECT_TRUE(std::isnan(rampFigures(tally, stakes, c.bankroll, false).se));
+    // The counts' own errors, as if independent: each weighs stake × share.
+    double byCount = 0;
+    for (int count = kLowestCount; count <= kHighestCount; ++count) {
+      const double n = static_cast<double>(tally.counts[countSlot(count)].rounds);
+      if (n > 1) {
+        const double weight = static_cast<double>(stakes[countSlot(count)]) * n /
+                              static_cast<double>(tally.all.rounds);
+        const double se = reference(c.blocks, count, kFlat).seNaive;
+        byCount += weight * weight * se * se;
+      }
+    }
+    expectSame(f.seByCount, std::sqrt(byCount));
+  }
+}
+
+TEST(Difference, PairsTheSidesBlockByBlock) {
+  // The variant moves some rounds to other counts and changes some payoffs,
+  // as a strategy dealt the same shoe would.
+  const Blocks variant = {{{0, 2}, {0, -2}, {0, 1}, {2, 3}, {1, 2}},
+                          {{0, -2}, {0, 2}, {2, -4}, {2, 2}},
+                          {{-1, 4}, {0, -1}, {7, 1}}};
+  const Pair pair = pairOf(kHandMade, variant);
+  const CountWeights truecount = truecountWeights();
+  const struct {
+    const SeriesTally& study;
+    const SeriesTally& variant;
+    const CrossSums& cross;
+    std::optional<int> count;
+    const CountWeights& stake;
+  } cases[] = {
+      {pair.study.all, pair.variant.all, pair.cross.all, std::nullopt, kFlat},
+      {pair.study.counts[countSlot(0)], pair.variant.counts[countSlot(0)],
+       pair.cross.counts[countSlot(0)], 0, kFlat},
+      {pair.study.counts[countSlot(2)], pair.variant.counts[countSlot(2)],
+       pair.cross.counts[countSlot(2)], 2, kFlat},
+      {pair.study.weighted, pair.variant.weighted, pair.cross.weighted, std::nullopt, truecount},
+  };
+  for (const auto& c : cases) {
+    const Difference d = difference(c.study, c.variant, c.cross, 3, 2);
+    const Estimate a = reference(kHandMade, c.count, c.stake);
+    const Estimate b = reference(variant, c.count, c.stake);
+    EXPECT_TRUE(d.clustered);
+    expectSame(d.studyMean, a.mean);
+    expectSame(d.variantMean, b.mean);
+    expectSame(d.mean, b.mean - a.mean);
+    expectSame(d.se, referencePairedSe(kHandMade, variant, c.count, c.stake));
+    expectSame(d.seUnpaired, std::sqrt(a.se * a.se + b.se * b.se));
+    expectSame(d.ciHigh, d.mean + kZ95 * d.se);
+    // Too few blocks for a cluster estimate: each side's independent-rounds figure.
+    const Difference naive = difference(c.study, c.variant, c.cross, 3, 4);
+    EXPECT_FALSE(naive.clustered);
+    expectSame(naive.se, std::sqrt(a.seNaive * a.seNaive + b.seNaive * b.seNaive));
+  }
+  // A variant that plays every block as the study: no difference and no error,
+  // however noisy the sides; a side without rounds gives no figure.
+  const Pair same = pairOf(kHandMade, kHandMade);
+  const Difference none = difference(same.study.all, same.variant.all, same.cross.all, 3, 2);
+  EXPECT_TRUE(none.mean == 0 && none.se == 0 && none.seUnpaired > 0);
+  EXPECT_TRUE(std::isnan(
+      difference(same.study.counts[countSlot(5)], same.variant.all, same.cross.all, 3, 2).mean));
+}
+
+TEST(KellyRamp, StakesFollowTheEdgeOverTheSecondMoment) {
+  // Per count, in stakes: −1 loses one; 1: ½, −½, ½, ½ (mean ¼, E[x²] ¼: the
+  // Kelly stake is the bankroll); 2: four rounds of 2 (mean 2, E[x²] 4: half
+  // the bankroll); 3: two pushes; 5: ½, ½, −½ (mean ⅙, E[x²] ¼: two thirds).
+  const Blocks blocks = {{{-1, -2}, {1, 1}, {1, -1}, {2, 4}, {2, 4}, {3, 0}, {5, 1}},
+                         {{1, 1}, {1, 1}, {2, 4}, {2, 4}, {3, 0}, {5, 1}, {5, -1}}};
+  const StudyTally tally = tallyOf(blocks);
+  const struct {
+    KellySizing sizing;
+    const char* ramp;
+  } cases[] = {
+      {{{1, 100}, 10.0, 1.0, 1}, "-60:1,1:10,2:5,3:1,5:7"},
+      // 2.5 rounds up, 3.33 down.
+      {{{1, 100}, 10.0, 0.5, 1}, "-60:1,1:5,2:3,3:1,5:3"},
+      {{{2, 8}, 10.0, 1.0, 1}, "-60:2,1:8,2:5,3:2,5:7"},
+      // Counts −1, 3 and 5 passed over: those below count 1 bet as it does.
+      {{{1, 100}, 10.0, 0.75, 4}, "-60:8,2:4"},
+      {{{1, 100}, 10.0, 1.0, 9}, "-60:1"},
+      {{{3, 3}, 1e9, 1.0, 1}, "-60:3"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(kellyRamp(tally, c.sizing).text(), c.ramp);
+  }
+  EXPECT_EQ(kellyStake(tally.counts[countSlot(1)], {{1, 100}, 40.0, 0.5, 1}), 20.0);
+  EXPECT_EQ(kellyStake(tally.counts[countSlot(3)], {{1, 100}, 40.0, 1.0, 1}), 0.0);
+  EXPECT_EQ(kellyRamp(StudyTally{}, {{4, 9}, 10.0, 1.0, 1}).text(), "-60:4");
+}
+
+TEST(Spread, ReadsWholeUnitsInOrder) {
+  const auto spread = parseSpread("2:12");
+  ASSERT_TRUE(std::holds_alternative<Spread>(spread));
+  EXPECT_TRUE(std::get<Spread>(spread).least == 2 && std::get<Spread>(spread).most == 12);
+  EXPECT_TRUE(std::holds_alternative<Spread>(parseSpread("100000:100000")));
+  for (const char* bad :
+       {"", "1", "1:", ":2", "0:5", "5:4", "1:100001", "-1:2", "1:+2", "1.5:2", "1:2:3", " 1:2"}) {
+    EXPECT_TRUE(std::holds_alternative<std::string>(parseSpread(bad))) << bad;
   }
 }

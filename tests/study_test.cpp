@@ -9,6 +9,7 @@
 #include "study/block_play.h"
 #include "study/settings.h"
 #include "study/study_check.h"
+#include "study/study_player.h"
 #include "study/text_values.h"
 
 namespace {
@@ -389,16 +390,21 @@ TEST(StudyResult, ShardsHoldBlocksByPosition) {
   }
 }
 
-// Plays the study's blocks at `positions` with the library's own player.
-StudyResult played(StudyConfig config, std::optional<ShardSpec> shard, const BlockSet& positions) {
+// Plays the blocks at `positions` of a study, or with a variant of a
+// comparison, with the library's own player.
+StudyResult played(StudyConfig config, std::optional<ShardSpec> shard, const BlockSet& positions,
+                   std::optional<StudyConfig> variant = std::nullopt) {
   StudyResult r;
   r.config = config;
   r.shard = shard;
-  BlockPlayer player(r.config);
+  if (variant) {
+    r.variant = Variant{*variant, {}, {}, {}};
+  }
+  StudyPlayer player(r);
   const std::atomic<int> never{kRunOn};
   for (const BlockSet::Range range : positions.ranges()) {
     for (std::uint64_t position = range.first; position <= range.last; ++position) {
-      EXPECT_TRUE(player.play(r.blockAt(position), r.tally, r.events, never));
+      EXPECT_TRUE(player.play(r.blockAt(position), r, never));
       r.blocks.append(position);
     }
   }
@@ -433,15 +439,36 @@ TEST(StudyResult, MergesJoinPositionsOfOneShardAndNumbersOfOthers) {
   EXPECT_EQ(mergeInto(merged, otherSeed), "the studies differ in --seed: 1 against 2");
   EXPECT_EQ(merged.tally, before.tally);
   EXPECT_EQ(merged.blocks, before.blocks);
+
+  StudyConfig visible = config;
+  visible.strategy = Strategy::Visible;
+  StudyResult compared = played(config, std::nullopt, BlockSet::of({0, 1}), visible);
+  const StudyResult rest3 = played(config, std::nullopt, BlockSet::of({2, 9}), visible);
+  EXPECT_EQ(mergeInto(compared, whole), "one is a comparison, the other a study");
+  EXPECT_EQ(mergeInto(merged, compared), "one is a comparison, the other a study");
+  StudyConfig composition = config;
+  composition.strategy = Strategy::Composition;
+  EXPECT_EQ(mergeInto(compared, played(config, std::nullopt, BlockSet::of({5, 5}), composition)),
+            "the variants differ in --strategy: visible against composition");
+  EXPECT_FALSE(mergeInto(compared, rest3));
+  EXPECT_EQ(compared.tally, whole.tally);
+  EXPECT_EQ(compared.variant->tally, played(visible, std::nullopt, BlockSet::of({0, 9})).tally);
 }
 
+// The checks of a comparison, whose study side meets every check of a study.
 TEST(StudyCheck, TalliesThatContradictThemselvesAreRefused) {
   StudyConfig config = tenBlocks();
   config.strategy = Strategy::Basic;
   config.ramp = std::get<Ramp>(parseRamp("-60:1,1:3"));
-  const StudyResult good = played(config, ShardSpec{0, 3}, BlockSet::of({0, 3}));
+  StudyConfig variant = config;
+  variant.strategy = Strategy::Composition;
+  variant.ramp = std::get<Ramp>(parseRamp("-60:1,2:5"));
+  const StudyResult good = played(config, ShardSpec{0, 3}, BlockSet::of({0, 3}), variant);
   ASSERT_FALSE(studyProblem(good));
   const std::size_t zero = countSlot(0);
+  const auto crossAt = [zero](StudyResult& r) -> CrossSums& {
+    return r.variant->cross.counts[zero];
+  };
   const struct {
     std::function<void(StudyResult&)> lie;
     const char* problem;
@@ -468,6 +495,23 @@ TEST(StudyCheck, TalliesThatContradictThemselvesAreRefused) {
        "weighted tallies do not follow"},
       {[](StudyResult& r) { r.events.decisions = 3'500 * kMostRoundEvents + 1; },
        "the events outnumber"},
+      {[](StudyResult& r) { r.variant->tally.all.sum += 2; },
+       "the variant: the overall tallies are not the sums"},
+      {[](StudyResult& r) { r.variant->config.seed = 2; },
+       "the variant: a variant is played over the study's blocks and shoes, so it keeps --seed 1"},
+      {[](StudyResult& r) { r.variant->config = r.config; },
+       "the variant: the variant's settings are the study's"},
+      {[&](StudyResult& r) { crossAt(r).roundsRounds = -crossAt(r).roundsRounds; },
+       "a count's cross sums"},
+      {[&](StudyResult& r) { crossAt(r).sumSum += r.tally.counts[zero].blockSumSquared; },
+       "a count's cross sums"},
+      {[&](StudyResult& r) { crossAt(r).roundsSum = Int128{1} << 100; }, "a count's cross sums"},
+      {[](StudyResult& r) { r.variant->cross.all.sumRounds += 1; }, "the overall cross sums"},
+      {[](StudyResult& r) { r.variant->cross.weighted.roundsRounds -= 1; },
+       "the overall cross sums"},
+      {[](StudyResult& r) { r.variant->cross.ramp.sumSum = r.tally.ramp.blockSumSquared * 9; },
+       "the overall cross sums"},
+      {[](StudyResult& r) { r.variant->cross.ramp = {}; }, "the overall cross sums"},
   };
   for (const auto& c : cases) {
     StudyResult r = good;

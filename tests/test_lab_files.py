@@ -5,6 +5,7 @@ half-written; signals stop the work and keep what was done."""
 
 import copy
 import json
+import math
 import os
 import re
 import signal
@@ -49,6 +50,106 @@ def test_shards_under_parallel_merge_to_the_whole_study(tmp_path, files):
     assert played(read(tmp_path / "two.json")) == played(read(files["whole"]))
 
 
+# A comparison of two strategies, each block dealt to both from one shoe.
+COMPARED = ["--rounds", "24000", "--block-size", "2000", "--seed", "3", "--ramp", "-60:1,2:4"]
+VARIANT = "--strategy visible --ramp '-60:1, 1:3'"
+
+
+def compare(path, *args):
+    done = lab("compare", *COMPARED, "--with", VARIANT, "--quiet", "--json", path, *args)
+    assert done.returncode == 0, done.stderr
+    return read(path)
+
+
+@pytest.fixture(scope="module")
+def comparisons(tmp_path_factory):
+    """A whole comparison, its three shards, and each side's one-block shards
+    as studies of their own."""
+    folder = tmp_path_factory.mktemp("comparisons")
+    paths = {"whole": folder / "whole.json"}
+    compare(paths["whole"], "--threads", "2")
+    for k in range(3):
+        paths[f"shard{k}"] = folder / f"shard{k}.json"
+        compare(paths[f"shard{k}"], "--blocks", f"{k}/3", "--threads", "1")
+    for side, extra in (("study", []), ("variant", ["--strategy", "visible", "--ramp", "-60:1,1:3"])):
+        paths[side] = []
+        for block in range(12):
+            paths[side].append(folder / f"{side}{block}.json")
+            run_study(paths[side][-1], COMPARED, ["--blocks", f"{block}/12", *extra])
+    return paths
+
+
+def test_comparison_shards_merge_and_resume_to_the_whole(tmp_path, comparisons):
+    whole = read(comparisons["whole"])
+    assert whole["format"] == "truecount-lab comparison"
+    merged = tmp_path / "merged.json"
+    done = lab("merge", comparisons["shard1"], comparisons["shard0"], comparisons["shard2"],
+               "--json", merged)
+    assert done.returncode == 0 and "variant - study" in done.stdout, done.stderr
+    assert played(read(merged)) == played(whole)
+    assert read(merged)["cross_tallies"] == whole["cross_tallies"]
+    partial = tmp_path / "two.json"
+    assert lab("merge", comparisons["shard0"], comparisons["shard2"], "--json", partial).returncode == 0
+    resumed = lab("compare", "--resume", partial, "--quiet", "--csv", tmp_path / "c.csv")
+    assert resumed.returncode == 0, resumed.stderr
+    assert played(read(partial)) == played(whole) and read(partial)["variant"] == whole["variant"]
+    rows = (tmp_path / "c.csv").read_text().splitlines()
+    assert rows[0].startswith("count,study_rounds,study_mean,study_se,variant_rounds")
+    counts = {d["count"]: d for d in whole["figures"]["difference"]["counts"]}
+    # A difference where both sides have rounds, and only there.
+    assert set(counts) == {c["count"] for c in whole["tallies"]["counts"]} & {
+        c["count"] for c in whole["variant"]["tallies"]["counts"]}
+    for row in rows[1:]:
+        fields = row.split(",")
+        if int(fields[0]) in counts:
+            assert float(fields[7]) == pytest.approx(counts[int(fields[0])]["mean"], rel=1e-8)
+
+
+def per_block(paths, series, count=None):
+    """Each block's rounds and payoff sum (units) from its one-block shard."""
+    sums = []
+    for path in paths:
+        tallies = read(path)["tallies"]
+        entry = tallies[series] if count is None else next(
+            (c for c in tallies["counts"] if c["count"] == count), {"rounds": 0, "sum": 0})
+        sums.append((int(entry["rounds"]), int(entry["sum"])))
+    return sums
+
+
+def paired_se(study, variant, units):
+    """The difference's linearised cluster error from per-block values: per
+    block z_b = (S_bB - r_B n_bB)/N_B - (S_bA - r_A n_bA)/N_A, se² =
+    B/(B-1) Σ z_b²."""
+    from fractions import Fraction
+    na, sa = sum(n for n, _ in study), sum(s for _, s in study)
+    nb, sb = sum(n for n, _ in variant), sum(s for _, s in variant)
+    squares = sum((Fraction(tb * nb - sb * mb, nb * nb) - Fraction(ta * na - sa * ma, na * na)) ** 2
+                  for (ma, ta), (mb, tb) in zip(study, variant))
+    blocks = len(study)
+    return math.sqrt(blocks / (blocks - 1) * squares) / units
+
+
+def test_the_paired_error_is_that_of_the_per_block_differences(tmp_path, comparisons):
+    whole = read(comparisons["whole"])
+    # Each side is the study of its own settings, to the bit.
+    for side, tallies in (("study", whole["tallies"]), ("variant", whole["variant"]["tallies"])):
+        merged = tmp_path / f"{side}.json"
+        assert lab("merge", *comparisons[side], "--json", merged).returncode == 0
+        assert read(merged)["tallies"] == tallies
+    units = whole["tallies"]["payoff_units_per_stake"]
+    difference = whole["figures"]["difference"]
+    checked = [("all", None, difference["overall"]), ("weighted", None, difference["weighted"])]
+    checked += [("counts", d["count"], d) for d in difference["counts"]
+                if d["se_method"] == "cluster"]
+    assert len(checked) > 6
+    for series, count, figures in checked:
+        study = per_block(comparisons["study"], series, count)
+        variant = per_block(comparisons["variant"], series, count)
+        assert sum(n for n, _ in study) == figures["study_rounds"]
+        assert figures["se"] == pytest.approx(paired_se(study, variant, units), rel=1e-9), count
+        assert figures["se"] < figures["se_unpaired"]
+
+
 def refused(args, cwd, expected=None):
     """Runs a command that must be refused: exit 2, one line, nothing written."""
     before = sorted(os.listdir(cwd))
@@ -89,10 +190,41 @@ def refused(args, cwd, expected=None):
      "again.json cannot be merged with shard1.json: the studies share blocks"),
     (["merge", "whole.json", "seed12.json"],
      "seed12.json cannot be merged with whole.json: the studies differ in --seed: 11 against 12"),
+    (["compare", "--rounds", "2000"], "compare needs --with"),
+    (["compare", "--with", ""], "--with: \"\": expected the variant's options"),
+    (["compare", "--with", "--seed 3"], "so it keeps --seed 1 (not 3)"),
+    (["compare", "--with", "--block-size 10"], "so it keeps --block-size 100000"),
+    (["compare", "--with", "--strategy composition"], "the variant's settings are the study's"),
+    (["compare", "--with", "--strategy  x"], "--strategy: \"x\": expected composition"),
+    (["compare", "--with", "--no-such-setting 1"], "--no-such-setting"),
+    (["compare", "--with", "visible"], "visible"),
+    (["compare", "--with", "--strategy 'visible"], "a quote or a backslash is left open"),
+    (["compare", "--with", "--ramp 1:2 --bankroll 5 --bankroll 6"], "--bankroll"),
+    (["compare", "--ramp", "1:2", "--bankroll", "9", "--with", "--ramp none"],
+     "--bankroll needs --ramp"),
+    (["compare", "--resume", "cmp.json", "--with", "--strategy basic"], "excludes"),
+    (["compare", "--resume", "whole.json"], "whole.json: a study; resume it with truecount-lab run"),
+    (["run", "--resume", "cmp.json"], "cmp.json: a comparison; resume it with truecount-lab compare"),
+    (["merge", "cmp.json", "shard0.json"], "one is a comparison, the other a study"),
+    (["merge", "cmp.json", "other.json"], "the variants differ in --strategy: visible against basic"),
+    (["ramp", "cmp.json", "--spread", "1:8", "--bankroll", "100"], "cmp.json: a comparison"),
+    (["ramp", "whole.json", "--bankroll", "100"], "--spread is required"),
+    (["ramp", "whole.json", "--spread", "1:8"], "--bankroll is required"),
+    (["ramp", "whole.json", "--spread", "8:1", "--bankroll", "100"], "--spread: \"8:1\""),
+    (["ramp", "whole.json", "--spread", "1:8", "--bankroll", "0"], "--bankroll: \"0\""),
+    (["ramp", "whole.json", "--spread", "1:8", "--bankroll", "9", "--kelly", "1.5"],
+     "at most 1"),
+    (["ramp", "whole.json", "--spread", "1:8", "--bankroll", "9", "--min-rounds", "0"],
+     "--min-rounds"),
+    (["ramp", "missing.json", "--spread", "1:8", "--bankroll", "9"], "cannot be read"),
 ], ids=lambda value: " ".join(value) if isinstance(value, list) else None)
-def test_bad_input_is_refused_before_any_work(tmp_path, files, args, expected):
+def test_bad_input_is_refused_before_any_work(tmp_path, files, comparisons, args, expected):
     for name in ("whole", "seed12", "shard0", "shard1"):
         (tmp_path / f"{name}.json").write_text(files[name].read_text())
+    (tmp_path / "cmp.json").write_text(comparisons["shard0"].read_text())
+    other = read(comparisons["shard1"])
+    other["variant"]["config"]["strategy"] = "basic"
+    write(tmp_path / "other.json", reseal(other))
     (tmp_path / "again.json").write_text(files["shard1"].read_text())
     refused(args + ["--json", "out.json"] if args[0] == "merge" else args, tmp_path, expected)
 
@@ -138,6 +270,25 @@ def test_files_that_lie_are_refused(tmp_path, files, change, sealed, expected, c
     args = (["merge", "lie.json", "--json", "out.json"] if command == "merge"
             else ["run", "--resume", "lie.json", "--json", "out.json"])
     refused(args, tmp_path, expected)
+
+
+@pytest.mark.parametrize("change, sealed, expected", [
+    (set_in(["cross_tallies", "all", "sum_x_sum"], str(10 ** 30)), True,
+     "the overall cross sums cannot pair"),
+    (lambda s: s["cross_tallies"]["counts"][0].update(rounds_x_rounds="-1"), True,
+     "a count's cross sums cannot pair"),
+    (lambda s: s["variant"].update(config=dict(s["config"])), True,
+     "the variant's settings are the study's"),
+    (set_in(["variant", "config", "seed"], "4"), True, "so it keeps --seed 3"),
+    (set_in(["variant", "tallies", "all", "sum"], "0"), True, "the variant: the overall tallies"),
+    (set_in(["variant", "events", "decisions"], 1), False, "its digest does not match"),
+    (set_in(["format"], "truecount-lab study"), False, "its digest does not match"),
+    (set_in(["version"], 1), False, "comparisons version 2"),
+])
+def test_comparison_files_that_lie_are_refused(tmp_path, comparisons, change, sealed, expected):
+    lie = edit(read(comparisons["shard0"]), change)
+    write(tmp_path / "lie.json", reseal(lie) if sealed else lie)
+    refused(["merge", "lie.json", "--json", "out.json"], tmp_path, expected)
 
 
 def test_duplicate_keys_and_deep_nesting_are_refused_cheaply(tmp_path, files):
@@ -243,17 +394,20 @@ def uncut(tmp_path_factory):
     return run_study(tmp_path_factory.mktemp("uncut") / "whole.json", CUT, ["--threads", "2"])
 
 
-@pytest.mark.parametrize("sent", [signal.SIGINT, signal.SIGTERM, signal.SIGHUP],
-                         ids=["INT", "TERM", "HUP"])
-def test_a_signal_keeps_the_blocks_played_for_resume(tmp_path, uncut, sent):
-    process = start(["run", *CUT, "--threads", "1", "--json", "cut.json"], tmp_path)
+@pytest.mark.parametrize("command, sent", [
+    (["run"], signal.SIGINT), (["run"], signal.SIGTERM), (["run"], signal.SIGHUP),
+    (["compare", "--with", "--strategy basic"], signal.SIGINT)], ids=["INT", "TERM", "HUP", "compare"])
+def test_a_signal_keeps_the_blocks_played_for_resume(tmp_path, uncut, command, sent):
+    process = start([*command, *CUT, "--threads", "1", "--json", "cut.json"], tmp_path)
     until_running(process, 0.3)
     process.send_signal(sent)
     out, err = process.communicate(timeout=30)
     assert process.returncode == 130 and out == "", err
-    assert "blocks written to cut.json; continue with: truecount-lab run --resume cut.json" in err
+    assert (f"blocks written to cut.json; continue with: truecount-lab {command[0]} --resume "
+            "cut.json") in err
     assert not read(tmp_path / "cut.json")["complete"]
-    assert lab("run", "--resume", "cut.json", "--threads", "2", "--quiet", cwd=tmp_path).returncode == 0
+    resumed = lab(command[0], "--resume", "cut.json", "--threads", "2", "--quiet", cwd=tmp_path)
+    assert resumed.returncode == 0, resumed.stderr
     assert played(read(tmp_path / "cut.json")) == played(uncut)
     assert os.listdir(tmp_path) == ["cut.json"]
 

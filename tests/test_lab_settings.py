@@ -263,14 +263,19 @@ def test_csv_columns_are_the_json_figures(tmp_path):
 
 
 @pytest.mark.parametrize("blocks, clustered", [(9, False), (10, True)])
-def test_rows_of_too_few_blocks_are_marked_and_take_the_naive_error(tmp_path, blocks, clustered):
+@pytest.mark.parametrize("command", [["run"], ["compare", "--with", "--strategy basic"]],
+                         ids=["study", "comparison"])
+def test_rows_of_too_few_blocks_are_marked_and_take_the_naive_error(tmp_path, blocks, clustered,
+                                                                     command):
     # One-round blocks from a fresh shoe: every round at count 0, in as many
     # blocks as rounds; fewer than 10 blocks make no cluster estimate.
-    table = lab("run", "--rounds", blocks, "--block-size", "1", "--json", tmp_path / "s.json").stdout
-    study = read(tmp_path / "s.json")
-    assert [c["se_method"] for c in study["figures"]["counts"]] == [
-        "cluster" if clustered else "naive"]
-    assert study["figures"]["se_method"] == ("cluster" if clustered else "naive")
+    table = lab(*command, "--rounds", blocks, "--block-size", "1", "--json",
+                tmp_path / "s.json").stdout
+    figures = read(tmp_path / "s.json")["figures"]
+    if command[0] == "compare":
+        figures = dict(figures["difference"], se_method=figures["difference"]["overall"]["se_method"])
+    assert [c["se_method"] for c in figures["counts"]] == ["cluster" if clustered else "naive"]
+    assert figures["se_method"] == ("cluster" if clustered else "naive")
     marked = [line for line in table.splitlines() if re.match(r" +(0|all) .*\*", line)]
     assert len(marked) == (0 if clustered else 2)
     assert ("* SE as if rounds were independent" in table) != clustered
@@ -447,3 +452,52 @@ I18_WITHOUT_INSURANCE = [
     ("13", 2, "hit", -2, "<="), ("12", 4, "hit", -1, "<="), ("12", 5, "hit", -3, "<="),
     ("12", 6, "hit", -2, "<="), ("13", 3, "hit", -3, "<="),
 ]
+
+
+def test_the_ramp_found_is_one_run_takes_and_prices_alike(tmp_path):
+    # The Kelly stake at each count, bankroll × mean / E[x²], is
+    # bankroll × units × S / Q of the count's tallies.
+    base = ["--rounds", "200k", "--block-size", "10k", "--strategy", "basic", "--threads", "2"]
+    study = run_study(tmp_path / "s.json", base)
+
+    def found(*args):
+        done = lab("ramp", tmp_path / "s.json", *args)
+        assert done.returncode == 0, done.stderr
+        return done.stdout
+
+    def stakes_of(text):
+        option, ramp = text.splitlines()[0].split()
+        assert option == "--ramp"
+        steps = [tuple(map(int, step.split(":"))) for step in ramp.split(",")]
+        return {c: [s for f, s in steps if f <= c][-1] for c in range(-60, 61)}, ramp
+
+    out = found("--spread", "1:12", "--bankroll", "2000")
+    stakes, ramp = stakes_of(out)
+    units = study["tallies"]["payoff_units_per_stake"]
+    rows = {int(row.split()[0]): row.split() for row in out.splitlines()
+            if re.match(r" +-?\d+ +\d+ ", row)}
+    for count in study["tallies"]["counts"]:
+        rounds, total, squares = (int(count[k]) for k in ("rounds", "sum", "sum_squares"))
+        kelly = 2000 * units * total / squares
+        want = 1 if kelly <= 0 else min(12, max(1, math.floor(kelly + 0.5)))
+        assert stakes[count["count"]] == want, count["count"]
+        row = rows[count["count"]]
+        assert int(row[1]) == rounds and float(row[5]) == want
+        assert float(row[2]) == pytest.approx(total / units / rounds, abs=6e-6)
+        assert float(row[3]) == pytest.approx(squares / units ** 2 / rounds, abs=6e-5)
+        assert float(row[4]) == pytest.approx(kelly, abs=6e-3)
+    assert len(set(stakes.values())) > 2
+    again = run_study(tmp_path / "r.json", base, ["--ramp", ramp, "--bankroll", "2000"])
+    figures = again["figures"]["ramp"]
+    assert {s["count"]: s["stake"] for s in figures["stakes"]} == stakes
+    assert f"Average initial bet {figures['average_bet']:.4f} units" in out
+    assert f"DI {figures['di']:.2f} (1000 EV / SD); SCORE {figures['score']:.2f}" in out
+    assert figures["score"] == pytest.approx(figures["di"] ** 2) == pytest.approx(1e6 / figures["n0"])
+    assert figures["di"] == pytest.approx(1000 * figures["ev_per_round"] / figures["sd_per_round"])
+    # The bankroll and the Kelly fraction size the stakes by their product.
+    half, _ = stakes_of(found("--spread", "1:12", "--bankroll", "1000"))
+    assert half == stakes_of(found("--spread", "1:12", "--bankroll", "2000", "--kelly", "0.5"))[0]
+    assert all(half[c] <= stakes[c] for c in stakes) and half != stakes
+    assert max(stakes_of(found("--spread", "2:4", "--bankroll", "2000"))[0].values()) == 4
+    assert stakes_of(found("--spread", "2:4", "--bankroll", "2000"))[0][-60] == 2
+    assert stakes_of(found("--spread", "1:12", "--bankroll", "2000", "--min-rounds", "1e9"))[1] == "-60:1"

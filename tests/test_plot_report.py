@@ -18,6 +18,7 @@ SCRIPT = os.path.join(TOOLS, "plot_report.py")
 sys.path.insert(0, TOOLS)
 import chart_common  # noqa: E402
 import plot_report  # noqa: E402
+import ramp_overlay  # noqa: E402
 import report_chart  # noqa: E402
 import study_chart  # noqa: E402
 
@@ -36,17 +37,20 @@ def report_text():
 @pytest.fixture(scope="session")
 def studies(tmp_path_factory):
     """Four small studies: the default, the fixed strategy with a ramp, and
-    the default under two other seeds; decoded from their files."""
+    the default under two other seeds; and a comparison of the default with
+    the fixed strategy; decoded from their files."""
     folder = tmp_path_factory.mktemp("studies")
-    runs = {"default": [], "basic": ["--strategy", "basic", "--ramp", "-60:1,1:2,3:8"],
-            "seed2": ["--seed", "2"], "seed3": ["--seed", "3"]}
+    runs = {"default": ["run"], "basic": ["run", "--strategy", "basic", "--ramp", "-60:1,1:2,3:8"],
+            "seed2": ["run", "--seed", "2"], "seed3": ["run", "--seed", "3"],
+            "compare": ["compare", "--with", "--strategy basic"]}
     decoded = {}
-    for name, extra in runs.items():
+    for name, (command, *extra) in runs.items():
         path = folder / f"{name}.json"
-        subprocess.run([LAB, "run", "--rounds", "30000", "--block-size", "3000", "--quiet",
+        subprocess.run([LAB, command, "--rounds", "30000", "--block-size", "3000", "--quiet",
                         "--threads", "1", "--json", str(path), *extra],
                        check=True, capture_output=True, timeout=60)
         decoded[name] = json.loads(path.read_text())
+    decoded["folder"] = folder
     return decoded
 
 
@@ -193,15 +197,66 @@ def test_partial_study_says_so(studies):
     assert names == [f"mine (partial: 4 of {data['blocks']['total']} blocks)"]
 
 
-def test_ramp_overlay_is_the_files_stakes(studies):
+def lab_ramp(path, *args):
+    """The stake per count of the ramp truecount-lab's ramp command finds."""
+    done = subprocess.run([LAB, "ramp", str(path), *args], capture_output=True, text=True,
+                          timeout=60, check=True)
+    steps = [tuple(map(int, step.split(":")))
+             for step in done.stdout.splitlines()[0].split()[1].split(",")]
+    return lambda count: [s for c, s in steps if c <= count][-1]
+
+
+@pytest.mark.parametrize("sizing, min_rounds, args", [
+    # The spread of the file's ramp, SCORE's bankroll, the whole Kelly stake.
+    (ramp_overlay.Sizing(None), 1, ["--spread", "1:8", "--bankroll", "10000"]),
+    (ramp_overlay.Sizing((2, 5), 300.0, 0.5), 300,
+     ["--spread", "2:5", "--bankroll", "300", "--kelly", "0.5", "--min-rounds", "300"]),
+], ids=["defaults", "sized"])
+def test_ramp_overlay_is_the_files_stakes_and_the_optimal_ones(studies, sizing, min_rounds,
+                                                               args):
     data = studies["basic"]
-    fig = study_chart.study_figure(parsed(studies["default"], data), ramp=True)
-    (line,) = fig.axes[2].get_lines()
+    fig = study_chart.study_figure(parsed(studies["default"], data), ramp=True,
+                                   min_rounds=min_rounds, sizing=sizing)
+    own, *optimal = fig.axes[2].get_lines()
     stakes = {s["count"]: s["stake"] for s in data["figures"]["ramp"]["stakes"]}
-    assert [(x, y) for x, y in line.get_xydata().tolist()] == [(x, stakes[x]) for x, _ in
-                                                               line.get_xydata().tolist()]
-    assert {y for _, y in line.get_xydata().tolist()} == {1, 2, 8}
-    assert data["figures"]["ramp"]["text"] in line.get_label()
+    assert [(x, y) for x, y in own.get_xydata().tolist()] == [(x, stakes[x]) for x, _ in
+                                                              own.get_xydata().tolist()]
+    assert {y for _, y in own.get_xydata().tolist()} == {1, 2, 8}
+    assert data["figures"]["ramp"]["text"] in own.get_label()
+    # Only the study with a ramp has a spread for its optimal ramp, unless given.
+    assert len(optimal) == (1 if sizing.spread is None else 2)
+    found = lab_ramp(studies["folder"] / "basic.json", *args)
+    line = optimal[-1].get_xydata().tolist()
+    assert [y for _, y in line] == [found(int(x)) for x, _ in line]
+    assert len({y for _, y in line}) > 1
+
+
+def test_a_comparison_draws_both_sides_and_their_difference(tmp_path, studies):
+    data = studies["compare"]
+    (comparison,) = parsed(data)
+    fig = study_chart.study_figure([comparison.study, comparison.variant],
+                                   difference=comparison.difference)
+    ax, difference_ax, share_ax = fig.axes
+    assert [c.get_label() for c in ax.containers] == [
+        "2 decks, reshuffle after 60 cards, dealer h17, strategy composition",
+        "2 decks, reshuffle after 60 cards, dealer h17, strategy basic"]
+    for points, side in zip(scatters(ax), ("study", "variant")):
+        assert points.get_offsets().tolist() == [
+            [c["count"], c["mean"]] for c in data["figures"][side]["counts"]]
+    (points,) = scatters(difference_ax)
+    counts = data["figures"]["difference"]["counts"]
+    assert points.get_offsets().tolist() == [[d["count"], d["mean"]] for d in counts]
+    (bars,) = difference_ax.containers
+    segments = bars.lines[2][0].get_segments()
+    assert [y for s in segments if len(s) for y in (s[0][1], s[1][1])] == pytest.approx(
+        [y for d in counts if d["ci95"][0] is not None for y in d["ci95"]])
+    (tmp_path / "c.json").write_text(json.dumps(data))
+    result = run([str(tmp_path / "c.json"), "-o", str(tmp_path / "c.png"), "--ramp",
+                  "--spread", "1:4"])
+    assert result.returncode == 0, result.stderr.decode()
+    for bad in (["--spread", "4:1"], ["--kelly", "2"]):
+        result = run([str(tmp_path / "c.json"), "-o", str(tmp_path / "x.png"), "--ramp", *bad])
+        assert result.returncode == 2 and b"--" + bad[0][2:].encode() in result.stderr
 
 
 def edited(study, change):
@@ -219,11 +274,13 @@ def edited(study, change):
                       .update(mean=9.0)), [],
      "does not hold the mean"),
     (lambda s: edited(s, lambda d: d["labels"][0].pop("names_series")), [], "label"),
-    (lambda s: s, ["--ramp"], "none of the studies holds a ramp"),
+    (lambda s: s, ["--ramp"], "none of the studies holds a ramp; give --spread"),
+    (lambda s: s, ["--spread", "1:4"], "give --ramp"),
+
     (lambda s: s, ["--assumed-sd", "1.1"], "--assumed-sd is for a truecount"),
     (lambda s: s, ["--label", "a", "--label", "b"], "--label given 2"),
 ], ids=["not-a-study", "malformed", "version", "no-figures", "bad-interval", "bad-label",
-        "no-ramp", "assumed-sd", "label-count"])
+        "no-ramp", "spread-no-ramp", "assumed-sd", "label-count"])
 def test_bad_studies_fail_cleanly(tmp_path, monkeypatch, capsys, studies, make, extra, message):
     content = make(studies["default"])
     (tmp_path / "a.json").write_text(content if isinstance(content, str) else json.dumps(content))
@@ -237,7 +294,8 @@ def test_bad_studies_fail_cleanly(tmp_path, monkeypatch, capsys, studies, make, 
 @pytest.mark.parametrize("others, message", [
     (["default"], "same settings"),
     (["report"], "cannot share a chart"),
-], ids=["duplicate", "mixed"])
+    (["compare"], "a comparison is drawn alone"),
+], ids=["duplicate", "mixed", "comparison"])
 def test_studies_that_cannot_share_a_chart(tmp_path, studies, report_text, others, message):
     (tmp_path / "a.json").write_text(json.dumps(studies["default"]))
     for other in others:

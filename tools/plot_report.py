@@ -13,7 +13,8 @@ import sys
 
 from chart_common import FEW_ROUNDS, IMAGE_FORMATS, InputError, save
 from report_chart import parse_report, report_figure
-from study_chart import Study, parse_study, study_figure
+from ramp_overlay import SCORE_BANKROLL, Sizing
+from study_chart import Comparison, Study, parse_study, study_figure
 
 
 def _positive(text):
@@ -32,6 +33,21 @@ def _positive_int(text):
     return int(text)
 
 
+def _spread(text):
+    least, _, most = text.partition(":")
+    if not (re.fullmatch(r"\d+", least) and re.fullmatch(r"\d+", most)
+            and 1 <= int(least) <= int(most)):
+        raise argparse.ArgumentTypeError(f"not MIN:MAX whole units, 1 <= MIN <= MAX: {text!r}")
+    return int(least), int(most)
+
+
+def _fraction(text):
+    value = _positive(text)
+    if value > 1:
+        raise argparse.ArgumentTypeError(f"not a fraction of at most 1: {text!r}")
+    return value
+
+
 def _read(name):
     try:
         if name == "-":
@@ -43,8 +59,8 @@ def _read(name):
 
 
 def load(name, data):
-    """Return the input as a Report or a Study, told apart by its content:
-    a study is a JSON object, a report is plain text."""
+    """Return the input as a Report, a Study or a Comparison, told apart by
+    its content: a study is a JSON object, a report is plain text."""
     text = data.decode("utf-8", errors="replace")
     shown = "standard input" if name == "-" else name
     try:
@@ -79,16 +95,19 @@ def main(argv=None):
                     "each true count with its 95% confidence interval as an error "
                     "bar; the y axis fits the counts with at least "
                     f"{FEW_ROUNDS} rounds; below, on the same count axis, the share of "
-                    f"rounds at each count. In both, counts with fewer than {FEW_ROUNDS} "
-                    "rounds are drawn hollow.",
+                    "rounds at each count. A COMPARISON ('truecount-lab compare "
+                    "--json'), drawn alone: both sides as two series and, in a panel "
+                    "between, their difference per count with its paired 95% interval. "
+                    f"In all, counts with fewer than {FEW_ROUNDS} rounds are drawn hollow.",
         epilog="Refused, with a one-line error on standard error, exit status 2 and "
                "no output file: an input that is neither a well-formed report "
                "(empty, no payoff table, truncated or garbled) nor a study "
                "(malformed JSON, another format or version, missing figures); a "
                "report together with studies, or more than one report; studies "
                "that share no true count, or two of the same settings without "
-               "--label (merge those); --ramp when no study holds a ramp; an "
-               "unwritable OUTPUT. Examples: "
+               "--label (merge those); a comparison with other inputs; --ramp "
+               "when no study holds a ramp and no --spread is given; --spread, "
+               "--bankroll or --kelly without --ramp; an unwritable OUTPUT. Examples: "
                "./build/truecount | tools/plot_report.py -o payoff.png ; "
                "tools/plot_report.py a.json b.json -o chart.png")
     parser.add_argument("inputs", nargs="*", metavar="FILE",
@@ -102,8 +121,19 @@ def main(argv=None):
                              "per FILE in their order")
     parser.add_argument("--ramp", action="store_true",
                         help="studies: overlay each ramp that a study holds, its "
-                             "stake per count as a step line on a second y axis "
-                             "(studies without a ramp get none)")
+                             "stake per count as a step line on a second y axis, and "
+                             "each study's growth-optimal ramp as 'truecount-lab ramp' "
+                             "finds it from the study's tallies (dotted), sized by "
+                             "--spread, --bankroll, --kelly and --min-rounds")
+    parser.add_argument("--spread", type=_spread, metavar="MIN:MAX",
+                        help="with --ramp: the least and most stake of the growth-optimal "
+                             "ramps (default: those of each study's own ramp; a study "
+                             "without one gets no growth-optimal ramp)")
+    parser.add_argument("--bankroll", type=_positive, metavar="UNITS",
+                        help="with --ramp: the bankroll the growth-optimal ramps are sized "
+                             f"for (default {SCORE_BANKROLL}, the bankroll of SCORE)")
+    parser.add_argument("--kelly", type=_fraction, metavar="F",
+                        help="with --ramp: the fraction of the Kelly stake (default 1)")
     parser.add_argument("--assumed-sd", type=_positive, metavar="SD",
                         help="report: draw APPROXIMATE error bars of ±1 standard "
                              "error, SD/sqrt(rounds), from this assumed standard "
@@ -112,7 +142,8 @@ def main(argv=None):
     parser.add_argument("--min-rounds", type=_positive_int, default=1, metavar="N",
                         help="leave out the points of counts with fewer than N "
                              "rounds (their bars or shares stay), so that the y "
-                             "axis shows the well-sampled counts; default 1, all "
+                             "axis shows the well-sampled counts, and pass those "
+                             "counts over in the growth-optimal ramps; default 1, all "
                              "points")
     args = parser.parse_args(argv)
 
@@ -123,7 +154,12 @@ def main(argv=None):
         if names.count("-") > 1:
             raise InputError("standard input ('-') can be read only once")
         loaded = [load(name, _read(name)) for name in names]
-        studies = [item for item in loaded if isinstance(item, Study)]
+        studies = [item for item in loaded if isinstance(item, (Study, Comparison))]
+        sized = (args.spread, args.bankroll, args.kelly) != (None, None, None)
+        if sized and not args.ramp:
+            raise InputError("--spread, --bankroll and --kelly size the growth-optimal "
+                             "ramps, which --ramp draws; give --ramp")
+        sizing = Sizing(args.spread, args.bankroll or SCORE_BANKROLL, args.kelly or 1.0)
         if not studies:
             if len(loaded) > 1:
                 raise InputError("one truecount report per chart; several inputs "
@@ -138,7 +174,16 @@ def main(argv=None):
             if args.assumed_sd is not None:
                 raise InputError("--assumed-sd is for a truecount report; a study's "
                                  "error bars come from its own data")
-            fig = study_figure(studies, args.label, args.ramp, args.min_rounds)
+            compared = [item for item in studies if isinstance(item, Comparison)]
+            if compared and len(studies) > 1:
+                raise InputError("a comparison is drawn alone, with the difference of "
+                                 "its two sides")
+            if compared:
+                fig = study_figure([compared[0].study, compared[0].variant], args.label,
+                                   args.ramp, args.min_rounds, compared[0].difference, sizing)
+            else:
+                fig = study_figure(studies, args.label, args.ramp, args.min_rounds,
+                                   sizing=sizing)
         save(fig, args.output)
     except InputError as err:
         print(f"plot_report.py: error: {err}", file=sys.stderr)

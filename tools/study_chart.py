@@ -9,8 +9,10 @@ import os
 from dataclasses import dataclass
 
 from chart_common import FEW_ROUNDS, InputError
+from ramp_overlay import Sizing, draw_ramps
 
 STUDY_FORMAT = "truecount-lab study"
+COMPARISON_FORMAT = "truecount-lab comparison"
 STUDY_VERSION = 2
 FEW_ROUNDS_NOTE = (f"hollow: fewer than {FEW_ROUNDS} rounds at the count, interval "
                    "unreliable (no bar: a single round)")
@@ -48,6 +50,17 @@ class Study:
     naive_se: bool
     complete: bool
     blocks: str  # "played of total"
+    tallies: dict  # per count: rounds, payoff sum, sum of squares
+    units: int  # payoff units per stake, the tallies' unit
+
+
+@dataclass
+class Comparison:
+    """A study and its variant, played over the same blocks, and the
+    difference (variant - study) per count as Points."""
+    study: Study
+    variant: Study
+    difference: list
 
 
 def _number(value, where, null=False):
@@ -122,32 +135,75 @@ def _ramp(ramp):
     return Ramp(_text(ramp.get("text"), "figures.ramp.text"), stakes)
 
 
+def _tallies(tallies, where):
+    """Per count: rounds, payoff sum and sum of squares, exact integers."""
+    counts = {}
+    for i, entry in enumerate(_member(tallies, "counts", list, where)):
+        at = f"{where}counts[{i}]"
+        try:
+            counts[_integer(entry.get("count"), at + ".count")] = tuple(
+                int(_text(entry.get(key), f"{at}.{key}"))
+                for key in ("rounds", "sum", "sum_squares"))
+        except (AttributeError, ValueError):
+            raise InputError(f"{at} does not hold a count's tallies") from None
+    return counts
+
+
+def _points(entries, where):
+    """The points of a list of figures by count, in ascending order."""
+    points = [_point(e, f"{where}[{i}]") for i, e in enumerate(entries)]
+    for before, after in zip(points, points[1:]):
+        if after.count <= before.count:
+            raise InputError(f"{where}: count {after.count} does not "
+                             f"follow count {before.count} in ascending order")
+    return points
+
+
+def _side(data, name, key, where):
+    """One study of a file: its labels (at `key`), figures and tallies, which a
+    comparison keeps under `where` ("study", "variant")."""
+    labels = [_label(e, f"{key}[{i}]") for i, e in enumerate(_member(data, key, list, ""))]
+    figures = _member(data, "figures", dict, "")
+    tallies = _member(data, "tallies", dict, "")
+    at = "figures."
+    if where:
+        figures = _member(figures, where, dict, at)
+        at += where + "."
+        if where == "variant":
+            tallies = _member(_member(data, "variant", dict, ""), "tallies", dict, "variant.")
+    entries = _member(figures, "counts", list, at)
+    if not entries:
+        raise InputError(f"{at}counts is empty: the study holds no rounds")
+    blocks = _member(data, "blocks", dict, "")
+    return Study(name, labels, _points(entries, at + "counts"), _ramp(figures.get("ramp")),
+                 figures.get("se_method") == "naive", data.get("complete") is not False,
+                 f"{blocks.get('played', '?')} of {blocks.get('total', '?')}",
+                 _tallies(tallies, "tallies."),
+                 _integer(tallies.get("payoff_units_per_stake"), "payoff_units_per_stake", 1))
+
+
 def parse_study(data, name):
-    """Check a decoded study file and return it as a Study."""
-    if not isinstance(data, dict) or data.get("format") != STUDY_FORMAT:
+    """Check a decoded study file and return it as a Study, or a comparison
+    file as a Comparison."""
+    kinds = (STUDY_FORMAT, COMPARISON_FORMAT)
+    if not isinstance(data, dict) or data.get("format") not in kinds:
         raise InputError(f"{name}: JSON but not a truecount-lab study "
-                         f"(no \"format\": \"{STUDY_FORMAT}\")")
+                         f"(no \"format\": \"{STUDY_FORMAT}\" or \"{COMPARISON_FORMAT}\")")
     try:
         if data.get("version") != STUDY_VERSION:
             raise InputError(f"study format version {data.get('version')!r}; this tool "
                              f"reads version {STUDY_VERSION} (truecount-lab merge FILE "
                              "--json NEW writes an older study anew)")
-        labels = [_label(e, f"labels[{i}]")
-                  for i, e in enumerate(_member(data, "labels", list, ""))]
-        figures = _member(data, "figures", dict, "")
-        entries = _member(figures, "counts", list, "figures.")
-        if not entries:
-            raise InputError("figures.counts is empty: the study holds no rounds")
-        points = [_point(e, f"figures.counts[{i}]") for i, e in enumerate(entries)]
-        for before, after in zip(points, points[1:]):
-            if after.count <= before.count:
-                raise InputError(f"figures.counts: count {after.count} does not "
-                                 f"follow count {before.count} in ascending order")
-        blocks = _member(data, "blocks", dict, "")
-        return Study(name, labels, points, _ramp(figures.get("ramp")),
-                     figures.get("se_method") == "naive",
-                     data.get("complete") is not False,
-                     f"{blocks.get('played', '?')} of {blocks.get('total', '?')}")
+        if data["format"] == STUDY_FORMAT:
+            return _side(data, name, "labels", None)
+        difference = _member(_member(data, "figures", dict, ""), "difference", dict, "figures.")
+        # A difference is drawn as a point of the fewer rounds of its two sides.
+        entries = [dict(d, rounds=min(d.get("study_rounds", 0), d.get("variant_rounds", 0)),
+                        share=0.0) if isinstance(d, dict) else d
+                   for d in _member(difference, "counts", list, "figures.difference.")]
+        return Comparison(_side(data, name, "labels", "study"),
+                          _side(data, name, "variant_labels", "variant"),
+                          _points(entries, "figures.difference.counts"))
     except InputError as err:
         raise InputError(f"{name}: {err}") from None
 
@@ -197,13 +253,47 @@ def _well_sampled(point):
     return point.rounds >= FEW_ROUNDS and point.low is not None
 
 
-def study_figure(studies, labels=None, ramp=False, min_rounds=1):
+def _draw_series(ax, points, color, label):
+    """Error bars of the points' 95% intervals, a scatter of their means,
+    hollow where few rounds, and a line through the well-sampled means."""
+    x = [p.count for p in points]
+    y = [p.mean for p in points]
+    # NaN leaves out the bar of a count without an interval.
+    below = [math.nan if p.low is None else p.mean - p.low for p in points]
+    above = [math.nan if p.high is None else p.high - p.mean for p in points]
+    ax.errorbar(x, y, yerr=[below, above], fmt="none", ecolor=color,
+                elinewidth=1, capsize=2, label=label)
+    ax.scatter(x, y, s=24, zorder=3, edgecolors=color, linewidths=1,
+               facecolors=[color if _well_sampled(p) else "none" for p in points])
+    # A line through the well-sampled points only, to follow the series
+    # without zigzagging through the noise of the sparse counts.
+    sure = [p for p in points if _well_sampled(p)]
+    ax.plot([p.count for p in sure], [p.mean for p in sure], color=color, linewidth=0.8)
+
+
+def _fit_y(ax, points):
+    """Fit the y axis to the well-sampled points (a few rounds' wide intervals
+    would otherwise squash the rest flat); return how many points lie beyond."""
+    sure = [p for p in points if _well_sampled(p)]
+    if not sure:
+        return 0
+    low = min(0.0, min(p.low for p in sure))
+    high = max(0.0, max(p.high for p in sure))
+    pad = 0.08 * (high - low) or 0.01
+    ax.set_ylim(low - pad, high + pad)
+    return sum(1 for p in points if not low - pad <= p.mean <= high + pad)
+
+
+def study_figure(studies, labels=None, ramp=False, min_rounds=1, difference=None,
+                 sizing=None):
     """Draw the studies; return the matplotlib Figure.
 
     Its first Axes holds, per study, error bars of the 95% intervals (labelled
     with the series' name), a scatter of the means, hollow where few rounds,
-    and a line through the well-sampled means; the second the share of rounds
-    per count as bars; a third, with `ramp`, the stakes as step lines."""
+    and a line through the well-sampled means; for a comparison (`difference`,
+    the Points of variant - study) the next Axes the difference the same way;
+    then the share of rounds per count as bars; last, with `ramp`, the stakes
+    as step lines (ramp_overlay.draw_ramps, sized by `sizing`)."""
     from matplotlib.figure import Figure
     from matplotlib.lines import Line2D
     from matplotlib.ticker import MaxNLocator, PercentFormatter
@@ -211,11 +301,13 @@ def study_figure(studies, labels=None, ramp=False, min_rounds=1):
     names = study_labels(studies, labels)
     if not set.intersection(*({p.count for p in st.points} for st in studies)):
         raise InputError("the studies share no true count: nothing to compare")
-    if ramp and not any(st.ramp for st in studies):
-        raise InputError("--ramp: none of the studies holds a ramp")
 
-    fig = Figure(figsize=(12, 8), dpi=110, layout="constrained")
-    ax, share_ax = fig.subplots(2, 1, sharex=True, height_ratios=[3, 1])
+    fig = Figure(figsize=(12, 10 if difference is not None else 8), dpi=110,
+                 layout="constrained")
+    if difference is not None:
+        ax, difference_ax, share_ax = fig.subplots(3, 1, sharex=True, height_ratios=[3, 2, 1])
+    else:
+        ax, share_ax = fig.subplots(2, 1, sharex=True, height_ratios=[3, 1])
 
     def note(text):
         return Line2D([], [], linestyle="", label=text)
@@ -226,20 +318,7 @@ def study_figure(studies, labels=None, ramp=False, min_rounds=1):
         color = f"C{i % 10}"
         points = [p for p in study.points if p.rounds >= min_rounds]
         drawn += points
-        x = [p.count for p in points]
-        y = [p.mean for p in points]
-        # NaN leaves out the bar of a count without an interval.
-        below = [math.nan if p.low is None else p.mean - p.low for p in points]
-        above = [math.nan if p.high is None else p.high - p.mean for p in points]
-        ax.errorbar(x, y, yerr=[below, above], fmt="none", ecolor=color,
-                    elinewidth=1, capsize=2, label=name)
-        ax.scatter(x, y, s=24, zorder=3, edgecolors=color, linewidths=1,
-                   facecolors=[color if _well_sampled(p) else "none" for p in points])
-        # A line through the well-sampled points only, to follow the series
-        # without zigzagging through the noise of the sparse counts.
-        sure = [p for p in points if _well_sampled(p)]
-        ax.plot([p.count for p in sure], [p.mean for p in sure], color=color,
-                linewidth=0.8)
+        _draw_series(ax, points, color, name)
         handles.append(Line2D([], [], color=color, linewidth=0.8, marker="o",
                               markersize=5, label=name))
         offset = (i - (len(studies) - 1) / 2) * width
@@ -254,18 +333,21 @@ def study_figure(studies, labels=None, ramp=False, min_rounds=1):
     if left_out:
         handles.append(note(f"{left_out} points of counts with fewer than {min_rounds} "
                             "rounds left out (their shares stay)"))
-    sure = [p for p in drawn if _well_sampled(p)]
-    if sure:
-        # Fit the y axis to the well-sampled counts: a few rounds' wide
-        # intervals would otherwise squash the rest flat.
-        low = min(0.0, min(p.low for p in sure))
-        high = max(0.0, max(p.high for p in sure))
-        pad = 0.08 * (high - low) or 0.01
-        ax.set_ylim(low - pad, high + pad)
-        outside = sum(1 for p in drawn if not low - pad <= p.mean <= high + pad)
-        if outside:
-            handles.append(note(f"{outside} hollow points lie beyond the y range, "
-                                "which fits the well-sampled counts"))
+    outside = _fit_y(ax, drawn)
+    if outside:
+        handles.append(note(f"{outside} hollow points lie beyond the y range, "
+                            "which fits the well-sampled counts"))
+
+    if difference is not None:
+        points = [p for p in difference if p.rounds >= min_rounds]
+        _draw_series(difference_ax, points, "black", "variant less study")
+        _fit_y(difference_ax, points)
+        difference_ax.axhline(0.0, color="#b03030", linewidth=1, linestyle="--")
+        difference_ax.grid(True, axis="y", color="#e0e0e0", linewidth=0.6)
+        difference_ax.set_ylabel("Difference per round")
+        difference_ax.set_title("The variant (second series) less the study (first), dealt the "
+                                "same shoes; bars: 95% intervals from the paired blocks",
+                                fontsize=10)
 
     if ramp:
         ramp_ax = ax.twinx()
@@ -273,20 +355,8 @@ def study_figure(studies, labels=None, ramp=False, min_rounds=1):
         ax.set_zorder(ramp_ax.get_zorder() + 1)
         ax.patch.set_visible(False)
         every = [p.count for st in studies for p in st.points]
-        xs = list(range(min(every), max(every) + 1))
-        ramps = {}
-        for i, st in enumerate(studies):
-            if st.ramp:
-                ramps.setdefault(st.ramp.text, i)
-        for text, i in ramps.items():
-            stakes = studies[i].ramp.stakes
-            handles += ramp_ax.step(
-                xs, [stakes.get(c, math.nan) for c in xs], where="mid", linestyle="--",
-                linewidth=1.2, color="dimgray" if len(ramps) == 1 else f"C{i % 10}",
-                label=f"stake per count, ramp {text} (right axis)")
-        ramp_ax.set_ylim(0, 1.1 * max(max(studies[i].ramp.stakes.values())
-                                      for i in ramps.values()))
-        ramp_ax.set_ylabel("Stake (units)")
+        handles += draw_ramps(ramp_ax, studies, list(range(min(every), max(every) + 1)),
+                              sizing or Sizing(None), min_rounds)
 
     handles.append(ax.axhline(0.0, color="#b03030", linewidth=1, linestyle="--",
                               label="break-even (zero payoff)"))
@@ -299,6 +369,8 @@ def study_figure(studies, labels=None, ramp=False, min_rounds=1):
     share_ax.grid(True, axis="y", color="#e0e0e0", linewidth=0.6)
     share_ax.set_xlabel("True count at the round's start")
     share_ax.set_ylabel("Share of rounds")
+    # Long series names take a column each rather than squeeze the axes.
+    wide = max(len(h.get_label()) for h in handles) > 60
     share_ax.legend(handles=handles, loc="upper center", bbox_to_anchor=(0.5, -0.35),
-                    ncol=2, fontsize=9, frameon=False)
+                    ncol=1 if wide else 2, fontsize=9, frameon=False)
     return fig

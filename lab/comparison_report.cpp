@@ -1,0 +1,141 @@
+#include "lab/comparison_report.h"
+
+#include <cmath>
+#include <optional>
+
+#include "lab/table_text.h"
+#include "study/settings.h"
+
+namespace {
+
+// What the variant changes, by its phrases: "strategy visible".
+std::string changesLine(const StudyConfig& study, const StudyConfig& variant) {
+  std::string line;
+  for (const Setting& setting : studySettings()) {
+    if (setting.print(study) != setting.print(variant)) {
+      line += (line.empty() ? "" : ", ") + phraseOf(setting, variant);
+    }
+  }
+  return line;
+}
+
+std::string side(const std::optional<Estimate>& e) {
+  if (!e) {
+    return format("%13s %10s %9s", "-", "-", "-");
+  }
+  return format("%13.0f %+10.5f %9s", static_cast<double>(e->rounds), e->mean,
+                figure(e->se, "%.5f").c_str());
+}
+
+std::string row(const std::string& label, const std::optional<Estimate>& study,
+                const std::optional<Estimate>& variant, const std::optional<Difference>& d) {
+  std::string text = format("%8s ", label.c_str()) + side(study) + " " + side(variant);
+  if (d) {
+    text += format(" %+10.5f %9s%s [%s, %s]", d->mean, figure(d->se, "%.5f").c_str(),
+                   d->clustered ? " " : "*", figure(d->ciLow, "%+.5f").c_str(),
+                   figure(d->ciHigh, "%+.5f").c_str());
+  }
+  return text;
+}
+
+// How far the pairing cut the error of a difference: the rounds two
+// independent studies would need for the same error, as a multiple.
+std::string pairingLine(const char* what, const Difference& d) {
+  return format(
+      "%s, variant - study: %+.6f per round, SE %s %s; two independent studies of these rounds "
+      "would leave SE %s, so the pairing is worth %s times the rounds\n",
+      what, d.mean, figure(d.se, "%.6f").c_str(),
+      d.clustered ? "from the paired block results" : "as if rounds were independent",
+      figure(d.seUnpaired, "%.6f").c_str(),
+      figure((d.seUnpaired / d.se) * (d.seUnpaired / d.se), "%.1f").c_str());
+}
+
+std::string eventsLine(const char* name, const StudyFigures& figures, const EventCounts& events) {
+  return format("  %-8s decisions per round %.4f; exhausted shoes in mid-round ", name,
+                figures.decisionsPerRound) +
+         std::to_string(events.shoeExhausted) + "; hands ended at the decision limit " +
+         std::to_string(events.overlongHands) + "\n";
+}
+
+}  // namespace
+
+void printComparisonReport(std::ostream& out, const StudyResult& comparison,
+                           const StudyFigures& figures, int threads) {
+  const StudyConfig& c = comparison.config;
+  const Variant& variant = *comparison.variant;
+  const ComparisonFigures compared = comparisonFiguresOf(comparison);
+  const DifferenceFigures& d = compared.difference;
+  out << "truecount-lab comparison: " << comparison.roundsPlayed() << " of " << c.rounds
+      << " rounds in " << comparison.blocks.size() << " of " << c.blockCount()
+      << " blocks, each block dealt to both sides from the same shoe\n";
+  out << "Study:   " << settingsLine(c) << "\n";
+  out << "Variant: " << changesLine(c, variant.config) << "\n\n";
+  out << format("%8s %34s %34s %s\n", "", "study", "variant", "   variant - study");
+  out << format("%8s %13s %10s %9s %13s %10s %9s %10s %9s  %s\n", "count", "rounds", "mean", "se",
+                "rounds", "mean", "se", "mean", "se", "95% interval");
+  bool anyMarked = false;
+  for (std::size_t slot = 0; slot < d.counts.size(); ++slot) {
+    const auto& study = figures.counts[slot];
+    if (study || compared.variant.counts[slot]) {
+      out << row(std::to_string(static_cast<int>(slot) + kLowestCount), study,
+                 compared.variant.counts[slot], d.counts[slot])
+          << "\n";
+      anyMarked = anyMarked || (d.counts[slot] && !d.counts[slot]->clustered);
+    }
+  }
+  out << row("all", figures.overall, compared.variant.overall, d.overall) << "\n";
+  out << row("weighted", figures.weighted, compared.variant.weighted, d.weighted) << "\n";
+  if (d.ramp) {
+    out << row("ramp", estimate(comparison.tally.ramp, comparison.tally.blocks),
+               estimate(variant.tally.ramp, comparison.tally.blocks), d.ramp)
+        << "\n";
+  }
+  if (anyMarked || !d.overall.clustered) {
+    out << "* SE as if rounds were independent: a side's rounds fall in fewer than "
+        << kMinClusterBlocks << " blocks\n";
+  }
+  out << "\n" << pairingLine("Flat-bet edge", d.overall);
+  out << pairingLine("Count-weighted (truecount's stakes)", d.weighted);
+  if (d.ramp) {
+    out << pairingLine("Ramps", *d.ramp);
+  }
+  out << "Events:\n"
+      << eventsLine("study", figures, comparison.events)
+      << eventsLine("variant", compared.variant, variant.events);
+  if (threads > 0) {
+    out << format("Pace: %.0f rounds per second on each side in %.1f s on %d thread%s\n",
+                  figures.roundsPerSecond, comparison.seconds, threads, threads == 1 ? "" : "s");
+  } else {
+    out << format("Pace: %.0f rounds per second on each side over the %.1f s the runs took\n",
+                  figures.roundsPerSecond, comparison.seconds);
+  }
+}
+
+std::string comparisonCsv(const StudyResult& comparison, const StudyFigures& figures) {
+  const ComparisonFigures compared = comparisonFiguresOf(comparison);
+  const auto value = [](double v) { return std::isfinite(v) ? format("%.9g", v) : std::string(); };
+  const auto sideFields = [&value](const std::optional<Estimate>& e) {
+    return e ? std::to_string(static_cast<std::uint64_t>(e->rounds)) + "," + value(e->mean) + "," +
+                   value(e->se)
+             : std::string(",,");
+  };
+  std::string csv =
+      "count,study_rounds,study_mean,study_se,variant_rounds,variant_mean,variant_se,difference,"
+      "se,se_unpaired,ci95_low,ci95_high,se_method\n";
+  for (std::size_t slot = 0; slot < figures.counts.size(); ++slot) {
+    const auto& study = figures.counts[slot];
+    const auto& variant = compared.variant.counts[slot];
+    if (!study && !variant) {
+      continue;
+    }
+    const auto& d = compared.difference.counts[slot];
+    csv += std::to_string(static_cast<int>(slot) + kLowestCount) + "," + sideFields(study) + "," +
+           sideFields(variant) + ",";
+    csv += d ? value(d->mean) + "," + value(d->se) + "," + value(d->seUnpaired) + "," +
+                   value(d->ciLow) + "," + value(d->ciHigh) + "," +
+                   (d->clustered ? "cluster" : "naive")
+             : std::string(",,,,,");
+    csv += "\n";
+  }
+  return csv;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <array>
+#include <cstdio>
+#include <string>
+
+#include "study/study_config.h"
+
+// printf-style formatting into a string: the tables' columns are fixed-width.
+template <typename... Args>
+std::string format(const char* pattern, Args... args) {
+  std::array<char, 256> buffer{};
+  std::snprintf(buffer.data(), buffer.size(), pattern, args...);
+  return buffer.data();
+}
+
+// A figure by `pattern`, or "n/a" when it is undefined.
+std::string figure(double value, const char* pattern);
+
+// Every setting by its phrase, comma-separated: "2 decks, dealer h17, ...".
+std::string settingsLine(const StudyConfig& c);
