@@ -50,11 +50,15 @@ std::string pairingLine(const char* what, const Difference& d) {
       figure((d.seUnpaired / d.se) * (d.seUnpaired / d.se), "%.1f").c_str());
 }
 
-std::string eventsLine(const char* name, const StudyFigures& figures, const EventCounts& events) {
+// A wonging side's watched rounds are in no tally, so the line says them.
+std::string eventsLine(const char* name, const StudyFigures& figures, const EventCounts& events,
+                       const StudyConfig& config) {
+  const std::string watched =
+      config.wong != WongLimits{} ? "; rounds watched " + std::to_string(events.roundsWatched) : "";
   return format("  %-8s decisions per round %.4f; exhausted shoes in mid-round ", name,
                 figures.decisionsPerRound) +
          std::to_string(events.shoeExhausted) + "; hands ended at the decision limit " +
-         std::to_string(events.overlongHands) + "\n";
+         std::to_string(events.overlongHands) + watched + "\n";
 }
 
 }  // namespace
@@ -100,8 +104,8 @@ void printComparisonReport(std::ostream& out, const StudyResult& comparison,
     out << pairingLine("Ramps", *d.ramp);
   }
   out << "Events:\n"
-      << eventsLine("study", figures, comparison.events)
-      << eventsLine("variant", compared.variant, variant.events);
+      << eventsLine("study", figures, comparison.events, c)
+      << eventsLine("variant", compared.variant, variant.events, variant.config);
   if (threads > 0) {
     out << format("Pace: %.0f rounds per second on each side in %.1f s on %d thread%s\n",
                   figures.roundsPerSecond, comparison.seconds, threads, threads == 1 ? "" : "s");
