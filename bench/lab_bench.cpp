@@ -42,8 +42,8 @@ StudyConfig studyOf(Strategy strategy) {
   return config;
 }
 
-void BM_LabBlock(benchmark::State& state) {
-  const StudyConfig config = studyOf(static_cast<Strategy>(state.range(0)));
+// Plays one block of `config` per iteration on this thread.
+void timeBlocks(benchmark::State& state, const StudyConfig& config) {
   BlockPlayer player(config);
   StudyTally tally;
   EventCounts events;
@@ -53,6 +53,11 @@ void BM_LabBlock(benchmark::State& state) {
     player.play(block++, tally, events, never);
   }
   state.SetItemsProcessed(state.iterations() * kRounds);
+}
+
+void BM_LabBlock(benchmark::State& state) {
+  const StudyConfig config = studyOf(static_cast<Strategy>(state.range(0)));
+  timeBlocks(state, config);
 }
 BENCHMARK(BM_LabBlock)
     ->ArgName("strategy")
@@ -80,15 +85,7 @@ GameRules richRules(bool nineToEleven) {
 void BM_LabBlockRichRules(benchmark::State& state) {
   StudyConfig config = studyOf(Strategy::Composition);
   config.rules = richRules(state.range(0) != 0);
-  BlockPlayer player(config);
-  StudyTally tally;
-  EventCounts events;
-  const std::atomic<int> never{kRunOn};
-  std::uint64_t block = 0;
-  for (auto _ : state) {
-    player.play(block++, tally, events, never);
-  }
-  state.SetItemsProcessed(state.iterations() * kRounds);
+  timeBlocks(state, config);
 }
 BENCHMARK(BM_LabBlockRichRules)
     ->ArgName("nineToEleven")
@@ -134,15 +131,7 @@ StudyConfig counterStudy(bool sixDecks) {
 
 void BM_CounterBlock(benchmark::State& state) {
   const StudyConfig config = counterStudy(state.range(0) != 0);
-  BlockPlayer player(config);
-  StudyTally tally;
-  EventCounts events;
-  const std::atomic<int> never{kRunOn};
-  std::uint64_t block = 0;
-  for (auto _ : state) {
-    player.play(block++, tally, events, never);
-  }
-  state.SetItemsProcessed(state.iterations() * kRounds);
+  timeBlocks(state, config);
 }
 BENCHMARK(BM_CounterBlock)->ArgName("sixDecks")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
