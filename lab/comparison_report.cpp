@@ -98,6 +98,10 @@ void printComparisonReport(std::ostream& out, const StudyResult& comparison,
     out << "* SE as if rounds were independent: a side's rounds fall in fewer than "
         << kMinClusterBlocks << " blocks\n";
   }
+  if (!c.booksLike(variant.config)) {
+    out << "The sides book by different counts: a row pairs the same number of two counts, not "
+           "the same situations; the all, weighted and ramp rows are the whole studies\n";
+  }
   out << "\n" << pairingLine("Flat-bet edge", d.overall);
   out << pairingLine("Count-weighted (truecount's stakes)", d.weighted);
   if (d.ramp) {

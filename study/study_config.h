@@ -50,6 +50,11 @@ struct StudyConfig {
 
   // The counting system kept, or none for truecount's count.
   std::optional<CountSystem> countSystem() const;
+  // Whether `other` books its rounds by the same count, so that the two
+  // studies' rows of a count hold the same situations.
+  bool booksLike(const StudyConfig& other) const {
+    return countSystem() == other.countSystem() && conversion == other.conversion;
+  }
 
   std::uint64_t blockCount() const { return (rounds + blockSize - 1) / blockSize; }
   // Every block holds blockSize rounds but the last, which holds the rest.
