@@ -167,8 +167,8 @@ Outcome mergeStudies(const MergeRequest& request) {
   }
   if (!merged.complete()) {
     say("note: the merged study holds " + std::to_string(merged.blocks.size()) + " of " +
-        std::to_string(merged.target().size()) +
-        " blocks; run --resume on its file to complete it");
+        std::to_string(merged.target().size()) + " blocks; " +
+        (merged.variant ? "compare" : "run") + " --resume on its file to complete it");
   }
   return finish(merged, outputs, 0);
 }
@@ -195,6 +195,9 @@ Outcome findRamp(const RampRequest& request) {
   if (study.variant) {
     throw BadInput{request.file +
                    ": a comparison; the ramp is found from a study's counts (run --json)"};
+  }
+  if (study.tally.all.rounds == 0) {
+    throw BadInput{request.file + ": no round played, so no count has a mean to bet by"};
   }
   const Ramp ramp = kellyRamp(study.tally, request.sizing);
   std::ostringstream text;

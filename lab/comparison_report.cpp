@@ -16,14 +16,14 @@ std::string changesLine(const StudyConfig& study, const StudyConfig& variant) {
       line += (line.empty() ? "" : ", ") + phraseOf(setting, variant);
     }
   }
-  return line;
+  return oneLine(line);
 }
 
 std::string side(const std::optional<Estimate>& e) {
   if (!e) {
     return format("%13s %10s %9s", "-", "-", "-");
   }
-  return format("%13.0f %+10.5f %9s", static_cast<double>(e->rounds), e->mean,
+  return format("%13.0f %10s %9s", static_cast<double>(e->rounds), figure(e->mean, "%+.5f").c_str(),
                 figure(e->se, "%.5f").c_str());
 }
 
@@ -31,9 +31,9 @@ std::string row(const std::string& label, const std::optional<Estimate>& study,
                 const std::optional<Estimate>& variant, const std::optional<Difference>& d) {
   std::string text = format("%8s ", label.c_str()) + side(study) + " " + side(variant);
   if (d) {
-    text += format(" %+10.5f %9s%s [%s, %s]", d->mean, figure(d->se, "%.5f").c_str(),
-                   d->clustered ? " " : "*", figure(d->ciLow, "%+.5f").c_str(),
-                   figure(d->ciHigh, "%+.5f").c_str());
+    text += format(" %10s %9s%s [%s, %s]", figure(d->mean, "%+.5f").c_str(),
+                   figure(d->se, "%.5f").c_str(), d->clustered ? " " : "*",
+                   figure(d->ciLow, "%+.5f").c_str(), figure(d->ciHigh, "%+.5f").c_str());
   }
   return text;
 }
@@ -42,9 +42,9 @@ std::string row(const std::string& label, const std::optional<Estimate>& study,
 // independent studies would need for the same error, as a multiple.
 std::string pairingLine(const char* what, const Difference& d) {
   return format(
-      "%s, variant - study: %+.6f per round, SE %s %s; two independent studies of these rounds "
+      "%s, variant - study: %s per round, SE %s %s; two independent studies of these rounds "
       "would leave SE %s, so the pairing is worth %s times the rounds\n",
-      what, d.mean, figure(d.se, "%.6f").c_str(),
+      what, figure(d.mean, "%+.6f").c_str(), figure(d.se, "%.6f").c_str(),
       d.clustered ? "from the paired block results" : "as if rounds were independent",
       figure(d.seUnpaired, "%.6f").c_str(),
       figure((d.seUnpaired / d.se) * (d.seUnpaired / d.se), "%.1f").c_str());

@@ -10,9 +10,9 @@ namespace {
 
 std::string row(const std::string& label, const Estimate& e, double total) {
   const auto rounds = static_cast<double>(e.rounds);
-  return format("%7s %13.0f %7.3f%% %+10.5f %8s %9s%s [%s, %s]", label.c_str(), rounds,
-                100.0 * rounds / total, e.mean, figure(e.sd, "%.4f").c_str(),
-                figure(e.se, "%.5f").c_str(), e.clustered ? " " : "*",
+  return format("%7s %13.0f %8s %10s %8s %9s%s [%s, %s]", label.c_str(), rounds,
+                figure(100.0 * rounds / total, "%.3f%%").c_str(), figure(e.mean, "%+.5f").c_str(),
+                figure(e.sd, "%.4f").c_str(), figure(e.se, "%.5f").c_str(), e.clustered ? " " : "*",
                 figure(e.ciLow, "%+.5f").c_str(), figure(e.ciHigh, "%+.5f").c_str());
 }
 
@@ -37,6 +37,37 @@ void printRamp(std::ostream& out, const StudyResult& result, const RampFigures& 
         "  risk of ruin with a bankroll of %.0f units, playing for ever: %s "
         "(diffusion approximation exp(-2 EV B / SD^2))\n",
         *result.config.bankroll, figure(*ramp.riskOfRuin, "%.4f").c_str());
+  }
+}
+
+// The flat-bet, count-weighted and ramp figures of a study with rounds.
+void printEdges(std::ostream& out, const StudyResult& result, const StudyFigures& figures) {
+  const bool clustered = figures.overall.clustered;
+  out << format("Flat-bet edge: %+.5f per round, SE %.5f (%s; independent-rounds SE %.5f)\n",
+                figures.overall.mean, figures.overall.se,
+                clustered ? "from the spread of block results"
+                          : "as if rounds were independent: too few blocks",
+                figures.overall.seNaive);
+  out << format(
+      "Count-weighted (bet 2 units per count above zero, 1 otherwise): %+.5f per "
+      "round, SE %.5f\n",
+      figures.weighted.mean, figures.weighted.se);
+  if (figures.ramp) {
+    printRamp(out, result, *figures.ramp);
+  }
+}
+
+void printEvents(std::ostream& out, const StudyResult& result, const StudyFigures& figures,
+                 int threads) {
+  out << format("Decisions per round: %.4f\n", figures.decisionsPerRound);
+  out << "Exhausted shoes in mid-round: " << result.events.shoeExhausted
+      << "; hands ended at the decision limit: " << result.events.overlongHands << "\n";
+  if (threads > 0) {
+    out << format("Pace: %.0f rounds per second in %.1f s on %d thread%s\n",
+                  figures.roundsPerSecond, result.seconds, threads, threads == 1 ? "" : "s");
+  } else {
+    out << format("Pace: %.0f rounds per second over the %.1f s the runs took\n",
+                  figures.roundsPerSecond, result.seconds);
   }
 }
 
@@ -70,29 +101,13 @@ void printStudyReport(std::ostream& out, const StudyResult& result, const StudyF
         << " blocks\n";
   }
   out << "\n";
-  const bool clustered = figures.overall.clustered;
-  out << format("Flat-bet edge: %+.5f per round, SE %.5f (%s; independent-rounds SE %.5f)\n",
-                figures.overall.mean, figures.overall.se,
-                clustered ? "from the spread of block results"
-                          : "as if rounds were independent: too few blocks",
-                figures.overall.seNaive);
-  out << format(
-      "Count-weighted (bet 2 units per count above zero, 1 otherwise): %+.5f per "
-      "round, SE %.5f\n",
-      figures.weighted.mean, figures.weighted.se);
-  if (figures.ramp) {
-    printRamp(out, result, *figures.ramp);
-  }
-  out << format("Decisions per round: %.4f\n", figures.decisionsPerRound);
-  out << "Exhausted shoes in mid-round: " << result.events.shoeExhausted
-      << "; hands ended at the decision limit: " << result.events.overlongHands << "\n";
-  if (threads > 0) {
-    out << format("Pace: %.0f rounds per second in %.1f s on %d thread%s\n",
-                  figures.roundsPerSecond, result.seconds, threads, threads == 1 ? "" : "s");
+  if (result.tally.all.rounds == 0) {
+    out << "No round played, so no figures"
+        << (c.wong != WongLimits{} ? ": every round dealt was watched" : "") << "\n";
   } else {
-    out << format("Pace: %.0f rounds per second over the %.1f s the runs took\n",
-                  figures.roundsPerSecond, result.seconds);
+    printEdges(out, result, figures);
   }
+  printEvents(out, result, figures, threads);
 }
 
 namespace {
@@ -198,8 +213,8 @@ void printKellyRamp(std::ostream& out, const StudyResult& study, const RampReque
   out << "Growth-optimal stakes for a bankroll of " << shortestText(sizing.bankroll)
       << " units: " << shortestText(sizing.fraction) << " of the Kelly stake, "
       << sizing.spread.least << " to " << sizing.spread.most << " units, counts of "
-      << sizing.minRounds << " rounds or more; from the " << study.roundsPlayed() << " rounds of "
-      << request.file << "\n";
+      << sizing.minRounds << " rounds or more; from the " << toDecimal(tally.all.rounds)
+      << " rounds played of " << request.file << "\n";
   out << "Settings: " << settingsLine(study.config) << "\n\n";
   out << format("%7s %13s %10s %8s %10s %6s\n", "count", "rounds", "mean", "E[x^2]", "Kelly",
                 "stake");

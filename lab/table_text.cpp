@@ -13,9 +13,13 @@ std::string settingsLine(const StudyConfig& c) {
   for (const Setting& setting : studySettings()) {
     line += (line.empty() ? "" : ", ") + phraseOf(setting, c);
   }
-  // An index file's rows, on the one line.
-  for (auto at = line.find('\n'); at != std::string::npos; at = line.find('\n', at)) {
-    line.replace(at, 1, at + 1 == line.size() || line[at + 1] == ',' ? "" : "; ");
+  return oneLine(line);
+}
+
+std::string oneLine(std::string text) {
+  // An index file's rows end in a newline each.
+  for (auto at = text.find('\n'); at != std::string::npos; at = text.find('\n', at)) {
+    text.replace(at, 1, at + 1 == text.size() || text[at + 1] == ',' ? "" : "; ");
   }
-  return line;
+  return text;
 }

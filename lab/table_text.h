@@ -19,3 +19,6 @@ std::string figure(double value, const char* pattern);
 
 // Every setting by its phrase, comma-separated: "2 decks, dealer h17, ...".
 std::string settingsLine(const StudyConfig& c);
+
+// Phrases on one line: an index file's rows joined by "; ".
+std::string oneLine(std::string text);

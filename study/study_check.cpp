@@ -114,11 +114,14 @@ std::optional<std::string> crossProblem(const StudyResult& r) {
     }
   }
   const bool ramps = r.config.ramp && r.variant->config.ramp;
-  if (!paired(c.all, a.all, b.all) || !everyRound(c.all, a.all, b.all) ||
-      !paired(c.weighted, a.weighted, b.weighted) ||
-      !everyRound(c.weighted, a.weighted, b.weighted) ||
-      (ramps ? !paired(c.ramp, a.ramp, b.ramp) || !everyRound(c.ramp, a.ramp, b.ramp)
-             : c.ramp != CrossSums{})) {
+  // A wonging side books only the rounds it plays, so its rounds per block
+  // are its own.
+  const bool neitherWongs = r.config.wong == WongLimits{} && r.variant->config.wong == WongLimits{};
+  const auto sound = [&](const CrossSums& cross, const SeriesTally& x, const SeriesTally& y) {
+    return paired(cross, x, y) && (!neitherWongs || everyRound(cross, x, y));
+  };
+  if (!sound(c.all, a.all, b.all) || !sound(c.weighted, a.weighted, b.weighted) ||
+      (ramps ? !sound(c.ramp, a.ramp, b.ramp) : c.ramp != CrossSums{})) {
     return std::string("the overall cross sums cannot pair the two sides' tallies");
   }
   return std::nullopt;
@@ -179,10 +182,13 @@ std::optional<std::string> sideProblem(const StudyResult& r) {
       t.weighted.blocksWithRounds != booking) {
     return std::string("the weighted tallies do not follow from the counts and their stakes");
   }
-  const Int128 most = played * kMostRoundEvents;
+  // Decisions are counted in the rounds played; the table's events in every
+  // round dealt, watched ones too.
   const EventCounts& e = r.events;
-  if (e.decisions > most || e.shoeExhausted > most || e.overlongHands > most) {
-    return std::string("the events outnumber what the rounds played can count");
+  const Int128 mostTableEvents = Int128{r.roundsPlayed()} * kMostRoundEvents;
+  if (e.decisions > played * kMostRoundEvents || e.shoeExhausted > mostTableEvents ||
+      e.overlongHands > mostTableEvents) {
+    return std::string("the events outnumber what the rounds can count");
   }
   return std::nullopt;
 }

@@ -18,7 +18,9 @@ StudyFigures figuresOf(const StudyResult& result) {
   const auto rounds = static_cast<double>(tally.all.rounds);
   figures.decisionsPerRound =
       rounds > 0 ? static_cast<double>(result.events.decisions) / rounds : 0.0;
-  figures.roundsPerSecond = result.seconds > 0 ? rounds / result.seconds : 0.0;
+  // The pace counts every round dealt, a wonging player's watched ones too.
+  const auto dealt = static_cast<double>(result.roundsPlayed());
+  figures.roundsPerSecond = result.seconds > 0 ? dealt / result.seconds : 0.0;
   return figures;
 }
 
