@@ -525,3 +525,45 @@ def test_an_interrupted_indices_reports_what_it_has(tmp_path):
     assert re.search(r"interrupted: the indices above are from [1-9]\d* of 1000 blocks", err), err
     assert out.startswith("truecount-lab indices: ") and "insurance A" in out
     assert (tmp_path / "i.csv").read_text().startswith("hand,up_card,basic,deviation,index")
+
+
+@pytest.mark.parametrize("study_side, variant_side", [
+    (["--wong-in", "1"], "--wong-in none"),
+    ([], "--wong-in 1"),
+])
+def test_a_wonging_comparison_reads_back_and_its_shards_merge_to_it(tmp_path, study_side,
+                                                                     variant_side):
+    base = ["--rounds", "200k", "--block-size", "10k", "--strategy", "basic", "--count", "hilo",
+            *study_side, "--with", variant_side, "--quiet"]
+    whole = lab("compare", *base, "--json", "w.json", cwd=tmp_path)
+    assert whole.returncode == 0, whole.stderr
+    # Only the wonging side's events line names its watched rounds.
+    events = [line for line in whole.stdout.splitlines() if "decisions per round" in line]
+    assert ["rounds watched" in line for line in events] == [bool(study_side), not study_side]
+    for k in range(2):
+        assert lab("compare", *base, "--blocks", f"{k}/2", "--json", f"{k}.json",
+                   cwd=tmp_path).returncode == 0
+    done = lab("merge", "1.json", "0.json", "--json", "m.json", cwd=tmp_path)
+    assert done.returncode == 0, done.stderr
+    assert played(read(tmp_path / "m.json")) == played(read(tmp_path / "w.json"))
+    assert read(tmp_path / "m.json")["variant"] == read(tmp_path / "w.json")["variant"]
+    assert lab("compare", "--resume", "w.json", "--quiet", cwd=tmp_path).returncode == 0
+
+
+def test_a_side_that_plays_no_round_has_no_figures(tmp_path):
+    never = ["--rounds", "100k", "--block-size", "10k", "--strategy", "basic", "--count", "hilo",
+             "--quiet"]
+    study = lab("run", *never, "--wong-in", "60", "--json", "s.json", cwd=tmp_path)
+    compared = lab("compare", *never, "--with", "--wong-in 60", cwd=tmp_path)
+    for done in (study, compared):
+        assert done.returncode == 0 and "nan" not in done.stdout, done.stdout
+    assert "No round played, so no figures: every round dealt was watched" in study.stdout
+    ramp = lab("ramp", "s.json", "--spread", "1:4", "--bankroll", "100", cwd=tmp_path)
+    assert ramp.returncode == 2 and "no round played" in ramp.stderr and not ramp.stdout
+
+
+@pytest.mark.parametrize("variant, note", [("--count hilo", True), ("--dealer s17", False)])
+def test_a_comparison_says_when_its_sides_book_by_different_counts(variant, note):
+    done = lab("compare", "--rounds", "20k", "--strategy", "basic", "--with", variant, "--quiet")
+    assert done.returncode == 0, done.stderr
+    assert ("The sides book by different counts" in done.stdout) == note
