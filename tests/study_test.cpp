@@ -137,8 +137,8 @@ const struct SettingCase {
     {"--wong-out", "60", nullptr},
 };
 
-// Each value read prints back in its canonical form, reads back to itself and
-// is named with both texts by the comparison; the default reads back to
+// Each value read prints back in its canonical form, reads back to itself,
+// moves no other setting and is named with both texts by the comparison; the default reads back to
 // itself, and empty or unknown text is refused saying what is accepted. What
 // each value does to the game is tested through the program
 // (tests/test_lab_settings.py).
@@ -164,6 +164,10 @@ TEST(Settings, EachValuePrintsBackAndIsNamedByTheComparison) {
     EXPECT_EQ(firstDifference(defaults, config),
               std::string(c.option) + ": " + setting.print(defaults) + " against " + canonical);
     EXPECT_EQ(setting.print(configOf({{c.option, canonical.c_str()}})), canonical);
+    for (const Setting& other : studySettings()) {  // and no other setting moves
+      EXPECT_TRUE(&other == &setting || other.print(config) == other.print(defaults))
+          << c.option << " moved " << other.option;
+    }
   }
 }
 
