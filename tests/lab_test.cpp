@@ -106,7 +106,7 @@ TEST(Lab, PlayingABlockAllocatesNothingPerRound) {
   std::vector<StudyConfig> studies(4);
   studies[1].strategy = Strategy::Visible;
   studies[2].strategy = studies[3].strategy = Strategy::Basic;
-  studies[3].countName = "hilo";  // a counter with indices who wongs
+  studies[3].countName = "hilo";  // a counter with indices (insuring at +3) who wongs
   studies[3].indices = indexSetNamed("i18");
   studies[3].wong = {1, -1};
   for (const StudyConfig& study : studies) {

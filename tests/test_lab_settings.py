@@ -347,7 +347,7 @@ def test_wonging_plays_only_from_its_counts_and_watches_the_rest(tmp_path, wong,
                   if line.startswith("  ") and "decisions per round" in line)
     assert "rounds watched" not in events["study"]
     assert events["variant"].endswith(f"; rounds watched {watched}")
-    (row,) = [line.split() for line in compared.stdout.splitlines() if line.startswith("     all ")]
+    (row,) = [row.split() for row in compared.stdout.splitlines() if row.startswith("     all ")]
     assert int(row[4]) == played and int(row[4]) + watched == int(row[1]) == 20000
 
 
