@@ -3,8 +3,6 @@ resumes give the study of one run; bad input is refused before any work with
 exit 2 and nothing written; a file that lies is refused; no result is lost or
 half-written; signals stop the work and keep what was done."""
 
-import copy
-import json
 import math
 import os
 import re
@@ -15,7 +13,7 @@ import time
 
 import pytest
 
-from conftest import LAB, lab, played, read, reseal, run_study, write
+from conftest import LAB, edit, lab, played, read, reseal, run_study, write
 
 # A counter's study: what defines it (a count, index plays, wonging) must
 # survive shards and merges, and the rounds it watches merge too.
@@ -232,12 +230,6 @@ def test_bad_input_is_refused_before_any_work(tmp_path, files, comparisons, args
     write(tmp_path / "indexed.json", reseal(indexed))
     (tmp_path / "again.json").write_text(files["shard1"].read_text())
     refused(args + ["--json", "out.json"] if args[0] == "merge" else args, tmp_path, expected)
-
-
-def edit(study, change):
-    study = copy.deepcopy(study)
-    change(study)
-    return study
 
 
 def set_in(path, value):
