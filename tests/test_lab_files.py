@@ -217,6 +217,10 @@ def refused(args, cwd, expected=None):
     (["ramp", "whole.json", "--spread", "1:8", "--bankroll", "9", "--min-rounds", "0"],
      "--min-rounds"),
     (["ramp", "missing.json", "--spread", "1:8", "--bankroll", "9"], "cannot be read"),
+    # The chart takes only the rules of a game.
+    (["strategy", "--rounds", "5", "--csv", "c.csv"], "--rounds"),
+    (["strategy", "--strategy", "basic", "--csv", "c.csv"], "--strategy"),
+    (["strategy", "--max-hands", "9", "--csv", "c.csv"], "--max-hands: \"9\""),
 ], ids=lambda value: " ".join(value) if isinstance(value, list) else None)
 def test_bad_input_is_refused_before_any_work(tmp_path, files, comparisons, args, expected):
     for name in ("whole", "seed12", "shard0", "shard1"):

@@ -179,13 +179,6 @@ def test_each_rule_reaches_the_basic_strategy_chart(tmp_path, base, change, hand
     assert chart_cell(tmp_path, hand, up, options(base, change)) == after
 
 
-def test_the_chart_takes_only_the_rules_of_a_game(tmp_path):
-    for args in (["--rounds", "5"], ["--strategy", "basic"], ["--max-hands", "9"]):
-        done = lab("strategy", *args, "--csv", tmp_path / "refused.csv")
-        assert done.returncode == 2 and done.stdout == "" and len(done.stderr.splitlines()) == 1
-        assert not (tmp_path / "refused.csv").exists()
-
-
 def test_ramp_and_bankroll_figures_follow_from_the_counts(tmp_path):
     study = run_study(tmp_path / "r.json", SMALL, ["--ramp", "-60:1,1:2,3:5", "--bankroll", "400"])
     steps = [tuple(map(int, step.split(":"))) for step in study["config"]["ramp"].split(",")]
