@@ -48,6 +48,13 @@ def write(path, study):
         json.dump(study, stream, indent=2)
 
 
+def edit(study, change):
+    """A copy of a decoded study with `change` applied to it."""
+    study = copy.deepcopy(study)
+    change(study)
+    return study
+
+
 def played(study):
     """What a study holds, apart from the time its runs took."""
     events = {k: v for k, v in study["events"].items() if k != "seconds"}

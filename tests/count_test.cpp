@@ -389,36 +389,35 @@ TEST(GeneratedIndices, FindTheCrossingAndItsInterval) {
   const double z = 1.959963984540054;
   std::vector<DifferencePoint> rising;
   std::vector<DifferencePoint> falling;
+  std::vector<DifferencePoint> everywhere;  // better everywhere: no index
   for (int count = -3; count <= 8; ++count) {
     rising.push_back({count, 0.1 * (count - 2.5), 0.05});
     falling.push_back({count, -0.1 * (count + 1.5), 0.05});
+    everywhere.push_back({count, 1.0, 0.05});
   }
-  const auto above = crossingAbove(rising);
-  ASSERT_TRUE(above);
-  EXPECT_NEAR(above->index, 2.5, 1e-12);
-  EXPECT_NEAR(*above->low, 2.5 - 0.5 * z, 1e-12);
-  EXPECT_NEAR(*above->high, 2.5 + 0.5 * z, 1e-12);
-  EXPECT_FALSE(crossingBelow(rising));
-  const auto below = crossingBelow(falling);
-  ASSERT_TRUE(below);
-  EXPECT_FALSE(below->atOrAbove);
-  EXPECT_NEAR(below->index, -1.5, 1e-12);
-  EXPECT_NEAR(*below->low, -1.5 - 0.5 * z, 1e-12);
-  EXPECT_NEAR(*below->high, -1.5 + 0.5 * z, 1e-12);
   // A crossing between the two lowest counts, and the two highest, is found.
   const std::vector<DifferencePoint> edge{{0, -0.1, 0.0}, {1, 0.3, 0.0}, {2, 0.5, 0.0}};
-  ASSERT_TRUE(crossingAbove(edge));
-  EXPECT_NEAR(crossingAbove(edge)->index, 0.25, 1e-12);
   const std::vector<DifferencePoint> top{{0, 0.5, 0.0}, {1, 0.3, 0.0}, {2, -0.1, 0.0}};
-  ASSERT_TRUE(crossingBelow(top));
-  EXPECT_NEAR(crossingBelow(top)->index, 1.75, 1e-12);
-  // Better everywhere, or nowhere at the top: no index.
-  std::vector<DifferencePoint> everywhere = rising;
-  for (DifferencePoint& point : everywhere) {
-    point.mean = 1.0;
+  const struct {
+    const std::vector<DifferencePoint>& points;
+    bool above;
+    std::optional<double> index;  // none: no index
+  } rows[] = {
+      {rising, true, 2.5},    {rising, false, {}}, {falling, false, -1.5}, {falling, true, {}},
+      {everywhere, true, {}}, {edge, true, 0.25},  {top, false, 1.75},
+  };
+  for (const auto& row : rows) {
+    const auto found = row.above ? crossingAbove(row.points) : crossingBelow(row.points);
+    ASSERT_EQ(found.has_value(), row.index.has_value()) << &row - rows;
+    if (found) {
+      EXPECT_EQ(found->atOrAbove, row.above);
+      EXPECT_NEAR(found->index, *row.index, 1e-12);
+      if (row.points[0].se > 0) {
+        EXPECT_NEAR(*found->low, *row.index - 0.5 * z, 1e-12);
+        EXPECT_NEAR(*found->high, *row.index + 0.5 * z, 1e-12);
+      }
+    }
   }
-  EXPECT_FALSE(crossingAbove(everywhere));
-  EXPECT_FALSE(crossingAbove(falling));
 }
 
 // Decisions tallied over blocks, merged in two halves, give the line's

@@ -1,4 +1,4 @@
-// The lab's workers and study files; tests/test_lab_cli.py drives the program.
+// The lab's workers and study files; tests/test_lab_files.py drives the program.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -11,8 +11,8 @@
 
 #include "lab/parallel_run.h"
 #include "lab/result_json.h"
-#include "study/study_player.h"
 #include "study/settings.h"
+#include "study/study_player.h"
 #include "tests/counting_allocator.h"
 
 namespace {
@@ -106,7 +106,7 @@ TEST(Lab, PlayingABlockAllocatesNothingPerRound) {
   std::vector<StudyConfig> studies(4);
   studies[1].strategy = Strategy::Visible;
   studies[2].strategy = studies[3].strategy = Strategy::Basic;
-  studies[3].countName = "hilo";  // a counter with indices who wongs
+  studies[3].countName = "hilo";  // a counter with indices (insuring at +3) who wongs
   studies[3].indices = indexSetNamed("i18");
   studies[3].wong = {1, -1};
   for (const StudyConfig& study : studies) {
@@ -137,36 +137,17 @@ StudyResult reread(const std::string& text) {
   return std::get<StudyResult>(std::move(parsed));
 }
 
-// A study's file, read back, holds the same study, and playing what it lacks
-// on any number of threads completes it exactly as one uninterrupted run:
-// the result depends on the settings and the blocks played only. So for a
-// comparison, whose two sides are each the study of their own settings.
-TEST(Lab, ResumedStudyEqualsUninterruptedOne) {
-  const StudyConfig config = smallStudy();
+// A study's file, read back, holds the same study: a shard's, a comparison's,
+// one with rounds at the two ends of the count range. Resuming and merging
+// such files are tested through the program (tests/test_lab_files.py).
+TEST(Lab, StudyFilesReadBackTheStudy) {
   for (const auto& variant : {std::optional<StudyConfig>{}, std::optional(smallVariant())}) {
-    StudyResult partial = play(config, ShardSpec{1, 4}, 1, kRunOn, variant);
-    partial.blocks = partial.studyBlocks();
-    partial.shard.reset();
+    StudyResult partial = play(smallStudy(), ShardSpec{1, 4}, 1, kRunOn, variant);
     partial.seconds = 1.25;
-    StudyResult back = reread(studyToJson(partial, figuresOf(partial)));
+    const StudyResult back = reread(studyToJson(partial, figuresOf(partial)));
     expectSameStudy(back, partial);
     EXPECT_EQ(back.seconds, 1.25);
-    const std::atomic<int> never{kRunOn};
-    playBlocks(back, back.target().without(back.blocks), 3, never, [](std::uint64_t) {});
-    const StudyResult whole = play(config, std::nullopt, 1, kRunOn, variant);
-    expectSameStudy(back, whole);
-    StudyConfig otherSeed = config;
-    otherSeed.seed = 8;
-    EXPECT_NE(play(otherSeed, std::nullopt, 2).tally, back.tally);
-    if (variant) {
-      expectSameStudy(variantSide(whole), play(*variant, std::nullopt, 2));
-      EXPECT_EQ(whole.tally, play(config, std::nullopt, 2).tally);
-    }
   }
-}
-
-// Rounds at the two ends of the count range, as a hand-made one-block study.
-TEST(Lab, TheExtremeCountsReadBack) {
   StudyResult study;
   study.config.rounds = study.config.blockSize = 2;
   BlockTally block;

@@ -23,22 +23,25 @@ constexpr int kHalf = kPayoffUnitsPerStake / 2;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 const CountWeights kFlat = Ramp{}.weights();
-// truecount's stakes at the counts of kHandMade: 2·c above 0, else 1.
-const CountWeights kTruecount = std::get<Ramp>(parseRamp("-60:1,2:4,7:14")).weights();
+// truecount's stakes at the counts of the hand-made blocks: 2·c above 0, else 1.
+const CountWeights kTruecount = std::get<Ramp>(parseRamp("-60:1,1:2,2:4,7:14")).weights();
 // Count 2 sits out the third block, which still counts in its cluster estimate.
 const Blocks kHandMade = {{{0, 2}, {0, -2}, {0, 3}, {2, 2}, {2, 2}},
                           {{0, -2}, {0, 0}, {2, -4}},
                           {{-1, 4}, {0, 1}, {7, 1}}};
 
+BlockTally blockOf(const std::vector<std::pair<int, int>>& rounds) {
+  BlockTally block;
+  for (const auto& [count, halves] : rounds) {
+    block.record(count, kHalf * halves);
+  }
+  return block;
+}
+
 StudyTally tallyOf(const Blocks& blocks, const CountWeights* ramp = nullptr) {
   StudyTally tally;
-  BlockTally block;
   for (const auto& rounds : blocks) {
-    block.clear();
-    for (const auto& [count, halves] : rounds) {
-      block.record(count, kHalf * halves);
-    }
-    tally.addBlock(block, truecountWeights(), ramp);
+    tally.addBlock(blockOf(rounds), truecountWeights(), ramp);
   }
   return tally;
 }
@@ -83,20 +86,10 @@ struct Pair {
   CrossTally cross;
 };
 
-Pair pairOf(const Blocks& a, const Blocks& b, const CountWeights* ramp = nullptr) {
-  Pair pair{tallyOf(a, ramp), tallyOf(b, ramp), {}};
-  BlockTally blockA;
-  BlockTally blockB;
+Pair pairOf(const Blocks& a, const Blocks& b) {
+  Pair pair{tallyOf(a), tallyOf(b), {}};
   for (std::size_t i = 0; i < a.size(); ++i) {
-    blockA.clear();
-    blockB.clear();
-    for (const auto& [count, halves] : a[i]) {
-      blockA.record(count, kHalf * halves);
-    }
-    for (const auto& [count, halves] : b[i]) {
-      blockB.record(count, kHalf * halves);
-    }
-    pair.cross.addBlock(blockA, blockB, truecountWeights(), ramp, ramp);
+    pair.cross.addBlock(blockOf(a[i]), blockOf(b[i]), truecountWeights(), nullptr, nullptr);
   }
   return pair;
 }
@@ -144,24 +137,33 @@ void expectSame(double got, double want, double tolerance = 1e-12) {
       << got << " instead of " << want;
 }
 
+// The series the figures are checked on: all rounds flat, counts 0 and 2,
+// and all rounds at truecount's stakes.
+const struct Series {
+  std::optional<int> count;
+  bool weighted;
+} kSeries[] = {{std::nullopt, false}, {0, false}, {2, false}, {std::nullopt, true}};
+
+template <typename Tally>
+const auto& seriesOf(const Tally& tally, const Series& series) {
+  return series.weighted ? tally.weighted
+                         : (series.count ? tally.counts[countSlot(*series.count)] : tally.all);
+}
+
+const CountWeights& stakeOf(const Series& series) {
+  return series.weighted ? kTruecount : kFlat;
+}
+
 }  // namespace
 
 TEST(Estimate, MatchesTheDefinitions) {
   const StudyTally tally = tallyOf(kHandMade);
-  const struct {
-    const SeriesTally& series;
-    std::optional<int> count;
-    const CountWeights& stake;
-  } cases[] = {{tally.all, std::nullopt, kFlat},
-               {tally.counts[countSlot(0)], 0, kFlat},
-               {tally.counts[countSlot(2)], 2, kFlat},
-               {tally.weighted, std::nullopt, kTruecount}};
-  for (const auto& c : cases) {
-    const Estimate got = estimate(c.series, tally.blocks, 2);
-    const Estimate want = reference(kHandMade, c.count, c.stake);
+  for (const Series& c : kSeries) {
+    const Estimate got = estimate(seriesOf(tally, c), tally.blocks, 2);
+    const Estimate want = reference(kHandMade, c.count, stakeOf(c));
     EXPECT_TRUE(got.clustered);
     // Rounds in fewer blocks than asked for: the independent-rounds figure.
-    const Estimate few = estimate(c.series, tally.blocks, 4);
+    const Estimate few = estimate(seriesOf(tally, c), tally.blocks, 4);
     EXPECT_FALSE(few.clustered);
     expectSame(few.se, want.seNaive);
     for (const auto figure : {&Estimate::mean, &Estimate::sd, &Estimate::se, &Estimate::seNaive,
@@ -384,34 +386,21 @@ TEST(Difference, PairsTheSidesBlockByBlock) {
                           {{0, -2}, {0, 2}, {2, -4}, {2, 2}},
                           {{-1, 4}, {0, -1}, {7, 1}}};
   const Pair pair = pairOf(kHandMade, variant);
-  const CountWeights truecount = truecountWeights();
-  const struct {
-    const SeriesTally& study;
-    const SeriesTally& variant;
-    const CrossSums& cross;
-    std::optional<int> count;
-    const CountWeights& stake;
-  } cases[] = {
-      {pair.study.all, pair.variant.all, pair.cross.all, std::nullopt, kFlat},
-      {pair.study.counts[countSlot(0)], pair.variant.counts[countSlot(0)],
-       pair.cross.counts[countSlot(0)], 0, kFlat},
-      {pair.study.counts[countSlot(2)], pair.variant.counts[countSlot(2)],
-       pair.cross.counts[countSlot(2)], 2, kFlat},
-      {pair.study.weighted, pair.variant.weighted, pair.cross.weighted, std::nullopt, truecount},
-  };
-  for (const auto& c : cases) {
-    const Difference d = difference(c.study, c.variant, c.cross, 3, 2);
-    const Estimate a = reference(kHandMade, c.count, c.stake);
-    const Estimate b = reference(variant, c.count, c.stake);
+  for (const Series& c : kSeries) {
+    const Difference d = difference(seriesOf(pair.study, c), seriesOf(pair.variant, c),
+                                    seriesOf(pair.cross, c), 3, 2);
+    const Estimate a = reference(kHandMade, c.count, stakeOf(c));
+    const Estimate b = reference(variant, c.count, stakeOf(c));
     EXPECT_TRUE(d.clustered);
     expectSame(d.studyMean, a.mean);
     expectSame(d.variantMean, b.mean);
     expectSame(d.mean, b.mean - a.mean);
-    expectSame(d.se, referencePairedSe(kHandMade, variant, c.count, c.stake));
+    expectSame(d.se, referencePairedSe(kHandMade, variant, c.count, stakeOf(c)));
     expectSame(d.seUnpaired, std::sqrt(a.se * a.se + b.se * b.se));
     expectSame(d.ciHigh, d.mean + kZ95 * d.se);
     // Too few blocks for a cluster estimate: each side's independent-rounds figure.
-    const Difference naive = difference(c.study, c.variant, c.cross, 3, 4);
+    const Difference naive = difference(seriesOf(pair.study, c), seriesOf(pair.variant, c),
+                                        seriesOf(pair.cross, c), 3, 4);
     EXPECT_FALSE(naive.clustered);
     expectSame(naive.se, std::sqrt(a.seNaive * a.seNaive + b.seNaive * b.seNaive));
   }

@@ -12,7 +12,8 @@ import sys
 import pytest
 from matplotlib.collections import PathCollection
 
-ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir)
+from conftest import LAB, ROOT, TRUECOUNT, edit
+
 TOOLS = os.path.join(ROOT, "tools")
 SCRIPT = os.path.join(TOOLS, "plot_report.py")
 sys.path.insert(0, TOOLS)
@@ -22,8 +23,6 @@ import ramp_overlay  # noqa: E402
 import report_chart  # noqa: E402
 import study_chart  # noqa: E402
 
-TRUECOUNT = os.environ.get("TRUECOUNT", os.path.join(ROOT, "build/release/truecount"))
-LAB = os.environ.get("TRUECOUNT_LAB", os.path.join(ROOT, "build/release/truecount-lab"))
 FEW = chart_common.FEW_ROUNDS
 
 
@@ -163,9 +162,6 @@ def test_study_points_intervals_shares_and_name(studies):
     (study,) = parsed(data)
     ax, share_ax = study_chart.study_figure([study]).axes
     counts = data["figures"]["counts"]
-    (bars,) = ax.containers
-    # Named by decks, reshuffle point, dealer rule and strategy, as the README says.
-    assert bars.get_label() == "2 decks, reshuffle after 60 cards, dealer h17, strategy composition"
     (points,) = scatters(ax)
     assert points.get_offsets().tolist() == [[c["count"], c["mean"]] for c in counts]
     hollow = [face[3] == 0 for face in points.get_facecolors()]
@@ -237,6 +233,7 @@ def test_a_comparison_draws_both_sides_and_their_difference(tmp_path, studies):
     fig = study_chart.study_figure([comparison.study, comparison.variant],
                                    difference=comparison.difference)
     ax, difference_ax, share_ax = fig.axes
+    # Named by decks, reshuffle point, dealer rule and strategy, as the README says.
     assert [c.get_label() for c in ax.containers] == [
         "2 decks, reshuffle after 60 cards, dealer h17, strategy composition",
         "2 decks, reshuffle after 60 cards, dealer h17, strategy basic"]
@@ -259,21 +256,15 @@ def test_a_comparison_draws_both_sides_and_their_difference(tmp_path, studies):
         assert result.returncode == 2 and b"--" + bad[0][2:].encode() in result.stderr
 
 
-def edited(study, change):
-    data = copy.deepcopy(study)
-    change(data)
-    return data
-
-
 @pytest.mark.parametrize("make, extra, message", [
     (lambda s: '{"format": "truecount report"}', [], "not a truecount-lab study"),
     (lambda s: '{"format": "truecount-lab study", ', [], "malformed JSON"),
-    (lambda s: edited(s, lambda d: d.update(version=1)), [], "reads version 2"),
-    (lambda s: edited(s, lambda d: d.pop("figures")), [], "figures is missing"),
-    (lambda s: edited(s, lambda d: d["figures"]["counts"][len(d["figures"]["counts"]) // 2]
+    (lambda s: edit(s, lambda d: d.update(version=1)), [], "reads version 2"),
+    (lambda s: edit(s, lambda d: d.pop("figures")), [], "figures is missing"),
+    (lambda s: edit(s, lambda d: d["figures"]["counts"][len(d["figures"]["counts"]) // 2]
                       .update(mean=9.0)), [],
      "does not hold the mean"),
-    (lambda s: edited(s, lambda d: d["labels"][0].pop("names_series")), [], "label"),
+    (lambda s: edit(s, lambda d: d["labels"][0].pop("names_series")), [], "label"),
     (lambda s: s, ["--ramp"], "none of the studies holds a ramp; give --spread"),
     (lambda s: s, ["--spread", "1:4"], "give --ramp"),
 
