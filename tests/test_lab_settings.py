@@ -56,7 +56,7 @@ def test_help_shows_each_default_as_the_file_stores_it(default_study):
 # makes another study. study_test.cpp has every value's read-back.
 @pytest.mark.parametrize("args, key, stored, base", [
     (["--rounds", "7k"], "rounds", "7000", []),
-    (["--block-size", "1.5e3"], "block_size", "1500", []),
+    (["--block-size", "1e8"], "block_size", "100000000", []),
     (["--seed", "2"], "seed", "2", []),
     (["--decks", "6"], "decks", "6", []),
     (["--max-hands", "4"], "max_hands", "4", []),
@@ -310,6 +310,9 @@ def test_an_index_play_holds_from_its_count_and_not_one_short(tmp_path):
             assert mean(study) < mean(base) - 0.02
         else:
             assert study["tallies"] == base["tallies"]
+    # The settings line holds the file's rows on one line.
+    table = lab("run", *COUNTED, "--count", "hilo", "--indices", path, "--quiet").stdout
+    assert f"indices {INDEX_HEADER[:-1]}; 20,10,hit,-60,<=, wong in" in table
 
 
 def test_index_files_are_refused_with_line_and_column(tmp_path):
