@@ -158,7 +158,13 @@ def chart_cell(tmp_path, hand, up, args):
     done = lab("strategy", *args, "--csv", tmp_path / "chart.csv")
     assert done.returncode == 0, done.stderr
     with open(tmp_path / "chart.csv", newline="", encoding="utf-8") as stream:
-        return {row["hand"]: row for row in csv.DictReader(stream)}[hand][up]
+        row = {row["hand"]: row for row in csv.DictReader(stream)}[hand]
+    # The printed chart holds the same row, in the header's columns.
+    lines = done.stdout.splitlines()
+    header = next(line for line in lines if line.split()[:1] == ["hand"])
+    printed = next(line for line in lines if line.split()[:1] == [hand])
+    assert printed.split() == list(row.values()) and len(printed) == len(header)
+    return row[up]
 
 
 # Cells of the published basic strategies that a rule turns (base game:
