@@ -110,13 +110,7 @@ void printComparisonReport(std::ostream& out, const StudyResult& comparison,
   out << "Events:\n"
       << eventsLine("study", figures, comparison.events, c)
       << eventsLine("variant", compared.variant, variant.events, variant.config);
-  if (threads > 0) {
-    out << format("Pace: %.0f rounds per second on each side in %.1f s on %d thread%s\n",
-                  figures.roundsPerSecond, comparison.seconds, threads, threads == 1 ? "" : "s");
-  } else {
-    out << format("Pace: %.0f rounds per second on each side over the %.1f s the runs took\n",
-                  figures.roundsPerSecond, comparison.seconds);
-  }
+  out << paceLine(figures.roundsPerSecond, " on each side", comparison.seconds, threads);
 }
 
 std::string comparisonCsv(const StudyResult& comparison, const StudyFigures& figures) {

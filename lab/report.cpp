@@ -62,13 +62,7 @@ void printEvents(std::ostream& out, const StudyResult& result, const StudyFigure
   out << format("Decisions per round: %.4f\n", figures.decisionsPerRound);
   out << "Exhausted shoes in mid-round: " << result.events.shoeExhausted
       << "; hands ended at the decision limit: " << result.events.overlongHands << "\n";
-  if (threads > 0) {
-    out << format("Pace: %.0f rounds per second in %.1f s on %d thread%s\n",
-                  figures.roundsPerSecond, result.seconds, threads, threads == 1 ? "" : "s");
-  } else {
-    out << format("Pace: %.0f rounds per second over the %.1f s the runs took\n",
-                  figures.roundsPerSecond, result.seconds);
-  }
+  out << paceLine(figures.roundsPerSecond, "", result.seconds, threads);
 }
 
 }  // namespace

@@ -23,3 +23,12 @@ std::string oneLine(std::string text) {
   }
   return text;
 }
+
+std::string paceLine(double roundsPerSecond, const char* side, double seconds, int threads) {
+  if (threads > 0) {
+    return format("Pace: %.0f rounds per second%s in %.1f s on %d thread%s\n", roundsPerSecond,
+                  side, seconds, threads, threads == 1 ? "" : "s");
+  }
+  return format("Pace: %.0f rounds per second%s over the %.1f s the runs took\n", roundsPerSecond,
+                side, seconds);
+}

@@ -20,5 +20,9 @@ std::string figure(double value, const char* pattern);
 // Every setting by its phrase, comma-separated: "2 decks, dealer h17, ...".
 std::string settingsLine(const StudyConfig& c);
 
+// "Pace: N rounds per second<side> in S s on T threads", or, for a merged
+// result (threads 0), over the seconds its runs took.
+std::string paceLine(double roundsPerSecond, const char* side, double seconds, int threads);
+
 // Phrases on one line: an index file's rows joined by "; ".
 std::string oneLine(std::string text);
