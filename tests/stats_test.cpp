@@ -201,32 +201,6 @@ TEST(Estimate, HandValuesAndDegenerateTallies) {
   }
 }
 
-TEST(Estimate, ClusterAgreesWithNaiveOnlyForIndependentRounds) {
-  // 200 blocks of 2000 rounds: a cluster standard error from B blocks has a
-  // relative SD of about 1/sqrt(2(B − 1)) = 5%, so for independent rounds the
-  // two agree within four of those. A shift of ±2 half units shared by a
-  // block's rounds makes its mean vary far more than its rounds' spread says.
-  constexpr int kPayoffs[] = {-4, -2, 0, 2, 3, 4};
-  for (const int shift : {0, 2}) {
-    std::mt19937_64 gen(2024);
-    StudyTally tally;
-    BlockTally block;
-    for (int b = 0; b < 200; ++b) {
-      block.clear();
-      const int offset = gen() % 2 == 0 ? shift : -shift;
-      for (int i = 0; i < 2000; ++i) {
-        block.record(static_cast<int>(gen() % 7) - 3, kHalf * (kPayoffs[gen() % 6] + offset));
-      }
-      tally.addBlock(block, truecountWeights(), nullptr);
-    }
-    for (const SeriesTally* series : {&tally.all, &tally.weighted, &tally.counts[countSlot(2)]}) {
-      const Estimate e = estimate(*series, tally.blocks);
-      EXPECT_TRUE(shift == 0 ? std::abs(e.se / e.seNaive - 1) < 0.2 : e.se > 3 * e.seNaive)
-          << "shift " << shift << ": " << e.se << " vs " << e.seNaive;
-    }
-  }
-}
-
 TEST(StudyTally, MergesBitExactInAnyOrderAndSplit) {
   std::mt19937_64 gen(7);
   Blocks blocks(6);
