@@ -181,11 +181,9 @@ TEST(Settings, ValidateHoldsTheRangesThatSpanSettings) {
       {{}, nullptr},
       {{{"--reshuffle-after", "89"}}, nullptr},
       {{{"--reshuffle-after", "90"}}, "give --reshuffle-after up to 89"},
-      {{{"--decks", "1"}}, "give --reshuffle-after up to 37"},
       {{{"--decks", "8"}, {"--reshuffle-after", "401"}}, nullptr},
       {{{"--block-size", "1000"}, {"--rounds", "1e10"}}, nullptr},
       {{{"--block-size", "1000"}, {"--rounds", "10000000001"}}, "blocks, more than 10000000"},
-      {{{"--bankroll", "100"}}, "--bankroll needs --ramp"},
       {{{"--bankroll", "100"}, {"--ramp", "-60:1"}}, nullptr},
       // The counting settings: each combination that would do nothing, or two things.
       {{{"--count", "hilo"}, {"--count-tags", zen}}, "give it without --count"},
