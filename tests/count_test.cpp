@@ -43,12 +43,6 @@ TEST(CountSystem, NamedCountsCarryThePublishedTags) {
     EXPECT_EQ(nameOfCount(*named), row.name);
     EXPECT_EQ(std::get<CountSystem>(parseCountTags(named->tagsText())), *named) << row.name;
   }
-  // KO gains 4 a deck and starts at 4 - 4 x decks, so a whole shoe ends at +4.
-  const CountSystem ko = *countNamed("ko");
-  for (const int decks : {1, 2, 6, 8}) {
-    EXPECT_EQ(ko.initialHalves(decks), 2 * (4 - 4 * decks)) << decks;
-    EXPECT_EQ(countNamed("hilo")->initialHalves(decks), 0) << decks;
-  }
 }
 
 TEST(CountSystem, TagsAreRefusedWithTheReason) {
@@ -174,12 +168,8 @@ struct CountedDecision {
   CardCounter counter{*countNamed("hilo"), 6, {}};
 
   explicit CountedDecision(int trueCount) {
-    for (int i = 0; i < 6 * trueCount; ++i) {
-      counter.see(2);
-    }
-    for (int i = 0; i > 6 * trueCount; --i) {
-      counter.see(10);
-    }
+    for (int i = 0; i < std::abs(6 * trueCount); ++i)
+      counter.see(trueCount > 0 ? 2 : 10);
   }
 };
 
@@ -218,13 +208,9 @@ TEST(CountingPlayer, PlaysAnIndexFromItsCountAndNotOneShort) {
     CountingPlayer player(rules, i18, at.counter);
     const Hand hand = handOf(row.hand);
     const Hand dealer = handOf({row.up, 7});
-    const DecisionView view{at.deck,
-                            dealer,
-                            hand,
-                            rules,
-                            1,
-                            hand.cards().size() == 2,
-                            allowedActions(hand, 1, hand.cards().size() == 2, rules)};
+    const bool first = hand.cards().size() == 2;
+    const DecisionView view{
+        at.deck, dealer, hand, rules, 1, first, allowedActions(hand, 1, first, rules)};
     EXPECT_EQ(player.decide(view), row.expected)
         << hand.total() << " v " << row.up << " at " << row.count << " counted "
         << at.counter.count(at.deck);

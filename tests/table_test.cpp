@@ -21,17 +21,10 @@ namespace ti = testing::internal;
 ConsoleObserver g_console;
 const GameRules kStandsSoft17{.dealerHitsSoft17 = false};
 const GameRules kEvenMoneySplit21{.splitTwentyOnePaysBlackjack = false};
-// The scripted player answers g_script in order, then stands; it keeps every hand it was shown.
-std::vector<int> g_script;
-std::vector<Hand> g_seen;
 double g_stake = 1.0;
 
-int scripted(DecisionContext context) {
-  g_seen.push_back(context.player);
-  return g_seen.size() <= g_script.size() ? g_script[g_seen.size() - 1] : int{Stand};
-}
-// The same as a player object, which also records what it was offered and
-// takes insurance when told to.
+// A player who answers its script in order, then stands; it records every hand
+// it was shown and what it was offered, and takes insurance when told to.
 class ScriptedPlayer final : public Player {
  public:
   ScriptedPlayer(std::vector<int> script, bool insures)
@@ -55,18 +48,20 @@ class ScriptedPlayer final : public Player {
 constexpr DealerRuleFn alwaysHit = [](DecisionContext) { return int{Hit}; };
 constexpr DealerRuleFn alwaysSplit = [](DecisionContext) { return int{Split}; };
 
-// A table with the scripted player, its stake g_stake and its shoe topped with `cards`.
-Simulator makeSim(const std::vector<int>& cards, std::vector<int> script = {},
-                  const GameRules& rules = kHouseRules, DealerRuleFn dealer = DealerRule,
-                  Simulator::PlayerDecision player = scripted) {
-  Simulator sim(
-      dealer, std::move(player), [](const Deck*) { return g_stake; }, rules,
-      CLibraryRandom::shared(), g_console);
-  EXPECT_TRUE(sim.deck().stackNext(cards));
-  g_script = std::move(script);
-  g_seen.clear();
-  return sim;
-}
+// The scripted player at a table staking g_stake, its shoe topped with `cards`.
+struct Table {
+  ScriptedPlayer player;
+  Simulator sim;
+  Table(const std::vector<int>& cards, std::vector<int> script,
+        const GameRules& rules = kHouseRules, DealerRuleFn dealer = DealerRule,
+        bool insures = false)
+      : player(std::move(script), insures),
+        sim(
+            dealer, player, [](const Deck*) { return g_stake; }, rules, CLibraryRandom::shared(),
+            g_console) {
+    EXPECT_TRUE(sim.deck().stackNext(cards));
+  }
+};
 
 // Plays the rounds; returns standard output.
 std::string simulate(Simulator& sim, int rounds = 1, bool verbose = false) {
@@ -164,14 +159,7 @@ TEST(Simulator, SettlesEveryOutcome) {
       // No hole card: the dealer's second card comes after the player's turn,
       // and a blackjack takes every stake but a blackjack's.
       {"no hole card, blackjack", {10, 10, 9, 1}, {}, -1.0, 1, 2, 1.0, noHole},
-      {"no hole card, split, doubled",
-       {8, 10, 8, 3, 9, 10, 1},
-       {Split, Double},
-       -3.0,
-       3,
-       2,
-       1.0,
-       noHole},
+      {"no hole, split, doubled", {8, 10, 8, 3, 9, 10, 1}, {Split, Double}, -3.0, 3, 2, 1, noHole},
       {"no hole card, blackjacks push", {1, 10, 10, 1}, {}, 0.0, 1, 2, 1.0, noHole},
       {"no hole card, dealer draws", {10, 6, 8, 1, 10}, {}, 1.0, 1, 3, 1.0, noHole},
       {"no hole card, late surrender", {10, 10, 6, 1}, {Surrender}, -1.0, 1, 2, 1.0, lateNoHole},
@@ -185,17 +173,14 @@ TEST(Simulator, SettlesEveryOutcome) {
   };
   for (const auto& row : rows) {
     g_stake = row.stake;
-    ScriptedPlayer player(row.script, row.insures);
-    Simulator sim(
-        row.dealer, player, [](const Deck*) { return g_stake; }, row.rules,
-        CLibraryRandom::shared(), g_console);
-    ASSERT_TRUE(sim.deck().stackNext(row.cards)) << row.name;
-    const RoundResult result = sim.playRound(1, false);
+    Table table(row.cards, row.script, row.rules, row.dealer, row.insures);
+    const Simulator& sim = table.sim;
+    const RoundResult result = table.sim.playRound(1, false);
     EXPECT_EQ(result.payoff, row.payoff) << row.name;
     EXPECT_EQ(result.payoffUnits, std::llround(row.payoff * kPayoffUnitsPerStake)) << row.name;
     EXPECT_EQ(result.count, 0) << row.name;
     EXPECT_EQ(result.decisions, row.asked) << row.name;
-    EXPECT_EQ(static_cast<int>(player.seen.size()), row.asked) << row.name;
+    EXPECT_EQ(static_cast<int>(table.player.seen.size()), row.asked) << row.name;
     EXPECT_EQ(sim.dealer().cards().size(), row.dealerCards) << row.name;
     const bool offered = row.rules.insurance != Insurance::Never && row.cards[1] == 1;
     EXPECT_EQ(sim.insured(), offered && row.insures) << row.name;
@@ -223,8 +208,9 @@ TEST(Simulator, SplitAppendsHandPlayedAfterTheFirst) {
   };
   for (const auto& row : rows) {
     g_stake = row.stake;
-    Simulator sim =
-        makeSim({8, 10, 8, 7, 3, 10, 10}, {Split, Hit}, GameRules{.afterSplit = row.afterSplit});
+    Table table({8, 10, 8, 7, 3, 10, 10}, {Split, Hit}, GameRules{.afterSplit = row.afterSplit});
+    Simulator& sim = table.sim;
+    const std::vector<Hand>& seen = table.player.seen;
     simulate(sim);
     ASSERT_EQ(sim.hands().size(), 2u);
     const Hand& first = sim.hands()[0];
@@ -234,9 +220,9 @@ TEST(Simulator, SplitAppendsHandPlayedAfterTheFirst) {
     EXPECT_EQ((P{first.canDouble, first.canSplit, added.canDouble, added.canSplit}),
               row.permissions);
     EXPECT_EQ(added.stake, row.stake);
-    ASSERT_EQ(g_seen.size(), 4u);
-    EXPECT_EQ(cardsOf(g_seen[1]), (std::vector<int>{8, 3}));
-    EXPECT_EQ(cardsOf(g_seen[3]), (std::vector<int>{8, 10}));
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(cardsOf(seen[1]), (std::vector<int>{8, 3}));
+    EXPECT_EQ(cardsOf(seen[3]), (std::vector<int>{8, 10}));
     EXPECT_EQ(sim.payoffAt(0), 2 * row.stake);  // both hands settled into one booking
   }
   g_stake = 1.0;
@@ -298,11 +284,10 @@ TEST(Simulator, OffersWhatTheRulesAllow) {
        3},
   };
   for (const auto& row : rows) {
-    ScriptedPlayer player(row.script, false);
-    Simulator sim(DealerRule, player, BetRule, row.rules, CLibraryRandom::shared(), g_console);
-    ASSERT_TRUE(sim.deck().stackNext(row.cards)) << row.name;
-    const RoundResult result = sim.playRound(1, false);
-    EXPECT_EQ(player.offered, row.offered) << row.name;
+    Table table(row.cards, row.script, row.rules);
+    const Simulator& sim = table.sim;
+    const RoundResult result = table.sim.playRound(1, false);
+    EXPECT_EQ(table.player.offered, row.offered) << row.name;
     EXPECT_EQ(result.decisions, static_cast<int>(row.offered.size())) << row.name;
     EXPECT_EQ(cardsOf(sim.hands()[0]), row.firstHand) << row.name;
     EXPECT_EQ(sim.hands().size(), row.hands) << row.name;
@@ -318,7 +303,9 @@ TEST(Simulator, OffersWhatTheRulesAllow) {
 // the round ends and is booked.
 TEST(Simulator, EndlessPlayerRulesStillEndTheRound) {
   const GameRules splitAgain{.afterSplit = AfterSplit::DoubleAndSplit, .maxHands = 4};
-  Simulator splitter = makeSim({8, 10, 8, 7, 8, 8, 8, 8}, {}, splitAgain, DealerRule, alwaysSplit);
+  Simulator splitter(DealerRule, alwaysSplit, BetRule, splitAgain, CLibraryRandom::shared(),
+                     g_console);
+  ASSERT_TRUE(splitter.deck().stackNext(std::vector<int>{8, 10, 8, 7, 8, 8, 8, 8}));
   ti::CaptureStderr();
   simulate(splitter);
   std::string warnings;
@@ -327,12 +314,12 @@ TEST(Simulator, EndlessPlayerRulesStillEndTheRound) {
   EXPECT_EQ(ti::GetCapturedStderr(), warnings);
   EXPECT_EQ(splitter.hands().size(), 4u);
   EXPECT_EQ(splitter.frequencyAt(0), 1.0);
-  Simulator stalled = makeSim({10, 10, 2, 8}, std::vector<int>(30, DoubleElseStand));
+  Table stalled({10, 10, 2, 8}, std::vector<int>(30, DoubleElseStand));
   ti::CaptureStderr();
-  EXPECT_EQ(simulate(stalled), "1 / 1 simulated.\n12 - 10 2\n\n");
+  EXPECT_EQ(simulate(stalled.sim), "1 / 1 simulated.\n12 - 10 2\n\n");
   EXPECT_EQ(ti::GetCapturedStderr(), "WARNING: too many cards in a hand ");
-  EXPECT_EQ(g_seen.size(), 22u);
-  EXPECT_EQ(stalled.payoffAt(0), -1.0);
+  EXPECT_EQ(stalled.player.seen.size(), 22u);
+  EXPECT_EQ(stalled.sim.payoffAt(0), -1.0);
 }
 
 // Insurance by composition is taken only when the unseen cards (the undealt
@@ -367,17 +354,17 @@ TEST(Insurance, TakenWhenTensAreMoreThanAThird) {
 // A one-deck shoe never reshuffled at a round's start runs out in mid-round:
 // the table says so and deals on from a fresh shoe.
 TEST(Simulator, EmptyShoeInMidRoundIsAnnouncedAndReshuffled) {
-  Simulator sim = makeSim({}, {}, GameRules{.decks = 1});
-  const std::string out = simulate(sim, 20);
+  Table table({}, {}, GameRules{.decks = 1});
+  const std::string out = simulate(table.sim, 20);
   EXPECT_NE(out.find("No more card, shuffle then deal\n"), std::string::npos) << out;
-  const auto& booked = sim.payoffTable().frequency;
+  const auto& booked = table.sim.payoffTable().frequency;
   EXPECT_EQ(std::accumulate(booked.begin(), booked.end(), 0), 20);
 }
 
 // A traced round shows the deal and the end, after its progress line.
 TEST(Simulator, Trace) {
-  Simulator traced = makeSim({10, 10, 10, 10, 10, 10, 6, 7, 10}, {Stand, Hit});
-  EXPECT_EQ(simulate(traced, 2, true),
+  Table traced({10, 10, 10, 10, 10, 10, 6, 7, 10}, {Stand, Hit});
+  EXPECT_EQ(simulate(traced.sim, 2, true),
             "1 / 2 simulated.\n\n***NEW ROUND*** #1\nDealer: 20 - 10 10\nPlayer: 20 - 10 10\n\n"
             "Dealer: 20 - 10 10\nPlayer: 20 - 10 10\n2 / 2 simulated.\n\n***NEW ROUND*** #2\n"
             "Dealer: 17 - 10 7\nPlayer: 16 - 10 6\n\nDealer: 17 - 10 7\nPlayer: 26 - 10 6 10\n\n");
