@@ -538,12 +538,6 @@ def test_a_side_that_plays_no_round_has_no_figures(tmp_path):
 
 @pytest.mark.parametrize("variant, note", [("--count hilo", True), ("--dealer s17", False)])
 def test_a_comparison_says_when_its_sides_book_by_different_counts(tmp_path, variant, note):
-    done = lab("compare", "--rounds", "20k", "--strategy", "basic", "--with", variant, "--quiet",
-               "--json", tmp_path / "c.json")
+    done = lab("compare", "--rounds", "20k", "--strategy", "basic", "--with", variant, "--quiet")
     assert done.returncode == 0, done.stderr
     assert ("The sides book by different counts" in done.stdout) == note
-    # A difference at each count where both sides have rounds, and only there.
-    c = read(tmp_path / "c.json")
-    both = {e["count"] for e in c["tallies"]["counts"]} & {
-        e["count"] for e in c["variant"]["tallies"]["counts"]}
-    assert {d["count"] for d in c["figures"]["difference"]["counts"]} == both
