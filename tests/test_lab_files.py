@@ -3,6 +3,7 @@ resumes give the study of one run; bad input is refused before any work with
 exit 2 and nothing written; a file that lies is refused; no result is lost or
 half-written; signals stop the work and keep what was done."""
 
+import contextlib
 import math
 import os
 import re
@@ -249,7 +250,6 @@ def set_in(path, value):
 # Each edit of a shard file, with the digest resealed or not, and the refusal.
 LIES = [
     (set_in(["config", "seed"], "12"), False, "its digest does not match"),
-    (set_in(["config", "rounds"], "70000"), False, "its digest does not match"),
     (set_in(["tallies", "all", "sum"], "0"), False, "its digest does not match"),
     (set_in(["config", "ramp"], "none"), True, "--bankroll needs --ramp"),
     (lambda s: s["tallies"]["all"].update(sum=str(int(s["tallies"]["all"]["sum"]) + 10)), True,
@@ -274,8 +274,6 @@ def test_files_that_lie_are_refused(tmp_path, files, change, sealed, expected, c
 @pytest.mark.parametrize("change, sealed, expected", [
     (set_in(["cross_tallies", "all", "sum_x_sum"], str(10 ** 30)), True,
      "the overall cross sums cannot pair"),
-    (set_in(["variant", "config", "seed"], "4"), True, "so it keeps --seed 3"),
-    (set_in(["variant", "tallies", "all", "sum"], "0"), True, "the variant: the overall tallies"),
     (set_in(["variant", "events", "decisions"], 1), False, "its digest does not match"),
     (set_in(["format"], "truecount-lab study"), False, "its digest does not match"),
     (set_in(["version"], 1), False, "comparisons version 2"),
@@ -469,14 +467,9 @@ def test_the_progress_line_is_drawn_on_a_terminal_unless_quiet(tmp_path, quiet):
                                stdout=subprocess.DEVNULL, stderr=follower)
     os.close(follower)
     drawn = b""
-    while True:
-        try:
-            chunk = os.read(leader, 4096)
-        except OSError:
-            break
-        if not chunk:
-            break
-        drawn += chunk
+    with contextlib.suppress(OSError):  # the terminal closes with the program
+        while chunk := os.read(leader, 4096):
+            drawn += chunk
     os.close(leader)
     assert process.wait(timeout=30) == 0
     lines = drawn.decode().split("\r")

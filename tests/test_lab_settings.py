@@ -449,6 +449,6 @@ def test_the_ramp_found_is_one_run_takes_and_prices_alike(tmp_path):
     half, _ = stakes_of(found("--spread", "1:12", "--bankroll", "1000"))
     assert half == stakes_of(found("--spread", "1:12", "--bankroll", "2000", "--kelly", "0.5"))[0]
     assert all(half[c] <= stakes[c] for c in stakes) and half != stakes
-    assert max(stakes_of(found("--spread", "2:4", "--bankroll", "2000"))[0].values()) == 4
-    assert stakes_of(found("--spread", "2:4", "--bankroll", "2000"))[0][-60] == 2
+    narrow, _ = stakes_of(found("--spread", "2:4", "--bankroll", "2000"))
+    assert max(narrow.values()) == 4 and narrow[-60] == 2
     assert stakes_of(found("--spread", "1:12", "--bankroll", "2000", "--min-rounds", "1e9"))[1] == "-60:1"
