@@ -52,17 +52,13 @@ def test_help_shows_each_default_as_the_file_stores_it(default_study):
 
 
 # The options whose effect no other test here shows (those of the paired
-# studies, the chart, the counts, count tags, wonging and ramps do): each is stored, and
-# makes another study. study_test.cpp has every value's read-back.
+# studies, the chart, the counts, decks left, wonging and ramps do): each is
+# stored, and makes another study. study_test.cpp has every value's read-back.
 @pytest.mark.parametrize("args, key, stored, base", [
     (["--rounds", "7k"], "rounds", "7000", []),
     (["--block-size", "1e8"], "block_size", "100000000", []),
     (["--seed", "2"], "seed", "2", []),
-    (["--decks", "6"], "decks", "6", []),
-    (["--max-hands", "4"], "max_hands", "4", []),
-    (["--double", "9-11"], "double", "9-11", []),
     (["--split-pricing", "played"], "split_pricing", "played", []),
-    (["--split-pricing", "truecount"], "split_pricing", "truecount", ["--after-split", "das"]),
     (["--strategy", "visible"], "strategy", "visible", []),
     (["--strategy", "basic"], "strategy", "basic", []),
     (["--strategy", "basic"], "strategy", "basic", ["--strategy", "visible"]),
