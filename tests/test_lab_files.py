@@ -54,9 +54,11 @@ def test_shards_under_parallel_merge_to_the_whole_study(tmp_path, files):
     assert played(read(tmp_path / "two.json")) == played(read(files["whole"]))
 
 
-# A comparison of two strategies, each block dealt to both from one shoe.
-COMPARED = ["--rounds", "24000", "--block-size", "2000", "--seed", "3", "--ramp", "-60:1,2:4"]
-VARIANT = "--strategy visible --ramp '-60:1, 1:3'"
+# A comparison of two strategies, each block dealt to both from one shoe; each
+# side wongs from its own count, so each watches rounds of its own.
+COMPARED = ["--rounds", "24000", "--block-size", "2000", "--seed", "3", "--ramp", "-60:1,2:4",
+            "--wong-in", "1"]
+VARIANT = "--strategy visible --ramp '-60:1, 1:3' --wong-in 2"
 
 
 def compare(path, *args):
@@ -75,7 +77,8 @@ def comparisons(tmp_path_factory):
     for k in range(3):
         paths[f"shard{k}"] = folder / f"shard{k}.json"
         compare(paths[f"shard{k}"], "--blocks", f"{k}/3", "--threads", "1")
-    for side, extra in (("study", []), ("variant", ["--strategy", "visible", "--ramp", "-60:1,1:3"])):
+    for side, extra in (("study", []), ("variant", ["--strategy", "visible", "--ramp", "-60:1,1:3",
+                                                    "--wong-in", "2"])):
         paths[side] = []
         for block in range(12):
             paths[side].append(folder / f"{side}{block}.json")
@@ -92,6 +95,13 @@ def test_comparison_shards_merge_and_resume_to_the_whole(tmp_path, comparisons):
     assert done.returncode == 0 and "variant - study" in done.stdout, done.stderr
     assert played(read(merged)) == played(whole)
     assert read(merged)["cross_tallies"] == whole["cross_tallies"]
+    assert read(merged)["variant"] == whole["variant"]
+    # Each side's events line names its own watched rounds.
+    events = dict(line.split(None, 1) for line in done.stdout.splitlines()
+                  if line.startswith("  ") and "decisions per round" in line)
+    for side, study in (("study", whole), ("variant", whole["variant"])):
+        assert events[side].endswith(f"; rounds watched {study['events']['rounds_watched']}")
+    assert whole["events"]["rounds_watched"] != whole["variant"]["events"]["rounds_watched"]
     partial = tmp_path / "two.json"
     assert lab("merge", comparisons["shard0"], comparisons["shard2"], "--json", partial).returncode == 0
     resumed = lab("compare", "--resume", partial, "--quiet", "--csv", tmp_path / "c.csv")
@@ -492,29 +502,6 @@ def test_an_interrupted_indices_reports_what_it_has(tmp_path):
     assert re.search(r"interrupted: the indices above are from [1-9]\d* of 1000 blocks", err), err
     assert out.startswith("truecount-lab indices: ") and "insurance A" in out
     assert (tmp_path / "i.csv").read_text().startswith("hand,up_card,basic,deviation,index")
-
-
-@pytest.mark.parametrize("study_side, variant_side", [
-    (["--wong-in", "1"], "--wong-in none"),
-    ([], "--wong-in 1"),
-])
-def test_a_wonging_comparison_reads_back_and_its_shards_merge_to_it(tmp_path, study_side,
-                                                                     variant_side):
-    base = ["--rounds", "200k", "--block-size", "10k", "--strategy", "basic", "--count", "hilo",
-            *study_side, "--with", variant_side, "--quiet"]
-    whole = lab("compare", *base, "--json", "w.json", cwd=tmp_path)
-    assert whole.returncode == 0, whole.stderr
-    # Only the wonging side's events line names its watched rounds.
-    events = [line for line in whole.stdout.splitlines() if "decisions per round" in line]
-    assert ["rounds watched" in line for line in events] == [bool(study_side), not study_side]
-    for k in range(2):
-        assert lab("compare", *base, "--blocks", f"{k}/2", "--json", f"{k}.json",
-                   cwd=tmp_path).returncode == 0
-    done = lab("merge", "1.json", "0.json", "--json", "m.json", cwd=tmp_path)
-    assert done.returncode == 0, done.stderr
-    assert played(read(tmp_path / "m.json")) == played(read(tmp_path / "w.json"))
-    assert read(tmp_path / "m.json")["variant"] == read(tmp_path / "w.json")["variant"]
-    assert lab("compare", "--resume", "w.json", "--quiet", cwd=tmp_path).returncode == 0
 
 
 def test_a_side_that_plays_no_round_has_no_figures(tmp_path):
