@@ -3,6 +3,7 @@ resumes give the study of one run; bad input is refused before any work with
 exit 2 and nothing written; a file that lies is refused; no result is lost or
 half-written; signals stop the work and keep what was done."""
 
+import contextlib
 import math
 import os
 import re
@@ -53,9 +54,11 @@ def test_shards_under_parallel_merge_to_the_whole_study(tmp_path, files):
     assert played(read(tmp_path / "two.json")) == played(read(files["whole"]))
 
 
-# A comparison of two strategies, each block dealt to both from one shoe.
-COMPARED = ["--rounds", "24000", "--block-size", "2000", "--seed", "3", "--ramp", "-60:1,2:4"]
-VARIANT = "--strategy visible --ramp '-60:1, 1:3'"
+# A comparison of two strategies, each block dealt to both from one shoe; each
+# side wongs from its own count, so each watches rounds of its own.
+COMPARED = ["--rounds", "24000", "--block-size", "2000", "--seed", "3", "--ramp", "-60:1,2:4",
+            "--wong-in", "1"]
+VARIANT = "--strategy visible --ramp '-60:1, 1:3' --wong-in 2"
 
 
 def compare(path, *args):
@@ -74,7 +77,8 @@ def comparisons(tmp_path_factory):
     for k in range(3):
         paths[f"shard{k}"] = folder / f"shard{k}.json"
         compare(paths[f"shard{k}"], "--blocks", f"{k}/3", "--threads", "1")
-    for side, extra in (("study", []), ("variant", ["--strategy", "visible", "--ramp", "-60:1,1:3"])):
+    for side, extra in (("study", []), ("variant", ["--strategy", "visible", "--ramp", "-60:1,1:3",
+                                                    "--wong-in", "2"])):
         paths[side] = []
         for block in range(12):
             paths[side].append(folder / f"{side}{block}.json")
@@ -91,6 +95,13 @@ def test_comparison_shards_merge_and_resume_to_the_whole(tmp_path, comparisons):
     assert done.returncode == 0 and "variant - study" in done.stdout, done.stderr
     assert played(read(merged)) == played(whole)
     assert read(merged)["cross_tallies"] == whole["cross_tallies"]
+    assert read(merged)["variant"] == whole["variant"]
+    # Each side's events line names its own watched rounds.
+    events = dict(line.split(None, 1) for line in done.stdout.splitlines()
+                  if line.startswith("  ") and "decisions per round" in line)
+    for side, study in (("study", whole), ("variant", whole["variant"])):
+        assert events[side].endswith(f"; rounds watched {study['events']['rounds_watched']}")
+    assert whole["events"]["rounds_watched"] != whole["variant"]["events"]["rounds_watched"]
     partial = tmp_path / "two.json"
     assert lab("merge", comparisons["shard0"], comparisons["shard2"], "--json", partial).returncode == 0
     resumed = lab("compare", "--resume", partial, "--quiet", "--csv", tmp_path / "c.csv")
@@ -249,7 +260,6 @@ def set_in(path, value):
 # Each edit of a shard file, with the digest resealed or not, and the refusal.
 LIES = [
     (set_in(["config", "seed"], "12"), False, "its digest does not match"),
-    (set_in(["config", "rounds"], "70000"), False, "its digest does not match"),
     (set_in(["tallies", "all", "sum"], "0"), False, "its digest does not match"),
     (set_in(["config", "ramp"], "none"), True, "--bankroll needs --ramp"),
     (lambda s: s["tallies"]["all"].update(sum=str(int(s["tallies"]["all"]["sum"]) + 10)), True,
@@ -274,8 +284,6 @@ def test_files_that_lie_are_refused(tmp_path, files, change, sealed, expected, c
 @pytest.mark.parametrize("change, sealed, expected", [
     (set_in(["cross_tallies", "all", "sum_x_sum"], str(10 ** 30)), True,
      "the overall cross sums cannot pair"),
-    (set_in(["variant", "config", "seed"], "4"), True, "so it keeps --seed 3"),
-    (set_in(["variant", "tallies", "all", "sum"], "0"), True, "the variant: the overall tallies"),
     (set_in(["variant", "events", "decisions"], 1), False, "its digest does not match"),
     (set_in(["format"], "truecount-lab study"), False, "its digest does not match"),
     (set_in(["version"], 1), False, "comparisons version 2"),
@@ -469,14 +477,9 @@ def test_the_progress_line_is_drawn_on_a_terminal_unless_quiet(tmp_path, quiet):
                                stdout=subprocess.DEVNULL, stderr=follower)
     os.close(follower)
     drawn = b""
-    while True:
-        try:
-            chunk = os.read(leader, 4096)
-        except OSError:
-            break
-        if not chunk:
-            break
-        drawn += chunk
+    with contextlib.suppress(OSError):  # the terminal closes with the program
+        while chunk := os.read(leader, 4096):
+            drawn += chunk
     os.close(leader)
     assert process.wait(timeout=30) == 0
     lines = drawn.decode().split("\r")
@@ -501,29 +504,6 @@ def test_an_interrupted_indices_reports_what_it_has(tmp_path):
     assert (tmp_path / "i.csv").read_text().startswith("hand,up_card,basic,deviation,index")
 
 
-@pytest.mark.parametrize("study_side, variant_side", [
-    (["--wong-in", "1"], "--wong-in none"),
-    ([], "--wong-in 1"),
-])
-def test_a_wonging_comparison_reads_back_and_its_shards_merge_to_it(tmp_path, study_side,
-                                                                     variant_side):
-    base = ["--rounds", "200k", "--block-size", "10k", "--strategy", "basic", "--count", "hilo",
-            *study_side, "--with", variant_side, "--quiet"]
-    whole = lab("compare", *base, "--json", "w.json", cwd=tmp_path)
-    assert whole.returncode == 0, whole.stderr
-    # Only the wonging side's events line names its watched rounds.
-    events = [line for line in whole.stdout.splitlines() if "decisions per round" in line]
-    assert ["rounds watched" in line for line in events] == [bool(study_side), not study_side]
-    for k in range(2):
-        assert lab("compare", *base, "--blocks", f"{k}/2", "--json", f"{k}.json",
-                   cwd=tmp_path).returncode == 0
-    done = lab("merge", "1.json", "0.json", "--json", "m.json", cwd=tmp_path)
-    assert done.returncode == 0, done.stderr
-    assert played(read(tmp_path / "m.json")) == played(read(tmp_path / "w.json"))
-    assert read(tmp_path / "m.json")["variant"] == read(tmp_path / "w.json")["variant"]
-    assert lab("compare", "--resume", "w.json", "--quiet", cwd=tmp_path).returncode == 0
-
-
 def test_a_side_that_plays_no_round_has_no_figures(tmp_path):
     never = ["--rounds", "100k", "--block-size", "10k", "--strategy", "basic", "--count", "hilo",
              "--quiet"]
@@ -538,12 +518,6 @@ def test_a_side_that_plays_no_round_has_no_figures(tmp_path):
 
 @pytest.mark.parametrize("variant, note", [("--count hilo", True), ("--dealer s17", False)])
 def test_a_comparison_says_when_its_sides_book_by_different_counts(tmp_path, variant, note):
-    done = lab("compare", "--rounds", "20k", "--strategy", "basic", "--with", variant, "--quiet",
-               "--json", tmp_path / "c.json")
+    done = lab("compare", "--rounds", "20k", "--strategy", "basic", "--with", variant, "--quiet")
     assert done.returncode == 0, done.stderr
     assert ("The sides book by different counts" in done.stdout) == note
-    # A difference at each count where both sides have rounds, and only there.
-    c = read(tmp_path / "c.json")
-    both = {e["count"] for e in c["tallies"]["counts"]} & {
-        e["count"] for e in c["variant"]["tallies"]["counts"]}
-    assert {d["count"] for d in c["figures"]["difference"]["counts"]} == both

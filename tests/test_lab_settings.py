@@ -52,20 +52,16 @@ def test_help_shows_each_default_as_the_file_stores_it(default_study):
 
 
 # The options whose effect no other test here shows (those of the paired
-# studies, the chart, the counts, wonging and ramps do): each is stored, and
-# makes another study. study_test.cpp has every value's read-back.
+# studies, the chart, the counts, decks left, wonging and ramps do): each is
+# stored, and makes another study. study_test.cpp has every value's read-back.
 @pytest.mark.parametrize("args, key, stored, base", [
     (["--rounds", "7k"], "rounds", "7000", []),
     (["--block-size", "1e8"], "block_size", "100000000", []),
     (["--seed", "2"], "seed", "2", []),
-    (["--decks", "6"], "decks", "6", []),
-    (["--max-hands", "4"], "max_hands", "4", []),
-    (["--double", "9-11"], "double", "9-11", []),
     (["--split-pricing", "played"], "split_pricing", "played", []),
-    (["--split-pricing", "truecount"], "split_pricing", "truecount", ["--after-split", "das"]),
     (["--strategy", "visible"], "strategy", "visible", []),
-    (["--count-tags", "A:-1, 2:+1,3:1,4:1,5:1,6:1,7:0,8:0,9:0,10:-1"], "count_tags",
-     "A:-1,2:1,3:1,4:1,5:1,6:1,7:0,8:0,9:0,10:-1", []),
+    (["--strategy", "basic"], "strategy", "basic", []),
+    (["--strategy", "basic"], "strategy", "basic", ["--strategy", "visible"]),
 ])
 def test_each_option_is_stored_and_makes_another_study(tmp_path, default_study, args, key,
                                                        stored, base):
@@ -85,7 +81,8 @@ def paired(tmp_path_factory):
             "das": ["--after-split", "das"], "das-resplit": ["--after-split", "das-resplit"],
             "resplit": ["--after-split", "resplit"],
             "1:1": ["--split-21", "1:1"], "bj 6:5": ["--blackjack-pays", "6:5"],
-            "bj 2:1": ["--blackjack-pays", "2:1"], "late": ["--surrender", "late"],
+            "bj 2:1": ["--blackjack-pays", "2:1"], "bj 1:1": ["--blackjack-pays", "1:1"],
+            "late": ["--surrender", "late"],
             "early": ["--surrender", "early"], "no hole card": ["--hole-card", "none"],
             "insured": ["--insurance", "composition", "--block-size", "100"],
             "insured base": ["--block-size", "100"], "10-11": ["--double", "10-11"],
@@ -129,10 +126,11 @@ def test_an_even_money_split_21_pays_less(paired):
 def test_the_blackjack_payout_moves_every_natural_by_its_odds(paired):
     # Decisions do not depend on the payout, so only the player's naturals
     # that the dealer does not match pay differently: 0.3 less at 6:5, 0.5
-    # more at 2:1, per natural.
+    # more at 2:1, 0.5 less at 1:1, per natural.
     cut = mean(paired["base"]) - mean(paired["bj 6:5"])
     gain = mean(paired["bj 2:1"]) - mean(paired["base"])
-    assert cut > 0 and gain == pytest.approx(cut * 0.5 / 0.3)
+    even = mean(paired["base"]) - mean(paired["bj 1:1"])
+    assert cut > 0 and gain == pytest.approx(cut * 0.5 / 0.3) and even == pytest.approx(gain)
 
 
 def test_each_casino_rule_moves_the_edge_its_way(paired):
@@ -173,6 +171,7 @@ def chart_cell(tmp_path, hand, up, args):
     ([], ["--dealer", "s17"], "11", "A", "D", "H"),
     ([], ["--double", "10-11"], "9", "4", "D", "H"),
     ([], ["--double", "9-11"], "A,7", "4", "Ds", "S"),
+    (["--double", "10-11"], ["--double", "9-11"], "9", "4", "H", "D"),
     ([], ["--surrender", "late"], "16", "10", "H", "R"),
     (["--surrender", "late"], ["--surrender", "early"], "14", "A", "H", "R"),
     ([], ["--hole-card", "none"], "11", "10", "D", "H"),
@@ -182,23 +181,6 @@ def test_each_rule_reaches_the_basic_strategy_chart(tmp_path, base, change, hand
                                                     after):
     assert chart_cell(tmp_path, hand, up, base) == before
     assert chart_cell(tmp_path, hand, up, options(base, change)) == after
-
-
-def test_ramp_and_bankroll_figures_follow_from_the_counts(tmp_path):
-    study = run_study(tmp_path / "r.json", SMALL, ["--ramp", "-60:1,1:2,3:5", "--bankroll", "400"])
-    steps = [tuple(map(int, step.split(":"))) for step in study["config"]["ramp"].split(",")]
-
-    def stake(count):
-        return [s for c, s in steps if c <= count][-1] if count >= steps[0][0] else steps[0][1]
-
-    counts = study["figures"]["counts"]
-    ramp = study["figures"]["ramp"]
-    assert ramp["average_bet"] == pytest.approx(sum(stake(c["count"]) * c["share"] for c in counts))
-    assert ramp["ev_per_round"] == pytest.approx(
-        sum(stake(c["count"]) * c["share"] * c["mean"] for c in counts))
-    assert ramp["risk_of_ruin"] == pytest.approx(
-        math.exp(-2 * ramp["ev_per_round"] * 400 / ramp["sd_per_round"] ** 2)
-        if ramp["ev_per_round"] > 0 else 1.0)
 
 
 def test_csv_columns_are_the_json_figures(tmp_path):
@@ -261,6 +243,23 @@ def test_an_unbalanced_count_books_its_running_count_from_4_less_4_a_deck(tmp_pa
     for count, booked in (("ko", -20), ("hilo", 0), ("truecount", 0)):
         assert booked_counts(run_study(tmp_path / "s.json", fresh, ["--count", count])) == {
             booked: 50}
+
+
+# Published tags of each named count: the count books as its tags do.
+@pytest.mark.parametrize("count, tags", [
+    ("hilo", "A:-1,2:1,3:1,4:1,5:1,6:1,7:0,8:0,9:0,10:-1"),
+    ("ko", "A:-1,2:1,3:1,4:1,5:1,6:1,7:1,8:0,9:0,10:-1"),
+    ("hiopt1", "A:0,2:0,3:1,4:1,5:1,6:1,7:0,8:0,9:0,10:-1"),
+    ("hiopt2", "A:0,2:1,3:1,4:2,5:2,6:1,7:1,8:0,9:0,10:-2"),
+    ("omega2", "A:0,2:1,3:1,4:2,5:2,6:2,7:1,8:0,9:-1,10:-2"),
+    ("zen", "A:-1,2:1,3:1,4:2,5:2,6:2,7:1,8:0,9:0,10:-2"),
+    ("halves", "A:-1,2:.5,3:1,4:1,5:1.5,6:1,7:.5,8:0,9:-.5,10:-1"),
+])
+def test_each_named_count_books_as_its_published_tags(tmp_path, count, tags):
+    named = run_study(tmp_path / "n.json", COUNTED, ["--count", count])
+    tagged = run_study(tmp_path / "t.json", COUNTED, ["--count-tags", tags])
+    assert booked_counts(named) == booked_counts(tagged)
+    assert booked_counts(named) != booked_counts(run_study(tmp_path / "d.json", COUNTED))
 
 
 def mean_count(study):
@@ -438,12 +437,15 @@ def test_the_ramp_found_is_one_run_takes_and_prices_alike(tmp_path):
     again = run_study(tmp_path / "r.json", base, ["--ramp", ramp, "--bankroll", "2000"])
     figures = again["figures"]["ramp"]
     assert {s["count"]: s["stake"] for s in figures["stakes"]} == stakes
+    assert figures["risk_of_ruin"] == pytest.approx(
+        math.exp(-2 * figures["ev_per_round"] * 2000 / figures["sd_per_round"] ** 2)
+        if figures["ev_per_round"] > 0 else 1.0)
     assert f"Average initial bet {figures['average_bet']:.4f} units" in out
     assert f"DI {figures['di']:.2f} (1000 EV / SD); SCORE {figures['score']:.2f}" in out
     # The bankroll and the Kelly fraction size the stakes by their product.
     half, _ = stakes_of(found("--spread", "1:12", "--bankroll", "1000"))
     assert half == stakes_of(found("--spread", "1:12", "--bankroll", "2000", "--kelly", "0.5"))[0]
     assert all(half[c] <= stakes[c] for c in stakes) and half != stakes
-    assert max(stakes_of(found("--spread", "2:4", "--bankroll", "2000"))[0].values()) == 4
-    assert stakes_of(found("--spread", "2:4", "--bankroll", "2000"))[0][-60] == 2
+    narrow, _ = stakes_of(found("--spread", "2:4", "--bankroll", "2000"))
+    assert max(narrow.values()) == 4 and narrow[-60] == 2
     assert stakes_of(found("--spread", "1:12", "--bankroll", "2000", "--min-rounds", "1e9"))[1] == "-60:1"
