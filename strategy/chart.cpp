@@ -53,7 +53,7 @@ ChartRow totalRow(const BasicStrategy& strategy, const GameRules& rules, int tot
   const ActionSet allowed = firstChoices(total, soft, rules);
   for (int up = 2; up <= kAce; ++up) {
     const auto decide = [&](ActionSet choices) {
-      return strategy.totalAction(up, total, soft, choices);
+      return strategy.totalAction(up, total, soft, true, choices);
     };
     row.codes[up - 2] = codeOf(decide(allowed), allowed, decide);
   }
@@ -68,8 +68,7 @@ ChartRow pairRow(const BasicStrategy& strategy, const GameRules& rules, int card
   const ActionSet allowed = firstChoices(total, aces, rules).with(Split);
   for (int up = 2; up <= kAce; ++up) {
     const auto decide = [&](ActionSet choices) {
-      return choices.contains(Split) ? strategy.pairAction(up, card, 1, true, choices)
-                                     : strategy.totalAction(up, total, aces, choices);
+      return strategy.pairAction(up, card, 1, true, choices);
     };
     row.codes[up - 2] = codeOf(decide(allowed), allowed, decide);
   }

@@ -55,7 +55,8 @@ int CountingPlayer::decide(const DecisionView& view) {
   if (view.allowed.contains(Split)) {
     return decidePair(view, total, soft, upCard);
   }
-  const int basic = basic_.totalAction(upCard, total, soft, view.allowed);
+  const int basic =
+      basic_.totalAction(upCard, total, soft, view.hand.cards().size() == 2, view.allowed);
   const auto plays = indices_.at(soft ? IndexHand::Soft : IndexHand::Hard, total, upCard);
   // Most decisions have no index play: two lookups, and the count is not read.
   return plays.empty() ? basic : deviationOr(plays, view, basic);

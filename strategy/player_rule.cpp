@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "deck/deck.h"
+#include "exact/game_analysis.h"
 #include "strategy/decision_table.h"
 #include "strategy/pricing.h"
 #include "strategy/split_value.h"
@@ -16,14 +17,8 @@ ActionSet choiceActions(int choice) {
   ActionSet allowed{Stand};
   allowed = (choice & 1) != 0 ? allowed.with(Hit) : allowed;
   allowed = (choice & 2) != 0 ? allowed.with(Double) : allowed;
-  return (choice & 4) != 0 ? allowed.with(Surrender) : allowed;
-}
-
-// One decision from a table's entry, its split value and surrender's value.
-std::uint8_t decisionFrom(const DecisionEntry& e, ActionSet allowed, double split,
-                          double surrender) {
-  return static_cast<std::uint8_t>(
-      bestAction({allowed, e.standValue, e.hitValue, e.doubleValue, split, surrender}));
+  allowed = (choice & 4) != 0 ? allowed.with(Surrender) : allowed;
+  return (choice & 8) != 0 ? allowed.with(Split) : allowed;
 }
 
 }  // namespace
@@ -47,43 +42,30 @@ int VisiblePlayerRule(DecisionContext context) {
 }
 
 BasicStrategy::BasicStrategy(const GameRules& rules) {
-  // The composition of a full shoe does not depend on its order.
-  StreamRandom anyOrder(0, 0);
-  const DrawProbabilities p = drawProbabilities(Deck(rules.decks, true, anyOrder));
+  const TotalDependentTables tables =
+      totalDependentTables(rules, CardCounts::shoe(rules.decks));
   for (int upCard = 2; upCard <= kAce; ++upCard) {
-    const DecisionTable table = buildDecisionTable(p, upCard, dealerGameOf(rules));
-    fillTotals(upCard, table, rules);
-    fillPairs(upCard, table, p, rules);
-  }
-}
-
-void BasicStrategy::fillTotals(int upCard, const DecisionTable& table, const GameRules& rules) {
-  const double surrender = surrenderValue(rules, table.dealerBlackjack);
-  for (int soft = 0; soft < 2; ++soft) {
-    for (int total = 0; total < kTotals; ++total) {
-      const DecisionEntry& e = soft != 0 ? table[total].soft : table[total].hard;
-      for (int choice = 0; choice < kChoices; ++choice) {
-        totals_[upCard - 2][soft][total][choice] =
-            decisionFrom(e, choiceActions(choice), 0.0, surrender);
+    const UpCardTables& up = tables.byUpCard[upCard == kAce ? 0 : upCard - 1];
+    for (int choice = 0; choice < kChoices; ++choice) {
+      const ActionSet allowed = choiceActions(choice);
+      for (int soft = 0; soft < 2; ++soft) {
+        for (int total = 0; total < kTotals; ++total) {
+          const bool hits = up.multiCard.hits[soft][total];
+          multiCardHits_[upCard - 2][soft][total] = hits;
+          // A kind never dealt as two cards plays as a longer hand would.
+          const int longer = hits && allowed.contains(Hit) ? Hit : Stand;
+          twoCards_[upCard - 2][soft][total][choice] = static_cast<std::uint8_t>(
+              up.twoCardDealt[soft][total] ? bestOf(up.twoCard[soft][total], allowed) : longer);
+        }
       }
-    }
-  }
-}
-
-void BasicStrategy::fillPairs(int upCard, const DecisionTable& table, const DrawProbabilities& p,
-                              const GameRules& rules) {
-  const double surrender = surrenderValue(rules, table.dealerBlackjack);
-  for (int card = 1; card <= 10; ++card) {
-    const DecisionEntry& e = card == 1 ? table[12].soft : table[2 * card].hard;
-    for (int hands = 1; hands <= kRoundSizes; ++hands) {
-      for (int canDouble = 0; canDouble < 2; ++canDouble) {
-        const double split =
-            rules.pricesSplitsAsPlayed()
-                ? playedSplitValue(table, p, card, {canDouble != 0, true}, hands, rules)
-                : table[2 * card].splitValue;
-        for (int choice = 0; choice < kChoices; ++choice) {
-          pairs_[upCard - 2][card - 1][hands - 1][canDouble][choice] =
-              decisionFrom(e, choiceActions(choice).with(Split), split, surrender);
+      for (int card = 1; card <= 10; ++card) {
+        ActionValues pair = up.pair[card - 1];
+        for (int hands = 1; hands <= kRoundSizes; ++hands) {
+          for (int canDouble = 0; canDouble < 2; ++canDouble) {
+            pair.split.value = up.split[card - 1][hands - 1][canDouble];
+            pairs_[upCard - 2][card - 1][hands - 1][canDouble][choice] =
+                static_cast<std::uint8_t>(bestOf(pair, allowed));
+          }
         }
       }
     }
@@ -96,24 +78,25 @@ int BasicStrategy::pairAction(int upCard, int pairCard, int handsInRound, bool c
   return pairs_[upCard - 2][pairCard - 1][hands - 1][canDouble ? 1 : 0][choiceIndex(allowed)];
 }
 
-int BasicStrategy::decideFor(const Hand& hand, const Hand& dealer, ActionSet allowed,
-                             int handsInRound) const {
+int BasicStrategy::handAction(const Hand& hand, const Hand& dealer, ActionSet allowed,
+                              int handsInRound) const {
   bool soft = false;
   const int total = hand.total(soft);
   if (total > DecisionTable::kTopTotal || dealer.cards().empty()) {
     return Stand;
   }
   const int upCard = dealer.cards()[0] == 1 ? kAce : dealer.cards()[0];
-  if (allowed.contains(Split)) {
+  const bool twoCards = hand.cards().size() == 2;
+  if (twoCards && hand.cards()[0] == hand.cards()[1]) {
     return pairAction(upCard, hand.cards()[0], handsInRound, hand.canDouble, allowed);
   }
-  return totalAction(upCard, total, soft, allowed);
+  return totalAction(upCard, total, soft, twoCards, allowed);
 }
 
 int BasicStrategy::decide(const DecisionView& view) {
-  return decideFor(view.hand, view.dealer, view.allowed, view.handsInRound);
+  return handAction(view.hand, view.dealer, view.allowed, view.handsInRound);
 }
 
 int BasicStrategy::operator()(const DecisionContext& context) const {
-  return decideFor(context.player, context.dealer, context.allowed(), context.handsInRound);
+  return handAction(context.player, context.dealer, context.allowed(), context.handsInRound);
 }
