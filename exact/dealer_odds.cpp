@@ -2,14 +2,6 @@
 
 #include <map>
 
-double DealerOdds::playedOn() const {
-  double sum = 0.0;
-  for (int k = 0; k < kBlackjack; ++k) {
-    sum += chance[k];
-  }
-  return sum;
-}
-
 namespace {
 
 // Where the dealer's hand of `cards` (the up card among them) ends, as a

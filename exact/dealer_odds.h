@@ -14,9 +14,6 @@ struct DealerOdds {
   static constexpr int kBust = 5;
   static constexpr int kBlackjack = 6;
   std::array<double, 7> chance{};  // [total - 17] for 17..21, then bust, blackjack
-
-  // The chance that the player's hand is played on: no peeked blackjack.
-  double playedOn() const;
 };
 
 // Every way the dealer's hand can grow from one up card, as a graph of the
