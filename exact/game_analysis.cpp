@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr Outcome kEarlySurrender{-0.5, 0.0, 0.0, 1.0};
+constexpr ExpectedResult kEarlySurrender{-0.5, 0.0, 0.0, 1.0};
 
 double blackjackPayout(BlackjackPays pays) {
   switch (pays) {
@@ -68,7 +68,7 @@ void addScaled(ActionValues& sum, const ActionValues& values, double weight) {
   sum.surrender += values.surrender.scaled(weight);
 }
 
-Outcome valueOf(const ActionValues& values, int action) {
+ExpectedResult valueOf(const ActionValues& values, int action) {
   switch (action) {
     case Hit:
       return values.hit;
@@ -107,8 +107,8 @@ class UpCardAnalysis {
 
  private:
   void decideMultiCard(UpCardTables& tables);
-  Outcome splitRound(int card, int handsInRound, bool canDouble);
-  Outcome splitHand(int card, int second, bool mayDouble);
+  ExpectedResult splitRound(int card, int handsInRound, bool canDouble);
+  ExpectedResult splitHand(int card, int second, bool mayDouble);
   const ActionValues& kindValues(const CardCounts& hand) const;
 
   UpCardEngine& engine_;
@@ -224,7 +224,7 @@ int UpCardAnalysis::decide(const CardCounts& hand, ActionSet allowed, const Acti
 
 // A split hand of the pair card and `second`, joint with its being played on,
 // the other pair card out of the shoe.
-Outcome UpCardAnalysis::splitHand(int card, int second, bool mayDouble) {
+ExpectedResult UpCardAnalysis::splitHand(int card, int second, bool mayDouble) {
   const CardCounts hand = handOf(card, second);
   const bool truecountPricing = rules_.splitPricing == SplitPricing::Truecount;
   const int total = hand.bestTotal();
@@ -253,7 +253,7 @@ Outcome UpCardAnalysis::splitHand(int card, int second, bool mayDouble) {
 // round's terms. Each split hand is valued as if dealt alone from the shoe
 // less both pair cards; how many hands the split makes, resplits included,
 // comes from the chance of drawing the pair card there (expectedSplitCounts).
-Outcome UpCardAnalysis::splitRound(int card, int handsInRound, bool canDouble) {
+ExpectedResult UpCardAnalysis::splitRound(int card, int handsInRound, bool canDouble) {
   const SplitPermissions permissions = splitPermissions(rules_.afterSplit, {canDouble, true});
   const bool truecountPricing = rules_.splitPricing == SplitPricing::Truecount;
   Resplits resplits = Resplits::Never;
@@ -265,7 +265,7 @@ Outcome UpCardAnalysis::splitRound(int card, int handsInRound, bool canDouble) {
   const SplitCounts counts =
       expectedSplitCounts(q, resplitRoom(handsInRound, rules_), resplits,
                           rules_.maxHands == GameRules::kNoHandLimit);
-  Outcome round;
+  ExpectedResult round;
   double hands = 0.0;
   for (int kind = 0; kind < 2; ++kind) {
     if (counts.draws[kind] == 0.0) {
@@ -273,7 +273,7 @@ Outcome UpCardAnalysis::splitRound(int card, int handsInRound, bool canDouble) {
     }
     const bool mayDouble =
         !truecountPricing && (kind == 0 ? permissions.first : permissions.added).canDouble;
-    Outcome others;
+    ExpectedResult others;
     for (int second = 1; second <= CardCounts::kValues; ++second) {
       const double chance = engine_.drawChance(pair, second);
       if (second != card && chance != 0.0) {
@@ -352,7 +352,7 @@ GameValue gameValue(const GameRules& rules, const CardCounts& shoe, ExactPlay pl
       UpCardAnalysis(fullEngine, rules).decideKinds(tables);
       analysis.playBy(&tables);
     }
-    Outcome upCardRound;
+    ExpectedResult upCardRound;
     for (int first = 1; first <= CardCounts::kValues; ++first) {
       for (int second = first; second <= CardCounts::kValues; ++second) {
         const CardCounts hand = handOf(first, second);
@@ -365,7 +365,7 @@ GameValue gameValue(const GameRules& rules, const CardCounts& shoe, ExactPlay pl
         row.second = second;
         row.chance = dealtChance(rest, hand);
         row.natural = hand.bestTotal() == 21;
-        Outcome result;
+        ExpectedResult result;
         if (row.natural) {
           const int partner = blackjackPartner(up);
           const double blackjack = partner != 0 ? engine.drawChance(hand, partner) : 0.0;

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "exact/card_counts.h"
-#include "exact/outcome.h"
+#include "exact/expected_result.h"
 #include "exact/up_card_engine.h"
 #include "table/actions.h"
 #include "table/game_rules.h"
@@ -13,11 +13,11 @@
 // The values of a hand's actions in the round's terms (an original hand's),
 // or joint with its being played on (a split hand's, see UpCardEngine).
 struct ActionValues {
-  Outcome stand;
-  Outcome hit;
-  Outcome doubleDown;
-  Outcome split;
-  Outcome surrender;
+  ExpectedResult stand;
+  ExpectedResult hit;
+  ExpectedResult doubleDown;
+  ExpectedResult split;
+  ExpectedResult surrender;
 };
 
 // The best of the `allowed` actions. Ties: hitting wins one with standing and
@@ -77,8 +77,8 @@ struct HandRow {
 // of a win, push and loss (a split round's are its hands' shares), overall and
 // per up card (index up - 1), and every original hand's row.
 struct GameValue {
-  Outcome round;
-  std::array<Outcome, 10> byUpCard;
+  ExpectedResult round;
+  std::array<ExpectedResult, 10> byUpCard;
   std::array<double, 10> upCardChance{};
   std::vector<HandRow> hands;
 };

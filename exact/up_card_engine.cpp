@@ -43,19 +43,19 @@ const DealerOdds& UpCardEngine::dealerFor(const CardCounts& out) {
   return at->second;
 }
 
-Outcome UpCardEngine::bust(const CardCounts& out) {
+ExpectedResult UpCardEngine::bust(const CardCounts& out) {
   const double playedOn = 1.0 - peekedBlackjack(out);
   return {-playedOn, 0.0, 0.0, playedOn};
 }
 
-Outcome UpCardEngine::stand(const CardCounts& hand, int extra) {
+ExpectedResult UpCardEngine::stand(const CardCounts& hand, int extra) {
   const CardCounts out = outOfShoe(hand, extra);
   const int total = hand.bestTotal();
   if (total > 21) {
     return bust(out);
   }
   const DealerOdds& dealer = dealerFor(out);
-  Outcome outcome;
+  ExpectedResult outcome;
   outcome.win = dealer.chance[DealerOdds::kBust];
   outcome.loss = dealer.chance[DealerOdds::kBlackjack];
   for (int dealerTotal = 17; dealerTotal <= 21; ++dealerTotal) {
@@ -72,9 +72,9 @@ Outcome UpCardEngine::stand(const CardCounts& hand, int extra) {
   return outcome;
 }
 
-Outcome UpCardEngine::hit(const CardCounts& hand, int extra) {
+ExpectedResult UpCardEngine::hit(const CardCounts& hand, int extra) {
   const CardCounts out = outOfShoe(hand, extra);
-  Outcome outcome;
+  ExpectedResult outcome;
   for (int v = 1; v <= CardCounts::kValues; ++v) {
     const double chance = drawChance(out, v);
     if (chance == 0.0) {
@@ -86,9 +86,9 @@ Outcome UpCardEngine::hit(const CardCounts& hand, int extra) {
   return outcome;
 }
 
-Outcome UpCardEngine::doubleDown(const CardCounts& hand, int extra) {
+ExpectedResult UpCardEngine::doubleDown(const CardCounts& hand, int extra) {
   const CardCounts out = outOfShoe(hand, extra);
-  Outcome outcome;
+  ExpectedResult outcome;
   for (int v = 1; v <= CardCounts::kValues; ++v) {
     const double chance = drawChance(out, v);
     if (chance != 0.0) {
@@ -98,17 +98,17 @@ Outcome UpCardEngine::doubleDown(const CardCounts& hand, int extra) {
   return outcome.doubled();
 }
 
-Outcome UpCardEngine::played(const CardCounts& hand, int extra) {
+ExpectedResult UpCardEngine::played(const CardCounts& hand, int extra) {
   const std::uint64_t key = handKey(hand, extra);
   if (const auto found = played_.find(key); found != played_.end()) {
     return found->second;
   }
-  Outcome outcome = stand(hand, extra);
+  ExpectedResult outcome = stand(hand, extra);
   // Hitting a hard 21 always busts.
   if (hand.hardSum() < 21) {
     const bool soft = hand.isSoft();
     if (play_.byComposition) {
-      const Outcome hitting = hit(hand, extra);
+      const ExpectedResult hitting = hit(hand, extra);
       outcome = hitting.value >= outcome.value ? hitting : outcome;
     } else if (play_.hits[soft ? 1 : 0][hand.bestTotal()]) {
       outcome = hit(hand, extra);
@@ -118,7 +118,7 @@ Outcome UpCardEngine::played(const CardCounts& hand, int extra) {
   return outcome;
 }
 
-Outcome UpCardEngine::lateSurrender(const CardCounts& hand) {
+ExpectedResult UpCardEngine::lateSurrender(const CardCounts& hand) {
   const int partner = blackjackPartner(upCard());
   const double blackjack = partner != 0 ? drawChance(hand, partner) : 0.0;
   if (rules_.peeks()) {
@@ -128,7 +128,7 @@ Outcome UpCardEngine::lateSurrender(const CardCounts& hand) {
   return {-0.5 * (1.0 - blackjack) - blackjack, 0.0, 0.0, 1.0};
 }
 
-Outcome UpCardEngine::paidTwentyOne(const CardCounts& hand, int extra, double payout) {
+ExpectedResult UpCardEngine::paidTwentyOne(const CardCounts& hand, int extra, double payout) {
   const int partner = blackjackPartner(upCard());
   const double blackjack = partner != 0 ? drawChance(outOfShoe(hand, extra), partner) : 0.0;
   // Against a dealer's blackjack it pushes; where he peeks, that is no played hand.
@@ -136,9 +136,9 @@ Outcome UpCardEngine::paidTwentyOne(const CardCounts& hand, int extra, double pa
   return {payout * (1.0 - blackjack), 1.0 - blackjack, push, 0.0};
 }
 
-Outcome UpCardEngine::roundValue(const Outcome& joint, const CardCounts& hand) {
+ExpectedResult UpCardEngine::roundValue(const ExpectedResult& joint, const CardCounts& hand) {
   const double blackjack = peekedBlackjack(hand);
-  Outcome round = joint;
+  ExpectedResult round = joint;
   round.value -= blackjack;
   round.loss += blackjack;
   return round;

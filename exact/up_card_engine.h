@@ -6,7 +6,7 @@
 
 #include "exact/card_counts.h"
 #include "exact/dealer_odds.h"
-#include "exact/outcome.h"
+#include "exact/expected_result.h"
 #include "table/actions.h"
 #include "table/game_rules.h"
 
@@ -48,29 +48,29 @@ class UpCardEngine {
   double peekedBlackjack(const CardCounts& out);
 
   // `extra` is the other card of a split pair (zero for none).
-  Outcome stand(const CardCounts& hand, int extra);
-  Outcome hit(const CardCounts& hand, int extra);
-  Outcome doubleDown(const CardCounts& hand, int extra);
+  ExpectedResult stand(const CardCounts& hand, int extra);
+  ExpectedResult hit(const CardCounts& hand, int extra);
+  ExpectedResult doubleDown(const CardCounts& hand, int extra);
   // A hand that may only stand or hit, played by the play set.
-  Outcome played(const CardCounts& hand, int extra);
+  ExpectedResult played(const CardCounts& hand, int extra);
   // Late surrender of the original hand.
-  Outcome lateSurrender(const CardCounts& hand);
+  ExpectedResult lateSurrender(const CardCounts& hand);
   // A natural, or a split hand's two-card 21 paid 3:2 (`payout` per unit).
-  Outcome paidTwentyOne(const CardCounts& hand, int extra, double payout);
+  ExpectedResult paidTwentyOne(const CardCounts& hand, int extra, double payout);
   // The original hand's value as the round's: where the dealer peeks, a
   // blackjack of his ended the round with the stake lost.
-  Outcome roundValue(const Outcome& joint, const CardCounts& hand);
+  ExpectedResult roundValue(const ExpectedResult& joint, const CardCounts& hand);
 
  private:
   const DealerOdds& dealerFor(const CardCounts& out);
-  Outcome bust(const CardCounts& out);
+  ExpectedResult bust(const CardCounts& out);
 
   CardCounts shoe_;  // without the up card
   GameRules rules_;
   DealerGraph graph_;
   MultiCardPlay play_;
   std::unordered_map<std::uint64_t, DealerOdds> dealer_;
-  std::unordered_map<std::uint64_t, Outcome> played_;
+  std::unordered_map<std::uint64_t, ExpectedResult> played_;
   std::vector<double> reach_;
 };
 

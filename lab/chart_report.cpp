@@ -10,16 +10,6 @@ namespace {
 constexpr std::array<const char*, 10> kUpCards = {"2", "3", "4", "5",  "6",
                                                   "7", "8", "9", "10", "A"};
 
-std::string rulesLine(const StudyConfig& config) {
-  std::string line;
-  for (const Setting& setting : studySettings()) {
-    if (shapesTheChart(setting)) {
-      line += (line.empty() ? "" : ", ") + phraseOf(setting, config);
-    }
-  }
-  return line;
-}
-
 std::string cell(const char* text, int width) {
   std::array<char, 16> buffer{};
   std::snprintf(buffer.data(), buffer.size(), "%*s", width, text);
@@ -38,6 +28,17 @@ void addRows(std::string& text, const char* title, const std::vector<ChartRow>& 
 }
 
 }  // namespace
+
+std::string rulesLine(const StudyConfig& config) {
+  std::string line;
+  for (const Setting& setting : studySettings()) {
+    if (shapesTheChart(setting)) {
+      line += (line.empty() ? "" : ", ") + phraseOf(setting, config);
+    }
+  }
+  return line;
+}
+
 
 std::string chartText(const StrategyChart& chart, const StudyConfig& config) {
   std::string text = "Basic strategy for " + rulesLine(config) + "\n";

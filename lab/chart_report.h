@@ -5,6 +5,9 @@
 #include "strategy/chart.h"
 #include "study/study_config.h"
 
+// The house rules (and split pricing) as the settings line phrases them.
+std::string rulesLine(const StudyConfig& config);
+
 // The chart as a table for standard output: the game's house rules, then
 // hard totals, soft totals and pairs, a letter per up card 2..10 and A.
 std::string chartText(const StrategyChart& chart, const StudyConfig& config);

@@ -396,9 +396,89 @@ RampRequest rampRequest(RampTexts& texts) {
   return texts.request;
 }
 
+// Fewer cards could run out within a round.
+constexpr int kLeastCardsLeft = 26;
+
+// The options of `edge` as typed: house rules, strategy, insurance, cards out.
+struct EdgeTexts {
+  SettingTexts settings;
+  std::string removed;
+  EdgeRequest request;
+};
+
+constexpr const char* kEdgeTakes =
+    "edge values one round dealt from a full shoe (or one with --removed cards out) and takes "
+    "the house rules, --split-pricing, --strategy basic|composition, --insurance "
+    "never|composition, --removed, --json and --csv";
+
+void addEdgeOptions(CLI::App& edge, EdgeTexts& texts) {
+  texts.settings.base.strategy = Strategy::Basic;
+  texts.settings.base.rules.reshuffleAfter = 0;  // off the top
+  // Every study setting is taken, so that one meaning nothing off the top is
+  // refused with what edge takes rather than as an unknown option.
+  addSettingOptions(edge, texts.settings, [](const Setting&) { return true; });
+  edge.add_option("--removed", texts.removed,
+                  "Take these cards out of the shoe first, such as A,10,10,5 (A, 2 to 10, T, J, "
+                  "Q or K); at least 26 cards must remain")
+      ->type_name("CARDS")
+      ->check(checkedBy(readerOf(parseCards)));
+  addFile(edge, "--json", texts.request.json,
+          "Write the answer to FILE: expected_return (the player's, per initial stake), the "
+          "house edge in per cent, the chances of a win, push and loss, and by_up_card");
+  addFile(edge, "--csv", texts.request.csv,
+          "Write one row per original hand and up card to FILE: its chance, each allowed "
+          "action's value per initial stake, the action played");
+}
+
+EdgeRequest edgeRequest(EdgeTexts& texts) {
+  const auto settings = studySettings();
+  for (std::size_t i = 0; i < settings.size(); ++i) {
+    const Setting& setting = settings[i];
+    const bool takes =
+        shapesTheChart(setting) || setting.key == "strategy" || setting.key == "insurance";
+    if (!takes && texts.settings.options[i]->count() > 0) {
+      throw BadInput{std::string(setting.option) + " means nothing off the top: " + kEdgeTakes};
+    }
+  }
+  EdgeQuestion& question = texts.request.question;
+  question.config = texts.settings.config();
+  const GameRules& rules = question.config.rules;
+  if (question.config.strategy == Strategy::Visible) {
+    throw BadInput{
+        "--strategy visible: edge plays basic (the full shoe's total-dependent strategy) or "
+        "composition (each hand by its own cards)"};
+  }
+  if (rules.insurance == Insurance::Count) {
+    throw BadInput{"--insurance count: needs a count, which a fresh shoe does not have: " +
+                   std::string(kEdgeTakes)};
+  }
+  question.play = question.config.strategy == Strategy::Basic ? ExactPlay::TotalDependent
+                                                              : ExactPlay::Composition;
+  if (!texts.removed.empty()) {
+    question.removed = std::get<CardCounts>(parseCards(texts.removed));
+    question.removedText = texts.removed;
+    const CardCounts shoe = CardCounts::shoe(rules.decks);
+    for (int v = 1; v <= CardCounts::kValues; ++v) {
+      if (question.removed[v] > shoe[v]) {
+        throw BadInput{"--removed " + printable(texts.removed) + " takes out " +
+                       std::to_string(question.removed[v]) + " cards of value " +
+                       (v == 1 ? std::string("A") : std::to_string(v)) + ", but " +
+                       std::to_string(rules.decks) + " decks hold " + std::to_string(shoe[v])};
+      }
+    }
+    if (shoe.total() - question.removed.total() < kLeastCardsLeft) {
+      throw BadInput{"--removed " + printable(texts.removed) + " leaves " +
+                     std::to_string(shoe.total() - question.removed.total()) +
+                     " cards; at least " + std::to_string(kLeastCardsLeft) + " must remain"};
+    }
+  }
+  return texts.request;
+}
+
 }  // namespace
 
-std::variant<RunRequest, MergeRequest, IndicesRequest, ChartRequest, RampRequest, Outcome>
+std::variant<RunRequest, MergeRequest, IndicesRequest, ChartRequest, EdgeRequest, RampRequest,
+             Outcome>
 readCommandLine(int argc, char** argv) {
   CLI::App app{
       "truecount-lab: blackjack studies of the payoff by true count, with exact tallies and "
@@ -447,6 +527,15 @@ readCommandLine(int argc, char** argv) {
       "split, Rd surrender else double else hit, Rds surrender else double else stand");
   addSettingOptions(*strategy, chartTexts, shapesTheChart);
   addFile(*strategy, "--csv", chart.csv, "Write the chart to FILE, one row per hand");
+  EdgeTexts edgeTexts;
+  CLI::App* edge = app.add_subcommand(
+      "edge",
+      "The exact house edge of a game off the top (a freshly shuffled shoe, or one with "
+      "--removed cards out): every card removed as it is dealt, the round played by the shoe's "
+      "total-dependent basic strategy (--strategy basic, the default) or by each hand's own "
+      "cards (--strategy composition); with the chances of a win, push and loss and the "
+      "return by up card");
+  addEdgeOptions(*edge, edgeTexts);
   RampTexts rampTexts;
   CLI::App* ramp = app.add_subcommand(
       "ramp",
@@ -479,6 +568,9 @@ readCommandLine(int argc, char** argv) {
   }
   if (ramp->parsed()) {
     return rampRequest(rampTexts);
+  }
+  if (edge->parsed()) {
+    return edgeRequest(edgeTexts);
   }
   return merge;
 }

@@ -5,6 +5,7 @@
 #include <variant>
 #include <vector>
 
+#include "lab/edge_report.h"
 #include "lab/outcome.h"
 #include "stats/ramp.h"
 #include "study/study_config.h"
@@ -45,6 +46,13 @@ struct ChartRequest {
   std::string csv;
 };
 
+// `edge`: the exact value of a round off the top.
+struct EdgeRequest {
+  EdgeQuestion question;
+  std::string json;
+  std::string csv;
+};
+
 // `ramp`: the growth-optimal ramp of a study's counts.
 struct RampRequest {
   std::string file;
@@ -53,5 +61,6 @@ struct RampRequest {
 
 // The command line read into a request, or the outcome of a command line that
 // asked for no work (--help, --version). Throws BadInput for anything refused.
-std::variant<RunRequest, MergeRequest, IndicesRequest, ChartRequest, RampRequest, Outcome>
+std::variant<RunRequest, MergeRequest, IndicesRequest, ChartRequest, EdgeRequest, RampRequest,
+             Outcome>
 readCommandLine(int argc, char** argv);

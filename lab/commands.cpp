@@ -9,6 +9,7 @@
 
 #include "lab/chart_report.h"
 #include "lab/comparison_report.h"
+#include "lab/edge_report.h"
 #include "lab/message.h"
 #include "lab/parallel_run.h"
 #include "lab/progress_line.h"
@@ -175,7 +176,10 @@ Outcome mergeStudies(const MergeRequest& request) {
 
 Outcome printChart(const ChartRequest& request) {
   const Outputs outputs = prepareOutputs("", request.csv, {}, "");
-  const StrategyChart chart = chartOf(BasicStrategy(request.config.rules), request.config.rules);
+  const GameRules& rules = request.config.rules;
+  const StrategyChart chart = chartOf(BasicStrategy(rules), rules);
+  const GameValue game =
+      gameValue(rules, CardCounts::shoe(rules.decks), ExactPlay::TotalDependent);
   bool written = true;
   if (outputs.csv) {
     if (const auto error = outputs.csv->commit(chartCsv(chart))) {
@@ -183,8 +187,32 @@ Outcome printChart(const ChartRequest& request) {
       say(*error);
     }
   }
-  if (!writeAll(STDOUT_FILENO, chartText(chart, request.config))) {
+  if (!writeAll(STDOUT_FILENO, chartText(chart, request.config) + chartEdgeLine(game))) {
     say(std::string("cannot write the chart to standard output: ") + std::strerror(errno));
+    written = false;
+  }
+  return written ? Outcome::Done : Outcome::WriteFailed;
+}
+
+Outcome computeEdge(const EdgeRequest& request) {
+  const Outputs outputs = prepareOutputs(request.json, request.csv, {}, "");
+  const EdgeQuestion& question = request.question;
+  const GameRules& rules = question.config.rules;
+  const GameValue game =
+      gameValue(rules, CardCounts::shoe(rules.decks).minus(question.removed), question.play);
+  bool written = true;
+  const auto commit = [&written](const std::optional<OutputFile>& file, const std::string& text) {
+    if (file) {
+      if (const auto error = file->commit(text)) {
+        written = false;
+        say(*error);
+      }
+    }
+  };
+  commit(outputs.json, edgeJson(game, question));
+  commit(outputs.csv, edgeCsv(game));
+  if (!writeAll(STDOUT_FILENO, edgeText(game, question))) {
+    say(std::string("cannot write the answer to standard output: ") + std::strerror(errno));
     written = false;
   }
   return written ? Outcome::Done : Outcome::WriteFailed;

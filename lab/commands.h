@@ -19,5 +19,8 @@ Outcome generateIndices(const IndicesRequest& request);
 // `strategy`: prints the game's basic-strategy chart and writes its CSV.
 Outcome printChart(const ChartRequest& request);
 
+// `edge`: prints the exact value of a round off the top and writes its files.
+Outcome computeEdge(const EdgeRequest& request);
+
 // `ramp`: prints the growth-optimal ramp of the file's study with its figures.
 Outcome findRamp(const RampRequest& request);

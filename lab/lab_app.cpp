@@ -52,6 +52,9 @@ Outcome perform(int argc, char** argv) {
   if (const auto* chart = std::get_if<ChartRequest>(&request)) {
     return printChart(*chart);
   }
+  if (const auto* edge = std::get_if<EdgeRequest>(&request)) {
+    return computeEdge(*edge);
+  }
   if (const auto* ramp = std::get_if<RampRequest>(&request)) {
     return findRamp(*ramp);
   }

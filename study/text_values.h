@@ -5,6 +5,8 @@
 #include <string_view>
 #include <variant>
 
+#include "exact/card_counts.h"
+
 // Values as the command line and the study file write them, each read with a
 // message that says what was wrong and what is accepted.
 template <typename T>
@@ -21,6 +23,10 @@ Parsed<std::int64_t> parseWhole(std::string_view text, std::int64_t low, std::in
 // A positive finite decimal such as 1000, 2.5 or 1e6: digits with an optional
 // fraction and exponent, nothing else (no sign, hex, spaces, inf or nan).
 Parsed<double> parsePositive(std::string_view text);
+
+// Cards by their faces, separated by commas: A, 2 to 10, T, J, Q or K, in
+// either case, each as often as it is out (A,10,10,5).
+Parsed<CardCounts> parseCards(std::string_view text);
 
 // The shortest text that reads back to the same double: equal values give
 // equal text and different values different text (1000 and 1000.0000000001).

@@ -4,22 +4,22 @@
 // it wins, pushes and loses (a surrender counts as a loss), all jointly with
 // the event the values are taken in (see DealerOdds). Every field is linear in
 // the chances, so values of hands add and scale as their chances do.
-struct Outcome {
+struct ExpectedResult {
   double value = 0.0;
   double win = 0.0;
   double push = 0.0;
   double loss = 0.0;
 
-  Outcome& operator+=(const Outcome& other) {
+  ExpectedResult& operator+=(const ExpectedResult& other) {
     value += other.value;
     win += other.win;
     push += other.push;
     loss += other.loss;
     return *this;
   }
-  Outcome scaled(double chance) const {
+  ExpectedResult scaled(double chance) const {
     return {value * chance, win * chance, push * chance, loss * chance};
   }
   // The same hand with its stake doubled: the value doubles, the chances stay.
-  Outcome doubled() const { return {2.0 * value, win, push, loss}; }
+  ExpectedResult doubled() const { return {2.0 * value, win, push, loss}; }
 };
