@@ -382,6 +382,7 @@ GameValue gameValue(const GameRules& rules, const CardCounts& shoe, ExactPlay pl
         if (row.insured) {
           result.value += 1.5 * unseen[10] / unseen.total() - 0.5;
         }
+        row.played = result;
         upCardRound += result.scaled(row.chance);
         game.hands.push_back(row);
       }

@@ -59,7 +59,7 @@ struct TotalDependentTables {
 TotalDependentTables totalDependentTables(const GameRules& rules, const CardCounts& shoe);
 
 // One original two-card hand against one up card: its chance, its actions'
-// values in the round's terms and the action played.
+// values in the round's terms, the action played and the hand's result.
 struct HandRow {
   int upCard = 0;
   int first = 0;
@@ -70,6 +70,7 @@ struct HandRow {
   int action = Stand;   // Stand for a natural, which is paid at once
   bool natural = false;
   bool insured = false;
+  ExpectedResult played;  // the hand as played, insurance included
 };
 
 // The round off the top of `shoe` (a fresh shoe, or one with cards removed):

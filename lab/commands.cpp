@@ -91,6 +91,9 @@ Outcome runStudy(const RunRequest& request) {
     }
   } else {
     study = readStudyFile(request.resume);
+    if (study.sealedBecause) {
+      throw BadInput{request.resume + ": " + *study.sealedBecause};
+    }
     if (study.variant.has_value() != request.compare) {
       throw BadInput{request.resume + ": " +
                      (study.variant ? "a comparison; resume it with truecount-lab compare --resume"
@@ -147,6 +150,9 @@ Outcome mergeStudies(const MergeRequest& request) {
   std::vector<StudyResult> studies;
   for (const std::string& file : request.files) {
     studies.push_back(readStudyFile(file));
+    if (studies.back().sealedBecause) {
+      throw BadInput{file + ": " + *studies.back().sealedBecause};
+    }
     stopIfAsked();
   }
   StudyResult merged = studies.front();

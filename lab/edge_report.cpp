@@ -114,7 +114,7 @@ std::string edgeJson(const GameValue& game, const EdgeQuestion& question) {
 }
 
 std::string edgeCsv(const GameValue& game) {
-  std::string csv = "up_card,hand,chance,stand,hit,double,split,surrender,action,insured\n";
+  std::string csv = "up_card,hand,chance,stand,hit,double,split,surrender,action,insured,value\n";
   for (const HandRow& row : game.hands) {
     csv += std::string(kUpCardNames[row.upCard - 1]) + ",\"" + handName(row) + "\"," +
            nlohmann::json(row.chance).dump();
@@ -128,7 +128,8 @@ std::string edgeCsv(const GameValue& game) {
       const bool allowed = !row.natural && (action == Stand || row.allowed.contains(action));
       csv += "," + (allowed ? nlohmann::json(outcome->value).dump() : std::string());
     }
-    csv += "," + actionName(row) + "," + (row.insured ? "yes" : "no") + "\n";
+    csv += "," + actionName(row) + "," + (row.insured ? "yes" : "no") + "," +
+           nlohmann::json(row.played.value).dump() + "\n";
   }
   return csv;
 }

@@ -24,7 +24,7 @@ std::string edgeJson(const GameValue& game, const EdgeQuestion& question);
 
 // One row per original hand and up card: its chance given the up card, each
 // allowed action's value per initial stake (empty where not allowed), the
-// action played and whether insurance is taken.
+// action played, whether insurance is taken, and the hand's value as played.
 std::string edgeCsv(const GameValue& game);
 
 // The last line of a chart: the game's exact house edge under it.

@@ -18,7 +18,9 @@ namespace {
 constexpr const char* kFormat = "truecount-lab study";
 // A study with a variant played over the same blocks (version 2 only).
 constexpr const char* kComparisonFormat = "truecount-lab comparison";
-constexpr int kVersion = 2;
+constexpr int kVersion = 3;
+// Files before this version played an older basic strategy (see sealedBecause).
+constexpr int kExactBasicVersion = 3;
 constexpr std::string_view kDigestPrefix = "sha256:";
 // No study file nests deeper (a comparison's figures, a side's counts, an
 // entry, its interval) or holds more values (a version-1 file of a million
@@ -617,11 +619,14 @@ std::variant<StudyResult, std::string> studyFromJson(const std::string& text) {
              kComparisonFormat + "\")";
     }
     const Json& version = field(j, "version");
-    if ((version != 1 || comparison) && version != kVersion) {
-      return "a study file of another version (this program reads versions 1 and " +
-             std::to_string(kVersion) + (comparison ? ", comparisons version 2)" : ")");
+    const bool known = version == 2 || version == kVersion || (version == 1 && !comparison);
+    if (!known) {
+      return std::string("a study file of another version (this program reads versions 1 to ") +
+             std::to_string(kVersion) + (comparison ? ", comparisons versions 2 and 3)" : ")");
     }
-    const Layout layout = version == 1 ? Layout{1, kPayoffUnitsPerStake / 2} : Layout{kVersion, 1};
+    // Versions 2 and on share one layout.
+    const Layout layout =
+        version == 1 ? Layout{1, kPayoffUnitsPerStake / 2} : Layout{version.get<int>(), 1};
     StudyResult r;
     r.config = configFrom(field(j, "config"), layout.version);
     readBlocks(field(j, "blocks"), layout.version, r);
@@ -643,6 +648,16 @@ std::variant<StudyResult, std::string> studyFromJson(const std::string& text) {
     }
     if (const auto problem = studyProblem(r)) {
       return *problem;
+    }
+    const bool basic = r.config.strategy == Strategy::Basic ||
+                       (r.variant && r.variant->config.strategy == Strategy::Basic);
+    if (layout.version < kExactBasicVersion && basic) {
+      r.sealedBecause =
+          "its basic strategy is the one this program played before file version " +
+          std::to_string(kExactBasicVersion) +
+          " (every decision priced from a full shoe), not the exact one of the shoe that "
+          "--strategy basic plays now, so its blocks may be read and charted but not resumed "
+          "or merged; play the study anew";
     }
     return r;
   } catch (const Fault& fault) {

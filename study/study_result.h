@@ -48,6 +48,9 @@ struct StudyResult {
   // Wall-clock seconds of the runs that made it, summed.
   double seconds = 0.0;
   std::optional<Variant> variant;
+  // Why no block may join this result (read from a file whose strategy has
+  // since changed meaning), or none.
+  std::optional<std::string> sealedBecause;
 
   // The block at a position of the shard, and the position of a block (none
   // when the block is not the shard's).

@@ -232,6 +232,14 @@ def refused(args, cwd, expected=None):
     (["strategy", "--rounds", "5", "--csv", "c.csv"], "--rounds"),
     (["strategy", "--strategy", "basic", "--csv", "c.csv"], "--strategy"),
     (["strategy", "--max-hands", "9", "--csv", "c.csv"], "--max-hands: \"9\""),
+    # edge values one round off the top, of cards the shoe holds.
+    (["edge", "--ramp", "1:2", "--json", "e.json"], "--ramp means nothing off the top"),
+    (["edge", "--removed", "A,11"], "\"11\" is not a card"),
+    (["edge", "--decks", "1", "--removed", "A,a,A,A,A"], "takes out 5 cards of value A"),
+    (["edge", "--decks", "1", "--removed", ",".join(["10"] * 16 + ["9"] * 4 + ["8"] * 4 + ["7"] * 3)],
+     "leaves 25 cards; at least 26"),
+    (["edge", "--strategy", "visible"], "edge plays basic"),
+    (["edge", "--insurance", "count:2", "--csv", "e.csv"], "needs a count"),
 ], ids=lambda value: " ".join(value) if isinstance(value, list) else None)
 def test_bad_input_is_refused_before_any_work(tmp_path, files, comparisons, args, expected):
     for name in ("whole", "seed12", "shard0", "shard1"):
@@ -286,12 +294,24 @@ def test_files_that_lie_are_refused(tmp_path, files, change, sealed, expected, c
      "the overall cross sums cannot pair"),
     (set_in(["variant", "events", "decisions"], 1), False, "its digest does not match"),
     (set_in(["format"], "truecount-lab study"), False, "its digest does not match"),
-    (set_in(["version"], 1), False, "comparisons version 2"),
+    (set_in(["version"], 1), False, "comparisons versions 2 and 3"),
 ])
 def test_comparison_files_that_lie_are_refused(tmp_path, comparisons, change, sealed, expected):
     lie = edit(read(comparisons["shard0"]), change)
     write(tmp_path / "lie.json", reseal(lie) if sealed else lie)
     refused(["merge", "lie.json", "--json", "out.json"], tmp_path, expected)
+
+
+def test_an_older_files_basic_strategy_study_is_read_but_never_grown(tmp_path):
+    for strategy in ("basic", "composition"):
+        study = run_study(tmp_path / f"{strategy}.json", ["--rounds", "2000", "--block-size", "1000",
+                                                          "--strategy", strategy, "--blocks", "0/2"])
+        write(tmp_path / f"old-{strategy}.json", edit(study, set_in(["version"], 2)))
+    for args in (["run", "--resume", "old-basic.json"], ["merge", "old-basic.json", "--json", "o.json"]):
+        refused(args, tmp_path, "may be read and charted but not resumed or merged")
+    assert lab("ramp", "old-basic.json", "--spread", "1:4", "--bankroll", "100",
+               cwd=tmp_path).returncode == 0
+    assert lab("run", "--resume", "old-composition.json", "--quiet", cwd=tmp_path).returncode == 0
 
 
 def test_duplicate_keys_and_deep_nesting_are_refused_cheaply(tmp_path, files):

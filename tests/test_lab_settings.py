@@ -168,7 +168,8 @@ def chart_cell(tmp_path, hand, up, args):
 # Cells of the published basic strategies that a rule turns (base game:
 # truecount's, 2 decks, dealer hits soft 17).
 @pytest.mark.parametrize("base, change, hand, up, before, after", [
-    ([], ["--dealer", "s17"], "11", "A", "D", "H"),
+    (["--decks", "6"], ["--dealer", "s17"], "11", "A", "D", "H"),
+    ([], ["--decks", "1"], "7,7", "10", "H", "S"),
     ([], ["--double", "10-11"], "9", "4", "D", "H"),
     ([], ["--double", "9-11"], "A,7", "4", "Ds", "S"),
     (["--double", "10-11"], ["--double", "9-11"], "9", "4", "H", "D"),
@@ -418,14 +419,14 @@ def test_the_ramp_found_is_one_run_takes_and_prices_alike(tmp_path):
         steps = [tuple(map(int, step.split(":"))) for step in ramp.split(",")]
         return {c: [s for f, s in steps if f <= c][-1] for c in range(-60, 61)}, ramp
 
-    out = found("--spread", "1:12", "--bankroll", "2000")
+    out = found("--spread", "1:12", "--bankroll", "500")
     stakes, ramp = stakes_of(out)
     units = study["tallies"]["payoff_units_per_stake"]
     rows = {int(row.split()[0]): row.split() for row in out.splitlines()
             if re.match(r" +-?\d+ +\d+ ", row)}
     for count in study["tallies"]["counts"]:
         rounds, total, squares = (int(count[k]) for k in ("rounds", "sum", "sum_squares"))
-        kelly = 2000 * units * total / squares
+        kelly = 500 * units * total / squares
         want = 1 if kelly <= 0 else min(12, max(1, math.floor(kelly + 0.5)))
         assert stakes[count["count"]] == want, count["count"]
         row = rows[count["count"]]
@@ -434,18 +435,87 @@ def test_the_ramp_found_is_one_run_takes_and_prices_alike(tmp_path):
         assert float(row[3]) == pytest.approx(squares / units ** 2 / rounds, abs=6e-5)
         assert float(row[4]) == pytest.approx(kelly, abs=6e-3)
     assert len(set(stakes.values())) > 2
-    again = run_study(tmp_path / "r.json", base, ["--ramp", ramp, "--bankroll", "2000"])
+    again = run_study(tmp_path / "r.json", base, ["--ramp", ramp, "--bankroll", "500"])
     figures = again["figures"]["ramp"]
     assert {s["count"]: s["stake"] for s in figures["stakes"]} == stakes
     assert figures["risk_of_ruin"] == pytest.approx(
-        math.exp(-2 * figures["ev_per_round"] * 2000 / figures["sd_per_round"] ** 2)
+        math.exp(-2 * figures["ev_per_round"] * 500 / figures["sd_per_round"] ** 2)
         if figures["ev_per_round"] > 0 else 1.0)
     assert f"Average initial bet {figures['average_bet']:.4f} units" in out
     assert f"DI {figures['di']:.2f} (1000 EV / SD); SCORE {figures['score']:.2f}" in out
     # The bankroll and the Kelly fraction size the stakes by their product.
-    half, _ = stakes_of(found("--spread", "1:12", "--bankroll", "1000"))
-    assert half == stakes_of(found("--spread", "1:12", "--bankroll", "2000", "--kelly", "0.5"))[0]
+    half, _ = stakes_of(found("--spread", "1:12", "--bankroll", "250"))
+    assert half == stakes_of(found("--spread", "1:12", "--bankroll", "500", "--kelly", "0.5"))[0]
     assert all(half[c] <= stakes[c] for c in stakes) and half != stakes
-    narrow, _ = stakes_of(found("--spread", "2:4", "--bankroll", "2000"))
+    narrow, _ = stakes_of(found("--spread", "2:4", "--bankroll", "500"))
     assert max(narrow.values()) == 4 and narrow[-60] == 2
-    assert stakes_of(found("--spread", "1:12", "--bankroll", "2000", "--min-rounds", "1e9"))[1] == "-60:1"
+    assert stakes_of(found("--spread", "1:12", "--bankroll", "500", "--min-rounds", "1e9"))[1] == "-60:1"
+
+
+# A common six-deck shoe game: H17, double after split, resplit to four hands,
+# one card to split aces, a split 21 paid as any 21, late surrender.
+SHOE = ["--decks", "6", "--dealer", "h17", "--after-split", "das-resplit", "--max-hands", "4",
+        "--split-aces", "one-card", "--resplit-aces", "no", "--split-21", "1:1",
+        "--surrender", "late"]
+
+
+def edge(tmp_path, *groups):
+    """The exact answer of `edge`: its JSON, its CSV rows and its text."""
+    json_path, csv_path = tmp_path / "edge.json", tmp_path / "edge.csv"
+    done = lab("edge", *options(*groups), "--json", json_path, "--csv", csv_path)
+    assert done.returncode == 0, done.stderr
+    with open(csv_path, newline="", encoding="utf-8") as stream:
+        return read(json_path), list(csv.DictReader(stream)), done.stdout
+
+
+def test_edge_files_and_text_tell_one_answer(tmp_path):
+    answer, rows, text = edge(tmp_path, SHOE, ["--decks", "1", "--removed", "2,3,4,5",
+                                               "--insurance", "composition"])
+    total = 0.0
+    for up in answer["by_up_card"]:
+        hands = [row for row in rows if row["up_card"] == up["up_card"]]
+        value = sum(float(row["chance"]) * float(row["value"]) for row in hands)
+        assert value == pytest.approx(up["expected_return"], abs=1e-12)
+        total += up["chance"] * value
+        for row in hands:
+            if row["action"] != "blackjack":
+                assert float(row["value"]) >= float(row[row["action"]]) - 1e-12
+    assert total == pytest.approx(answer["expected_return"], abs=1e-12)
+    assert answer["house_edge_percent"] == pytest.approx(-100 * answer["expected_return"])
+    assert any(row["insured"] == "yes" for row in rows)
+    assert text.startswith(f"House edge {answer['house_edge_percent']:.4f}%")
+    assert "Removed from the shoe first: 2,3,4,5" in text
+
+
+# Each option of edge moves the answer the way it must.
+@pytest.mark.parametrize("change, moves", [
+    (["--strategy", "composition"], lambda new, base: new > base),
+    (["--removed", "5"], lambda new, base: new > base + 0.0008),
+    (["--removed", "10,A"], lambda new, base: new < base - 0.001),
+    (["--surrender", "none"], lambda new, base: base - 0.0006 > new > base - 0.0011),
+    (["--dealer", "s17"], lambda new, base: base + 0.0025 > new > base + 0.0015),
+    (["--blackjack-pays", "6:5"], lambda new, base: new == pytest.approx(base - 0.013597, abs=1e-6)),
+    (["--split-pricing", "truecount"], lambda new, base: new < base),
+    (["--decks", "1", "--removed", "2,3,4,5", "--insurance", "composition"],
+     lambda new, base: new > edge_of(["--decks", "1", "--removed", "2,3,4,5"])),
+], ids=lambda value: " ".join(value) if isinstance(value, list) else None)
+def test_each_edge_option_moves_the_answer(tmp_path, change, moves):
+    base = edge_of([])
+    assert moves(edge_of(change), base)
+
+
+def edge_of(change):
+    done = lab("edge", *options(SHOE, change))
+    assert done.returncode == 0, done.stderr
+    return -float(re.match(r"House edge (-?[\d.]+)%", done.stdout).group(1)) / 100
+
+
+def test_basic_strategy_played_off_the_top_agrees_with_edge(tmp_path):
+    game = options(SHOE, ["--decks", "2"])
+    exact = edge_of(["--decks", "2"])
+    study = run_study(tmp_path / "s.json", game, ["--strategy", "basic", "--reshuffle-after", "0",
+                                                  "--rounds", "1M", "--threads", "2"])
+    overall = study["figures"]["overall"]
+    assert abs(overall["mean"] - exact) < 4 * overall["se"]
+    chart = lab("strategy", *game).stdout.splitlines()[-1]
+    assert f"{-100 * exact:.4f}%" in chart
