@@ -39,7 +39,11 @@ void BM_BasicStrategyTables(benchmark::State& state) {
     benchmark::DoNotOptimize(BasicStrategy(rules));
   }
 }
-BENCHMARK(BM_BasicStrategyTables)->ArgName("decks")->Arg(1)->Arg(6)->Arg(8)->Unit(
-    benchmark::kMillisecond);
+BENCHMARK(BM_BasicStrategyTables)
+    ->ArgName("decks")
+    ->Arg(1)
+    ->Arg(6)
+    ->Arg(8)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -53,8 +53,7 @@ DealerGraph::DealerGraph(int upCard, bool hitsSoft17) : upCard_(upCard) {
   }
 }
 
-DealerOdds DealerGraph::odds(const CardCounts& shoe, bool peeks,
-                             std::vector<double>& reach) const {
+DealerOdds DealerGraph::odds(const CardCounts& shoe, bool peeks, std::vector<double>& reach) const {
   // The chance of reaching each state, carried forward state by state.
   reach.assign(states_.size(), 0.0);
   reach[0] = 1.0;

@@ -206,7 +206,7 @@ ActionValues UpCardAnalysis::originalValues(const CardCounts& hand, ActionSet al
 
 const ActionValues& UpCardAnalysis::kindValues(const CardCounts& hand) const {
   return isPair(hand) ? tables_->pair[hand.hardSum() / 2 - 1]
-              : tables_->twoCard[hand.isSoft() ? 1 : 0][hand.bestTotal()];
+                      : tables_->twoCard[hand.isSoft() ? 1 : 0][hand.bestTotal()];
 }
 
 int UpCardAnalysis::decide(const CardCounts& hand, ActionSet allowed, const ActionValues& values,
@@ -262,9 +262,8 @@ ExpectedResult UpCardAnalysis::splitRound(int card, int handsInRound, bool canDo
   }
   const CardCounts pair = handOf(card, card);
   const double q = engine_.drawChance(pair, card);
-  const SplitCounts counts =
-      expectedSplitCounts(q, resplitRoom(handsInRound, rules_), resplits,
-                          rules_.maxHands == GameRules::kNoHandLimit);
+  const SplitCounts counts = expectedSplitCounts(q, resplitRoom(handsInRound, rules_), resplits,
+                                                 rules_.maxHands == GameRules::kNoHandLimit);
   ExpectedResult round;
   double hands = 0.0;
   for (int kind = 0; kind < 2; ++kind) {
@@ -327,10 +326,57 @@ TotalDependentTables totalDependentTables(const GameRules& rules, const CardCoun
   return tables;
 }
 
+namespace {
+
+// One original hand against the engine's up card, as `analysis` plays it.
+HandRow originalHand(UpCardAnalysis& analysis, UpCardEngine& engine, const GameRules& rules,
+                     const CardCounts& hand) {
+  HandRow row;
+  row.upCard = engine.upCard();
+  row.chance = dealtChance(engine.shoe(), hand);
+  row.natural = hand.bestTotal() == 21;
+  if (row.natural) {
+    const int partner = blackjackPartner(row.upCard);
+    const double blackjack = partner != 0 ? engine.drawChance(hand, partner) : 0.0;
+    const double payout = blackjackPayout(rules.blackjackPays);
+    row.played = {payout * (1.0 - blackjack), 1.0 - blackjack, blackjack, 0.0};
+  } else {
+    row.allowed = analysis.firstActions(hand);
+    row.values = analysis.originalValues(hand, row.allowed);
+    row.action = analysis.decide(hand, row.allowed, row.values, 1, true);
+    row.played = valueOf(row.values, row.action);
+  }
+  const CardCounts unseen = engine.shoe().minus(hand);
+  row.insured = row.upCard == 1 && rules.insurance == Insurance::Composition &&
+                3 * unseen[10] > unseen.total();
+  if (row.insured) {
+    row.played.value += 1.5 * unseen[10] / unseen.total() - 0.5;
+  }
+  return row;
+}
+
+// Sets how `analysis` plays: by composition, or by the full shoe's basic
+// strategy, decided into `tables` (by `analysis` itself when its shoe is full).
+void choosePlay(UpCardAnalysis& analysis, UpCardTables& tables, const GameRules& rules, int upCard,
+                ExactPlay play, bool fullShoe) {
+  if (play == ExactPlay::Composition) {
+    analysis.playBy(nullptr);
+  } else if (fullShoe) {
+    analysis.decideKinds(tables);  // and plays by them
+  } else {
+    CardCounts full = CardCounts::shoe(rules.decks);
+    full.add(upCard, -1);
+    UpCardEngine fullEngine(full, upCard, rules);
+    UpCardAnalysis(fullEngine, rules).decideKinds(tables);
+    analysis.playBy(&tables);
+  }
+}
+
+}  // namespace
+
 GameValue gameValue(const GameRules& rules, const CardCounts& shoe, ExactPlay play) {
   GameValue game;
   const bool fullShoe = shoe == CardCounts::shoe(rules.decks);
-  const double payout = blackjackPayout(rules.blackjackPays);
   for (int up = 1; up <= CardCounts::kValues; ++up) {
     if (shoe[up] == 0) {
       continue;
@@ -340,51 +386,17 @@ GameValue gameValue(const GameRules& rules, const CardCounts& shoe, ExactPlay pl
     UpCardEngine engine(rest, up, rules);
     UpCardAnalysis analysis(engine, rules);
     UpCardTables tables;
-    if (play == ExactPlay::Composition) {
-      analysis.playBy(nullptr);
-    } else if (fullShoe) {
-      analysis.decideKinds(tables);  // and plays by them
-    } else {
-      // Basic strategy is the full shoe's, whatever cards are out of this one.
-      CardCounts full = CardCounts::shoe(rules.decks);
-      full.add(up, -1);
-      UpCardEngine fullEngine(full, up, rules);
-      UpCardAnalysis(fullEngine, rules).decideKinds(tables);
-      analysis.playBy(&tables);
-    }
+    choosePlay(analysis, tables, rules, up, play, fullShoe);
     ExpectedResult upCardRound;
     for (int first = 1; first <= CardCounts::kValues; ++first) {
       for (int second = first; second <= CardCounts::kValues; ++second) {
-        const CardCounts hand = handOf(first, second);
-        if (!rest.holds(hand)) {
-          continue;
+        if (rest.holds(handOf(first, second))) {
+          HandRow row = originalHand(analysis, engine, rules, handOf(first, second));
+          row.first = first;
+          row.second = second;
+          upCardRound += row.played.scaled(row.chance);
+          game.hands.push_back(row);
         }
-        HandRow row;
-        row.upCard = up;
-        row.first = first;
-        row.second = second;
-        row.chance = dealtChance(rest, hand);
-        row.natural = hand.bestTotal() == 21;
-        ExpectedResult result;
-        if (row.natural) {
-          const int partner = blackjackPartner(up);
-          const double blackjack = partner != 0 ? engine.drawChance(hand, partner) : 0.0;
-          result = {payout * (1.0 - blackjack), 1.0 - blackjack, blackjack, 0.0};
-        } else {
-          row.allowed = analysis.firstActions(hand);
-          row.values = analysis.originalValues(hand, row.allowed);
-          row.action = analysis.decide(hand, row.allowed, row.values, 1, true);
-          result = valueOf(row.values, row.action);
-        }
-        const CardCounts unseen = rest.minus(hand);
-        row.insured = up == 1 && rules.insurance == Insurance::Composition &&
-                      3 * unseen[10] > unseen.total();
-        if (row.insured) {
-          result.value += 1.5 * unseen[10] / unseen.total() - 0.5;
-        }
-        row.played = result;
-        upCardRound += result.scaled(row.chance);
-        game.hands.push_back(row);
       }
     }
     game.upCardChance[up - 1] = static_cast<double>(shoe[up]) / shoe.total();

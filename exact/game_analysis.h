@@ -67,7 +67,7 @@ struct HandRow {
   double chance = 0.0;  // of this hand given the up card
   ActionSet allowed;
   ActionValues values;
-  int action = Stand;   // Stand for a natural, which is paid at once
+  int action = Stand;  // Stand for a natural, which is paid at once
   bool natural = false;
   bool insured = false;
   ExpectedResult played;  // the hand as played, insurance included

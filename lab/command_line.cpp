@@ -468,8 +468,8 @@ EdgeRequest edgeRequest(EdgeTexts& texts) {
     }
     if (shoe.total() - question.removed.total() < kLeastCardsLeft) {
       throw BadInput{"--removed " + printable(texts.removed) + " leaves " +
-                     std::to_string(shoe.total() - question.removed.total()) +
-                     " cards; at least " + std::to_string(kLeastCardsLeft) + " must remain"};
+                     std::to_string(shoe.total() - question.removed.total()) + " cards; at least " +
+                     std::to_string(kLeastCardsLeft) + " must remain"};
     }
   }
   return texts.request;

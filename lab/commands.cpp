@@ -184,8 +184,7 @@ Outcome printChart(const ChartRequest& request) {
   const Outputs outputs = prepareOutputs("", request.csv, {}, "");
   const GameRules& rules = request.config.rules;
   const StrategyChart chart = chartOf(BasicStrategy(rules), rules);
-  const GameValue game =
-      gameValue(rules, CardCounts::shoe(rules.decks), ExactPlay::TotalDependent);
+  const GameValue game = gameValue(rules, CardCounts::shoe(rules.decks), ExactPlay::TotalDependent);
   bool written = true;
   if (outputs.csv) {
     if (const auto error = outputs.csv->commit(chartCsv(chart))) {

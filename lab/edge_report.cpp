@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdio>
-
 #include <nlohmann/json.hpp>
 
 #include "lab/chart_report.h"

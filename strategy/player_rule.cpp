@@ -42,31 +42,39 @@ int VisiblePlayerRule(DecisionContext context) {
 }
 
 BasicStrategy::BasicStrategy(const GameRules& rules) {
-  const TotalDependentTables tables =
-      totalDependentTables(rules, CardCounts::shoe(rules.decks));
+  const TotalDependentTables tables = totalDependentTables(rules, CardCounts::shoe(rules.decks));
   for (int upCard = 2; upCard <= kAce; ++upCard) {
     const UpCardTables& up = tables.byUpCard[upCard == kAce ? 0 : upCard - 1];
     for (int choice = 0; choice < kChoices; ++choice) {
-      const ActionSet allowed = choiceActions(choice);
-      for (int soft = 0; soft < 2; ++soft) {
-        for (int total = 0; total < kTotals; ++total) {
-          const bool hits = up.multiCard.hits[soft][total];
-          multiCardHits_[upCard - 2][soft][total] = hits;
-          // A kind never dealt as two cards plays as a longer hand would.
-          const int longer = hits && allowed.contains(Hit) ? Hit : Stand;
-          twoCards_[upCard - 2][soft][total][choice] = static_cast<std::uint8_t>(
-              up.twoCardDealt[soft][total] ? bestOf(up.twoCard[soft][total], allowed) : longer);
-        }
-      }
-      for (int card = 1; card <= 10; ++card) {
-        ActionValues pair = up.pair[card - 1];
-        for (int hands = 1; hands <= kRoundSizes; ++hands) {
-          for (int canDouble = 0; canDouble < 2; ++canDouble) {
-            pair.split.value = up.split[card - 1][hands - 1][canDouble];
-            pairs_[upCard - 2][card - 1][hands - 1][canDouble][choice] =
-                static_cast<std::uint8_t>(bestOf(pair, allowed));
-          }
-        }
+      fillTotals(upCard, up, choice);
+      fillPairs(upCard, up, choice);
+    }
+  }
+}
+
+void BasicStrategy::fillTotals(int upCard, const UpCardTables& up, int choice) {
+  const ActionSet allowed = choiceActions(choice);
+  for (int soft = 0; soft < 2; ++soft) {
+    for (int total = 0; total < kTotals; ++total) {
+      const bool hits = up.multiCard.hits[soft][total];
+      multiCardHits_[upCard - 2][soft][total] = hits;
+      // A kind never dealt as two cards plays as a longer hand would.
+      const int longer = hits && allowed.contains(Hit) ? Hit : Stand;
+      twoCards_[upCard - 2][soft][total][choice] = static_cast<std::uint8_t>(
+          up.twoCardDealt[soft][total] ? bestOf(up.twoCard[soft][total], allowed) : longer);
+    }
+  }
+}
+
+void BasicStrategy::fillPairs(int upCard, const UpCardTables& up, int choice) {
+  const ActionSet allowed = choiceActions(choice);
+  for (int card = 1; card <= 10; ++card) {
+    ActionValues pair = up.pair[card - 1];
+    for (int hands = 1; hands <= kRoundSizes; ++hands) {
+      for (int canDouble = 0; canDouble < 2; ++canDouble) {
+        pair.split.value = up.split[card - 1][hands - 1][canDouble];
+        pairs_[upCard - 2][card - 1][hands - 1][canDouble][choice] =
+            static_cast<std::uint8_t>(bestOf(pair, allowed));
       }
     }
   }

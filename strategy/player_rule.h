@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+#include "exact/game_analysis.h"
 #include "strategy/decision_table.h"
 #include "strategy/draw_probabilities.h"
 #include "table/actions.h"
@@ -49,7 +50,6 @@ class BasicStrategy final : public Player {
  private:
   static constexpr int kTotals = 22;
   static constexpr int kUpCards = 10;
-  static constexpr int kRoundSizes = 7;
   // Whether hitting, doubling, surrendering and splitting are allowed: four bits.
   static constexpr int kChoices = 16;
 
@@ -57,6 +57,9 @@ class BasicStrategy final : public Player {
     return (allowed.contains(Hit) ? 1 : 0) + (allowed.contains(Double) ? 2 : 0) +
            (allowed.contains(Surrender) ? 4 : 0) + (allowed.contains(Split) ? 8 : 0);
   }
+
+  void fillTotals(int upCard, const UpCardTables& up, int choice);
+  void fillPairs(int upCard, const UpCardTables& up, int choice);
 
   // [up card][soft][total]
   std::array<std::array<std::array<bool, kTotals>, 2>, kUpCards> multiCardHits_{};

@@ -158,8 +158,8 @@ Parsed<double> parsePositive(std::string_view text) {
 }
 
 Parsed<CardCounts> parseCards(std::string_view text) {
-  constexpr std::array<std::string_view, 14> kFaces{"", "A", "2", "3", "4", "5", "6", "7",
-                                                     "8", "9", "10", "J", "Q", "K"};
+  constexpr std::array<std::string_view, 14> kFaces{"",  "A", "2", "3",  "4", "5", "6",
+                                                    "7", "8", "9", "10", "J", "Q", "K"};
   CardCounts cards;
   std::size_t start = 0;
   while (start <= text.size()) {
@@ -167,9 +167,11 @@ Parsed<CardCounts> parseCards(std::string_view text) {
     std::string face(text.substr(start, comma - start));
     std::transform(face.begin(), face.end(), face.begin(),
                    [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; });
-    const auto found = std::find(kFaces.begin() + 1, kFaces.end(), face == "T" ? "10" : face);
+    const auto* const found =
+        std::find(kFaces.begin() + 1, kFaces.end(), face == "T" ? "10" : face);
     if (found == kFaces.end()) {
-      return "\"" + printable(face) + "\" is not a card: give cards as A, 2 to 10, T, J, Q or K separated "
+      return "\"" + printable(face) +
+             "\" is not a card: give cards as A, 2 to 10, T, J, Q or K separated "
              "by commas, such as A,10,10,5";
     }
     cards.add(std::min<int>(static_cast<int>(found - kFaces.begin()), 10));

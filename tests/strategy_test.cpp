@@ -389,9 +389,13 @@ TEST(SplitCounts, MatchTheDealOfEveryCard) {
 // Basic strategy decides a two-card hand by its kind, a pair by its own row
 // (split or not), and a longer hand by its total: one deck, S17, no surrender.
 TEST(BasicStrategy, DecidesByTheKindOfHand) {
-  const GameRules rules{.decks = 1, .dealerHitsSoft17 = false,
-                        .afterSplit = AfterSplit::DoubleAndSplit, .splitTwentyOnePaysBlackjack = false,
-                        .splitAces = SplitAces::OneCard, .resplitAces = false, .maxHands = 4};
+  const GameRules rules{.decks = 1,
+                        .dealerHitsSoft17 = false,
+                        .afterSplit = AfterSplit::DoubleAndSplit,
+                        .splitTwentyOnePaysBlackjack = false,
+                        .splitAces = SplitAces::OneCard,
+                        .resplitAces = false,
+                        .maxHands = 4};
   const BasicStrategy basic(rules);
   const Deck full(1, true, CLibraryRandom::shared());
   struct Case {
@@ -403,9 +407,7 @@ TEST(BasicStrategy, DecidesByTheKindOfHand) {
   const Case cases[] = {
       {{7, 7}, 10, 1, Stand},  // the pair stands where a hard 14 hits
       {{7, 7}, 10, 4, Stand},  // and so when it may not split
-      {{10, 4}, 10, 1, Hit},
-      {{4, 5, 5}, 10, 1, Hit},
-      {{8, 8}, 10, 1, Split},
+      {{10, 4}, 10, 1, Hit},  {{4, 5, 5}, 10, 1, Hit}, {{8, 8}, 10, 1, Split},
       {{8, 8}, 10, 4, Hit},    // at the hand limit: a hard 16, hit against a ten
       {{6, 2}, 5, 1, Double},  // an 8 doubles against a 5 from one deck
       {{6, 2}, 5, 2, Double},  // and after a split, doubling allowed
