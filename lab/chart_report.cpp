@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 
+#include "study/games.h"
 #include "study/settings.h"
 
 namespace {
@@ -10,11 +11,14 @@ namespace {
 constexpr std::array<const char*, 10> kUpCards = {"2", "3", "4", "5",  "6",
                                                   "7", "8", "9", "10", "A"};
 
+// The game as the nearest named one, the reshuffle point aside (the chart is
+// of a full shoe), and the split pricing when it is not the default.
 std::string rulesLine(const StudyConfig& config) {
-  std::string line;
+  std::string line = gamePhrase(config, shapesTheChart);
   for (const Setting& setting : studySettings()) {
-    if (shapesTheChart(setting)) {
-      line += (line.empty() ? "" : ", ") + phraseOf(setting, config);
+    if (shapesTheChart(setting) && !isHouseRule(setting) &&
+        setting.print(config) != setting.print(StudyConfig{})) {
+      line += ", " + phraseOf(setting, config);
     }
   }
   return line;

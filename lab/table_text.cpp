@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "study/games.h"
 #include "study/settings.h"
 
 std::string figure(double value, const char* pattern) {
@@ -9,9 +10,18 @@ std::string figure(double value, const char* pattern) {
 }
 
 std::string settingsLine(const StudyConfig& c) {
+  const StudyConfig defaults;
   std::string line;
   for (const Setting& setting : studySettings()) {
-    line += (line.empty() ? "" : ", ") + phraseOf(setting, c);
+    std::string phrase;
+    if (isHouseRule(setting)) {
+      // The house rules as one phrase, where the first of them stands.
+      phrase = line.find("game ") == std::string::npos ? gamePhrase(c, isHouseRule) : "";
+    } else if (setting.group == kStudyGroup || setting.key == "strategy" ||
+               setting.key == "count" || setting.print(c) != setting.print(defaults)) {
+      phrase = phraseOf(setting, c);
+    }
+    line += (line.empty() || phrase.empty() ? "" : ", ") + phrase;
   }
   return oneLine(line);
 }

@@ -17,7 +17,10 @@ std::string format(const char* pattern, Args... args) {
 // A figure by `pattern`, or "n/a" when it is undefined.
 std::string figure(double value, const char* pattern);
 
-// Every setting by its phrase, comma-separated: "2 decks, dealer h17, ...".
+// The settings by their phrases, comma-separated: the rounds, blocks and
+// seed, the house rules as the nearest named game and what differs from it,
+// the strategy, the count, and every other setting off its default:
+// "... seed 1, game 6d-s17 (dealer h17), strategy basic, count hilo".
 std::string settingsLine(const StudyConfig& c);
 
 // "Pace: N rounds per second<side> in S s on T threads", or, for a merged

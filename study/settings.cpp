@@ -584,12 +584,15 @@ std::optional<std::string> validate(const StudyConfig& config) {
            " blocks, more than " + std::to_string(StudyConfig::kMaxBlocks) +
            "; give a larger --block-size";
   }
-  const int latest = 52 * config.rules.decks - StudyConfig::kPlayableShoe;
+  const int shoe = 52 * config.rules.decks;
+  const int latest = shoe - StudyConfig::kPlayableShoe;
   if (config.rules.reshuffleAfter > latest) {
+    const int perMille = 1000 * latest / shoe;
     return "reshuffling after " + std::to_string(config.rules.reshuffleAfter) + " of the shoe's " +
-           std::to_string(52 * config.rules.decks) + " cards leaves fewer than " +
+           std::to_string(shoe) + " cards leaves fewer than " +
            std::to_string(StudyConfig::kPlayableShoe) + "; give --reshuffle-after up to " +
-           std::to_string(latest);
+           std::to_string(latest) + " (--penetration up to " + std::to_string(perMille / 10) + "." +
+           std::to_string(perMille % 10) + "%)";
   }
   if (config.bankroll && !config.ramp) {
     return "--bankroll needs --ramp: the risk of ruin is that of a ramp";

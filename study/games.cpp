@@ -1,0 +1,205 @@
+#include "study/games.h"
+
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+namespace {
+
+// The rules most casinos deal a shoe by: double any two cards and after a
+// split, resplit to four hands, one card to each split ace, a split 21 is no
+// blackjack, 3:2 for a blackjack, a hole card with a peek. `dealt` is the
+// share of the shoe dealt before the reshuffle, in per cent.
+GameRules casinoGame(int decks, int dealt, bool hitsSoft17, SurrenderRule surrender) {
+  GameRules rules;
+  rules.decks = decks;
+  rules.reshuffleAfter = (52 * decks * dealt + 50) / 100;  // to the nearest card
+  rules.dealerHitsSoft17 = hitsSoft17;
+  rules.afterSplit = AfterSplit::DoubleAndSplit;
+  rules.splitTwentyOnePaysBlackjack = false;
+  rules.surrender = surrender;
+  rules.splitAces = SplitAces::OneCard;
+  rules.resplitAces = false;
+  rules.maxHands = 4;
+  return rules;
+}
+
+std::vector<NamedGame> makeGames() {
+  constexpr bool kH17 = true;
+  constexpr bool kS17 = false;
+  constexpr SurrenderRule kNone = SurrenderRule::None;
+  constexpr SurrenderRule kLate = SurrenderRule::Late;
+  std::vector<NamedGame> games{
+      {"truecount", GameRules{}},
+      {"6d-s17", casinoGame(6, 75, kS17, kNone)},
+      {"6d-s17-ls", casinoGame(6, 75, kS17, kLate)},
+      {"6d-h17", casinoGame(6, 75, kH17, kNone)},
+      {"6d-h17-ls", casinoGame(6, 75, kH17, kLate)},
+      {"8d-s17", casinoGame(8, 75, kS17, kNone)},
+      {"8d-s17-ls", casinoGame(8, 75, kS17, kLate)},
+      {"8d-h17", casinoGame(8, 75, kH17, kNone)},
+      {"8d-h17-ls", casinoGame(8, 75, kH17, kLate)},
+  };
+  games.push_back({"2d-h17", casinoGame(2, 65, kH17, SurrenderRule::None)});
+  GameRules sixToFive = casinoGame(1, 50, kH17, SurrenderRule::None);
+  sixToFive.blackjackPays = BlackjackPays::SixToFive;
+  games.push_back({"1d-6to5", sixToFive});
+  // No hole card: the dealer's blackjack takes every bet; doubles on 9 to 11
+  // and one split, as European tables deal.
+  GameRules european = casinoGame(6, 75, kS17, SurrenderRule::None);
+  european.holeCard = HoleCard::None;
+  european.doubleOn = DoubleOn::NineToEleven;
+  european.afterSplit = AfterSplit::DoubleNoSplit;
+  european.maxHands = 2;
+  games.push_back({"european", european});
+  return games;
+}
+
+std::string_view trimmed(std::string_view text) {
+  const auto first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) {
+    return {};
+  }
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+std::string houseKeys() {
+  std::string keys;
+  for (const Setting& setting : studySettings()) {
+    if (isHouseRule(setting)) {
+      keys += (keys.empty() ? "" : ", ") + std::string(setting.key);
+    }
+  }
+  return keys;
+}
+
+StudyConfig withRules(const GameRules& rules) {
+  StudyConfig config;
+  config.rules = rules;
+  return config;
+}
+
+}  // namespace
+
+std::span<const NamedGame> namedGames() {
+  static const std::vector<NamedGame> games = makeGames();
+  return games;
+}
+
+const NamedGame* gameNamed(std::string_view name) {
+  const auto games = namedGames();
+  const auto found = std::find_if(games.begin(), games.end(),
+                                  [name](const NamedGame& game) { return game.name == name; });
+  return found == games.end() ? nullptr : &*found;
+}
+
+bool isHouseRule(const Setting& setting) {
+  return setting.group == kHouseRulesGroup;
+}
+
+std::variant<GameRules, std::string> parseGameFile(std::string_view text) {
+  const auto settings = studySettings();
+  std::vector<int> setOn(settings.size(), 0);
+  StudyConfig config;
+  int lineNumber = 0;
+  while (!text.empty()) {
+    ++lineNumber;
+    const auto end = std::min(text.find('\n'), text.size());
+    std::string_view line = trimmed(text.substr(0, end));
+    text.remove_prefix(std::min(end + 1, text.size()));
+    if (!line.empty() && line.back() == '\r') {
+      line = trimmed(line.substr(0, line.size() - 1));
+    }
+    if (line.empty() || line.front() == '#') {
+      continue;
+    }
+    const std::string where = "line " + std::to_string(lineNumber) + ": ";
+    const auto equals = line.find('=');
+    if (equals == std::string_view::npos) {
+      return where + "expected SETTING = VALUE, such as \"decks = 6\"";
+    }
+    const std::string_view key = trimmed(line.substr(0, equals));
+    const auto setting = std::find_if(settings.begin(), settings.end(),
+                                      [key](const Setting& s) { return s.key == key; });
+    if (setting == settings.end() || !isHouseRule(*setting)) {
+      return where + "\"" + std::string(key) + "\" is " +
+             (setting == settings.end() ? "no setting" : "not a house rule") +
+             "; a game file sets the house rules " + houseKeys();
+    }
+    int& first = setOn[static_cast<std::size_t>(setting - settings.begin())];
+    if (first != 0) {
+      return where + std::string(key) + " is set twice (first on line " + std::to_string(first) +
+             "): give each house rule once";
+    }
+    first = lineNumber;
+    const std::string_view value = trimmed(line.substr(equals + 1));
+    if (const auto error = setting->read(value, config)) {
+      return where + std::string(key) + " = \"" + std::string(value) + "\": " + *error;
+    }
+  }
+  std::string missing;
+  for (std::size_t i = 0; i < settings.size(); ++i) {
+    if (isHouseRule(settings[i]) && setOn[i] == 0) {
+      missing += (missing.empty() ? "" : ", ") + std::string(settings[i].key);
+    }
+  }
+  if (!missing.empty()) {
+    return "no " + missing + ": a game file sets every house rule, " + houseKeys();
+  }
+  if (const auto problem = validate(config)) {
+    return *problem;
+  }
+  return config.rules;
+}
+
+void applyGame(const GameRules& game, StudyConfig& config,
+               const std::function<bool(const Setting&)>& takes) {
+  const StudyConfig source = withRules(game);
+  for (const Setting& setting : studySettings()) {
+    if (isHouseRule(setting) && takes(setting)) {
+      setting.read(setting.print(source), config);
+    }
+  }
+}
+
+std::string gamePhrase(const StudyConfig& config, bool (*shown)(const Setting&)) {
+  const auto differences = [&](const GameRules& rules) {
+    const StudyConfig game = withRules(rules);
+    std::vector<const Setting*> apart;
+    for (const Setting& setting : studySettings()) {
+      if (isHouseRule(setting) && shown(setting) && setting.print(game) != setting.print(config)) {
+        apart.push_back(&setting);
+      }
+    }
+    return apart;
+  };
+  const NamedGame* nearest = nullptr;
+  std::vector<const Setting*> apart;
+  for (const NamedGame& game : namedGames()) {
+    auto candidate = differences(game.rules);
+    if (nearest == nullptr || candidate.size() < apart.size()) {
+      nearest = &game;
+      apart = std::move(candidate);
+    }
+  }
+  std::string phrase = "game " + std::string(nearest->name);
+  for (std::size_t i = 0; i < apart.size(); ++i) {
+    phrase += (i == 0 ? " (" : ", ") + phraseOf(*apart[i], config);
+  }
+  return phrase + (apart.empty() ? "" : ")");
+}
+
+std::string gameList() {
+  std::string list;
+  for (const NamedGame& game : namedGames()) {
+    const StudyConfig config = withRules(game.rules);
+    std::string rules;
+    for (const Setting& setting : studySettings()) {
+      if (isHouseRule(setting)) {
+        rules += (rules.empty() ? "" : ", ") + phraseOf(setting, config);
+      }
+    }
+    list += "  " + std::string(game.name) + ": " + rules + "\n";
+  }
+  return list;
+}
