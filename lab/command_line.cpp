@@ -219,10 +219,10 @@ int reshuffleAfter(const std::string& text, int decks) {
   const int shoe = 52 * decks;
   const int latest = shoe - StudyConfig::kPlayableShoe;
   if (dealt > latest) {
-    throw BadInput{"--penetration " + text + ": dealing " + std::to_string(dealt) + " of " +
-                   std::to_string(decks) + " decks' " + std::to_string(shoe) +
-                   " cards leaves fewer than " + std::to_string(StudyConfig::kPlayableShoe) +
-                   " for a round; at most " + std::to_string(latest) + " cards (" +
+    throw BadInput{"--penetration " + text + ": dealing " + std::to_string(dealt) +
+                   " of the shoe's " + std::to_string(shoe) + " cards leaves fewer than " +
+                   std::to_string(StudyConfig::kPlayableShoe) + " for a round; at most " +
+                   std::to_string(latest) + " cards (" +
                    format("%.1f", std::floor(1000.0 * latest / shoe) / 10) + "%) can be dealt"};
   }
   return dealt;

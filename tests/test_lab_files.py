@@ -303,6 +303,33 @@ def test_comparison_files_that_lie_are_refused(tmp_path, comparisons, change, se
     refused(["merge", "lie.json", "--json", "out.json"], tmp_path, expected)
 
 
+GAME = ("decks = 6\nreshuffle_after = 234\ndealer = s17\nafter_split = das\nsplit_21 = 1:1\n"
+        "blackjack_pays = 3:2\nsurrender = late\nsplit_aces = one-card\nresplit_aces = no\n"
+        "max_hands = 4\ndouble = any\nhole_card = peek\n")
+
+
+# A game file's faults, each by its line, and files that are no game file.
+@pytest.mark.parametrize("game, expected", [
+    (GAME.replace("decks = 6", "decks = six"), "line 1: decks = \"six\": expected a whole number"),
+    (GAME + "dealer = h17\n", "line 13: dealer is set twice (first on line 3)"),
+    (GAME + "strategy = basic\n", "line 13: \"strategy\" is not a house rule"),
+    (GAME + "colour = red\n", "line 13: \"colour\" is no setting"),
+    (GAME + "surrender late\n", "line 13: expected SETTING = VALUE"),
+    (GAME.replace("hole_card = peek\n", ""), "no hole_card: a game file sets every house rule"),
+    (GAME.replace("decks = 6", "decks = 1"), "give --reshuffle-after up to 37"),
+    (GAME + "#" * 4096, "larger than a game file"),
+    (None, "not a game file"),
+], ids=["value", "twice", "not a house rule", "unknown", "no =", "missing", "shoe", "large",
+        "fifo"])
+def test_game_files_are_refused_with_their_line(tmp_path, game, expected):
+    path = tmp_path / "game.txt"
+    if game is None:
+        os.mkfifo(path)
+    else:
+        path.write_text(game)
+    refused(["run", "--game", "game.txt"], tmp_path, expected)
+
+
 def test_duplicate_keys_and_deep_nesting_are_refused_cheaply(tmp_path, files):
     text = files["shard0"].read_text()
     (tmp_path / "twice.json").write_text(text.replace('"seed": "11",', '"seed": "11", "seed": "12",'))

@@ -176,6 +176,7 @@ def chart_cell(tmp_path, hand, up, args):
     (["--surrender", "late"], ["--surrender", "early"], "14", "A", "H", "R"),
     ([], ["--hole-card", "none"], "11", "10", "D", "H"),
     (["--after-split", "das"], ["--split-pricing", "truecount"], "4,4", "5", "P", "H"),
+    ([], ["--game", "6d-s17-ls"], "16", "10", "H", "R"),
 ])
 def test_each_rule_reaches_the_basic_strategy_chart(tmp_path, base, change, hand, up, before,
                                                     after):
@@ -222,11 +223,72 @@ def test_rows_of_too_few_blocks_are_marked_and_take_the_naive_error(tmp_path, bl
     assert ("* SE as if rounds were independent" in table) != clustered
 
 
-def test_the_settings_line_names_every_setting(tmp_path, default_study):
-    table = lab("run", "--quiet", "--threads", "1", *SMALL, "--dealer", "s17").stdout
-    line = re.search(r"^Settings: (.*)$", table, re.M).group(1)
-    assert line == ", ".join(label["text"] for label in default_study["labels"]).replace(
-        "dealer h17", "dealer s17")
+def settings_line(*args):
+    table = lab("run", "--quiet", "--threads", "1", *SMALL, *args).stdout
+    return re.search(r"^Settings: (.*)$", table, re.M).group(1)
+
+
+# The house rules as the nearest game and what differs from it, then the
+# strategy, the count and the settings off their default.
+@pytest.mark.parametrize("args, shown", [
+    ([], "game truecount, strategy composition, count truecount"),
+    (["--dealer", "s17"], "game truecount (dealer s17), strategy composition, count truecount"),
+    (["--game", "6d-s17", "--dealer", "h17", "--count", "hilo", "--true-count", "floor"],
+     "game 6d-h17, strategy composition, count hilo, true count by floor"),
+    (["--game", "european", "--hole-card", "peek", "--max-hands", "any"],
+     "game european (max hands any, hole card peek), strategy composition, count truecount"),
+])
+def test_the_settings_line_names_the_game_and_what_differs(args, shown):
+    assert settings_line(*args) == "6000 rounds, blocks of 1000 rounds, seed 1, " + shown
+
+
+HOUSE_RULES = ["decks", "reshuffle_after", "dealer", "after_split", "split_21", "blackjack_pays",
+               "surrender", "split_aces", "resplit_aces", "max_hands", "double", "hole_card"]
+
+
+def games_in_help():
+    """Each game --help lists, with its rules as the settings line words them."""
+    help_text = lab("run", "--help").stdout
+    listed = help_text[help_text.index("Games for --game"):].splitlines()[1:]
+    return dict(line.strip().split(": ", 1) for line in listed if line.strip())
+
+
+def test_each_game_plays_the_rules_its_help_spells_out(tmp_path):
+    games = games_in_help()
+    assert len(games) >= 12 and len(set(games.values())) == len(games)
+    for name, rules in games.items():
+        study = run_study(tmp_path / "g.json", ["--rounds", "1", "--game", name])
+        labels = {label["setting"]: label["text"] for label in study["labels"]}
+        assert rules == ", ".join(labels[key] for key in HOUSE_RULES), name
+    assert games["truecount"] == ", ".join(
+        label["text"] for label in run_study(tmp_path / "d.json", ["--rounds", "1"])["labels"]
+        if label["setting"] in HOUSE_RULES)
+
+
+def test_a_game_file_of_the_study_files_keys_plays_that_game(tmp_path):
+    named = run_study(tmp_path / "n.json", COUNTED, ["--game", "6d-h17-ls", "--dealer", "s17"])
+    path = tmp_path / "casino.txt"
+    path.write_text("# my casino\n\n" + "".join(
+        f"{key} = {named['config'][key]}\n" for key in reversed(HOUSE_RULES)))
+    from_file = run_study(tmp_path / "f.json", COUNTED, ["--game", path])
+    assert from_file["config"] == named["config"] and from_file["tallies"] == named["tallies"]
+    assert named["config"] == run_study(tmp_path / "s.json", COUNTED,
+                                        ["--game", "6d-s17-ls"])["config"]
+    assert from_file["tallies"] != run_study(tmp_path / "o.json", COUNTED, ["--game", path,
+                                             "--surrender", "none"])["tallies"]
+
+
+# --penetration is --reshuffle-after as players say it, on the game's decks.
+@pytest.mark.parametrize("args, cards", [
+    (["--decks", "6", "--penetration", "75%"], "234"),
+    (["--decks", "6", "--penetration", "4.5"], "234"),
+    (["--penetration", "66.7%"], "69"),
+    (["--game", "8d-s17", "--penetration", "80%"], "333"),
+    (["--penetration", "60%", "--game", "1d-6to5"], "31"),
+])
+def test_penetration_sets_the_reshuffle_point(tmp_path, args, cards):
+    assert run_study(tmp_path / "p.json", ["--rounds", "1"], args)["config"][
+        "reshuffle_after"] == cards
 
 
 COUNTED = ["--rounds", "20k", "--block-size", "2k", "--strategy", "basic"]
