@@ -90,6 +90,9 @@ Outcome runStudy(const RunRequest& request) {
     }
   } else {
     study = readStudyFile(request.resume);
+    if (study.closed) {
+      throw BadInput{request.resume + ": " + *study.closed};
+    }
     if (study.variant.has_value() != request.compare) {
       throw BadInput{request.resume + ": " +
                      (study.variant ? "a comparison; resume it with truecount-lab compare --resume"
@@ -146,6 +149,9 @@ Outcome mergeStudies(const MergeRequest& request) {
   std::vector<StudyResult> studies;
   for (const std::string& file : request.files) {
     studies.push_back(readStudyFile(file));
+    if (studies.back().closed) {
+      throw BadInput{file + ": " + *studies.back().closed};
+    }
     stopIfAsked();
   }
   StudyResult merged = studies.front();

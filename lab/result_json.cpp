@@ -18,7 +18,9 @@ namespace {
 constexpr const char* kFormat = "truecount-lab study";
 // A study with a variant played over the same blocks (version 2 only).
 constexpr const char* kComparisonFormat = "truecount-lab comparison";
-constexpr int kVersion = 2;
+constexpr int kVersion = 3;
+// Version 3 plays the Fab 4's 15 v 10 row as published: hit at -1 and below.
+constexpr int kFab4Corrected = 3;
 constexpr std::string_view kDigestPrefix = "sha256:";
 // No study file nests deeper (a comparison's figures, a side's counts, an
 // entry, its interval) or holds more values (a version-1 file of a million
@@ -304,6 +306,13 @@ class StructureCheck {
   std::vector<std::set<std::string>> keys_;
   std::string problem_;
 };
+
+bool playsFab4(const StudyConfig& config) {
+  const auto settings = studySettings();
+  const auto indices = std::find_if(settings.begin(), settings.end(),
+                                    [](const Setting& s) { return s.key == "indices"; });
+  return indices->print(config) == "fab4";
+}
 
 // Reading: every field is checked; the first fault found is thrown as text.
 struct Fault {
@@ -617,11 +626,12 @@ std::variant<StudyResult, std::string> studyFromJson(const std::string& text) {
              kComparisonFormat + "\")";
     }
     const Json& version = field(j, "version");
-    if ((version != 1 || comparison) && version != kVersion) {
-      return "a study file of another version (this program reads versions 1 and " +
-             std::to_string(kVersion) + (comparison ? ", comparisons version 2)" : ")");
+    if ((version != 1 || comparison) && version != 2 && version != kVersion) {
+      return "a study file of another version (this program reads versions 1 to " +
+             std::to_string(kVersion) + (comparison ? ", comparisons from version 2)" : ")");
     }
-    const Layout layout = version == 1 ? Layout{1, kPayoffUnitsPerStake / 2} : Layout{kVersion, 1};
+    const Layout layout =
+        version == 1 ? Layout{1, kPayoffUnitsPerStake / 2} : Layout{version.get<int>(), 1};
     StudyResult r;
     r.config = configFrom(field(j, "config"), layout.version);
     readBlocks(field(j, "blocks"), layout.version, r);
@@ -643,6 +653,13 @@ std::variant<StudyResult, std::string> studyFromJson(const std::string& text) {
     }
     if (const auto problem = studyProblem(r)) {
       return *problem;
+    }
+    if (layout.version < kFab4Corrected &&
+        (playsFab4(r.config) || (r.variant && playsFab4(r.variant->config)))) {
+      r.closed = "its blocks played the Fab 4 before its 15 v 10 row was corrected (a version " +
+                 std::to_string(layout.version) +
+                 " file), so no block of the present set may join "
+                 "them; play the study anew";
     }
     return r;
   } catch (const Fault& fault) {

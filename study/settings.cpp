@@ -183,7 +183,7 @@ std::optional<std::string> readIndices(std::string_view text, StudyConfig& c) {
     return std::nullopt;
   }
   if (text.find('\n') == std::string_view::npos) {
-    return std::string("expected i18, fab4, none or an index file");
+    return std::string("expected i18, fab4, both as i18,fab4, none or an index file");
   }
   auto plays = parseIndexPlays(text);
   if (const auto* error = std::get_if<IndexFileError>(&plays)) {
@@ -197,12 +197,7 @@ std::string printIndices(const StudyConfig& c) {
   if (!c.indices) {
     return std::string(kNone);
   }
-  for (const std::string_view name : indexSetNames()) {
-    if (indexSetNamed(name) == c.indices) {
-      return std::string(name);
-    }
-  }
-  return c.indices->text();
+  return indexSetName(*c.indices).value_or(c.indices->text());
 }
 
 // none, or a whole count from -60 to 60.
@@ -494,7 +489,8 @@ std::vector<Setting> makeSettings() {
        "FILE|NAME",
        "Counting",
        "Index plays with --strategy basic: i18 (the Illustrious 18), fab4 (four surrender "
-       "indices), or a CSV file hand,up_card,action,index,direction",
+       "indices), i18,fab4 (both, the Fab 4 deciding its hands), all three Hi-Lo's and played "
+       "with --count hilo; or a CSV file hand,up_card,action,index,direction for any count",
        "indices {}",
        false,
        {},
@@ -557,6 +553,11 @@ std::optional<std::string> countingProblem(const StudyConfig& c) {
   if (c.indices && c.rules.surrender == SurrenderRule::None &&
       std::any_of(c.indices->plays.begin(), c.indices->plays.end(), surrenders)) {
     return "--indices: the set's surrender plays need a table that offers surrender";
+  }
+  if (c.indices && indexSetName(*c.indices) && c.countSystem() != countNamed("hilo")) {
+    return "--indices " + printIndices(c) +
+           ": the built-in sets are Hi-Lo's indices; give --count hilo (an index file of your own "
+           "plays with any count)";
   }
   if (c.wong.in && c.wong.out && *c.wong.out > *c.wong.in) {
     return "--wong-out " + std::to_string(*c.wong.out) + " is above --wong-in " +
