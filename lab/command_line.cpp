@@ -125,6 +125,11 @@ CLI::Validator indexFileText() {
             if (text.empty() || !setting.read(text, scratch)) {
               return {};
             }
+            std::error_code ignored;
+            if (!std::filesystem::exists(text, ignored)) {
+              return "\"" + printable(text) + "\": no index set of that name and no such file; " +
+                     *setting.read(text, scratch);
+            }
             std::string content;
             try {
               content = readInputFile(text);

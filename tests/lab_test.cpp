@@ -194,7 +194,7 @@ TEST(Lab, DamagedOrEditedStudyFilesAreRefused) {
   } rows[] = {
       {"{", "not valid JSON"},
       {"[1, 2]", "not a truecount-lab study"},
-      {edited(good, "\"version\": 2", "\"version\": 3"), "a study file of another version"},
+      {edited(good, "\"version\": 3", "\"version\": 4"), "a study file of another version"},
       {edited(good, "\"decks\": \"2\"", "\"decks\": \"9\""),
        "\"decks\": expected a whole number from 1 to 8"},
       {edited(good, "\"dealer\": \"h17\"", "\"dealer\": 17"), "\"dealer\" must be text"},

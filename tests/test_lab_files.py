@@ -241,6 +241,9 @@ def refused(args, cwd, expected=None):
     (["strategy", "--rounds", "5", "--csv", "c.csv"], "no option of truecount-lab strategy"),
     (["strategy", "--strategy", "basic", "--csv", "c.csv"], "--strategy"),
     (["strategy", "--max-hands", "9", "--csv", "c.csv"], "--max-hands: \"9\""),
+    (["run", "--strategy", "basic", "--indices", "i18", "--count", "ko"],
+     "--indices i18: the built-in sets are Hi-Lo's indices; give --count hilo"),
+    (["run", "--indices", "i18,i18"], "expected i18, fab4, both as i18,fab4, none"),
 ], ids=lambda value: " ".join(value) if isinstance(value, list) else None)
 def test_bad_input_is_refused_before_any_work(tmp_path, files, comparisons, args, expected):
     for name in ("whole", "seed12", "shard0", "shard1"):
@@ -328,6 +331,16 @@ def test_game_files_are_refused_with_their_line(tmp_path, game, expected):
     else:
         path.write_text(game)
     refused(["run", "--game", "game.txt"], tmp_path, expected)
+
+
+def test_a_file_that_played_the_old_fab4_takes_no_new_block(tmp_path):
+    fab4 = ["--rounds", "4000", "--block-size", "1000", "--strategy", "basic", "--count", "hilo",
+            "--indices", "fab4", "--surrender", "late", "--blocks", "0/2"]
+    study = run_study(tmp_path / "new.json", fab4)
+    write(tmp_path / "old.json", edit(study, set_in(["version"], 2)))
+    for args in (["run", "--resume", "old.json"], ["merge", "old.json", "new.json"]):
+        refused(args, tmp_path, "old.json: its blocks played the Fab 4 before its 15 v 10 row")
+    assert lab("run", "--resume", "new.json", "--quiet", cwd=tmp_path).returncode == 0
 
 
 def test_duplicate_keys_and_deep_nesting_are_refused_cheaply(tmp_path, files):
