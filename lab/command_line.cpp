@@ -233,6 +233,21 @@ int reshuffleAfter(const std::string& text, int decks) {
   return dealt;
 }
 
+// A ramp of one step above the lowest count, "1:12", bets its stake at every
+// count: people write a spread so, and a flat bet is clearer as -60:STAKE.
+void refuseOneStepRamp(const Setting& setting, const StudyConfig& config) {
+  if (setting.key != "ramp" || !config.ramp || config.ramp->steps.size() != 1 ||
+      config.ramp->steps.front().fromCount == kLowestCount) {
+    return;
+  }
+  const std::string stake = std::to_string(config.ramp->steps.front().stake);
+  throw BadInput{"--ramp " + config.ramp->text() + " is one step: " + stake +
+                 " units at every count, below its count too; a ramp is COUNT:STAKE steps "
+                 "such as \"-60:1,1:2,2:4,3:8,4:12\" (truecount-lab ramp finds one for a "
+                 "spread), a flat bet -60:" +
+                 stake};
+}
+
 // Study settings as typed on a command, before they are read into a
 // configuration; a setting the command does not take has no option.
 struct SettingTexts {
@@ -262,6 +277,7 @@ struct SettingTexts {
     for (std::size_t i = 0; i < settings.size(); ++i) {
       if (given(i)) {
         settings[i].read(values[i], config);
+        refuseOneStepRamp(settings[i], config);
       }
     }
     if (penetrationOption != nullptr && penetrationOption->count() > 0) {
@@ -562,8 +578,9 @@ struct RampTexts {
 void addRampOptions(CLI::App& ramp, RampTexts& texts) {
   ramp.add_option("FILE", texts.request.file, "A study file written by run or merge --json")
       ->check(checkedBy(fileName));
-  ramp.add_option("--spread", texts.spread, "The least and the most stake, whole units")
-      ->type_name("MIN:MAX")
+  ramp.add_option("--spread", texts.spread,
+                  "The least and the most stake, whole units, such as 1-12 (or 1:12)")
+      ->type_name("MIN-MAX")
       ->check(checkedBy(readerOf(parseSpread)));
   ramp.add_option("--bankroll", texts.bankroll, "The bankroll the stakes are sized for, in units")
       ->type_name("UNITS")
@@ -573,16 +590,20 @@ void addRampOptions(CLI::App& ramp, RampTexts& texts) {
       ->check(checkedBy(readerOf(parseKelly)));
   ramp.add_option("--min-rounds", texts.minRounds,
                   "Pass over counts with fewer rounds (digits, 1e4 or 10k), whose mean is mostly "
-                  "noise: each bets as the count below it (default 1)")
+                  "noise: each bets as the count below it (default one in a thousand of the "
+                  "rounds played)")
       ->type_name("N")
       ->check(checkedBy(readerOf(parseMinRounds)));
+  ramp.add_flag("--may-fall", texts.request.sizing.mayFall,
+                "Let a count bet less than a lower one, each count at its own Kelly stake "
+                "(otherwise counts that would are pooled with those below them)");
 }
 
 RampRequest rampRequest(RampTexts& texts) {
   if (texts.request.file.empty() || texts.spread.empty() || texts.bankroll.empty()) {
     throw BadInput{
         "ramp needs a study file, --spread and --bankroll: truecount-lab ramp FILE --spread "
-        "MIN:MAX --bankroll UNITS, such as truecount-lab ramp study.json --spread 1:12 "
+        "MIN-MAX --bankroll UNITS, such as truecount-lab ramp study.json --spread 1-12 "
         "--bankroll 10000"};
   }
   KellySizing& sizing = texts.request.sizing;
@@ -592,7 +613,7 @@ RampRequest rampRequest(RampTexts& texts) {
     sizing.fraction = std::get<double>(parseKelly(texts.kelly));
   }
   if (!texts.minRounds.empty()) {
-    sizing.minRounds =
+    texts.request.minRounds =
         static_cast<std::int64_t>(std::get<std::uint64_t>(parseMinRounds(texts.minRounds)));
   }
   return texts.request;

@@ -49,6 +49,9 @@ struct ChartRequest {
 struct RampRequest {
   std::string file;
   KellySizing sizing;
+  // The rounds a count needs for a stake of its own; none for the default
+  // rule, which depends on the study's rounds.
+  std::optional<std::int64_t> minRounds;
 };
 
 // The command line read into a request, or the outcome of a command line that

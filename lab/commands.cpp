@@ -205,9 +205,11 @@ Outcome findRamp(const RampRequest& request) {
   if (study.tally.all.rounds == 0) {
     throw BadInput{request.file + ": no round played, so no count has a mean to bet by"};
   }
-  const Ramp ramp = kellyRamp(study.tally, request.sizing);
+  RampRequest sized = request;
+  sized.sizing.minRounds = request.minRounds.value_or(defaultMinRounds(study.tally));
+  const Ramp ramp = kellyRamp(study.tally, sized.sizing);
   std::ostringstream text;
-  printKellyRamp(text, study, request, ramp);
+  printKellyRamp(text, study, sized, ramp);
   if (!writeAll(STDOUT_FILENO, text.str())) {
     say(std::string("cannot write the ramp to standard output: ") + std::strerror(errno));
     return Outcome::WriteFailed;

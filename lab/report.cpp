@@ -207,8 +207,11 @@ void printKellyRamp(std::ostream& out, const StudyResult& study, const RampReque
   out << "Growth-optimal stakes for a bankroll of " << shortestText(sizing.bankroll)
       << " units: " << shortestText(sizing.fraction) << " of the Kelly stake, "
       << sizing.spread.least << " to " << sizing.spread.most << " units, counts of "
-      << sizing.minRounds << " rounds or more; from the " << toDecimal(tally.all.rounds)
-      << " rounds played of " << request.file << "\n";
+      << sizing.minRounds << " rounds or more"
+      << (sizing.mayFall ? ", each at its own stake"
+                         : ", a count pooled with those below it where its stake would fall")
+      << "; from the " << toDecimal(tally.all.rounds) << " rounds played of " << request.file
+      << "\n";
   out << "Settings: " << settingsLine(study.config) << "\n\n";
   out << format("%7s %13s %10s %8s %10s %6s\n", "count", "rounds", "mean", "E[x^2]", "Kelly",
                 "stake");

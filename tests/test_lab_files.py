@@ -219,7 +219,8 @@ def refused(args, cwd, expected=None):
     (["compare", "--with", "visible"], "visible"),
     (["compare", "--with", "--strategy 'visible"], "a quote or a backslash is left open"),
     (["compare", "--with", "--ramp 1:2 --bankroll 5 --bankroll 6"], "--bankroll"),
-    (["compare", "--ramp", "1:2", "--bankroll", "9", "--with", "--ramp none"],
+    (["run", "--ramp", "1:12"], "--ramp 1:12 is one step: 12 units at every count"),
+    (["compare", "--ramp", "-60:1,1:2", "--bankroll", "9", "--with", "--ramp none"],
      "--bankroll needs --ramp"),
     (["compare", "--resume", "cmp.json", "--with", "--strategy basic"], "give no --with beside it"),
     (["compare", "--resume", "whole.json"], "whole.json: a study; resume it with truecount-lab run"),
@@ -298,7 +299,7 @@ def test_files_that_lie_are_refused(tmp_path, files, change, sealed, expected, c
      "the overall cross sums cannot pair"),
     (set_in(["variant", "events", "decisions"], 1), False, "its digest does not match"),
     (set_in(["format"], "truecount-lab study"), False, "its digest does not match"),
-    (set_in(["version"], 1), False, "comparisons version 2"),
+    (set_in(["version"], 1), False, "comparisons from version 2"),
 ])
 def test_comparison_files_that_lie_are_refused(tmp_path, comparisons, change, sealed, expected):
     lie = edit(read(comparisons["shard0"]), change)

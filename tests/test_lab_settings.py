@@ -498,7 +498,8 @@ def test_the_ramp_found_is_one_run_takes_and_prices_alike(tmp_path):
         steps = [tuple(map(int, step.split(":"))) for step in ramp.split(",")]
         return {c: [s for f, s in steps if f <= c][-1] for c in range(-60, 61)}, ramp
 
-    out = found("--spread", "1:12", "--bankroll", "2000")
+    each = ["--may-fall", "--min-rounds", "1"]  # every count at its own stake
+    out = found("--spread", "1:12", "--bankroll", "2000", *each)
     stakes, ramp = stakes_of(out)
     units = study["tallies"]["payoff_units_per_stake"]
     rows = {int(row.split()[0]): row.split() for row in out.splitlines()
@@ -523,9 +524,17 @@ def test_the_ramp_found_is_one_run_takes_and_prices_alike(tmp_path):
     assert f"Average initial bet {figures['average_bet']:.4f} units" in out
     assert f"DI {figures['di']:.2f} (1000 EV / SD); SCORE {figures['score']:.2f}" in out
     # The bankroll and the Kelly fraction size the stakes by their product.
-    half, _ = stakes_of(found("--spread", "1:12", "--bankroll", "1000"))
-    assert half == stakes_of(found("--spread", "1:12", "--bankroll", "2000", "--kelly", "0.5"))[0]
+    half, _ = stakes_of(found("--spread", "1:12", "--bankroll", "1000", *each))
+    assert half == stakes_of(found("--spread", "1:12", "--bankroll", "2000", "--kelly", "0.5",
+                                   *each))[0]
     assert all(half[c] <= stakes[c] for c in stakes) and half != stakes
     narrow, _ = stakes_of(found("--spread", "2:4", "--bankroll", "2000"))
     assert max(narrow.values()) == 4 and narrow[-60] == 2
     assert stakes_of(found("--spread", "1:12", "--bankroll", "2000", "--min-rounds", "1e9"))[1] == "-60:1"
+    # By default the ramp never falls, and a count needs 200 rounds (1 in 1,000).
+    rising = found("--spread", "1-12", "--bankroll", "2000")
+    steps, _ = stakes_of(rising)
+    assert all(steps[c] <= steps[c + 1] for c in range(-60, 60)) and steps != stakes
+    assert "counts of 200 rounds or more, a count pooled with those below it" in rising
+    assert steps == stakes_of(found("--spread", "1:12", "--bankroll", "2000",
+                                    "--min-rounds", "200"))[0]

@@ -253,7 +253,7 @@ def test_a_comparison_draws_both_sides_and_their_difference(tmp_path, studies):
 @pytest.mark.parametrize("make, extra, message", [
     (lambda s: '{"format": "truecount report"}', [], "not a truecount-lab study"),
     (lambda s: '{"format": "truecount-lab study", ', [], "malformed JSON"),
-    (lambda s: edit(s, lambda d: d.update(version=1)), [], "reads version 2"),
+    (lambda s: edit(s, lambda d: d.update(version=1)), [], "reads versions 2 and 3"),
     (lambda s: edit(s, lambda d: d.pop("figures")), [], "figures is missing"),
     (lambda s: edit(s, lambda d: d["figures"]["counts"][len(d["figures"]["counts"]) // 2]
                       .update(mean=9.0)), [],

@@ -13,7 +13,8 @@ from ramp_overlay import Sizing, draw_ramps
 
 STUDY_FORMAT = "truecount-lab study"
 COMPARISON_FORMAT = "truecount-lab comparison"
-STUDY_VERSION = 2
+# Versions 2 and 3 lay a study out alike (3 marks the corrected Fab 4).
+STUDY_VERSIONS = (2, 3)
 FEW_ROUNDS_NOTE = (f"hollow: fewer than {FEW_ROUNDS} rounds at the count, interval "
                    "unreliable (no bar: a single round)")
 
@@ -190,9 +191,9 @@ def parse_study(data, name):
         raise InputError(f"{name}: JSON but not a truecount-lab study "
                          f"(no \"format\": \"{STUDY_FORMAT}\" or \"{COMPARISON_FORMAT}\")")
     try:
-        if data.get("version") != STUDY_VERSION:
+        if data.get("version") not in STUDY_VERSIONS:
             raise InputError(f"study format version {data.get('version')!r}; this tool "
-                             f"reads version {STUDY_VERSION} (truecount-lab merge FILE "
+                             "reads versions 2 and 3 (truecount-lab merge FILE "
                              "--json NEW writes an older study anew)")
         if data["format"] == STUDY_FORMAT:
             return _side(data, name, "labels", None)
