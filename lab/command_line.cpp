@@ -104,6 +104,14 @@ void refuseExtrasAndRepeats(const CLI::App& command, const std::string& name,
   }
 }
 
+void addReportOptions(CLI::App& command, ReportOptions& report) {
+  command.add_flag("--summary", report.summaryOnly,
+                   "Print the settings and the answer alone: the edge and the ramp's figures");
+  command.add_flag("--weighted", report.weighted,
+                   "Print truecount's count-weighted line (2 units per count above zero) in any "
+                   "game and count, not only in truecount's own");
+}
+
 // Lists an option by its value's name alone: resume's exclusions and the
 // bankroll's need of a ramp are said in the help texts and enforced anyway.
 class LabFormatter : public CLI::Formatter {
@@ -479,6 +487,7 @@ void addRunOptions(CLI::App& run, RunTexts& texts) {
           "Play the blocks the study in FILE lacks and write it back (or to --json); its "
           "settings hold, so no setting and no --blocks may be given");
   run.add_flag("--quiet", texts.request.quiet, "No progress line on standard error");
+  addReportOptions(run, texts.request.report);
   for (CLI::Option* setting : texts.settings.options) {
     if (setting != nullptr) {
       texts.defining.push_back(setting);
@@ -657,6 +666,7 @@ readCommandLine(int argc, char** argv) {
       ->check(checkedBy(fileName));
   addFile(*mergeCommand, "--json", merge.json, "Write the merged study to FILE");
   addFile(*mergeCommand, "--csv", merge.csv, "Write one row per count to FILE");
+  addReportOptions(*mergeCommand, merge.report);
   IndicesTexts indicesTexts;
   CLI::App* indices = app.add_subcommand(
       "indices",

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "lab/outcome.h"
+#include "lab/table_text.h"
 #include "stats/ramp.h"
 #include "study/study_config.h"
 #include "study/study_result.h"
@@ -22,6 +23,7 @@ struct RunRequest {
   std::string csv;
   int threads;
   bool quiet = false;
+  ReportOptions report;
 };
 
 // `indices`: an index study of basic strategy under the count and rules given.
@@ -37,6 +39,7 @@ struct MergeRequest {
   std::vector<std::string> files;
   std::string json;
   std::string csv;
+  ReportOptions report;
 };
 
 // `strategy`: the basic-strategy chart of a game.

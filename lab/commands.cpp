@@ -23,7 +23,8 @@
 namespace {
 
 // Writes the study to its file (or a saved copy), the CSV, then the table.
-Outcome finish(const StudyResult& study, const Outputs& outputs, int threads) {
+Outcome finish(const StudyResult& study, const Outputs& outputs, int threads,
+               const ReportOptions& report) {
   const StudyFigures figures = figuresOf(study);
   bool written = true;
   if (outputs.json) {
@@ -43,9 +44,9 @@ Outcome finish(const StudyResult& study, const Outputs& outputs, int threads) {
   }
   std::ostringstream table;
   if (study.variant) {
-    printComparisonReport(table, study, figures, threads);
+    printComparisonReport(table, study, figures, threads, report);
   } else {
-    printStudyReport(table, study, figures, threads);
+    printStudyReport(table, study, figures, threads, report);
   }
   if (!writeAll(STDOUT_FILENO, table.str())) {
     say(std::string("cannot write the table to standard output: ") + std::strerror(errno));
@@ -109,7 +110,7 @@ Outcome runStudy(const RunRequest& request) {
   if (!study.complete()) {
     return saveInterrupted(study, outputs, request);
   }
-  return finish(study, outputs, request.threads);
+  return finish(study, outputs, request.threads, request.report);
 }
 
 Outcome generateIndices(const IndicesRequest& request) {
@@ -176,7 +177,7 @@ Outcome mergeStudies(const MergeRequest& request) {
         std::to_string(merged.target().size()) + " blocks; " +
         (merged.variant ? "compare" : "run") + " --resume on its file to complete it");
   }
-  return finish(merged, outputs, 0);
+  return finish(merged, outputs, 0, request.report);
 }
 
 Outcome printChart(const ChartRequest& request) {

@@ -9,6 +9,18 @@ std::string figure(double value, const char* pattern) {
   return std::isfinite(value) ? format(pattern, value) : std::string("n/a");
 }
 
+bool showsWeighted(const StudyConfig& c, const ReportOptions& options) {
+  return options.weighted || (!c.countSystem() && gamePhrase(c, isHouseRule) == "game truecount");
+}
+
+std::string percent(double fraction) {
+  return figure(100 * fraction, "%+.3f%%");
+}
+
+std::string riskText(double risk) {
+  return figure(risk, risk < 1e-3 ? "%.1e" : "%.4f");
+}
+
 std::string settingsLine(const StudyConfig& c) {
   const StudyConfig defaults;
   std::string line;

@@ -242,6 +242,30 @@ def test_the_settings_line_names_the_game_and_what_differs(args, shown):
     assert settings_line(*args) == "6000 rounds, blocks of 1000 rounds, seed 1, " + shown
 
 
+# The answer first: the edge in per cent, then, with a ramp, its win and risk;
+# truecount's count-weighted line only in its own game and count, or asked for.
+@pytest.mark.parametrize("args, weighted", [
+    ([], True), (["--count", "hilo"], False), (["--game", "6d-s17"], False),
+    (["--game", "6d-s17", "--weighted"], True),
+    (["--ramp", "-60:1,2:4", "--bankroll", "400"], True),
+])
+def test_the_report_gives_the_answer_first(tmp_path, args, weighted):
+    table = lab("run", "--quiet", *SMALL, *args, "--json", tmp_path / "s.json").stdout
+    figures = read(tmp_path / "s.json")["figures"]
+    low, high = figures["overall"]["ci95"]
+    lines = table.splitlines()
+    assert lines[3] == (f"Flat-bet edge {100 * figures['overall']['mean']:+.3f}% per round, "
+                        f"95% interval [{100 * low:+.3f}%, {100 * high:+.3f}%]")
+    if figures["ramp"]:
+        ramp = figures["ramp"]
+        assert lines[4].startswith(f"Ramp: {ramp['ev_per_100']:+.3f} units per 100 rounds")
+        assert f"average bet {ramp['average_bet']:.3f} units" in lines[4]
+        assert f"SCORE {ramp['score']:.2f}; DI {ramp['di']:.2f}; risk of ruin" in lines[5]
+    assert ("Count-weighted" in table) == weighted
+    summary = lab("run", "--quiet", *SMALL, *args, "--summary").stdout
+    assert summary.splitlines() == lines[:lines.index("", 3)]
+
+
 HOUSE_RULES = ["decks", "reshuffle_after", "dealer", "after_split", "split_21", "blackjack_pays",
                "surrender", "split_aces", "resplit_aces", "max_hands", "double", "hole_card"]
 
