@@ -78,7 +78,10 @@ std::string refusal(const CLI::App& app, const CLI::ParseError& error, const std
     const std::string see =
         " (see " + help + (command == &app ? "" : " " + command->get_name()) + " --help)";
     if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr) {
-      return name + " needs a value, " + option->get_type_name() + see;
+      return std::string(name)
+          .append(" needs a value, ")
+          .append(option->get_type_name())
+          .append(see);
     }
     return what + see;
   }
@@ -92,9 +95,13 @@ void refuseExtrasAndRepeats(const CLI::App& command, const std::string& name,
   const auto extras = command.remaining();
   if (!extras.empty()) {
     const std::string& word = extras.front();
+    // A newcomer's house rule may be one --game already sets.
+    const std::string games = command.get_option_no_throw("--game") != nullptr
+                                  ? "; --game NAME sets every house rule at once"
+                                  : "";
     throw BadInput{"\"" + printable(word) +
                    "\": " + (word.rfind('-', 0) == 0 ? "no option of " : "not taken by ") + name +
-                   " (see " + help + " --help)"};
+                   " (see " + help + " --help" + games + ")"};
   }
   for (const CLI::Option* option : command.get_options()) {
     if (option->count() > 1 && option->get_items_expected_max() <= 1) {

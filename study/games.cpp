@@ -73,6 +73,59 @@ std::string houseKeys() {
   return keys;
 }
 
+// A game file as read so far: the house rules set, and on which line.
+class GameFile {
+ public:
+  // Reads one `key = value` line; gives what is wrong with it.
+  std::optional<std::string> read(std::string_view line, int lineNumber) {
+    const auto equals = line.find('=');
+    if (equals == std::string_view::npos) {
+      return std::string("expected SETTING = VALUE, such as \"decks = 6\"");
+    }
+    const std::string key(trimmed(line.substr(0, equals)));
+    const auto setting = std::find_if(settings_.begin(), settings_.end(),
+                                      [&key](const Setting& s) { return s.key == key; });
+    if (setting == settings_.end() || !isHouseRule(*setting)) {
+      return "\"" + key + "\" is " +
+             (setting == settings_.end() ? "no setting" : "not a house rule") +
+             "; a game file sets the house rules " + houseKeys();
+    }
+    int& first = setOn_[static_cast<std::size_t>(setting - settings_.begin())];
+    if (first != 0) {
+      return key + " is set twice (first on line " + std::to_string(first) +
+             "): give each house rule once";
+    }
+    first = lineNumber;
+    const std::string_view value = trimmed(line.substr(equals + 1));
+    if (const auto error = setting->read(value, config_)) {
+      return key + " = \"" + std::string(value) + "\": " + *error;
+    }
+    return std::nullopt;
+  }
+
+  // The game, once every house rule is set and the whole is sound.
+  std::variant<GameRules, std::string> rules() const {
+    std::string missing;
+    for (std::size_t i = 0; i < settings_.size(); ++i) {
+      if (isHouseRule(settings_[i]) && setOn_[i] == 0) {
+        missing += (missing.empty() ? "" : ", ") + std::string(settings_[i].key);
+      }
+    }
+    if (!missing.empty()) {
+      return "no " + missing + ": a game file sets every house rule, " + houseKeys();
+    }
+    if (const auto problem = validate(config_)) {
+      return *problem;
+    }
+    return config_.rules;
+  }
+
+ private:
+  std::span<const Setting> settings_ = studySettings();
+  std::vector<int> setOn_ = std::vector<int>(studySettings().size(), 0);
+  StudyConfig config_;
+};
+
 StudyConfig withRules(const GameRules& rules) {
   StudyConfig config;
   config.rules = rules;
@@ -98,9 +151,7 @@ bool isHouseRule(const Setting& setting) {
 }
 
 std::variant<GameRules, std::string> parseGameFile(std::string_view text) {
-  const auto settings = studySettings();
-  std::vector<int> setOn(settings.size(), 0);
-  StudyConfig config;
+  GameFile file;
   int lineNumber = 0;
   while (!text.empty()) {
     ++lineNumber;
@@ -113,43 +164,11 @@ std::variant<GameRules, std::string> parseGameFile(std::string_view text) {
     if (line.empty() || line.front() == '#') {
       continue;
     }
-    const std::string where = "line " + std::to_string(lineNumber) + ": ";
-    const auto equals = line.find('=');
-    if (equals == std::string_view::npos) {
-      return where + "expected SETTING = VALUE, such as \"decks = 6\"";
-    }
-    const std::string_view key = trimmed(line.substr(0, equals));
-    const auto setting = std::find_if(settings.begin(), settings.end(),
-                                      [key](const Setting& s) { return s.key == key; });
-    if (setting == settings.end() || !isHouseRule(*setting)) {
-      return where + "\"" + std::string(key) + "\" is " +
-             (setting == settings.end() ? "no setting" : "not a house rule") +
-             "; a game file sets the house rules " + houseKeys();
-    }
-    int& first = setOn[static_cast<std::size_t>(setting - settings.begin())];
-    if (first != 0) {
-      return where + std::string(key) + " is set twice (first on line " + std::to_string(first) +
-             "): give each house rule once";
-    }
-    first = lineNumber;
-    const std::string_view value = trimmed(line.substr(equals + 1));
-    if (const auto error = setting->read(value, config)) {
-      return where + std::string(key) + " = \"" + std::string(value) + "\": " + *error;
+    if (auto error = file.read(line, lineNumber)) {
+      return "line " + std::to_string(lineNumber) + ": " + *error;
     }
   }
-  std::string missing;
-  for (std::size_t i = 0; i < settings.size(); ++i) {
-    if (isHouseRule(settings[i]) && setOn[i] == 0) {
-      missing += (missing.empty() ? "" : ", ") + std::string(settings[i].key);
-    }
-  }
-  if (!missing.empty()) {
-    return "no " + missing + ": a game file sets every house rule, " + houseKeys();
-  }
-  if (const auto problem = validate(config)) {
-    return *problem;
-  }
-  return config.rules;
+  return file.rules();
 }
 
 void applyGame(const GameRules& game, StudyConfig& config,

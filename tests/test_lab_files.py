@@ -191,7 +191,7 @@ def refused(args, cwd, expected=None):
     (["run", "--blocks", "5/18446744073709551615"], "--blocks"),
     (["run", "--threads", "0"], "--threads"),
     (["run", "--decks", "1"], "give --reshuffle-after up to 37 (--penetration up to 71.1%)"),
-    (["run", "--unknown"], "\"--unknown\": no option of truecount-lab run"),
+    (["run", "--unknown"], "no option of truecount-lab run (see truecount-lab run --help; --game NAME"),
     (["run", "--rounds", "5", "--rounds", "6"], "--rounds is given 2 times"),
     (["run", "--rounds"], "--rounds needs a value, N (see truecount-lab run --help)"),
     (["bogus"], "\"bogus\" is no command: give run, compare"),
