@@ -526,10 +526,9 @@ RunRequest runRequest(RunTexts& texts) {
   RunRequest& request = texts.request;
   for (const CLI::Option* option : texts.defining) {
     if (!request.resume.empty() && option->count() > 0) {
-      throw BadInput{
-          "--resume completes the study of its file under the file's settings: give "
-          "no " +
-          option->get_name() + " beside it"};
+      const std::string given = option->get_name();
+      throw BadInput{"--resume completes its file's study under the file's settings: give no " +
+                     given + " beside it"};
     }
   }
   request.config = texts.settings.config();
