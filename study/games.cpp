@@ -55,12 +55,14 @@ std::vector<NamedGame> makeGames() {
   return games;
 }
 
+// Without the blanks around it, and a Windows line's carriage return.
 std::string_view trimmed(std::string_view text) {
-  const auto first = text.find_first_not_of(" \t");
+  constexpr std::string_view kBlanks = " \t\r";
+  const auto first = text.find_first_not_of(kBlanks);
   if (first == std::string_view::npos) {
     return {};
   }
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+  return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
 }
 
 std::string houseKeys() {
@@ -156,11 +158,8 @@ std::variant<GameRules, std::string> parseGameFile(std::string_view text) {
   while (!text.empty()) {
     ++lineNumber;
     const auto end = std::min(text.find('\n'), text.size());
-    std::string_view line = trimmed(text.substr(0, end));
+    const std::string_view line = trimmed(text.substr(0, end));
     text.remove_prefix(std::min(end + 1, text.size()));
-    if (!line.empty() && line.back() == '\r') {
-      line = trimmed(line.substr(0, line.size() - 1));
-    }
     if (line.empty() || line.front() == '#') {
       continue;
     }

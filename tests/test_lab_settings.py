@@ -292,8 +292,8 @@ def test_each_game_plays_the_rules_its_help_spells_out(tmp_path):
 def test_a_game_file_of_the_study_files_keys_plays_that_game(tmp_path):
     named = run_study(tmp_path / "n.json", COUNTED, ["--game", "6d-h17-ls", "--dealer", "s17"])
     path = tmp_path / "casino.txt"
-    path.write_text("# my casino\n\n" + "".join(
-        f"{key} = {named['config'][key]}\n" for key in reversed(HOUSE_RULES)))
+    path.write_bytes(b"# my casino\r\n\r\n" + "".join(  # as a Windows editor saves it
+        f"{key} = {named['config'][key]}\r\n" for key in reversed(HOUSE_RULES)).encode())
     from_file = run_study(tmp_path / "f.json", COUNTED, ["--game", path])
     assert from_file["config"] == named["config"] and from_file["tallies"] == named["tallies"]
     assert named["config"] == run_study(tmp_path / "s.json", COUNTED,
