@@ -266,6 +266,21 @@ def test_the_report_gives_the_answer_first(tmp_path, args, weighted):
     assert summary.splitlines() == lines[:lines.index("", 3)]
 
 
+@pytest.mark.parametrize("study, weighted", [([], True), (["--game", "6d-s17"], False)])
+def test_a_comparison_answers_first_with_the_paired_difference(tmp_path, study, weighted):
+    args = ["compare", "--quiet", *SMALL, *study, "--with", "--strategy basic"]
+    table = lab(*args, "--json", tmp_path / "c.json").stdout
+    figures = read(tmp_path / "c.json")["figures"]
+    study, variant = (100 * figures[side]["overall"]["mean"] for side in ("study", "variant"))
+    difference = figures["difference"]["overall"]
+    low, high = (100 * v for v in difference["ci95"])
+    assert table.splitlines()[4] == (
+        f"Flat-bet edge: study {study:+.3f}%, variant {variant:+.3f}%; variant - study "
+        f"{100 * difference['mean']:+.3f}%, 95% interval [{low:+.3f}%, {high:+.3f}%]")
+    assert lab(*args, "--summary").stdout.splitlines() == table.splitlines()[:5]
+    assert ("Count-weighted" in table) == bool(re.search("^weighted ", table, re.M)) == weighted
+
+
 HOUSE_RULES = ["decks", "reshuffle_after", "dealer", "after_split", "split_21", "blackjack_pays",
                "surrender", "split_aces", "resplit_aces", "max_hands", "double", "hole_card"]
 
