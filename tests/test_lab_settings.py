@@ -266,9 +266,9 @@ def test_the_report_gives_the_answer_first(tmp_path, args, weighted):
     assert summary.splitlines() == lines[:lines.index("", 3)]
 
 
-@pytest.mark.parametrize("study, weighted", [([], True), (["--game", "6d-s17"], False)])
-def test_a_comparison_answers_first_with_the_paired_difference(tmp_path, study, weighted):
-    args = ["compare", "--quiet", *SMALL, *study, "--with", "--strategy basic"]
+@pytest.mark.parametrize("game, weighted", [([], True), (["--game", "6d-s17"], False)])
+def test_a_comparison_answers_first_with_the_paired_difference(tmp_path, game, weighted):
+    args = ["compare", "--quiet", *SMALL, *game, "--with", "--strategy basic"]
     table = lab(*args, "--json", tmp_path / "c.json").stdout
     figures = read(tmp_path / "c.json")["figures"]
     study, variant = (100 * figures[side]["overall"]["mean"] for side in ("study", "variant"))
