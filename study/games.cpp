@@ -40,13 +40,13 @@ std::vector<NamedGame> makeGames() {
       {"8d-h17", casinoGame(8, 75, kH17, kNone)},
       {"8d-h17-ls", casinoGame(8, 75, kH17, kLate)},
   };
-  games.push_back({"2d-h17", casinoGame(2, 65, kH17, SurrenderRule::None)});
-  GameRules sixToFive = casinoGame(1, 50, kH17, SurrenderRule::None);
+  games.push_back({"2d-h17", casinoGame(2, 65, kH17, kNone)});
+  GameRules sixToFive = casinoGame(1, 50, kH17, kNone);
   sixToFive.blackjackPays = BlackjackPays::SixToFive;
   games.push_back({"1d-6to5", sixToFive});
   // No hole card: the dealer's blackjack takes every bet; doubles on 9 to 11
   // and one split, as European tables deal.
-  GameRules european = casinoGame(6, 75, kS17, SurrenderRule::None);
+  GameRules european = casinoGame(6, 75, kS17, kNone);
   european.holeCard = HoleCard::None;
   european.doubleOn = DoubleOn::NineToEleven;
   european.afterSplit = AfterSplit::DoubleNoSplit;
