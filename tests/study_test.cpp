@@ -130,6 +130,7 @@ const struct SettingCase {
     {"--true-count", "round", nullptr},
     {"--deck-estimate", "whole", nullptr},
     {"--indices", "fab4", nullptr},
+    {"--indices", "fab4,i18", "i18,fab4"},
     // An index holds from a whole count: 0.5 and above is 1 and above.
     {"--indices", "hand,up_card,action,index,direction\n\"A,7\",2,double,0.5,>=\n",
      "hand,up_card,action,index,direction\n\"A,7\",2,double,1,>=\n"},
