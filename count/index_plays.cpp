@@ -36,11 +36,19 @@ constexpr std::string_view kIllustrious18 =
 constexpr std::string_view kFab4 =
     "hand,up_card,action,index,direction\n"
     "14,10,surrender,3,>=\n"
-    "15,10,surrender,0,>=\n"
+    // Surrender at 0 and above, as basic strategy does: hit below.
+    "15,10,hit,-1,<=\n"
     "15,9,surrender,2,>=\n"
     "15,A,surrender,1,>=\n";
 
 constexpr std::array<std::string_view, 2> kSetNames{"i18", "fab4"};
+// The sets in the order they take a cell (a hand and up card) that two name:
+// with surrender offered, the Fab 4 decides its hands, where the I18 would
+// stand on 15 v 10 from +4 rather than surrender.
+constexpr std::array<std::pair<std::string_view, std::string_view>, 2> kSetsByPrecedence{{
+    {"fab4", kFab4},
+    {"i18", kIllustrious18},
+}};
 
 constexpr std::array<std::pair<int, std::string_view>, 5> kActionWords{{
     {Stand, "stand"},
@@ -395,12 +403,56 @@ std::span<const std::string_view> indexSetNames() {
   return kSetNames;
 }
 
-std::optional<IndexPlays> indexSetNamed(std::string_view name) {
-  if (name != kSetNames[0] && name != kSetNames[1]) {
-    return std::nullopt;
+std::optional<IndexPlays> indexSetNamed(std::string_view names) {
+  std::array<bool, kSetNames.size()> wanted{};
+  while (true) {
+    const std::string_view name = names.substr(0, names.find(','));
+    const auto found = static_cast<std::size_t>(
+        std::find(kSetNames.begin(), kSetNames.end(), name) - kSetNames.begin());
+    if (found == kSetNames.size() || wanted[found]) {
+      return std::nullopt;
+    }
+    wanted[found] = true;
+    if (name.size() == names.size()) {
+      break;
+    }
+    names.remove_prefix(name.size() + 1);
   }
-  auto parsed = parseIndexPlays(name == kSetNames[0] ? kIllustrious18 : kFab4);
-  return std::get<IndexPlays>(std::move(parsed));
+  IndexPlays set;
+  for (const auto& [name, text] : kSetsByPrecedence) {
+    if (!wanted[static_cast<std::size_t>(std::find(kSetNames.begin(), kSetNames.end(), name) -
+                                         kSetNames.begin())]) {
+      continue;
+    }
+    const auto earlier = static_cast<std::ptrdiff_t>(set.plays.size());
+    const auto parsed = parseIndexPlays(text);
+    for (const IndexPlay& play : std::get<IndexPlays>(parsed).plays) {
+      if (std::none_of(set.plays.begin(), set.plays.begin() + earlier,
+                       [&play](const IndexPlay& other) {
+                         return other.hand == play.hand && other.value == play.value &&
+                                other.upCard == play.upCard;
+                       })) {
+        set.plays.push_back(play);
+      }
+    }
+  }
+  return set;
+}
+
+std::optional<std::string> indexSetName(const IndexPlays& plays) {
+  // Every list of built-in sets, each set once, in the order of kSetNames.
+  for (unsigned chosen = 1; chosen < (1U << kSetNames.size()); ++chosen) {
+    std::string names;
+    for (std::size_t i = 0; i < kSetNames.size(); ++i) {
+      if (((chosen >> i) & 1U) != 0) {
+        names += (names.empty() ? "" : ",") + std::string(kSetNames[i]);
+      }
+    }
+    if (indexSetNamed(names) == plays) {
+      return names;
+    }
+  }
+  return std::nullopt;
 }
 
 IndexTable::IndexTable(const IndexPlays& plays) {

@@ -62,9 +62,12 @@ struct IndexFileError {
 std::variant<IndexPlays, IndexFileError> parseIndexPlays(std::string_view csv);
 
 // The built-in Hi-Lo sets: `i18` (the Illustrious 18, insurance included) and
-// `fab4` (the four late-surrender indices).
+// `fab4` (the four late-surrender indices). A comma-separated list of them,
+// each once, names their union, in which the Fab 4 decides the hands it names.
 std::span<const std::string_view> indexSetNames();
-std::optional<IndexPlays> indexSetNamed(std::string_view name);
+std::optional<IndexPlays> indexSetNamed(std::string_view names);
+// The list of built-in sets that makes `plays`, "i18,fab4", or none.
+std::optional<std::string> indexSetName(const IndexPlays& plays);
 
 // The plays of each hand and up card, found by lookup at every decision.
 class IndexTable {

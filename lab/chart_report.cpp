@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 
+#include "study/games.h"
 #include "study/settings.h"
 
 namespace {
@@ -30,15 +31,15 @@ void addRows(std::string& text, const char* title, const std::vector<ChartRow>& 
 }  // namespace
 
 std::string rulesLine(const StudyConfig& config) {
-  std::string line;
+  std::string line = gamePhrase(config, shapesTheChart);
   for (const Setting& setting : studySettings()) {
-    if (shapesTheChart(setting)) {
-      line += (line.empty() ? "" : ", ") + phraseOf(setting, config);
+    if (shapesTheChart(setting) && !isHouseRule(setting) &&
+        setting.print(config) != setting.print(StudyConfig{})) {
+      line += ", " + phraseOf(setting, config);
     }
   }
   return line;
 }
-
 
 std::string chartText(const StrategyChart& chart, const StudyConfig& config) {
   std::string text = "Basic strategy for " + rulesLine(config) + "\n";

@@ -5,7 +5,8 @@
 #include "strategy/chart.h"
 #include "study/study_config.h"
 
-// The house rules (and split pricing) as the settings line phrases them.
+// The game as the nearest named one, the reshuffle point aside (the chart is
+// of a full shoe), and the split pricing when it is not the default.
 std::string rulesLine(const StudyConfig& config);
 
 // The chart as a table for standard output: the game's house rules, then

@@ -2,10 +2,14 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cmath>
+#include <filesystem>
 #include <functional>
 #include <thread>
 
 #include "lab/study_files.h"
+#include "lab/table_text.h"
+#include "study/games.h"
 #include "study/settings.h"
 #include "study/text_values.h"
 
@@ -59,6 +63,62 @@ CLI::Option* addFile(CLI::App& app, const std::string& name, std::string& target
   return app.add_option(name, target, help)->type_name("FILE")->check(checkedBy(fileName));
 }
 
+// A parse error in the program's words: what was wrong and where to find
+// what is accepted (`help`, the command whose --help lists it).
+std::string refusal(const CLI::App& app, const CLI::ParseError& error, const std::string& help) {
+  const std::string what = error.what();
+  const std::string name = what.substr(0, what.find(':'));
+  std::vector<const CLI::App*> commands = app.get_subcommands({});
+  commands.push_back(&app);
+  for (const CLI::App* command : commands) {
+    const CLI::Option* option = command->get_option_no_throw(name);
+    if (option == nullptr || (command != &app && !command->parsed())) {
+      continue;
+    }
+    const std::string see =
+        " (see " + help + (command == &app ? "" : " " + command->get_name()) + " --help)";
+    if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr) {
+      return std::string(name)
+          .append(" needs a value, ")
+          .append(option->get_type_name())
+          .append(see);
+    }
+    return what + see;
+  }
+  return what + " (see " + help + " --help)";
+}
+
+// Refuses words the command does not take and options given twice (the
+// parser keeps the last of them); `name` is how the command is typed.
+void refuseExtrasAndRepeats(const CLI::App& command, const std::string& name,
+                            const std::string& help) {
+  const auto extras = command.remaining();
+  if (!extras.empty()) {
+    const std::string& word = extras.front();
+    // A newcomer's house rule may be one --game already sets.
+    const std::string games = command.get_option_no_throw("--game") != nullptr
+                                  ? "; --game NAME sets every house rule at once"
+                                  : "";
+    throw BadInput{"\"" + printable(word) +
+                   "\": " + (word.rfind('-', 0) == 0 ? "no option of " : "not taken by ") + name +
+                   " (see " + help + " --help" + games + ")"};
+  }
+  for (const CLI::Option* option : command.get_options()) {
+    if (option->count() > 1 && option->get_items_expected_max() <= 1) {
+      throw BadInput{option->get_name() + " is given " + std::to_string(option->count()) +
+                     " times: give it once"};
+    }
+  }
+}
+
+void addReportOptions(CLI::App& command, ReportOptions& report) {
+  command.add_flag("--summary", report.summaryOnly,
+                   "Print the settings and the answer alone: the edge and the ramp's figures");
+  command.add_flag("--weighted", report.weighted,
+                   "Print truecount's count-weighted line (2 units per count above zero) in any "
+                   "game and count, not only in truecount's own");
+}
+
 // Lists an option by its value's name alone: resume's exclusions and the
 // bankroll's need of a ramp are said in the help texts and enforced anyway.
 class LabFormatter : public CLI::Formatter {
@@ -80,6 +140,11 @@ CLI::Validator indexFileText() {
             if (text.empty() || !setting.read(text, scratch)) {
               return {};
             }
+            std::error_code ignored;
+            if (!std::filesystem::exists(text, ignored)) {
+              return "\"" + printable(text) + "\": no index set of that name and no such file; " +
+                     *setting.read(text, scratch);
+            }
             std::string content;
             try {
               content = readInputFile(text);
@@ -95,23 +160,150 @@ CLI::Validator indexFileText() {
           ""};
 }
 
+std::optional<std::string> gameText(std::string_view text) {
+  if (text.empty()) {
+    return std::string("expected a game's name or a game file");
+  }
+  if (gameNamed(text) != nullptr) {
+    return std::nullopt;
+  }
+  const auto game = parseGameFile(text);
+  const auto* error = std::get_if<std::string>(&game);
+  return error != nullptr ? std::optional(*error) : std::nullopt;
+}
+
+// --game names a built-in game or a game file: the file's text, read and
+// checked here, is what the option holds.
+CLI::Validator gameFileText() {
+  return {[](std::string& text) -> std::string {
+            if (text.empty() || gameNamed(text) != nullptr) {
+              return {};
+            }
+            std::error_code ignored;
+            if (!std::filesystem::exists(text, ignored)) {
+              std::string names;
+              for (const NamedGame& game : namedGames()) {
+                names += (names.empty() ? "" : ", ") + std::string(game.name);
+              }
+              return "\"" + printable(text) +
+                     "\": no game of that name and no such file; expected " + names +
+                     ", or a game file of SETTING = VALUE lines";
+            }
+            std::string content;
+            try {
+              content = readGameFile(text);
+            } catch (const BadInput& bad) {
+              return bad.message;
+            }
+            if (const auto error = gameText(content)) {
+              return printable(text) + ": " + *error;
+            }
+            text = content;
+            return {};
+          },
+          ""};
+}
+
+GameRules gameRulesOf(std::string_view text) {
+  if (const NamedGame* named = gameNamed(text)) {
+    return named->rules;
+  }
+  return std::get<GameRules>(parseGameFile(text));
+}
+
+// How deep the shoe is dealt as players say it: a share of it, "75%", or the
+// decks dealt, "4.5".
+struct Penetration {
+  double value;
+  bool percent;
+};
+
+Parsed<Penetration> parsePenetration(std::string_view text) {
+  const bool percent = !text.empty() && text.back() == '%';
+  const auto number = parsePositive(percent ? text.substr(0, text.size() - 1) : text);
+  const auto* value = std::get_if<double>(&number);
+  if (value == nullptr || *value > (percent ? 100.0 : StudyConfig::kMaxDecks)) {
+    return std::string(
+        "expected the share of the shoe dealt before the reshuffle, such as 75%, or the decks "
+        "dealt, such as 4.5");
+  }
+  return Penetration{*value, percent};
+}
+
+// The cards gone at the reshuffle, to the nearest card.
+int reshuffleAfter(const std::string& text, int decks) {
+  const auto penetration = std::get<Penetration>(parsePenetration(text));
+  const double cards =
+      penetration.percent ? penetration.value * 52 * decks / 100 : penetration.value * 52;
+  const int dealt = static_cast<int>(std::lround(cards));
+  const int shoe = 52 * decks;
+  const int latest = shoe - StudyConfig::kPlayableShoe;
+  if (dealt > latest) {
+    throw BadInput{"--penetration " + text + ": dealing " + std::to_string(dealt) +
+                   " of the shoe's " + std::to_string(shoe) + " cards leaves fewer than " +
+                   std::to_string(StudyConfig::kPlayableShoe) + " for a round; at most " +
+                   std::to_string(latest) + " cards (" +
+                   format("%.1f", std::floor(1000.0 * latest / shoe) / 10) + "%) can be dealt"};
+  }
+  return dealt;
+}
+
+// A ramp of one step above the lowest count, "1:12", bets its stake at every
+// count: people write a spread so, and a flat bet is clearer as -60:STAKE.
+void refuseOneStepRamp(const Setting& setting, const StudyConfig& config) {
+  if (setting.key != "ramp" || !config.ramp || config.ramp->steps.size() != 1 ||
+      config.ramp->steps.front().fromCount == kLowestCount) {
+    return;
+  }
+  const std::string stake = std::to_string(config.ramp->steps.front().stake);
+  throw BadInput{"--ramp " + config.ramp->text() + " is one step: " + stake +
+                 " units at every count, below its count too; a ramp is COUNT:STAKE steps "
+                 "such as \"-60:1,1:2,2:4,3:8,4:12\" (truecount-lab ramp finds one for a "
+                 "spread), a flat bet -60:" +
+                 stake};
+}
+
 // Study settings as typed on a command, before they are read into a
 // configuration; a setting the command does not take has no option.
 struct SettingTexts {
   std::vector<std::string> values = std::vector<std::string>(studySettings().size());
   std::vector<CLI::Option*> options = std::vector<CLI::Option*>(studySettings().size());
+  std::string game;  // a game's name, or a game file's text
+  std::string penetration;
+  CLI::Option* gameOption = nullptr;
+  CLI::Option* penetrationOption = nullptr;
 
   // What the settings not given stand at.
   StudyConfig base;
 
-  // The settings given, read over the base; the whole then validated.
+  // The game's house rules over the base, the settings given over them, the
+  // penetration on the decks that result; the whole then validated.
   StudyConfig config() const {
     StudyConfig config = base;
     const auto settings = studySettings();
+    const auto given = [this](std::size_t i) {
+      return options[i] != nullptr && options[i]->count() > 0;
+    };
+    if (gameOption != nullptr && gameOption->count() > 0) {
+      applyGame(gameRulesOf(game), config, [this, settings](const Setting& setting) {
+        return options[static_cast<std::size_t>(&setting - settings.data())] != nullptr;
+      });
+    }
     for (std::size_t i = 0; i < settings.size(); ++i) {
-      if (options[i] != nullptr && options[i]->count() > 0) {
+      if (given(i)) {
         settings[i].read(values[i], config);
+        refuseOneStepRamp(settings[i], config);
       }
+    }
+    if (penetrationOption != nullptr && penetrationOption->count() > 0) {
+      const auto reshuffle = std::find_if(settings.begin(), settings.end(), [](const Setting& s) {
+        return s.key == "reshuffle_after";
+      });
+      if (given(static_cast<std::size_t>(reshuffle - settings.begin()))) {
+        throw BadInput{
+            "--penetration and --reshuffle-after set the reshuffle point twice: give one"};
+      }
+      config.rules.reshuffleAfter = reshuffleAfter(penetration, config.rules.decks);
     }
     if (const auto problem = validate(config)) {
       throw BadInput{*problem};
@@ -121,7 +313,8 @@ struct SettingTexts {
 };
 
 // An option per setting that `takes` accepts, with its accepted values, its
-// default and the table's own check.
+// default and the table's own check; --game before the house rules it sets,
+// and --penetration beside --reshuffle-after.
 void addSettingOptions(CLI::App& command, SettingTexts& texts,
                        const std::function<bool(const Setting&)>& takes) {
   const StudyConfig defaults;
@@ -130,6 +323,20 @@ void addSettingOptions(CLI::App& command, SettingTexts& texts,
     const Setting& setting = settings[i];
     if (!takes(setting)) {
       continue;
+    }
+    if (isHouseRule(setting) && texts.gameOption == nullptr) {
+      texts.gameOption =
+          command
+              .add_option("--game", texts.game,
+                          "Every house rule below at once: a game's name (listed at the end) or "
+                          "a game file, one SETTING = VALUE line per house rule, as the study "
+                          "file names them; a house rule given beside it overrides it (default "
+                          "truecount)")
+              ->type_name("NAME|FILE")
+              ->group(std::string(setting.group))
+              ->check(checkedBy(gameText))
+              ->transform(gameFileText());
+      command.footer("Games for --game, and their house rules:\n" + gameList());
     }
     std::string valueName(setting.valueName);
     if (!setting.names.empty()) {
@@ -150,6 +357,17 @@ void addSettingOptions(CLI::App& command, SettingTexts& texts,
     if (setting.key == "indices") {
       texts.options[i]->transform(indexFileText());
     }
+    if (setting.key == "reshuffle_after") {
+      texts.penetrationOption =
+          command
+              .add_option("--penetration", texts.penetration,
+                          "The reshuffle point as players say it: the share of the shoe dealt, "
+                          "such as 75%, or the decks dealt, such as 4.5, to the nearest card; "
+                          "instead of --reshuffle-after")
+              ->type_name("P%|DECKS")
+              ->group(std::string(setting.group))
+              ->check(checkedBy(readerOf(parsePenetration)));
+    }
   }
 }
 
@@ -157,6 +375,8 @@ void addSettingOptions(CLI::App& command, SettingTexts& texts,
 // request.
 struct RunTexts {
   SettingTexts settings;
+  // The options that define a study, which a resumed study takes from its file.
+  std::vector<CLI::Option*> defining;
   std::string blocks;
   std::string threads;
   std::string with;  // compare's variant
@@ -234,6 +454,8 @@ StudyConfig variantOf(const StudyConfig& study, const std::string& with) {
   }
   CLI::App options{"The variant's settings", "--with"};
   options.set_help_flag();
+  options.allow_extras();
+  options.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   SettingTexts texts;
   texts.base = study;
   addSettingOptions(options, texts, [](const Setting&) { return true; });
@@ -242,9 +464,10 @@ StudyConfig variantOf(const StudyConfig& study, const std::string& with) {
   StudyConfig variant;
   try {
     options.parse(*words);
+    refuseExtrasAndRepeats(options, "--with", "truecount-lab compare");
     variant = texts.config();
   } catch (const CLI::ParseError& error) {
-    throw BadInput{quoted + error.what()};
+    throw BadInput{quoted + refusal(options, error, "truecount-lab compare")};
   } catch (const BadInput& bad) {
     throw BadInput{quoted + bad.message};
   }
@@ -267,18 +490,18 @@ void addRunOptions(CLI::App& run, RunTexts& texts) {
   addFile(run, "--json", texts.request.json,
           "Write the study (settings, blocks, exact tallies, figures) to FILE");
   addFile(run, "--csv", texts.request.csv, "Write one row per count to FILE");
-  CLI::Option* resume =
-      addFile(run, "--resume", texts.request.resume,
-              "Play the blocks the study in FILE lacks and write it back (or to --json); its "
-              "settings hold, so no setting and no --blocks may be given");
+  addFile(run, "--resume", texts.request.resume,
+          "Play the blocks the study in FILE lacks and write it back (or to --json); its "
+          "settings hold, so no setting and no --blocks may be given");
   run.add_flag("--quiet", texts.request.quiet, "No progress line on standard error");
+  addReportOptions(run, texts.request.report);
   for (CLI::Option* setting : texts.settings.options) {
     if (setting != nullptr) {
-      resume->excludes(setting);
+      texts.defining.push_back(setting);
     }
   }
-  resume->excludes(blocks);
-  run.get_option("--bankroll")->needs(run.get_option("--ramp"));
+  texts.defining.insert(texts.defining.end(),
+                        {texts.settings.gameOption, texts.settings.penetrationOption, blocks});
 }
 
 // compare's options: run's and the variant's settings.
@@ -295,12 +518,19 @@ void addCompareOptions(CLI::App& compare, RunTexts& texts) {
         return text.empty() ? std::optional<std::string>(
                                   "expected the variant's options, such as \"--strategy visible\"")
                             : std::nullopt;
-      }))
-      ->excludes(compare.get_option("--resume"));
+      }));
+  texts.defining.push_back(compare.get_option("--with"));
 }
 
 RunRequest runRequest(RunTexts& texts) {
   RunRequest& request = texts.request;
+  for (const CLI::Option* option : texts.defining) {
+    if (!request.resume.empty() && option->count() > 0) {
+      const std::string given = option->get_name();
+      throw BadInput{"--resume completes its file's study under the file's settings: give no " +
+                     given + " beside it"};
+    }
+  }
   request.config = texts.settings.config();
   if (request.compare && request.resume.empty()) {
     if (texts.with.empty()) {
@@ -362,27 +592,35 @@ struct RampTexts {
 
 void addRampOptions(CLI::App& ramp, RampTexts& texts) {
   ramp.add_option("FILE", texts.request.file, "A study file written by run or merge --json")
-      ->required()
       ->check(checkedBy(fileName));
-  ramp.add_option("--spread", texts.spread, "The least and the most stake, whole units")
-      ->type_name("MIN:MAX")
-      ->required()
+  ramp.add_option("--spread", texts.spread,
+                  "The least and the most stake, whole units, such as 1-12 (or 1:12)")
+      ->type_name("MIN-MAX")
       ->check(checkedBy(readerOf(parseSpread)));
   ramp.add_option("--bankroll", texts.bankroll, "The bankroll the stakes are sized for, in units")
       ->type_name("UNITS")
-      ->required()
       ->check(checkedBy(readerOf(parsePositive)));
   ramp.add_option("--kelly", texts.kelly, "The fraction of the Kelly stake to bet (default 1)")
       ->type_name("F")
       ->check(checkedBy(readerOf(parseKelly)));
   ramp.add_option("--min-rounds", texts.minRounds,
                   "Pass over counts with fewer rounds (digits, 1e4 or 10k), whose mean is mostly "
-                  "noise: each bets as the count below it (default 1)")
+                  "noise: each bets as the count below it (default one in a thousand of the "
+                  "rounds played)")
       ->type_name("N")
       ->check(checkedBy(readerOf(parseMinRounds)));
+  ramp.add_flag("--may-fall", texts.request.sizing.mayFall,
+                "Let a count bet less than a lower one, each count at its own Kelly stake "
+                "(otherwise counts that would are pooled with those below them)");
 }
 
 RampRequest rampRequest(RampTexts& texts) {
+  if (texts.request.file.empty() || texts.spread.empty() || texts.bankroll.empty()) {
+    throw BadInput{
+        "ramp needs a study file, --spread and --bankroll: truecount-lab ramp FILE --spread "
+        "MIN-MAX --bankroll UNITS, such as truecount-lab ramp study.json --spread 1-12 "
+        "--bankroll 10000"};
+  }
   KellySizing& sizing = texts.request.sizing;
   sizing.spread = std::get<Spread>(parseSpread(texts.spread));
   sizing.bankroll = std::get<double>(parsePositive(texts.bankroll));
@@ -390,7 +628,7 @@ RampRequest rampRequest(RampTexts& texts) {
     sizing.fraction = std::get<double>(parseKelly(texts.kelly));
   }
   if (!texts.minRounds.empty()) {
-    sizing.minRounds =
+    texts.request.minRounds =
         static_cast<std::int64_t>(std::get<std::uint64_t>(parseMinRounds(texts.minRounds)));
   }
   return texts.request;
@@ -482,15 +720,21 @@ std::variant<RunRequest, MergeRequest, IndicesRequest, ChartRequest, EdgeRequest
 readCommandLine(int argc, char** argv) {
   CLI::App app{
       "truecount-lab: blackjack studies of the payoff by true count, with exact tallies and "
-      "standard errors.\nPlays truecount's game (or house rules you set) in fixed blocks of "
-      "rounds, each from a fresh shoe seeded from the study's seed and the block's number, so a "
+      "standard errors.\nPlays truecount's own game unless --game names another, such as "
+      "6d-s17-ls or 8d-h17 (truecount-lab run --help lists them with their rules), in fixed "
+      "blocks of rounds, each from a fresh shoe seeded from the study's seed and the block's "
+      "number, so a "
       "study's result depends only on its settings, seed and blocks: not on threads, order or "
       "machines.\nExit status: 0 done, 1 a result could not be written, 2 bad input (nothing "
       "written), 130 interrupted (the blocks done so far written, resumable).",
       "truecount-lab"};
   app.formatter(std::make_shared<LabFormatter>());
   app.set_version_flag("--version", kVersion);
-  app.require_subcommand(1, 1);
+  app.require_subcommand(0, 1);
+  // Unknown words and repeated options are refused after the parse, in the
+  // program's words rather than the parser's.
+  app.allow_extras();
+  app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   RunTexts runTexts;
   CLI::App* run = app.add_subcommand("run", "Play a study (or a shard of one) and print its table");
   addRunOptions(*run, runTexts);
@@ -505,10 +749,10 @@ readCommandLine(int argc, char** argv) {
   CLI::App* mergeCommand = app.add_subcommand(
       "merge", "Unite results of one study with disjoint blocks and print the table");
   mergeCommand->add_option("FILE", merge.files, "Study or comparison files written by --json")
-      ->required()
       ->check(checkedBy(fileName));
   addFile(*mergeCommand, "--json", merge.json, "Write the merged study to FILE");
   addFile(*mergeCommand, "--csv", merge.csv, "Write one row per count to FILE");
+  addReportOptions(*mergeCommand, merge.report);
   IndicesTexts indicesTexts;
   CLI::App* indices = app.add_subcommand(
       "indices",
@@ -551,7 +795,21 @@ readCommandLine(int argc, char** argv) {
       app.exit(error);
       return Outcome::Done;
     }
-    throw BadInput{std::string(error.what()) + " (see truecount-lab --help)"};
+    throw BadInput{refusal(app, error, "truecount-lab")};
+  }
+  const auto commands = app.get_subcommands();
+  if (commands.empty()) {
+    const auto words = app.remaining();
+    throw BadInput{(words.empty() ? std::string("no command")
+                                  : "\"" + printable(words.front()) + "\" is no command") +
+                   ": give run, compare, merge, indices, strategy or ramp (see truecount-lab "
+                   "--help)"};
+  }
+  const std::string typed = "truecount-lab " + commands.front()->get_name();
+  refuseExtrasAndRepeats(*commands.front(), typed, typed);
+  if (mergeCommand->parsed() && merge.files.empty()) {
+    throw BadInput{
+        "merge needs the study files to unite: truecount-lab merge FILE... [--json FILE]"};
   }
   if (run->parsed()) {
     return runRequest(runTexts);

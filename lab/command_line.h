@@ -7,6 +7,7 @@
 
 #include "lab/edge_report.h"
 #include "lab/outcome.h"
+#include "lab/table_text.h"
 #include "stats/ramp.h"
 #include "study/study_config.h"
 #include "study/study_result.h"
@@ -23,6 +24,7 @@ struct RunRequest {
   std::string csv;
   int threads;
   bool quiet = false;
+  ReportOptions report;
 };
 
 // `indices`: an index study of basic strategy under the count and rules given.
@@ -38,6 +40,7 @@ struct MergeRequest {
   std::vector<std::string> files;
   std::string json;
   std::string csv;
+  ReportOptions report;
 };
 
 // `strategy`: the basic-strategy chart of a game.
@@ -57,6 +60,9 @@ struct EdgeRequest {
 struct RampRequest {
   std::string file;
   KellySizing sizing;
+  // The rounds a count needs for a stake of its own; none for the default
+  // rule, which depends on the study's rounds.
+  std::optional<std::int64_t> minRounds;
 };
 
 // The command line read into a request, or the outcome of a command line that

@@ -24,7 +24,8 @@
 namespace {
 
 // Writes the study to its file (or a saved copy), the CSV, then the table.
-Outcome finish(const StudyResult& study, const Outputs& outputs, int threads) {
+Outcome finish(const StudyResult& study, const Outputs& outputs, int threads,
+               const ReportOptions& report) {
   const StudyFigures figures = figuresOf(study);
   bool written = true;
   if (outputs.json) {
@@ -44,9 +45,9 @@ Outcome finish(const StudyResult& study, const Outputs& outputs, int threads) {
   }
   std::ostringstream table;
   if (study.variant) {
-    printComparisonReport(table, study, figures, threads);
+    printComparisonReport(table, study, figures, threads, report);
   } else {
-    printStudyReport(table, study, figures, threads);
+    printStudyReport(table, study, figures, threads, report);
   }
   if (!writeAll(STDOUT_FILENO, table.str())) {
     say(std::string("cannot write the table to standard output: ") + std::strerror(errno));
@@ -91,8 +92,8 @@ Outcome runStudy(const RunRequest& request) {
     }
   } else {
     study = readStudyFile(request.resume);
-    if (study.sealedBecause) {
-      throw BadInput{request.resume + ": " + *study.sealedBecause};
+    if (study.closed) {
+      throw BadInput{request.resume + ": " + *study.closed};
     }
     if (study.variant.has_value() != request.compare) {
       throw BadInput{request.resume + ": " +
@@ -110,7 +111,7 @@ Outcome runStudy(const RunRequest& request) {
   if (!study.complete()) {
     return saveInterrupted(study, outputs, request);
   }
-  return finish(study, outputs, request.threads);
+  return finish(study, outputs, request.threads, request.report);
 }
 
 Outcome generateIndices(const IndicesRequest& request) {
@@ -150,8 +151,8 @@ Outcome mergeStudies(const MergeRequest& request) {
   std::vector<StudyResult> studies;
   for (const std::string& file : request.files) {
     studies.push_back(readStudyFile(file));
-    if (studies.back().sealedBecause) {
-      throw BadInput{file + ": " + *studies.back().sealedBecause};
+    if (studies.back().closed) {
+      throw BadInput{file + ": " + *studies.back().closed};
     }
     stopIfAsked();
   }
@@ -177,7 +178,7 @@ Outcome mergeStudies(const MergeRequest& request) {
         std::to_string(merged.target().size()) + " blocks; " +
         (merged.variant ? "compare" : "run") + " --resume on its file to complete it");
   }
-  return finish(merged, outputs, 0);
+  return finish(merged, outputs, 0, request.report);
 }
 
 Outcome printChart(const ChartRequest& request) {
@@ -232,9 +233,11 @@ Outcome findRamp(const RampRequest& request) {
   if (study.tally.all.rounds == 0) {
     throw BadInput{request.file + ": no round played, so no count has a mean to bet by"};
   }
-  const Ramp ramp = kellyRamp(study.tally, request.sizing);
+  RampRequest sized = request;
+  sized.sizing.minRounds = request.minRounds.value_or(defaultMinRounds(study.tally));
+  const Ramp ramp = kellyRamp(study.tally, sized.sizing);
   std::ostringstream text;
-  printKellyRamp(text, study, request, ramp);
+  printKellyRamp(text, study, sized, ramp);
   if (!writeAll(STDOUT_FILENO, text.str())) {
     say(std::string("cannot write the ramp to standard output: ") + std::strerror(errno));
     return Outcome::WriteFailed;

@@ -50,6 +50,16 @@ std::string pairingLine(const char* what, const Difference& d) {
       figure((d.seUnpaired / d.se) * (d.seUnpaired / d.se), "%.1f").c_str());
 }
 
+// The answer of a comparison: both sides and the variant's difference with
+// its 95% interval, in per cent of a unit or units per 100 rounds.
+std::string summaryLine(const char* what, const char* unit, double scale, double study,
+                        double variant, const Difference& d) {
+  const auto shown = [unit, scale](double value) { return figure(scale * value, "%+.3f") + unit; };
+  return std::string(what) + ": study " + shown(study) + ", variant " + shown(variant) +
+         "; variant - study " + shown(d.mean) + ", 95% interval [" + shown(d.ciLow) + ", " +
+         shown(d.ciHigh) + "]\n";
+}
+
 // A wonging side's watched rounds are in no tally, so the line says them.
 std::string eventsLine(const char* name, const StudyFigures& figures, const EventCounts& events,
                        const StudyConfig& config) {
@@ -64,7 +74,7 @@ std::string eventsLine(const char* name, const StudyFigures& figures, const Even
 }  // namespace
 
 void printComparisonReport(std::ostream& out, const StudyResult& comparison,
-                           const StudyFigures& figures, int threads) {
+                           const StudyFigures& figures, int threads, const ReportOptions& options) {
   const StudyConfig& c = comparison.config;
   const Variant& variant = *comparison.variant;
   const ComparisonFigures compared = comparisonFiguresOf(comparison);
@@ -74,6 +84,17 @@ void printComparisonReport(std::ostream& out, const StudyResult& comparison,
       << " blocks, each block dealt to both sides from the same shoe\n";
   out << "Study:   " << settingsLine(c) << "\n";
   out << "Variant: " << changesLine(c, variant.config) << "\n\n";
+  out << summaryLine("Flat-bet edge", "%", 100, figures.overall.mean, compared.variant.overall.mean,
+                     d.overall);
+  if (d.ramp) {
+    out << summaryLine("Ramps", " units per 100 rounds", 100, d.ramp->studyMean,
+                       d.ramp->variantMean, *d.ramp);
+  }
+  if (options.summaryOnly) {
+    return;
+  }
+  out << "\n";
+  const bool weighted = showsWeighted(c, options) || showsWeighted(variant.config, options);
   out << format("%8s %34s %34s %s\n", "", "study", "variant", "   variant - study");
   out << format("%8s %13s %10s %9s %13s %10s %9s %10s %9s  %s\n", "count", "rounds", "mean", "se",
                 "rounds", "mean", "se", "mean", "se", "95% interval");
@@ -88,7 +109,9 @@ void printComparisonReport(std::ostream& out, const StudyResult& comparison,
     }
   }
   out << row("all", figures.overall, compared.variant.overall, d.overall) << "\n";
-  out << row("weighted", figures.weighted, compared.variant.weighted, d.weighted) << "\n";
+  if (weighted) {
+    out << row("weighted", figures.weighted, compared.variant.weighted, d.weighted) << "\n";
+  }
   if (d.ramp) {
     out << row("ramp", estimate(comparison.tally.ramp, comparison.tally.blocks),
                estimate(variant.tally.ramp, comparison.tally.blocks), d.ramp)
@@ -103,7 +126,9 @@ void printComparisonReport(std::ostream& out, const StudyResult& comparison,
            "the same situations; the all, weighted and ramp rows are the whole studies\n";
   }
   out << "\n" << pairingLine("Flat-bet edge", d.overall);
-  out << pairingLine("Count-weighted (truecount's stakes)", d.weighted);
+  if (weighted) {
+    out << pairingLine("Count-weighted (truecount's stakes)", d.weighted);
+  }
   if (d.ramp) {
     out << pairingLine("Ramps", *d.ramp);
   }

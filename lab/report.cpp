@@ -36,22 +36,49 @@ void printRamp(std::ostream& out, const StudyResult& result, const RampFigures& 
     out << format(
         "  risk of ruin with a bankroll of %.0f units, playing for ever: %s "
         "(diffusion approximation exp(-2 EV B / SD^2))\n",
-        *result.config.bankroll, figure(*ramp.riskOfRuin, "%.4f").c_str());
+        *result.config.bankroll, riskText(*ramp.riskOfRuin).c_str());
+  }
+}
+
+// The answer: the flat-bet edge in per cent and what the ramp earns, at what
+// risk.
+void printSummary(std::ostream& out, const StudyResult& result, const StudyFigures& figures) {
+  const Estimate& e = figures.overall;
+  out << "Flat-bet edge " << percent(e.mean) << " per round, 95% interval [" << percent(e.ciLow)
+      << ", " << percent(e.ciHigh) << "]\n";
+  if (figures.ramp) {
+    const RampFigures& r = *figures.ramp;
+    out << format(
+        "Ramp: %s units per 100 rounds, 95%% interval [%s, %s]; average bet %.3f units; SD %.3f "
+        "per round\n",
+        figure(r.evPer100, "%+.3f").c_str(),
+        figure(r.evPer100 - 100 * kZ95 * r.se, "%+.3f").c_str(),
+        figure(r.evPer100 + 100 * kZ95 * r.se, "%+.3f").c_str(), r.averageBet, r.sdPerRound);
+    out << "  N0 " << figure(r.n0, "%.0f") << " rounds; SCORE " << figure(r.score, "%.2f")
+        << "; DI " << figure(r.di, "%.2f");
+    if (r.riskOfRuin) {
+      out << "; risk of ruin " << riskText(*r.riskOfRuin) << " with a bankroll of "
+          << shortestText(*result.config.bankroll) << " units";
+    }
+    out << "\n";
   }
 }
 
 // The flat-bet, count-weighted and ramp figures of a study with rounds.
-void printEdges(std::ostream& out, const StudyResult& result, const StudyFigures& figures) {
+void printEdges(std::ostream& out, const StudyResult& result, const StudyFigures& figures,
+                const ReportOptions& options) {
   const bool clustered = figures.overall.clustered;
   out << format("Flat-bet edge: %+.5f per round, SE %.5f (%s; independent-rounds SE %.5f)\n",
                 figures.overall.mean, figures.overall.se,
                 clustered ? "from the spread of block results"
                           : "as if rounds were independent: too few blocks",
                 figures.overall.seNaive);
-  out << format(
-      "Count-weighted (bet 2 units per count above zero, 1 otherwise): %+.5f per "
-      "round, SE %.5f\n",
-      figures.weighted.mean, figures.weighted.se);
+  if (showsWeighted(result.config, options)) {
+    out << format(
+        "Count-weighted (bet 2 units per count above zero, 1 otherwise): %+.5f per "
+        "round, SE %.5f\n",
+        figures.weighted.mean, figures.weighted.se);
+  }
   if (figures.ramp) {
     printRamp(out, result, *figures.ramp);
   }
@@ -68,7 +95,7 @@ void printEvents(std::ostream& out, const StudyResult& result, const StudyFigure
 }  // namespace
 
 void printStudyReport(std::ostream& out, const StudyResult& result, const StudyFigures& figures,
-                      int threads) {
+                      int threads, const ReportOptions& options) {
   const StudyConfig& c = result.config;
   const auto total = static_cast<double>(result.tally.all.rounds);
   out << "truecount-lab study: " << result.roundsPlayed() << " of " << c.rounds << " rounds in "
@@ -78,6 +105,15 @@ void printStudyReport(std::ostream& out, const StudyResult& result, const StudyF
         << result.events.roundsWatched << " (wonging): the figures cover the rounds played\n";
   }
   out << "Settings: " << settingsLine(c) << "\n\n";
+  if (result.tally.all.rounds != 0) {
+    printSummary(out, result, figures);
+    out << (options.summaryOnly ? "" : "\n");
+  } else if (options.summaryOnly) {
+    out << "No round played, so no figures\n";
+  }
+  if (options.summaryOnly) {
+    return;
+  }
   out << format("%7s %13s %8s %10s %8s %9s  %s\n", "count", "rounds", "share", "mean", "sd", "se",
                 "95% interval");
   bool anyMarked = !figures.overall.clustered;
@@ -99,7 +135,7 @@ void printStudyReport(std::ostream& out, const StudyResult& result, const StudyF
     out << "No round played, so no figures"
         << (c.wong != WongLimits{} ? ": every round dealt was watched" : "") << "\n";
   } else {
-    printEdges(out, result, figures);
+    printEdges(out, result, figures, options);
   }
   printEvents(out, result, figures, threads);
 }
@@ -207,8 +243,11 @@ void printKellyRamp(std::ostream& out, const StudyResult& study, const RampReque
   out << "Growth-optimal stakes for a bankroll of " << shortestText(sizing.bankroll)
       << " units: " << shortestText(sizing.fraction) << " of the Kelly stake, "
       << sizing.spread.least << " to " << sizing.spread.most << " units, counts of "
-      << sizing.minRounds << " rounds or more; from the " << toDecimal(tally.all.rounds)
-      << " rounds played of " << request.file << "\n";
+      << sizing.minRounds << " rounds or more"
+      << (sizing.mayFall ? ", each at its own stake"
+                         : ", a count pooled with those below it where its stake would fall")
+      << "; from the " << toDecimal(tally.all.rounds) << " rounds played of " << request.file
+      << "\n";
   out << "Settings: " << settingsLine(study.config) << "\n\n";
   out << format("%7s %13s %10s %8s %10s %6s\n", "count", "rounds", "mean", "E[x^2]", "Kelly",
                 "stake");
@@ -234,6 +273,6 @@ void printKellyRamp(std::ostream& out, const StudyResult& study, const RampReque
   printScore(out, f);
   out << "  N0 (rounds until the expected win equals one SD): " << figure(f.n0, "%.0f") << "\n";
   out << "  risk of ruin with a bankroll of " << shortestText(sizing.bankroll)
-      << " units, playing for ever: " << figure(*f.riskOfRuin, "%.4f")
+      << " units, playing for ever: " << riskText(*f.riskOfRuin)
       << " (diffusion approximation exp(-2 EV B / SD^2))\n";
 }

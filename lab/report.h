@@ -6,15 +6,18 @@
 
 #include "count/deviation_tally.h"
 #include "lab/command_line.h"
+#include "lab/table_text.h"
 #include "study/study_figures.h"
 #include "study/study_result.h"
 
-// The readable table on standard output: the study's settings, one row per
-// count, the overall edge, truecount's count-weighted summary, the ramp's
-// figures when the study has a ramp, and the pace of the run on `threads`
-// threads (0: of the runs that made a merged study).
+// The readable table on standard output: the study's settings, the answer
+// first (the edge in per cent and, with a ramp, its win, risk and scores),
+// then one row per count, the overall edge, truecount's count-weighted
+// summary where showsWeighted, the ramp's figures when the study has a ramp,
+// and the pace of the run on `threads` threads (0: of the runs that made a
+// merged study). With options.summaryOnly, the settings and the answer alone.
 void printStudyReport(std::ostream& out, const StudyResult& result, const StudyFigures& figures,
-                      int threads);
+                      int threads, const ReportOptions& options);
 
 // One CSV row per count with rounds, under a header line.
 std::string studyCsv(const StudyResult& result, const StudyFigures& figures);

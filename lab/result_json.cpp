@@ -19,7 +19,9 @@ constexpr const char* kFormat = "truecount-lab study";
 // A study with a variant played over the same blocks (version 2 only).
 constexpr const char* kComparisonFormat = "truecount-lab comparison";
 constexpr int kVersion = 3;
-// Files before this version played an older basic strategy (see sealedBecause).
+// Version 3 plays basic strategy exactly for the shoe, and the Fab 4's 15 v 10
+// row as published (hit at -1 and below): an older file's blocks of either
+// played another study.
 constexpr int kExactBasicVersion = 3;
 constexpr std::string_view kDigestPrefix = "sha256:";
 // No study file nests deeper (a comparison's figures, a side's counts, an
@@ -306,6 +308,13 @@ class StructureCheck {
   std::vector<std::set<std::string>> keys_;
   std::string problem_;
 };
+
+bool playsFab4(const StudyConfig& config) {
+  const auto settings = studySettings();
+  const auto indices = std::find_if(settings.begin(), settings.end(),
+                                    [](const Setting& s) { return s.key == "indices"; });
+  return indices->print(config) == "fab4";
+}
 
 // Reading: every field is checked; the first fault found is thrown as text.
 struct Fault {
@@ -652,12 +661,13 @@ std::variant<StudyResult, std::string> studyFromJson(const std::string& text) {
     const bool basic = r.config.strategy == Strategy::Basic ||
                        (r.variant && r.variant->config.strategy == Strategy::Basic);
     if (layout.version < kExactBasicVersion && basic) {
-      r.sealedBecause =
-          "its basic strategy is the one this program played before file version " +
-          std::to_string(kExactBasicVersion) +
-          " (every decision priced from a full shoe), not the exact one of the shoe that "
-          "--strategy basic plays now, so its blocks may be read and charted but not resumed "
-          "or merged; play the study anew";
+      const bool fab4 = playsFab4(r.config) || (r.variant && playsFab4(r.variant->config));
+      r.closed = "its blocks played basic strategy as this program did before file version " +
+                 std::to_string(kExactBasicVersion) +
+                 " (every decision priced from a full shoe" +
+                 (fab4 ? ", and the Fab 4 before its 15 v 10 row was corrected" : "") +
+                 "), so they may be read and charted but not resumed or merged: no block of "
+                 "the present play may join them; play the study anew";
     }
     return r;
   } catch (const Fault& fault) {

@@ -63,7 +63,7 @@ std::string readBounded(const std::string& path) {
     throw BadInput{cannotRead(path, errno)};
   }
   if (S_ISDIR(status.st_mode)) {
-    throw BadInput{path + ": a folder, not a study file"};
+    throw BadInput{path + ": a folder, not a file"};
   }
   const std::string tooLarge =
       path + ": larger than any study file (" + std::to_string(kMaxFileBytes >> 20) + " MiB)";
@@ -104,6 +104,25 @@ OutputFile prepared(const std::string& path) {
 
 std::string readInputFile(const std::string& path) {
   return readBounded(path);
+}
+
+std::string readGameFile(const std::string& path) {
+  constexpr std::size_t kMaxGameBytes = 4096;
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) {
+    throw BadInput{cannotRead(path, errno)};
+  }
+  if (!S_ISREG(status.st_mode) || static_cast<std::size_t>(status.st_size) > kMaxGameBytes) {
+    throw BadInput{path + ": " + (S_ISREG(status.st_mode) ? "larger than" : "not") +
+                   " a game file (a regular file of at most " + std::to_string(kMaxGameBytes) +
+                   " bytes)"};
+  }
+  std::string text = readBounded(path);
+  if (text.size() > kMaxGameBytes) {
+    throw BadInput{path + ": larger than a game file (at most " + std::to_string(kMaxGameBytes) +
+                   " bytes)"};
+  }
+  return text;
 }
 
 StudyResult readStudyFile(const std::string& path) {

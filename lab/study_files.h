@@ -16,6 +16,10 @@ StudyResult readStudyFile(const std::string& path);
 // Reads any input file the same way, bounded by the same size: an index file.
 std::string readInputFile(const std::string& path);
 
+// Reads a game file: a regular file of a few kilobytes at most, as a game's
+// dozen lines are, so that a wrong file or a FIFO is refused unread.
+std::string readGameFile(const std::string& path);
+
 // The result files of a command, checked before any work.
 struct Outputs {
   std::optional<OutputFile> json;

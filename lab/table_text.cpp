@@ -2,16 +2,38 @@
 
 #include <cmath>
 
+#include "study/games.h"
 #include "study/settings.h"
 
 std::string figure(double value, const char* pattern) {
   return std::isfinite(value) ? format(pattern, value) : std::string("n/a");
 }
 
+bool showsWeighted(const StudyConfig& c, const ReportOptions& options) {
+  return options.weighted || (!c.countSystem() && gamePhrase(c, isHouseRule) == "game truecount");
+}
+
+std::string percent(double fraction) {
+  return figure(100 * fraction, "%+.3f%%");
+}
+
+std::string riskText(double risk) {
+  return figure(risk, risk < 1e-3 ? "%.1e" : "%.4f");
+}
+
 std::string settingsLine(const StudyConfig& c) {
+  const StudyConfig defaults;
   std::string line;
   for (const Setting& setting : studySettings()) {
-    line += (line.empty() ? "" : ", ") + phraseOf(setting, c);
+    std::string phrase;
+    if (isHouseRule(setting)) {
+      // The house rules as one phrase, where the first of them stands.
+      phrase = line.find("game ") == std::string::npos ? gamePhrase(c, isHouseRule) : "";
+    } else if (setting.group == kStudyGroup || setting.key == "strategy" ||
+               setting.key == "count" || setting.print(c) != setting.print(defaults)) {
+      phrase = phraseOf(setting, c);
+    }
+    line += (line.empty() || phrase.empty() ? "" : ", ") + phrase;
   }
   return oneLine(line);
 }

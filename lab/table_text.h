@@ -6,6 +6,12 @@
 
 #include "study/study_config.h"
 
+// What a report shows beyond the answer.
+struct ReportOptions {
+  bool summaryOnly = false;  // the summary alone, no table
+  bool weighted = false;     // truecount's count-weighted line in any game
+};
+
 // printf-style formatting into a string: the tables' columns are fixed-width.
 template <typename... Args>
 std::string format(const char* pattern, Args... args) {
@@ -17,7 +23,21 @@ std::string format(const char* pattern, Args... args) {
 // A figure by `pattern`, or "n/a" when it is undefined.
 std::string figure(double value, const char* pattern);
 
-// Every setting by its phrase, comma-separated: "2 decks, dealer h17, ...".
+// Whether a report shows truecount's count-weighted line: in truecount's own
+// game and count, whose summary it is, or when asked.
+bool showsWeighted(const StudyConfig& c, const ReportOptions& options);
+
+// A fraction as a signed per cent, "+1.234%", or "n/a".
+std::string percent(double fraction);
+
+// A risk of ruin: four decimals, or two significant digits in scientific
+// notation below one in a thousand, where four decimals would show 0.0000.
+std::string riskText(double risk);
+
+// The settings by their phrases, comma-separated: the rounds, blocks and
+// seed, the house rules as the nearest named game and what differs from it,
+// the strategy, the count, and every other setting off its default:
+// "... seed 1, game 6d-s17 (dealer h17), strategy basic, count hilo".
 std::string settingsLine(const StudyConfig& c);
 
 // "Pace: N rounds per second<side> in S s on T threads", or, for a merged

@@ -93,7 +93,8 @@ std::variant<Ramp, std::string> parseRamp(std::string_view text) {
 }
 
 std::variant<Spread, std::string> parseSpread(std::string_view text) {
-  const auto colon = text.find(':');
+  // "1-12" as players write a spread, or "1:12".
+  const auto colon = text.find_first_of(":-");
   const std::string_view least = text.substr(0, colon);
   const std::string_view most = colon == std::string_view::npos ? "" : text.substr(colon + 1);
   Spread spread{};
@@ -103,8 +104,8 @@ std::variant<Spread, std::string> parseSpread(std::string_view text) {
            readInteger(part, value) && value >= 1 && value <= Ramp::kMaxStake;
   };
   if (!stake(least, spread.least) || !stake(most, spread.most) || spread.least > spread.most) {
-    return "expected MIN:MAX, whole units with 1 <= MIN <= MAX <= " +
-           std::to_string(Ramp::kMaxStake) + ", such as 1:12";
+    return "expected MIN-MAX or MIN:MAX, whole units with 1 <= MIN <= MAX <= " +
+           std::to_string(Ramp::kMaxStake) + ", such as 1-12";
   }
   return spread;
 }
@@ -120,16 +121,35 @@ double kellyStake(const SeriesTally& count, const KellySizing& sizing) {
 }
 
 Ramp kellyRamp(const StudyTally& tally, const KellySizing& sizing) {
-  const Spread spread = sizing.spread;
-  Ramp ramp;
+  // Runs of adjacent counts that share a stake, from their first count up.
+  struct Pool {
+    int from;
+    SeriesTally tally;
+  };
+  std::vector<Pool> pools;
   for (int count = kLowestCount; count <= kHighestCount; ++count) {
     const SeriesTally& t = tally.counts[countSlot(count)];
     if (t.rounds == 0 || t.rounds < sizing.minRounds) {
       continue;
     }
+    pools.push_back({count, t});
+    // A count whose stake would fall below the one under it joins it: one
+    // stake over several counts makes the bankroll grow fastest at their
+    // pooled ΣS/ΣQ, so pooling adjacent violators gives the growth-optimal
+    // ramp that never falls.
+    while (!sizing.mayFall && pools.size() > 1 &&
+           kellyStake(pools[pools.size() - 2].tally, sizing) >
+               kellyStake(pools.back().tally, sizing)) {
+      pools[pools.size() - 2].tally += pools.back().tally;
+      pools.pop_back();
+    }
+  }
+  const Spread spread = sizing.spread;
+  Ramp ramp;
+  for (const Pool& pool : pools) {
     std::int64_t stake = spread.least;
-    if (t.sum > 0) {
-      const double kelly = kellyStake(t, sizing);
+    if (pool.tally.sum > 0) {
+      const double kelly = kellyStake(pool.tally, sizing);
       stake = kelly >= static_cast<double>(spread.most)
                   ? spread.most
                   : std::max(spread.least, static_cast<std::int64_t>(std::llround(kelly)));
@@ -137,11 +157,15 @@ Ramp kellyRamp(const StudyTally& tally, const KellySizing& sizing) {
     if (ramp.steps.empty()) {
       ramp.steps.push_back({kLowestCount, stake});
     } else if (stake != ramp.steps.back().stake) {
-      ramp.steps.push_back({count, stake});
+      ramp.steps.push_back({pool.from, stake});
     }
   }
   if (ramp.steps.empty()) {
     ramp.steps.push_back({kLowestCount, spread.least});
   }
   return ramp;
+}
+
+std::int64_t defaultMinRounds(const StudyTally& tally) {
+  return std::max<std::int64_t>(1, static_cast<std::int64_t>(tally.all.rounds / 1000));
 }

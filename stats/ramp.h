@@ -40,8 +40,8 @@ struct Spread {
   std::int64_t most;
 };
 
-// Reads MIN:MAX, whole units with 1 <= MIN <= MAX <= Ramp::kMaxStake; gives
-// the spread or a message saying what is accepted.
+// Reads MIN-MAX or MIN:MAX, whole units with 1 <= MIN <= MAX <=
+// Ramp::kMaxStake; gives the spread or a message saying what is accepted.
 std::variant<Spread, std::string> parseSpread(std::string_view text);
 
 // How a growth-optimal ramp is sized.
@@ -52,6 +52,8 @@ struct KellySizing {
   // Counts with fewer rounds are passed over as if they had none: their few
   // rounds' mean is noise that would set their stake by luck.
   std::int64_t minRounds = 1;
+  // Whether a higher count may bet less than a lower one.
+  bool mayFall = false;
 };
 
 // The fraction of the Kelly stake at a count: fraction × bankroll × mean /
@@ -66,5 +68,13 @@ double kellyStake(const SeriesTally& count, const KellySizing& sizing);
 // where the mean is not positive. Any other count bets as the count below
 // it, the counts below the lowest as the lowest: the ramp's steps start at
 // the lowest count of all and change only at counts that have their own
-// stake. Without such counts, the least stake everywhere.
+// stake. Without such counts, the least stake everywhere. Unless it may
+// fall, a count whose stake would be below that of the counts under it is
+// pooled with them, their tallies summed: the growth-optimal ramp that never
+// falls as the count rises.
 Ramp kellyRamp(const StudyTally& tally, const KellySizing& sizing);
+
+// The rounds a count needs, unless asked otherwise, for a stake of its own:
+// one in a thousand of the rounds played (at least one). A rarer count adds
+// little to the win, and its few rounds' mean is mostly noise.
+std::int64_t defaultMinRounds(const StudyTally& tally);

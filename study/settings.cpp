@@ -183,7 +183,7 @@ std::optional<std::string> readIndices(std::string_view text, StudyConfig& c) {
     return std::nullopt;
   }
   if (text.find('\n') == std::string_view::npos) {
-    return std::string("expected i18, fab4, none or an index file");
+    return std::string("expected i18, fab4, both as i18,fab4, none or an index file");
   }
   auto plays = parseIndexPlays(text);
   if (const auto* error = std::get_if<IndexFileError>(&plays)) {
@@ -197,12 +197,7 @@ std::string printIndices(const StudyConfig& c) {
   if (!c.indices) {
     return std::string(kNone);
   }
-  for (const std::string_view name : indexSetNames()) {
-    if (indexSetNamed(name) == c.indices) {
-      return std::string(name);
-    }
-  }
-  return c.indices->text();
+  return indexSetName(*c.indices).value_or(c.indices->text());
 }
 
 // none, or a whole count from -60 to 60.
@@ -494,7 +489,8 @@ std::vector<Setting> makeSettings() {
        "FILE|NAME",
        "Counting",
        "Index plays with --strategy basic: i18 (the Illustrious 18), fab4 (four surrender "
-       "indices), or a CSV file hand,up_card,action,index,direction",
+       "indices), i18,fab4 (both, the Fab 4 deciding its hands), all three Hi-Lo's and played "
+       "with --count hilo; or a CSV file hand,up_card,action,index,direction for any count",
        "indices {}",
        false,
        {},
@@ -558,6 +554,11 @@ std::optional<std::string> countingProblem(const StudyConfig& c) {
       std::any_of(c.indices->plays.begin(), c.indices->plays.end(), surrenders)) {
     return "--indices: the set's surrender plays need a table that offers surrender";
   }
+  if (c.indices && indexSetName(*c.indices) && c.countSystem() != countNamed("hilo")) {
+    return "--indices " + printIndices(c) +
+           ": the built-in sets are Hi-Lo's indices; give --count hilo (an index file of your own "
+           "plays with any count)";
+  }
   if (c.wong.in && c.wong.out && *c.wong.out > *c.wong.in) {
     return "--wong-out " + std::to_string(*c.wong.out) + " is above --wong-in " +
            std::to_string(*c.wong.in) + ": the player would leave on entering";
@@ -584,12 +585,15 @@ std::optional<std::string> validate(const StudyConfig& config) {
            " blocks, more than " + std::to_string(StudyConfig::kMaxBlocks) +
            "; give a larger --block-size";
   }
-  const int latest = 52 * config.rules.decks - StudyConfig::kPlayableShoe;
+  const int shoe = 52 * config.rules.decks;
+  const int latest = shoe - StudyConfig::kPlayableShoe;
   if (config.rules.reshuffleAfter > latest) {
+    const int perMille = 1000 * latest / shoe;
     return "reshuffling after " + std::to_string(config.rules.reshuffleAfter) + " of the shoe's " +
-           std::to_string(52 * config.rules.decks) + " cards leaves fewer than " +
+           std::to_string(shoe) + " cards leaves fewer than " +
            std::to_string(StudyConfig::kPlayableShoe) + "; give --reshuffle-after up to " +
-           std::to_string(latest);
+           std::to_string(latest) + " (--penetration up to " + std::to_string(perMille / 10) + "." +
+           std::to_string(perMille % 10) + "%)";
   }
   if (config.bankroll && !config.ramp) {
     return "--bankroll needs --ramp: the risk of ruin is that of a ramp";

@@ -48,9 +48,9 @@ struct StudyResult {
   // Wall-clock seconds of the runs that made it, summed.
   double seconds = 0.0;
   std::optional<Variant> variant;
-  // Why no block may join this result (read from a file whose strategy has
-  // since changed meaning), or none.
-  std::optional<std::string> sealedBecause;
+  // Why no block may join those held, when a file's blocks were played by a
+  // built-in rule that has changed since: new blocks would play another study.
+  std::optional<std::string> closed;
 
   // The block at a position of the shard, and the position of a block (none
   // when the block is not the shard's).

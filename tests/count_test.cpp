@@ -13,6 +13,8 @@
 #include "count/wonging.h"
 #include "strategy/counting_player.h"
 #include "strategy/deviation_pricer.h"
+#include "strategy/player_rule.h"
+#include "study/games.h"
 #include "table/simulator.h"
 
 namespace {
@@ -274,7 +276,39 @@ TEST(IndexPlays, BuiltInSetsReadBackFromTheirText) {
   }
   EXPECT_EQ(indexSetNamed("i18")->plays.size(), 18U);
   EXPECT_EQ(indexSetNamed("fab4")->plays.size(), 4U);
-  EXPECT_FALSE(indexSetNamed("i17"));
+  // The union, either way round, leaves 15 v 10 to the Fab 4.
+  const IndexPlays both = *indexSetNamed("fab4,i18");
+  EXPECT_EQ(both.plays.size(), 21U);
+  EXPECT_EQ(indexSetName(both), "i18,fab4");
+  EXPECT_EQ(indexSetNamed("i18,fab4"), both);
+  for (const char* refused : {"i17", "i18,", ",fab4", "i18,i18", "i18 ,fab4", ""}) {
+    EXPECT_FALSE(indexSetNamed(refused)) << refused;
+  }
+}
+
+// Every row of a built-in set deviates from basic strategy in the game the
+// sets are published for: a row that asks what basic strategy already does
+// never changes a decision.
+TEST(IndexPlays, EveryBuiltInRowChangesABasicDecision) {
+  const GameRules& rules = gameNamed("6d-s17-ls")->rules;
+  const BasicStrategy basic(rules);
+  for (const auto name : indexSetNames()) {
+    const IndexPlays set = *indexSetNamed(name);
+    for (const IndexPlay& play : set.plays) {
+      if (play.hand == IndexHand::Insurance) {
+        EXPECT_EQ(rules.insurance, Insurance::Never);  // basic strategy never insures
+        continue;
+      }
+      const int basicAction =
+          play.hand == IndexHand::Pair
+              ? basic.pairAction(play.upCard, play.value, 1, true,
+                                 {Hit, Stand, Double, Split, Surrender})
+              : basic.totalAction(play.upCard, play.value, play.hand == IndexHand::Soft, true,
+                                  {Hit, Stand, Double, Surrender});
+      EXPECT_NE(basicAction, play.action)
+          << name << ": " << handText(play.hand, play.value) << " v " << play.upCard;
+    }
+  }
 }
 
 // The generated files' columns, decimal indexes and quoted hands.

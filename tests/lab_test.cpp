@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -11,6 +12,7 @@
 
 #include "lab/parallel_run.h"
 #include "lab/result_json.h"
+#include "lab/table_text.h"
 #include "study/settings.h"
 #include "study/study_player.h"
 #include "tests/counting_allocator.h"
@@ -182,6 +184,22 @@ std::string edited(std::string text, const std::string& from, const std::string&
   const auto at = text.find(from);
   EXPECT_NE(at, std::string::npos) << from;
   return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+// Figures as the reports print them: a risk of ruin too small for four
+// decimals in scientific notation.
+TEST(Lab, ReportsPrintPerCentAndSmallRisksReadably) {
+  const struct {
+    std::string shown, expected;
+  } rows[] = {
+      {riskText(0.0549), "0.0549"},    {riskText(0.001), "0.0010"},
+      {riskText(9.96e-4), "1.0e-03"},  {riskText(3.5e-12), "3.5e-12"},
+      {percent(-0.00512), "-0.512%"},  {percent(0.0), "+0.000%"},
+      {riskText(std::nan("")), "n/a"},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(row.shown, row.expected);
+  }
 }
 
 // The file's layout and fields; tests/test_lab_files.py has the lies and the

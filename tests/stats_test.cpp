@@ -400,14 +400,18 @@ TEST(KellyRamp, StakesFollowTheEdgeOverTheSecondMoment) {
     KellySizing sizing;
     const char* ramp;
   } cases[] = {
-      {{{1, 100}, 10.0, 1.0, 1}, "-60:1,1:10,2:5,3:1,5:7"},
+      {{{1, 100}, 10.0, 1.0, 1, true}, "-60:1,1:10,2:5,3:1,5:7"},
       // 2.5 rounds up, 3.33 down.
-      {{{1, 100}, 10.0, 0.5, 1}, "-60:1,1:5,2:3,3:1,5:3"},
-      {{{2, 8}, 10.0, 1.0, 1}, "-60:2,1:8,2:5,3:2,5:7"},
+      {{{1, 100}, 10.0, 0.5, 1, true}, "-60:1,1:5,2:3,3:1,5:3"},
+      {{{2, 8}, 10.0, 1.0, 1, true}, "-60:2,1:8,2:5,3:2,5:7"},
       // Counts −1, 3 and 5 passed over: those below count 1 bet as it does.
-      {{{1, 100}, 10.0, 0.75, 4}, "-60:8,2:4"},
-      {{{1, 100}, 10.0, 1.0, 9}, "-60:1"},
-      {{{3, 3}, 1e9, 1.0, 1}, "-60:3"},
+      {{{1, 100}, 10.0, 0.75, 4, true}, "-60:8,2:4"},
+      {{{1, 100}, 10.0, 1.0, 9, true}, "-60:1"},
+      {{{3, 3}, 1e9, 1.0, 1, true}, "-60:3"},
+      // A ramp that may not fall pools 1 with 2 and 3: ΣS/ΣQ = 9/17 of the
+      // bankroll, 5.29; 5 stays above.
+      {{{1, 100}, 10.0, 1.0, 1}, "-60:1,1:5,5:7"},
+      {{{1, 100}, 10.0, 0.75, 4}, "-60:4"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(kellyRamp(tally, c.sizing).text(), c.ramp);
@@ -418,12 +422,14 @@ TEST(KellyRamp, StakesFollowTheEdgeOverTheSecondMoment) {
 }
 
 TEST(Spread, ReadsWholeUnitsInOrder) {
-  const auto spread = parseSpread("2:12");
-  ASSERT_TRUE(std::holds_alternative<Spread>(spread));
-  EXPECT_TRUE(std::get<Spread>(spread).least == 2 && std::get<Spread>(spread).most == 12);
+  for (const char* text : {"2:12", "2-12"}) {
+    const auto spread = parseSpread(text);
+    ASSERT_TRUE(std::holds_alternative<Spread>(spread)) << text;
+    EXPECT_TRUE(std::get<Spread>(spread).least == 2 && std::get<Spread>(spread).most == 12);
+  }
   EXPECT_TRUE(std::holds_alternative<Spread>(parseSpread("100000:100000")));
-  for (const char* bad :
-       {"", "1", "1:", ":2", "0:5", "5:4", "1:100001", "-1:2", "1:+2", "1.5:2", "1:2:3", " 1:2"}) {
+  for (const char* bad : {"", "1", "1:", ":2", "0:5", "5:4", "1:100001", "-1:2", "1:+2", "1.5:2",
+                          "1:2:3", " 1:2", "1-2-3", "1:-2", "2--12"}) {
     EXPECT_TRUE(std::holds_alternative<std::string>(parseSpread(bad))) << bad;
   }
 }

@@ -182,19 +182,28 @@ def refused(args, cwd, expected=None):
     (["run", "--rounds", "1\n2"], "\"1\\n2\""),
     (["run", "--json", ""], "--json: \"\": expected a file name"),
     (["run", "--resume", "", "--rounds", "2000"], None),
-    (["run", "--resume", "whole.json", "--seed", "3"], "excludes"),
-    (["run", "--resume", "whole.json", "--blocks", "0/2"], "excludes"),
+    (["run", "--resume", "whole.json", "--seed", "3"], "give no --seed beside it"),
+    (["run", "--resume", "whole.json", "--blocks", "0/2"], "give no --blocks beside it"),
+    (["run", "--resume", "whole.json", "--game", "6d-s17"], "give no --game beside it"),
     (["run", "--ramp", "1:2", "--bankroll", "0x10"], "--bankroll: \"0x10\""),
-    (["run", "--bankroll", "5"], "--bankroll requires --ramp"),
+    (["run", "--bankroll", "5"], "--bankroll needs --ramp"),
     (["run", "--rounds", "1000", "--block-size", "100", "--blocks", "10/20"], "only 10 blocks"),
     (["run", "--blocks", "5/18446744073709551615"], "--blocks"),
     (["run", "--threads", "0"], "--threads"),
-    (["run", "--decks", "1"], "give --reshuffle-after up to 37"),
-    (["run", "--unknown"], None),
-    (["run", "--rounds", "5", "--rounds", "6"], "--rounds"),
+    (["run", "--decks", "1"], "give --reshuffle-after up to 37 (--penetration up to 71.1%)"),
+    (["run", "--unknown"], "no option of truecount-lab run (see truecount-lab run --help; --game NAME"),
+    (["run", "--rounds", "5", "--rounds", "6"], "--rounds is given 2 times"),
+    (["run", "--rounds"], "--rounds needs a value, N (see truecount-lab run --help)"),
+    (["bogus"], "\"bogus\" is no command: give run, compare"),
+    (["run", "--game", "6d-s18"], "no game of that name and no such file; expected truecount, 6d-s17"),
+    (["run", "--penetration", "75%", "--reshuffle-after", "60"], "give one"),
+    (["run", "--penetration", "96%", "--decks", "6"], "at most 297 cards (95.1%)"),
+    (["run", "--penetration", "2.5"], "at most 89 cards (85.5%)"),
+    (["run", "--penetration", "101%"], "the share of the shoe dealt before the reshuffle"),
+    (["compare", "--with", "--penetration 6 --game 6d-s17"], "at most 297 cards"),
     (["merge", "missing.json"], "missing.json: cannot be read"),
     (["merge", "new\nline.json"], "new\\nline.json: cannot be read"),
-    (["merge", "."], "a folder, not a study file"),
+    (["merge", "."], "a folder, not a file"),
     (["merge", "shard0.json", "whole.json"], "the studies share blocks"),
     (["merge", "shard0.json", "shard1.json", "again.json"],
      "again.json cannot be merged with shard1.json: the studies share blocks"),
@@ -210,17 +219,18 @@ def refused(args, cwd, expected=None):
     (["compare", "--with", "visible"], "visible"),
     (["compare", "--with", "--strategy 'visible"], "a quote or a backslash is left open"),
     (["compare", "--with", "--ramp 1:2 --bankroll 5 --bankroll 6"], "--bankroll"),
-    (["compare", "--ramp", "1:2", "--bankroll", "9", "--with", "--ramp none"],
+    (["run", "--ramp", "1:12"], "--ramp 1:12 is one step: 12 units at every count"),
+    (["compare", "--ramp", "-60:1,1:2", "--bankroll", "9", "--with", "--ramp none"],
      "--bankroll needs --ramp"),
-    (["compare", "--resume", "cmp.json", "--with", "--strategy basic"], "excludes"),
+    (["compare", "--resume", "cmp.json", "--with", "--strategy basic"], "give no --with beside it"),
     (["compare", "--resume", "whole.json"], "whole.json: a study; resume it with truecount-lab run"),
     (["run", "--resume", "cmp.json"], "cmp.json: a comparison; resume it with truecount-lab compare"),
     (["merge", "cmp.json", "shard0.json"], "one is a comparison, the other a study"),
     (["merge", "cmp.json", "other.json"], "the variants differ in --strategy: visible against basic"),
     (["merge", "shard1.json", "indexed.json"], "differ in --indices: i18 against hand,up_card"),
     (["ramp", "cmp.json", "--spread", "1:8", "--bankroll", "100"], "cmp.json: a comparison"),
-    (["ramp", "whole.json", "--bankroll", "100"], "--spread is required"),
-    (["ramp", "whole.json", "--spread", "1:8"], "--bankroll is required"),
+    (["ramp", "whole.json", "--bankroll", "100"], "ramp needs a study file, --spread and"),
+    (["merge"], "merge needs the study files to unite"),
     (["ramp", "whole.json", "--spread", "8:1", "--bankroll", "100"], "--spread: \"8:1\""),
     (["ramp", "whole.json", "--spread", "1:8", "--bankroll", "0"], "--bankroll: \"0\""),
     (["ramp", "whole.json", "--spread", "1:8", "--bankroll", "9", "--kelly", "1.5"],
@@ -229,7 +239,7 @@ def refused(args, cwd, expected=None):
      "--min-rounds"),
     (["ramp", "missing.json", "--spread", "1:8", "--bankroll", "9"], "cannot be read"),
     # The chart takes only the rules of a game.
-    (["strategy", "--rounds", "5", "--csv", "c.csv"], "--rounds"),
+    (["strategy", "--rounds", "5", "--csv", "c.csv"], "no option of truecount-lab strategy"),
     (["strategy", "--strategy", "basic", "--csv", "c.csv"], "--strategy"),
     (["strategy", "--max-hands", "9", "--csv", "c.csv"], "--max-hands: \"9\""),
     # edge values one round off the top, of cards the shoe holds.
@@ -240,6 +250,9 @@ def refused(args, cwd, expected=None):
      "leaves 25 cards; at least 26"),
     (["edge", "--strategy", "visible"], "edge plays basic"),
     (["edge", "--insurance", "count:2", "--csv", "e.csv"], "needs a count"),
+    (["run", "--strategy", "basic", "--indices", "i18", "--count", "ko"],
+     "--indices i18: the built-in sets are Hi-Lo's indices; give --count hilo"),
+    (["run", "--indices", "i18,i18"], "expected i18, fab4, both as i18,fab4, none"),
 ], ids=lambda value: " ".join(value) if isinstance(value, list) else None)
 def test_bad_input_is_refused_before_any_work(tmp_path, files, comparisons, args, expected):
     for name in ("whole", "seed12", "shard0", "shard1"):
@@ -303,15 +316,47 @@ def test_comparison_files_that_lie_are_refused(tmp_path, comparisons, change, se
 
 
 def test_an_older_files_basic_strategy_study_is_read_but_never_grown(tmp_path):
-    for strategy in ("basic", "composition"):
-        study = run_study(tmp_path / f"{strategy}.json", ["--rounds", "2000", "--block-size", "1000",
-                                                          "--strategy", strategy, "--blocks", "0/2"])
-        write(tmp_path / f"old-{strategy}.json", edit(study, set_in(["version"], 2)))
-    for args in (["run", "--resume", "old-basic.json"], ["merge", "old-basic.json", "--json", "o.json"]):
-        refused(args, tmp_path, "may be read and charted but not resumed or merged")
+    fab4 = ["--strategy", "basic", "--count", "hilo", "--indices", "fab4", "--surrender", "late"]
+    for name, settings in (("basic", fab4), ("composition", [])):
+        study = run_study(tmp_path / f"{name}.json",
+                          ["--rounds", "2000", "--block-size", "1000", "--blocks", "0/2"], settings)
+        write(tmp_path / f"old-{name}.json", edit(study, set_in(["version"], 2)))
+    for args in (["run", "--resume", "old-basic.json"], ["merge", "old-basic.json", "basic.json"]):
+        refused(args, tmp_path, "old-basic.json: its blocks played basic strategy as this program "
+                "did before file version 3 (every decision priced from a full shoe, and the Fab 4 "
+                "before its 15 v 10 row was corrected), so they may be read and charted but not "
+                "resumed or merged")
     assert lab("ramp", "old-basic.json", "--spread", "1:4", "--bankroll", "100",
                cwd=tmp_path).returncode == 0
-    assert lab("run", "--resume", "old-composition.json", "--quiet", cwd=tmp_path).returncode == 0
+    for name in ("old-composition.json", "basic.json"):
+        assert lab("run", "--resume", name, "--quiet", cwd=tmp_path).returncode == 0
+
+
+GAME = ("decks = 6\nreshuffle_after = 234\ndealer = s17\nafter_split = das\nsplit_21 = 1:1\n"
+        "blackjack_pays = 3:2\nsurrender = late\nsplit_aces = one-card\nresplit_aces = no\n"
+        "max_hands = 4\ndouble = any\nhole_card = peek\n")
+
+
+# A game file's faults, each by its line, and files that are no game file.
+@pytest.mark.parametrize("game, expected", [
+    (GAME.replace("decks = 6", "decks = six"), "line 1: decks = \"six\": expected a whole number"),
+    (GAME + "dealer = h17\n", "line 13: dealer is set twice (first on line 3)"),
+    (GAME + "strategy = basic\n", "line 13: \"strategy\" is not a house rule"),
+    (GAME + "colour = red\n", "line 13: \"colour\" is no setting"),
+    (GAME + "surrender late\n", "line 13: expected SETTING = VALUE"),
+    (GAME.replace("hole_card = peek\n", ""), "no hole_card: a game file sets every house rule"),
+    (GAME.replace("decks = 6", "decks = 1"), "give --reshuffle-after up to 37"),
+    (GAME + "#" * 4096, "larger than a game file"),
+    (None, "not a game file"),
+], ids=["value", "twice", "not a house rule", "unknown", "no =", "missing", "shoe", "large",
+        "fifo"])
+def test_game_files_are_refused_with_their_line(tmp_path, game, expected):
+    path = tmp_path / "game.txt"
+    if game is None:
+        os.mkfifo(path)
+    else:
+        path.write_text(game)
+    refused(["run", "--game", "game.txt"], tmp_path, expected)
 
 
 def test_duplicate_keys_and_deep_nesting_are_refused_cheaply(tmp_path, files):

@@ -177,6 +177,7 @@ def chart_cell(tmp_path, hand, up, args):
     (["--surrender", "late"], ["--surrender", "early"], "14", "A", "H", "R"),
     ([], ["--hole-card", "none"], "11", "10", "D", "H"),
     (["--after-split", "das"], ["--split-pricing", "truecount"], "4,4", "5", "P", "H"),
+    ([], ["--game", "6d-s17-ls"], "16", "10", "H", "R"),
 ])
 def test_each_rule_reaches_the_basic_strategy_chart(tmp_path, base, change, hand, up, before,
                                                     after):
@@ -223,11 +224,111 @@ def test_rows_of_too_few_blocks_are_marked_and_take_the_naive_error(tmp_path, bl
     assert ("* SE as if rounds were independent" in table) != clustered
 
 
-def test_the_settings_line_names_every_setting(tmp_path, default_study):
-    table = lab("run", "--quiet", "--threads", "1", *SMALL, "--dealer", "s17").stdout
-    line = re.search(r"^Settings: (.*)$", table, re.M).group(1)
-    assert line == ", ".join(label["text"] for label in default_study["labels"]).replace(
-        "dealer h17", "dealer s17")
+def settings_line(*args):
+    table = lab("run", "--quiet", "--threads", "1", *SMALL, *args).stdout
+    return re.search(r"^Settings: (.*)$", table, re.M).group(1)
+
+
+# The house rules as the nearest game and what differs from it, then the
+# strategy, the count and the settings off their default.
+@pytest.mark.parametrize("args, shown", [
+    ([], "game truecount, strategy composition, count truecount"),
+    (["--dealer", "s17"], "game truecount (dealer s17), strategy composition, count truecount"),
+    (["--game", "6d-s17", "--dealer", "h17", "--count", "hilo", "--true-count", "floor"],
+     "game 6d-h17, strategy composition, count hilo, true count by floor"),
+    (["--game", "european", "--hole-card", "peek", "--max-hands", "any"],
+     "game european (max hands any, hole card peek), strategy composition, count truecount"),
+])
+def test_the_settings_line_names_the_game_and_what_differs(args, shown):
+    assert settings_line(*args) == "6000 rounds, blocks of 1000 rounds, seed 1, " + shown
+
+
+# The answer first: the edge in per cent, then, with a ramp, its win and risk;
+# truecount's count-weighted line only in its own game and count, or asked for.
+@pytest.mark.parametrize("args, weighted", [
+    ([], True), (["--count", "hilo"], False), (["--game", "6d-s17"], False),
+    (["--game", "6d-s17", "--weighted"], True),
+    (["--ramp", "-60:1,2:4", "--bankroll", "400"], True),
+])
+def test_the_report_gives_the_answer_first(tmp_path, args, weighted):
+    table = lab("run", "--quiet", *SMALL, *args, "--json", tmp_path / "s.json").stdout
+    figures = read(tmp_path / "s.json")["figures"]
+    low, high = figures["overall"]["ci95"]
+    lines = table.splitlines()
+    assert lines[3] == (f"Flat-bet edge {100 * figures['overall']['mean']:+.3f}% per round, "
+                        f"95% interval [{100 * low:+.3f}%, {100 * high:+.3f}%]")
+    if figures["ramp"]:
+        ramp = figures["ramp"]
+        assert lines[4].startswith(f"Ramp: {ramp['ev_per_100']:+.3f} units per 100 rounds")
+        assert f"average bet {ramp['average_bet']:.3f} units" in lines[4]
+        assert f"SCORE {ramp['score']:.2f}; DI {ramp['di']:.2f}; risk of ruin" in lines[5]
+    assert ("Count-weighted" in table) == weighted
+    summary = lab("run", "--quiet", *SMALL, *args, "--summary").stdout
+    assert summary.splitlines() == lines[:lines.index("", 3)]
+
+
+@pytest.mark.parametrize("game, weighted", [([], True), (["--game", "6d-s17"], False)])
+def test_a_comparison_answers_first_with_the_paired_difference(tmp_path, game, weighted):
+    args = ["compare", "--quiet", *SMALL, *game, "--with", "--strategy basic"]
+    table = lab(*args, "--json", tmp_path / "c.json").stdout
+    figures = read(tmp_path / "c.json")["figures"]
+    study, variant = (100 * figures[side]["overall"]["mean"] for side in ("study", "variant"))
+    difference = figures["difference"]["overall"]
+    low, high = (100 * v for v in difference["ci95"])
+    assert table.splitlines()[4] == (
+        f"Flat-bet edge: study {study:+.3f}%, variant {variant:+.3f}%; variant - study "
+        f"{100 * difference['mean']:+.3f}%, 95% interval [{low:+.3f}%, {high:+.3f}%]")
+    assert lab(*args, "--summary").stdout.splitlines() == table.splitlines()[:5]
+    assert ("Count-weighted" in table) == bool(re.search("^weighted ", table, re.M)) == weighted
+
+
+HOUSE_RULES = ["decks", "reshuffle_after", "dealer", "after_split", "split_21", "blackjack_pays",
+               "surrender", "split_aces", "resplit_aces", "max_hands", "double", "hole_card"]
+
+
+def games_in_help():
+    """Each game --help lists, with its rules as the settings line words them."""
+    help_text = lab("run", "--help").stdout
+    listed = help_text[help_text.index("Games for --game"):].splitlines()[1:]
+    return dict(line.strip().split(": ", 1) for line in listed if line.strip())
+
+
+def test_each_game_plays_the_rules_its_help_spells_out(tmp_path):
+    games = games_in_help()
+    assert len(games) >= 12 and len(set(games.values())) == len(games)
+    for name, rules in games.items():
+        study = run_study(tmp_path / "g.json", ["--rounds", "1", "--game", name])
+        labels = {label["setting"]: label["text"] for label in study["labels"]}
+        assert rules == ", ".join(labels[key] for key in HOUSE_RULES), name
+    assert games["truecount"] == ", ".join(
+        label["text"] for label in run_study(tmp_path / "d.json", ["--rounds", "1"])["labels"]
+        if label["setting"] in HOUSE_RULES)
+
+
+def test_a_game_file_of_the_study_files_keys_plays_that_game(tmp_path):
+    named = run_study(tmp_path / "n.json", COUNTED, ["--game", "6d-h17-ls", "--dealer", "s17"])
+    path = tmp_path / "casino.txt"
+    path.write_bytes(b"# my casino\r\n\r\n" + "".join(  # as a Windows editor saves it
+        f"{key} = {named['config'][key]}\r\n" for key in reversed(HOUSE_RULES)).encode())
+    from_file = run_study(tmp_path / "f.json", COUNTED, ["--game", path])
+    assert from_file["config"] == named["config"] and from_file["tallies"] == named["tallies"]
+    assert named["config"] == run_study(tmp_path / "s.json", COUNTED,
+                                        ["--game", "6d-s17-ls"])["config"]
+    assert from_file["tallies"] != run_study(tmp_path / "o.json", COUNTED, ["--game", path,
+                                             "--surrender", "none"])["tallies"]
+
+
+# --penetration is --reshuffle-after as players say it, on the game's decks.
+@pytest.mark.parametrize("args, cards", [
+    (["--decks", "6", "--penetration", "75%"], "234"),
+    (["--decks", "6", "--penetration", "4.5"], "234"),
+    (["--penetration", "66.7%"], "69"),
+    (["--game", "8d-s17", "--penetration", "80%"], "333"),
+    (["--penetration", "60%", "--game", "1d-6to5"], "31"),
+])
+def test_penetration_sets_the_reshuffle_point(tmp_path, args, cards):
+    assert run_study(tmp_path / "p.json", ["--rounds", "1"], args)["config"][
+        "reshuffle_after"] == cards
 
 
 COUNTED = ["--rounds", "20k", "--block-size", "2k", "--strategy", "basic"]
@@ -318,7 +419,7 @@ def test_an_index_play_holds_from_its_count_and_not_one_short(tmp_path):
             assert study["tallies"] == base["tallies"]
     # The settings line holds the file's rows on one line.
     table = lab("run", *COUNTED, "--count", "hilo", "--indices", path, "--quiet").stdout
-    assert f"indices {INDEX_HEADER[:-1]}; 20,10,hit,-60,<=, wong in" in table
+    assert table.splitlines()[1].endswith(f"indices {INDEX_HEADER[:-1]}; 20,10,hit,-60,<=")
 
 
 def test_index_files_are_refused_with_line_and_column(tmp_path):
@@ -402,6 +503,24 @@ I18_WITHOUT_INSURANCE = [
 ]
 
 
+FAB4 = [("14", 10, "surrender", 3, ">="), ("15", 10, "hit", -1, "<="),
+        ("15", 9, "surrender", 2, ">="), ("15", "A", "surrender", 1, ">=")]
+
+
+def test_i18_and_fab4_play_together_the_fab4_deciding_its_hands(tmp_path):
+    game = COUNTED + ["--count", "hilo", "--game", "6d-s17-ls"]
+    both = run_study(tmp_path / "b.json", game, ["--indices", "fab4,i18"])
+    assert both["config"]["indices"] == "i18,fab4"
+    rows = [r for r in FAB4 + I18_WITHOUT_INSURANCE if r[:2] != ("15", 10) or r in FAB4]
+    path = tmp_path / "both.csv"
+    path.write_text(INDEX_HEADER + "insurance,A,insure,3,>=\n" + "".join(
+        f'"{r[0]}",{r[1]},{r[2]},{r[3]},{r[4]}\n' for r in rows))
+    assert run_study(tmp_path / "f.json", game, ["--indices", path])["tallies"] == both["tallies"]
+    for one in ("i18", "fab4"):
+        assert run_study(tmp_path / "o.json", game, ["--indices", one])["tallies"] != both[
+            "tallies"]
+
+
 def test_the_ramp_found_is_one_run_takes_and_prices_alike(tmp_path):
     # The Kelly stake at each count, bankroll × mean / E[x²], is
     # bankroll × units × S / Q of the count's tallies.
@@ -419,7 +538,8 @@ def test_the_ramp_found_is_one_run_takes_and_prices_alike(tmp_path):
         steps = [tuple(map(int, step.split(":"))) for step in ramp.split(",")]
         return {c: [s for f, s in steps if f <= c][-1] for c in range(-60, 61)}, ramp
 
-    out = found("--spread", "1:12", "--bankroll", "500")
+    each = ["--may-fall", "--min-rounds", "1"]  # every count at its own stake
+    out = found("--spread", "1:12", "--bankroll", "500", *each)
     stakes, ramp = stakes_of(out)
     units = study["tallies"]["payoff_units_per_stake"]
     rows = {int(row.split()[0]): row.split() for row in out.splitlines()
@@ -444,12 +564,20 @@ def test_the_ramp_found_is_one_run_takes_and_prices_alike(tmp_path):
     assert f"Average initial bet {figures['average_bet']:.4f} units" in out
     assert f"DI {figures['di']:.2f} (1000 EV / SD); SCORE {figures['score']:.2f}" in out
     # The bankroll and the Kelly fraction size the stakes by their product.
-    half, _ = stakes_of(found("--spread", "1:12", "--bankroll", "250"))
-    assert half == stakes_of(found("--spread", "1:12", "--bankroll", "500", "--kelly", "0.5"))[0]
+    half, _ = stakes_of(found("--spread", "1:12", "--bankroll", "250", *each))
+    assert half == stakes_of(found("--spread", "1:12", "--bankroll", "500", "--kelly", "0.5",
+                                   *each))[0]
     assert all(half[c] <= stakes[c] for c in stakes) and half != stakes
     narrow, _ = stakes_of(found("--spread", "2:4", "--bankroll", "500"))
     assert max(narrow.values()) == 4 and narrow[-60] == 2
     assert stakes_of(found("--spread", "1:12", "--bankroll", "500", "--min-rounds", "1e9"))[1] == "-60:1"
+    # By default the ramp never falls, and a count needs 200 rounds (1 in 1,000).
+    rising = found("--spread", "1-12", "--bankroll", "500")
+    steps, _ = stakes_of(rising)
+    assert all(steps[c] <= steps[c + 1] for c in range(-60, 60)) and steps != stakes
+    assert "counts of 200 rounds or more, a count pooled with those below it" in rising
+    assert steps == stakes_of(found("--spread", "1:12", "--bankroll", "500",
+                                    "--min-rounds", "200"))[0]
 
 
 # A common six-deck shoe game: H17, double after split, resplit to four hands,

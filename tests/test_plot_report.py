@@ -198,9 +198,12 @@ def lab_ramp(path, *args):
 
 @pytest.mark.parametrize("sizing, min_rounds, args", [
     # The spread of the file's ramp, SCORE's bankroll, the whole Kelly stake.
-    (ramp_overlay.Sizing(None), 1, ["--spread", "1:8", "--bankroll", "10000"]),
+    # The overlay draws each count's own stake: the ramp may fall.
+    (ramp_overlay.Sizing(None), 1,
+     ["--spread", "1:8", "--bankroll", "10000", "--min-rounds", "1", "--may-fall"]),
     (ramp_overlay.Sizing((2, 5), 300.0, 0.5), 300,
-     ["--spread", "2:5", "--bankroll", "300", "--kelly", "0.5", "--min-rounds", "300"]),
+     ["--spread", "2:5", "--bankroll", "300", "--kelly", "0.5", "--min-rounds", "300",
+      "--may-fall"]),
 ], ids=["defaults", "sized"])
 def test_ramp_overlay_is_the_files_stakes_and_the_optimal_ones(studies, sizing, min_rounds,
                                                                args):

@@ -13,7 +13,8 @@ from ramp_overlay import Sizing, draw_ramps
 
 STUDY_FORMAT = "truecount-lab study"
 COMPARISON_FORMAT = "truecount-lab comparison"
-# Versions 2 and 3 share a layout (3 marks the exact basic strategy).
+# Versions 2 and 3 lay a study out alike (3 marks the exact basic strategy and
+# the corrected Fab 4).
 STUDY_VERSIONS = (2, 3)
 FEW_ROUNDS_NOTE = (f"hollow: fewer than {FEW_ROUNDS} rounds at the count, interval "
                    "unreliable (no bar: a single round)")
