@@ -1,6 +1,7 @@
 #include <benchmark/benchmark.h>
 
 #include "exact/game_analysis.h"
+#include "exact/up_card_engine.h"
 #include "strategy/player_rule.h"
 
 namespace {
@@ -45,5 +46,30 @@ BENCHMARK(BM_BasicStrategyTables)
     ->Arg(6)
     ->Arg(8)
     ->Unit(benchmark::kMillisecond);
+
+// One decision priced exactly for the shoe at hand, as index generation would
+// need at every decision: a new engine (the shoe changes between decisions),
+// then standing, hitting and doubling a hand against its up card. Six decks
+// two decks into the shoe; range(0) picks the hand.
+void BM_ExactDecision(benchmark::State& state) {
+  const GameRules rules = shoeGame(6);
+  CardCounts shoe = CardCounts::shoe(6);
+  for (int v = 1; v <= 10; ++v) {
+    shoe.add(v, -(v == 10 ? 30 : 8));  // 102 cards gone, a little rich in tens
+  }
+  const int up = 10;
+  shoe.add(up, -1);
+  CardCounts hand;
+  hand.add(10);
+  hand.add(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    UpCardEngine engine(shoe, up, rules);
+    benchmark::DoNotOptimize(engine.stand(hand, 0));
+    benchmark::DoNotOptimize(engine.hit(hand, 0));
+    benchmark::DoNotOptimize(engine.doubleDown(hand, 0));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ExactDecision)->ArgName("second")->Arg(6)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
