@@ -477,14 +477,20 @@ A,A P P P P P P P P P P
 4,4 H H H P P H H H H H
 3,3 P P P P P P H H H H
 2,2 P P P P P P H H H H)");
-  std::map<std::string, std::vector<std::string>> expected;
-  for (std::string hand, cell; published >> hand;)
-    for (int up = 0; up < 10 && published >> cell; ++up)
-      expected[hand].push_back(cell);
+  using Chart = std::map<std::string, std::vector<std::string>>;
+  const auto readRows = [](std::istream& rows, Chart& chart) {
+    for (std::string hand, cell; rows >> hand;) {
+      chart[hand].resize(10);
+      for (int up = 0; up < 10 && rows >> cell; ++up)
+        chart[hand][up] = cell;
+    }
+  };
+  Chart expected;
+  readRows(published, expected);
   for (int total = 5; total <= 20; ++total)
     if (total < 9 || total > 16)
       expected[std::to_string(total)].assign(10, total < 9 ? "H" : "S");
-  std::map<std::string, std::vector<std::string>> oneDeck = expected;
+  Chart oneDeck = expected;
   std::istringstream oneDeckRows(R"(8 H H H D D H H H H H
 9 D D D D D H H H H H
 11 D D D D D D D D D D
@@ -501,9 +507,7 @@ A,8 S S S S Ds S S S S S
 7,7 P P P P P P P H S H)");
   for (auto& [hand, cells] : oneDeck)
     std::replace(cells.begin(), cells.end(), std::string("R"), std::string("H"));
-  for (std::string hand, cell; oneDeckRows >> hand;)
-    for (int up = 0; up < 10 && oneDeckRows >> cell; ++up)
-      oneDeck[hand][up] = cell;
+  readRows(oneDeckRows, oneDeck);
   // The six cells published for a dealer hitting soft 17.
   const std::map<std::string, std::string> hitsSoft17{{"11 A", "D"},   {"15 A", "R"},
                                                       {"17 A", "Rs"},  {"A,7 2", "Ds"},
@@ -512,7 +516,7 @@ A,8 S S S S Ds S S S S S
     int decks;
     bool h17;
     SurrenderRule surrender;
-    const std::map<std::string, std::vector<std::string>>* chart;
+    const Chart* chart;
   };
   for (const Game& game : {Game{6, false, SurrenderRule::Late, &expected},
                            Game{6, true, SurrenderRule::Late, &expected},
