@@ -6,6 +6,7 @@ half-written; signals stop the work and keep what was done."""
 import contextlib
 import math
 import os
+import random
 import re
 import signal
 import stat
@@ -14,7 +15,7 @@ import time
 
 import pytest
 
-from conftest import LAB, edit, lab, played, read, reseal, run_study, write
+from conftest import LAB, edit, lab, options, played, read, reseal, run_study, write
 
 # A counter's study: what defines it (a count, index plays, wonging) must
 # survive shards and merges, and the rounds it watches merge too.
@@ -189,6 +190,10 @@ def refused(args, cwd, expected=None):
     (["run", "--rounds", "1000", "--block-size", "100", "--blocks", "10/20"], "only 10 blocks"),
     (["run", "--blocks", "5/18446744073709551615"], "--blocks"),
     (["run", "--threads", "0"], "--threads"),
+    (["run", "--checkpoint", "-1"], "--checkpoint: \"-1\": expected a whole number from 0 to 86400"),
+    (["run", "--checkpoint", "1.5"], "--checkpoint: \"1.5\""),
+    (["compare", "--checkpoint", "", "--with", "--seed 3"], "--checkpoint: \"\""),
+    (["indices", "--checkpoint", "5"], "--checkpoint"),
     (["run", "--decks", "1"], "give --reshuffle-after up to 37"),
     (["run", "--unknown"], None),
     (["run", "--rounds", "5", "--rounds", "6"], "--rounds"),
@@ -443,8 +448,10 @@ def test_waiting_for_a_fifo_can_be_interrupted(tmp_path, command):
     assert sorted(os.listdir(tmp_path)) == ["fifo"]
 
 
-@pytest.mark.skipif("ASAN_OPTIONS" in os.environ or "TSAN_OPTIONS" in os.environ,
-                    reason="the sanitizers reserve the address space")
+SANITIZED = "ASAN_OPTIONS" in os.environ or "TSAN_OPTIONS" in os.environ
+
+
+@pytest.mark.skipif(SANITIZED, reason="the sanitizers reserve the address space")
 def test_an_error_ends_with_a_message_and_no_file(tmp_path):
     # Address space too small for a worker's stack, from too small for the
     # program to load upward: every limit ends in a load failure, a reported
@@ -521,3 +528,85 @@ def test_a_comparison_says_when_its_sides_book_by_different_counts(tmp_path, var
     done = lab("compare", "--rounds", "20k", "--strategy", "basic", "--with", variant, "--quiet")
     assert done.returncode == 0, done.stderr
     assert ("The sides book by different counts" in done.stdout) == note
+
+
+
+# Long enough for a checkpoint a second to land a few times, the sanitizers'
+# slower play included.
+LONG = ["--rounds", "400k" if SANITIZED else "2M", "--block-size", "10000", "--seed", "8",
+        "--threads", "2", "--quiet"]
+
+
+def litter(folder):
+    """The temporary files of writes a kill cut short."""
+    return [name for name in os.listdir(folder) if name.startswith(".truecount-lab-")]
+
+
+def kill_when(process, ready):
+    """Kills the program as soon as `ready()` holds, or lets it end."""
+    while process.poll() is None:
+        if ready():
+            process.kill()
+        time.sleep(0.0002)  # leaves the workers their cores
+    process.wait()
+
+
+def test_a_kill_at_any_moment_leaves_no_file_or_a_resumable_partial_study(tmp_path):
+    whole = run_study(tmp_path / "whole.json", LONG, ["--checkpoint", "0"])
+    cut = tmp_path / "cut"
+    cut.mkdir()
+    # Killed during the first checkpoint's write, at a random moment after
+    # it, during a later write (a checkpoint's or the last), then at any
+    # moment; each run resumes the file the last one left, if any.
+    after = random.uniform(0, 0.9)
+    moments = ["write", "checkpointed", "write", random.uniform(0.05, 1.5), random.uniform(0.05, 1.5)]
+    for moment in moments + [None]:
+        resume = ["--resume", "s.json"] if (cut / "s.json").exists() else [*LONG, "--json", "s.json"]
+        process = start(["run", *resume, "--quiet", "--checkpoint", "1"], cut)
+        if moment == "write":
+            kill_when(process, lambda: litter(cut))
+            assert litter(cut), "the kill landed after the write"
+        elif moment == "checkpointed":
+            kill_when(process, (cut / "s.json").exists)
+            time.sleep(after)
+        elif moment is not None:
+            time.sleep(moment)
+        if moment is not None:
+            process.kill()
+        finished = process.wait(timeout=120) == 0
+        assert finished or process.returncode == -signal.SIGKILL and moment is not None, moment
+        for name in litter(cut):
+            os.unlink(cut / name)
+        if (cut / "s.json").exists():
+            study = read(cut / "s.json")
+            assert study["config"] == whole["config"] and study["complete"] == finished, moment
+            assert int(study["tallies"]["all"]["rounds"]) == study["blocks"]["played"] * 10000
+        assert moment != "checkpointed" or 0 < study["blocks"]["played"] < study["blocks"]["total"]
+    assert played(read(cut / "s.json")) == played(whole)
+
+
+def test_a_checkpoint_not_written_is_said_once_and_the_last_one_kept(tmp_path):
+    (tmp_path / "d").mkdir()
+    process = start(["compare", *options(LONG, ["--rounds", "20M"]), "--with", "--strategy basic",
+                     "--checkpoint", "1", "--json", "d/c.json"], tmp_path)
+    while not (tmp_path / "d/c.json").exists():
+        assert process.poll() is None, process.communicate()
+        time.sleep(0.01)
+    os.rename(tmp_path / "d", tmp_path / "kept")
+    assert "checkpoint not written (cannot write d/c.json: No such file" in process.stderr.readline()
+    time.sleep(1.5)  # another checkpoint falls due, and fails unsaid
+    process.send_signal(signal.SIGINT)
+    _, err = process.communicate(timeout=30)
+    assert process.returncode == 130 and "checkpoint" not in err, err
+    saved = read(tmp_path / re.search(r"written to (\S+);", err).group(1))
+    kept = lab("merge", "kept/c.json", cwd=tmp_path)
+    assert kept.returncode == 0 and "holds" in kept.stderr, kept.stderr
+    assert 0 < read(tmp_path / "kept/c.json")["blocks"]["played"] < saved["blocks"]["played"]
+
+
+def test_no_checkpoint_is_written_when_asked_for_none(tmp_path):
+    process = start(["run", *LONG, "--checkpoint", "0", "--json", "s.json"], tmp_path)
+    until_running(process, 1.5)
+    process.kill()
+    process.wait()
+    assert os.listdir(tmp_path) == []
