@@ -1,0 +1,157 @@
+"""tools/cluster/ on a real scheduler: a one-node Slurm cluster on this
+machine, with its own configuration, state and munge socket in a temporary
+folder, runs a sharded study as an array whose one task is preempted mid-run,
+then the merge job; the merged study is the study of one process. Needs root
+(the daemons, and the packages installed when missing); .ci/run runs it."""
+
+import os
+import re
+import signal
+import socket
+import subprocess
+import time
+
+import pytest
+
+from conftest import LAB, ROOT, played, read, run_study
+
+TOOLS = os.path.join(ROOT, "tools")
+STUDY = ["--rounds", "6M", "--block-size", "20000", "--seed", "4", "--checkpoint", "1"]
+
+
+def free_port():
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
+def configuration(folder):
+    host = socket.gethostname().split(".")[0]
+    return f"""ClusterName=truecount
+SlurmctldHost={host}(127.0.0.1)
+SlurmctldPort={free_port()}
+SlurmdPort={free_port()}
+SlurmUser=root
+SlurmdUser=root
+AuthType=auth/munge
+# A requeued job starts again once its last credential expires: 10 seconds
+# rather than 120.
+AuthInfo=socket={folder}/munge.socket,cred_expire=10
+CredType=cred/munge
+StateSaveLocation={folder}/state
+SlurmdSpoolDir={folder}/spool
+SlurmctldPidFile={folder}/slurmctld.pid
+SlurmdPidFile={folder}/slurmd.pid
+SlurmctldLogFile={folder}/slurmctld.log
+SlurmdLogFile={folder}/slurmd.log
+ProctrackType=proctrack/linuxproc
+TaskPlugin=task/none
+JobAcctGatherType=jobacct_gather/none
+AccountingStorageType=accounting_storage/none
+JobCompType=jobcomp/none
+MpiDefault=none
+MailProg=/bin/true
+SelectType=select/cons_tres
+SelectTypeParameters=CR_CPU
+SlurmdParameters=config_overrides
+ReturnToService=2
+KillWait=5
+MinJobAge=600
+SchedulerParameters=sched_interval=1
+NodeName={host} NodeAddr=127.0.0.1 CPUs=4 State=UNKNOWN
+PartitionName=lab Nodes=ALL Default=YES MaxTime=INFINITE State=UP
+"""
+
+
+class Cluster:
+    """The daemons started, stopped by their process ids."""
+
+    def __init__(self, folder):
+        self.folder = folder
+        self.daemons = []
+        self.environment = dict(os.environ, SLURM_CONF=str(folder / "slurm.conf"))
+
+    def start(self, *command):
+        log = open(self.folder / f"{os.path.basename(command[0])}.out", "w")
+        self.daemons.append(subprocess.Popen(command, stdout=log, stderr=subprocess.STDOUT,
+                                             env=self.environment))
+
+    def run(self, *command):
+        done = subprocess.run(command, capture_output=True, text=True, timeout=60,
+                              env=self.environment, cwd=self.folder)
+        assert done.returncode == 0, (command, done.stderr)
+        return done.stdout
+
+    def job(self, job):
+        """scontrol's fields of a job, by name."""
+        return dict(re.findall(r"(\w+)=(\S*)", self.run("scontrol", "show", "job", job)))
+
+    def stop(self):
+        for daemon in reversed(self.daemons):
+            daemon.send_signal(signal.SIGTERM)
+        for daemon in reversed(self.daemons):
+            try:
+                daemon.wait(timeout=20)
+            except subprocess.TimeoutExpired:
+                daemon.kill()
+                daemon.wait()
+
+
+def until(ready, seconds, what):
+    deadline = time.monotonic() + seconds
+    while not ready():
+        assert time.monotonic() < deadline, f"timed out waiting for {what}"
+        time.sleep(0.2)
+
+
+@pytest.fixture
+def cluster(tmp_path):
+    if os.geteuid() != 0:
+        pytest.skip("the cluster test starts Slurm's daemons and installs them if missing: "
+                    "it runs as root (as CI does)")
+    installed = subprocess.run([os.path.join(TOOLS, "ensure_packages.sh"), "cluster"],
+                               capture_output=True, text=True, timeout=600)
+    if installed.returncode != 0:
+        pytest.skip("Slurm's packages cannot be installed: " + installed.stderr.strip())
+    folder = tmp_path / "slurm"
+    for name in ("state", "spool"):
+        (folder / name).mkdir(parents=True)
+    (folder / "slurm.conf").write_text(configuration(folder))
+    os.chmod(folder, 0o755)
+    key = folder / "munge.key"
+    key.write_bytes(os.urandom(128))
+    os.chmod(key, 0o600)
+    cluster = Cluster(folder)
+    try:
+        cluster.start("munged", "--foreground", "--force", f"--key-file={key}",
+                      f"--socket={folder}/munge.socket", f"--pid-file={folder}/munged.pid",
+                      f"--log-file={folder}/munged.log", f"--seed-file={folder}/munged.seed")
+        until(lambda: (folder / "munge.socket").exists(), 30, "munged")
+        cluster.start("slurmctld", "-D", "-c", "-f", str(folder / "slurm.conf"))
+        cluster.start("slurmd", "-D", "-f", str(folder / "slurm.conf"))
+        until(lambda: "idle" in cluster.run("sinfo", "--noheader", "--format=%T"), 60,
+              "the node to be idle")
+        yield cluster
+    finally:
+        cluster.stop()
+
+
+def test_a_sharded_study_survives_a_preempted_task(tmp_path, cluster):
+    work = tmp_path / "study"
+    environment = dict(cluster.environment, TRUECOUNT_LAB=LAB)
+    submitted = subprocess.run([os.path.join(TOOLS, "cluster/submit.sh"), work, "4", *STUDY],
+                               capture_output=True, text=True, timeout=60, env=environment)
+    assert submitted.returncode == 0, submitted.stderr
+    array, merge = submitted.stdout.split()
+    # Task 1 is preempted once its first checkpoint is written, as its time
+    # limit's signal would.
+    task = f"{array}_1"
+    until(lambda: (work / "shard1.json").exists(), 120, "task 1's checkpoint")
+    cluster.run("scancel", "--batch", "--signal=TERM", task)
+    whole = run_study(tmp_path / "whole.json", STUDY, ["--threads", "2"])
+    until(lambda: cluster.job(merge)["JobState"] in ("COMPLETED", "FAILED", "CANCELLED"), 240,
+          "the merge job")
+    assert cluster.job(merge)["JobState"] == "COMPLETED", (work / "merge.log").read_text()
+    assert cluster.job(task)["Restarts"] == "1"
+    assert "interrupted; " in (work / "shard1.log").read_text()
+    assert played(read(work / "study.json")) == played(whole)
