@@ -194,7 +194,8 @@ void playBlocks(StudyResult& result, const BlockSet& positions, int threads,
   {
     // A checkpoint is asked for when due and taken once every worker has
     // handed over; the next is due a full interval after it is taken.
-    Clock::time_point due = started + (checkpoints ? checkpoints->every : Clock::duration{});
+    Clock::time_point due =
+        started + (checkpoints != nullptr ? checkpoints->every : Clock::duration{});
     bool asked = false;
     std::unique_lock lock(run.mutex);
     while (!run.workerEnded.wait_for(lock, std::chrono::milliseconds(250),

@@ -4,6 +4,7 @@ folder, runs a sharded study as an array whose one task is preempted mid-run,
 then the merge job; the merged study is the study of one process. Needs root
 (the daemons, and the packages installed when missing); .ci/run runs it."""
 
+import contextlib
 import os
 import re
 import signal
@@ -87,6 +88,11 @@ class Cluster:
         return dict(re.findall(r"(\w+)=(\S*)", self.run("scontrol", "show", "job", job)))
 
     def stop(self):
+        """Cancels the jobs left (a failed test's), then stops the daemons."""
+        if len(self.daemons) == 3:
+            subprocess.run(["scancel", "--user=root"], env=self.environment, timeout=60)
+            with contextlib.suppress(AssertionError):
+                until(lambda: not self.run("squeue", "--noheader"), 30, "the jobs to end")
         for daemon in reversed(self.daemons):
             daemon.send_signal(signal.SIGTERM)
         for daemon in reversed(self.daemons):

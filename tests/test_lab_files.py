@@ -559,9 +559,10 @@ def test_a_kill_at_any_moment_leaves_no_file_or_a_resumable_partial_study(tmp_pa
     # it, during a later write (a checkpoint's or the last), then at any
     # moment; each run resumes the file the last one left, if any.
     after = random.uniform(0, 0.9)
-    moments = ["write", "checkpointed", "write", random.uniform(0.05, 1.5), random.uniform(0.05, 1.5)]
+    moments = ["write", "checkpointed", "write", *(random.uniform(0.05, 1.5) for _ in "ab")]
     for moment in moments + [None]:
-        resume = ["--resume", "s.json"] if (cut / "s.json").exists() else [*LONG, "--json", "s.json"]
+        new = not (cut / "s.json").exists()
+        resume = [*LONG, "--json", "s.json"] if new else ["--resume", "s.json"]
         process = start(["run", *resume, "--quiet", "--checkpoint", "1"], cut)
         if moment == "write":
             kill_when(process, lambda: litter(cut))
@@ -593,7 +594,8 @@ def test_a_checkpoint_not_written_is_said_once_and_the_last_one_kept(tmp_path):
         assert process.poll() is None, process.communicate()
         time.sleep(0.01)
     os.rename(tmp_path / "d", tmp_path / "kept")
-    assert "checkpoint not written (cannot write d/c.json: No such file" in process.stderr.readline()
+    said = process.stderr.readline()
+    assert "checkpoint not written (cannot write d/c.json: No such file" in said
     time.sleep(1.5)  # another checkpoint falls due, and fails unsaid
     process.send_signal(signal.SIGINT)
     _, err = process.communicate(timeout=30)
