@@ -118,7 +118,8 @@ def cluster(tmp_path):
     installed = subprocess.run([os.path.join(TOOLS, "ensure_packages.sh"), "cluster"],
                                capture_output=True, text=True, timeout=600)
     if installed.returncode != 0:
-        pytest.skip("Slurm's packages cannot be installed: " + installed.stderr.strip())
+        reason = (installed.stderr.strip().splitlines() or ["no reason given"])[-1]
+        pytest.skip("Slurm's packages cannot be installed: " + reason)
     folder = tmp_path / "slurm"
     for name in ("state", "spool"):
         (folder / name).mkdir(parents=True)
