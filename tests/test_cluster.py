@@ -17,7 +17,7 @@ import pytest
 from conftest import LAB, ROOT, played, read, run_study
 
 TOOLS = os.path.join(ROOT, "tools")
-STUDY = ["--rounds", "6M", "--block-size", "20000", "--seed", "4", "--checkpoint", "1"]
+STUDY = ["--rounds", "6M", "--block-size", "20000", "--seed", "4"]
 
 
 def free_port():
@@ -145,7 +145,7 @@ def cluster(tmp_path):
 
 def test_a_sharded_study_survives_a_preempted_task(tmp_path, cluster):
     work = tmp_path / "study"
-    environment = dict(cluster.environment, TRUECOUNT_LAB=LAB)
+    environment = dict(cluster.environment, TRUECOUNT_LAB=LAB, TRUECOUNT_CHECKPOINT="1")
     submitted = subprocess.run([os.path.join(TOOLS, "cluster/submit.sh"), work, "4", *STUDY],
                                capture_output=True, text=True, timeout=60, env=environment)
     assert submitted.returncode == 0, submitted.stderr
