@@ -330,6 +330,9 @@ RunRequest runRequest(RunTexts& texts) {
   }
   request.threads = threadsOf(texts.threads);
   if (!texts.checkpoint.empty()) {
+    if (request.json.empty() && request.resume.empty()) {
+      throw BadInput{"--checkpoint needs --json FILE or --resume FILE, the file it rewrites"};
+    }
     request.checkpoint =
         std::chrono::seconds(std::get<std::int64_t>(parseCheckpoint(texts.checkpoint)));
   }

@@ -194,6 +194,7 @@ def refused(args, cwd, expected=None):
     (["run", "--checkpoint", "1.5"], "--checkpoint: \"1.5\""),
     (["compare", "--checkpoint", "", "--with", "--seed 3"], "--checkpoint: \"\""),
     (["indices", "--checkpoint", "5"], "--checkpoint"),
+    (["run", "--checkpoint", "5"], "--checkpoint needs --json FILE or --resume FILE"),
     (["run", "--decks", "1"], "give --reshuffle-after up to 37"),
     (["run", "--unknown"], None),
     (["run", "--rounds", "5", "--rounds", "6"], "--rounds"),
