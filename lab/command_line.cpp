@@ -454,8 +454,7 @@ readCommandLine(int argc, char** argv) {
       "Generate index plays: play basic strategy under the count and rules given, price every "
       "decision's actions from the cards the player cannot see, and find the count where each "
       "deviation's mean price difference from basic strategy crosses zero. It writes no study "
-      "file, "
-      "so it keeps no checkpoint and cannot be resumed");
+      "file, so it keeps no checkpoint and cannot be resumed");
   addIndicesOptions(*indices, indicesTexts);
   SettingTexts chartTexts;
   chartTexts.base.rules.reshuffleAfter = 0;  // always sound: the chart does not read it
