@@ -136,15 +136,17 @@ def test_a_sharded_study_survives_a_preempted_task(tmp_path, cluster):
                                capture_output=True, text=True, timeout=60, env=environment)
     assert submitted.returncode == 0, submitted.stderr
     array, merge = submitted.stdout.split()
-    # Task 1 is preempted once its first checkpoint is written, as its time
-    # limit's signal would.
-    task = f"{array}_1"
-    until(lambda: (work / "shard1.json").exists(), 120, "task 1's checkpoint")
-    cluster.run("scancel", "--batch", "--signal=TERM", task)
+    # Once their first checkpoints are written, task 1 is preempted and task 2
+    # gets its time limit's warning.
+    until(lambda: (work / "shard1.json").exists() and (work / "shard2.json").exists(), 120,
+          "the first checkpoints")
+    cluster.run("scontrol", "requeue", f"{array}_1")
+    cluster.run("scancel", "--batch", "--signal=USR1", f"{array}_2")
     whole = run_study(tmp_path / "whole.json", STUDY, ["--threads", "2"])
     until(lambda: cluster.job(merge)["JobState"] in ("COMPLETED", "FAILED", "CANCELLED"), 240,
           "the merge job")
     assert cluster.job(merge)["JobState"] == "COMPLETED", (work / "merge.log").read_text()
-    assert cluster.job(task)["Restarts"] == "1"
-    assert "interrupted; " in (work / "shard1.log").read_text()
+    for task in (1, 2):
+        assert cluster.job(f"{array}_{task}")["Restarts"] == "1"
+        assert "interrupted; " in (work / f"shard{task}.log").read_text()
     assert played(read(work / "study.json")) == played(whole)
