@@ -532,10 +532,10 @@ def test_a_comparison_says_when_its_sides_book_by_different_counts(tmp_path, var
 
 
 
-# Long enough for a checkpoint a second to land a few times, ThreadSanitizer's
-# slower play included.
-LONG = ["--rounds", "400k" if "TSAN_OPTIONS" in os.environ else "4M", "--block-size", "10000",
-        "--seed", "8", "--threads", "2", "--quiet"]
+# Long enough for a checkpoint a second to land a few times, with the
+# sanitizers' slower play too.
+LONG = ["--rounds", "400k" if SANITIZED else "4M", "--block-size", "10000", "--seed", "8",
+        "--threads", "2", "--quiet"]
 
 
 def litter(folder):
