@@ -564,8 +564,8 @@ def test_a_kill_at_any_moment_leaves_no_file_or_a_resumable_partial_study(tmp_pa
     moments = ["write", "checkpointed", "write", *(random.uniform(0.05, 1.5) for _ in "ab")]
     for moment in moments + [None]:
         new = not (cut / "s.json").exists()
-        resume = [*LONG, "--json", "s.json"] if new else ["--resume", "s.json"]
-        process = start(["run", *resume, "--quiet", "--checkpoint", "1"], cut)
+        resume = [*LONG, "--json", "s.json"] if new else ["--resume", "s.json", "--quiet"]
+        process = start(["run", *resume, "--checkpoint", "1"], cut)
         if moment == "write":
             kill_when(process, lambda: litter(cut))
             assert litter(cut), "the kill landed after the write"
