@@ -1,14 +1,16 @@
 // Rounds per second: truecount's table as the program plays it, one block of
-// the lab on one thread, and whole studies on one and two threads; and the
-// bookkeeping of a shard of a million blocks: playing, writing and reading
-// its file, merging it.
+// the lab on one thread, and whole studies on one and two threads, without
+// and with checkpoints; and the bookkeeping of a shard of a million blocks:
+// playing, writing and reading its file, merging it.
 #include <benchmark/benchmark.h>
 
 #include <atomic>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 
 #include "count/card_counter.h"
+#include "lab/output_file.h"
 #include "lab/parallel_run.h"
 #include "lab/result_json.h"
 #include "strategy/counting_player.h"
@@ -180,6 +182,43 @@ BENCHMARK(BM_LabStudy)
     ->ArgName("threads")
     ->Arg(1)
     ->Arg(2)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+// A hundred blocks on two threads, without and with a checkpoint at every
+// look the run takes (about two a second, where the command line's least
+// interval is one a second and its default one a minute), each written to a
+// file as `run --json` writes it.
+void BM_LabStudyCheckpoints(benchmark::State& state) {
+  constexpr std::uint64_t kBlocks = 100;
+  StudyConfig config = studyOf(Strategy::Composition);
+  config.rounds = kBlocks * kRounds;
+  const std::atomic<int> never{kRunOn};
+  const auto file = std::get<OutputFile>(OutputFile::prepare(
+      (std::filesystem::temp_directory_path() / "truecount-lab-bench.json").string()));
+  std::int64_t written = 0;
+  const Checkpoints checkpoints{
+      std::chrono::milliseconds(0), [&](const StudyResult& partial) {
+        benchmark::DoNotOptimize(file.commit(studyToJson(partial, figuresOf(partial))));
+        ++written;
+      }};
+  for (auto _ : state) {
+    StudyResult result;
+    result.config = config;
+    playBlocks(
+        result, result.target(), 2, never, [](std::uint64_t) {}, nullptr,
+        state.range(0) != 0 ? &checkpoints : nullptr);
+    benchmark::DoNotOptimize(result.tally.all.sum);
+  }
+  std::filesystem::remove(file.path());
+  state.counters["checkpoints"] =
+      benchmark::Counter(static_cast<double>(written), benchmark::Counter::kAvgIterations);
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(config.rounds));
+}
+BENCHMARK(BM_LabStudyCheckpoints)
+    ->ArgName("checkpoints")
+    ->Arg(0)
+    ->Arg(1)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 

@@ -17,6 +17,7 @@ namespace {
 
 constexpr const char* kVersion = "truecount-lab 2";
 constexpr std::int64_t kMaxThreads = 1024;
+constexpr std::int64_t kMaxCheckpointSeconds = 86'400;
 
 using Reader = std::function<std::optional<std::string>(std::string_view)>;
 
@@ -44,6 +45,10 @@ std::optional<std::string> fileName(std::string_view text) {
 
 Parsed<std::int64_t> parseThreads(std::string_view text) {
   return parseWhole(text, 1, kMaxThreads);
+}
+
+Parsed<std::int64_t> parseCheckpoint(std::string_view text) {
+  return parseWhole(text, 0, kMaxCheckpointSeconds);
 }
 
 Parsed<std::uint64_t> parseMinRounds(std::string_view text) {
@@ -379,6 +384,7 @@ struct RunTexts {
   std::vector<CLI::Option*> defining;
   std::string blocks;
   std::string threads;
+  std::string checkpoint;
   std::string with;  // compare's variant
   RunRequest request;
 };
@@ -493,6 +499,12 @@ void addRunOptions(CLI::App& run, RunTexts& texts) {
   addFile(run, "--resume", texts.request.resume,
           "Play the blocks the study in FILE lacks and write it back (or to --json); its "
           "settings hold, so no setting and no --blocks may be given");
+  run.add_option("--checkpoint", texts.checkpoint,
+                 "Rewrite the --json (or --resume) file every S seconds as a resumable partial "
+                 "study of the blocks played, so that a kill loses at most that much work; 0 "
+                 "never (default 60)")
+      ->type_name("S")
+      ->check(checkedBy(readerOf(parseCheckpoint)));
   run.add_flag("--quiet", texts.request.quiet, "No progress line on standard error");
   addReportOptions(run, texts.request.report);
   for (CLI::Option* setting : texts.settings.options) {
@@ -547,6 +559,13 @@ RunRequest runRequest(RunTexts& texts) {
     }
   }
   request.threads = threadsOf(texts.threads);
+  if (!texts.checkpoint.empty()) {
+    if (request.json.empty() && request.resume.empty()) {
+      throw BadInput{"--checkpoint needs --json FILE or --resume FILE, the file it rewrites"};
+    }
+    request.checkpoint =
+        std::chrono::seconds(std::get<std::int64_t>(parseCheckpoint(texts.checkpoint)));
+  }
   return request;
 }
 
@@ -758,7 +777,8 @@ readCommandLine(int argc, char** argv) {
       "indices",
       "Generate index plays: play basic strategy under the count and rules given, price every "
       "decision's actions from the cards the player cannot see, and find the count where each "
-      "deviation's mean price difference from basic strategy crosses zero");
+      "deviation's mean price difference from basic strategy crosses zero. It writes no study "
+      "file, so it keeps no checkpoint and cannot be resumed");
   addIndicesOptions(*indices, indicesTexts);
   SettingTexts chartTexts;
   chartTexts.base.rules.reshuffleAfter = 0;  // always sound: the chart does not read it

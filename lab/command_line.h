@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <variant>
@@ -25,6 +26,9 @@ struct RunRequest {
   int threads;
   bool quiet = false;
   ReportOptions report;
+  // How often the study file is rewritten as a resumable partial study while
+  // the blocks are played; zero for never.
+  std::chrono::seconds checkpoint{60};
 };
 
 // `indices`: an index study of basic strategy under the count and rules given.

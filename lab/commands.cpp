@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <sstream>
 
 #include "lab/chart_report.h"
@@ -71,6 +72,30 @@ Outcome saveInterrupted(const StudyResult& study, const Outputs& outputs,
   return Outcome::Interrupted;
 }
 
+// Rewrites the study file with the blocks played so far, every interval the
+// request asks for: a kill then loses at most that much work. A checkpoint
+// that cannot be written is said once; the last one written stays.
+std::optional<Checkpoints> checkpointsOf(const RunRequest& request, const Outputs& outputs) {
+  if (request.checkpoint.count() == 0 || !outputs.json || !outputs.json->replacedWhole()) {
+    return std::nullopt;
+  }
+  const OutputFile& file = *outputs.json;
+  return Checkpoints{request.checkpoint,
+                     [failed = false, &file](const StudyResult& partial) mutable {
+                       std::optional<std::string> error;
+                       try {
+                         error = file.commit(studyToJson(partial, figuresOf(partial)));
+                       } catch (const std::exception& problem) {
+                         error = problem.what();
+                       }
+                       if (error && !failed) {
+                         failed = true;
+                         say("checkpoint not written (" + *error +
+                             "); the run goes on, keeping the last checkpoint");
+                       }
+                     }};
+}
+
 void stopIfAsked() {
   if (stopRequests().load() != kRunOn) {
     throw Interrupted{};
@@ -105,8 +130,11 @@ Outcome runStudy(const RunRequest& request) {
   const BlockSet missing = study.target().without(study.blocks);
   ProgressLine progress(!request.quiet && ::isatty(STDERR_FILENO) == 1, study.roundsPlayed(),
                         study.targetRounds());
-  playBlocks(study, missing, request.threads, stopRequests(),
-             [&progress](std::uint64_t done) { progress.update(done); });
+  const auto checkpoints = checkpointsOf(request, outputs);
+  playBlocks(
+      study, missing, request.threads, stopRequests(),
+      [&progress](std::uint64_t done) { progress.update(done); }, nullptr,
+      checkpoints ? &*checkpoints : nullptr);
   progress.clear();
   if (!study.complete()) {
     return saveInterrupted(study, outputs, request);

@@ -33,6 +33,8 @@ class OutputFile {
 
   const std::string& path() const { return path_; }
   const FileIdentity& identity() const { return identity_; }
+  // Whether a commit replaces the file whole, as it does a regular file.
+  bool replacedWhole() const { return !inPlace_; }
 
   // Writes `text`. A regular file (or a new one) gets it through a temporary
   // file beside it, flushed to disk and renamed over it, keeping the mode the

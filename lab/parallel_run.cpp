@@ -62,17 +62,32 @@ struct SharedRun {
   std::mutex mutex;
   std::condition_variable workerEnded;
   int running = 0;
-  // The tallies and events of the blocks played, without their block sets,
-  // which are joined at the end.
+  // The tallies and events of the blocks handed over, without their block
+  // sets, which are joined at a checkpoint and at the end.
   StudyResult added;
   std::vector<BlockSet> played;
   // Index generation's tallies, when the run prices deviations.
   DeviationTally* deviations;
+  // A checkpoint raises `wanted`; each running worker then hands over what it
+  // played at its next block's end and, like a worker that ends, counts
+  // itself off `owing`. Workers read `wanted` without the lock between
+  // blocks, and under it when they hand over.
+  std::atomic<std::uint64_t> wanted{0};
+  int owing = 0;
 };
 
-// Plays blocks into `mine`, a result of the blocks this worker played, and
-// into `deviations` when the run prices them.
-void play(SharedRun& run, StudyResult& mine, DeviationTally* deviations) {
+// Adds what a worker played to what the workers handed over and empties it.
+// Called with the lock held.
+void handOver(SharedRun& run, StudyResult& mine) {
+  addTallies(run.added, mine);
+  run.played.push_back(std::move(mine.blocks));
+  mine = unplayed(run.study);
+}
+
+// Plays blocks into `mine`, a result of the blocks this worker played and has
+// not handed over, and into `deviations` when the run prices them. `handed`
+// is the last checkpoint this worker handed its blocks over for.
+void play(SharedRun& run, StudyResult& mine, DeviationTally* deviations, std::uint64_t& handed) {
   StudyPlayer player(run.study, deviations);
   while (run.stop.load() == kRunOn && !run.failed.load()) {
     const auto position = run.queue.take();
@@ -86,6 +101,12 @@ void play(SharedRun& run, StudyResult& mine, DeviationTally* deviations) {
     // Each worker takes ascending positions, so its set only grows at the top.
     mine.blocks.append(*position);
     run.roundsDone += run.study.config.roundsInBlock(block);
+    if (run.wanted.load() != handed) {
+      const std::lock_guard lock(run.mutex);
+      handOver(run, mine);
+      handed = run.wanted.load();
+      --run.owing;
+    }
   }
 }
 
@@ -93,11 +114,12 @@ void work(SharedRun& run) {
   StudyResult mine = unplayed(run.study);
   std::optional<DeviationTally> deviations;
   std::exception_ptr failure;
+  std::uint64_t handed = 0;
   try {
     if (run.deviations != nullptr) {
       deviations.emplace();
     }
-    play(run, mine, deviations ? &*deviations : nullptr);
+    play(run, mine, deviations ? &*deviations : nullptr, handed);
   } catch (...) {
     failure = std::current_exception();
     run.failed.store(true);
@@ -106,11 +128,13 @@ void work(SharedRun& run) {
   if (failure) {
     run.failure = failure;
   }
-  addTallies(run.added, mine);
+  handOver(run, mine);
   if (deviations) {
     *run.deviations += *deviations;
   }
-  run.played.push_back(std::move(mine.blocks));
+  if (handed != run.wanted.load()) {
+    --run.owing;
+  }
   --run.running;
   run.workerEnded.notify_all();
 }
@@ -131,14 +155,27 @@ BlockSet unionOf(std::vector<BlockSet> sets) {
   return sets.empty() ? BlockSet{} : std::move(sets.front());
 }
 
+// `result` with every block handed over, `seconds` into the run. Called with
+// the lock held; the sets handed over are joined so that they stay few.
+StudyResult partialStudy(SharedRun& run, const StudyResult& result, double seconds) {
+  BlockSet handed = unionOf(std::move(run.played));
+  StudyResult partial = result;
+  partial.blocks = result.blocks.joined(handed);
+  addTallies(partial, run.added);
+  partial.seconds += seconds;
+  run.played = {std::move(handed)};
+  return partial;
+}
+
 }  // namespace
 
 void playBlocks(StudyResult& result, const BlockSet& positions, int threads,
                 const std::atomic<int>& stop,
                 const std::function<void(std::uint64_t roundsDone)>& watch,
-                DeviationTally* deviations) {
+                DeviationTally* deviations, const Checkpoints* checkpoints) {
+  using Clock = std::chrono::steady_clock;
   SharedRun run(result, stop, positions, deviations);
-  const auto started = std::chrono::steady_clock::now();
+  const auto started = Clock::now();
   std::vector<std::thread> workers;
   workers.reserve(static_cast<std::size_t>(threads));
   for (int i = 0; i < threads; ++i) {
@@ -155,11 +192,33 @@ void playBlocks(StudyResult& result, const BlockSet& positions, int threads,
     }
   }
   {
+    // A checkpoint is asked for when due and taken once every worker has
+    // handed over; the next is due a full interval after it is taken.
+    Clock::time_point due =
+        started + (checkpoints != nullptr ? checkpoints->every : Clock::duration{});
+    bool asked = false;
     std::unique_lock lock(run.mutex);
     while (!run.workerEnded.wait_for(lock, std::chrono::milliseconds(250),
                                      [&] { return run.running == 0; })) {
+      std::optional<StudyResult> partial;
+      if (checkpoints != nullptr && !run.failure) {
+        if (!asked && Clock::now() >= due) {
+          ++run.wanted;
+          run.owing = run.running;
+          asked = true;
+        }
+        if (asked && run.owing == 0) {
+          const std::chrono::duration<double> elapsed = Clock::now() - started;
+          partial = partialStudy(run, result, elapsed.count());
+          asked = false;
+          due = Clock::now() + checkpoints->every;
+        }
+      }
       lock.unlock();
       watch(run.roundsDone.load());
+      if (partial) {
+        checkpoints->save(*partial);
+      }
       lock.lock();
     }
   }
@@ -172,6 +231,6 @@ void playBlocks(StudyResult& result, const BlockSet& positions, int threads,
   run.played.push_back(std::move(result.blocks));
   result.blocks = unionOf(std::move(run.played));
   addTallies(result, run.added);
-  const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
+  const std::chrono::duration<double> elapsed = Clock::now() - started;
   result.seconds += elapsed.count();
 }

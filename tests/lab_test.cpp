@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <fstream>
 #include <functional>
@@ -9,6 +10,7 @@
 #include <sstream>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "lab/parallel_run.h"
 #include "lab/result_json.h"
@@ -94,6 +96,36 @@ TEST(Lab, StopsFinishOrDropTheBlocksInFlight) {
               into.variant->cross == CrossTally{});
   EXPECT_TRUE(pair.play(0, into, finish));
   EXPECT_TRUE(into.tally.all.rounds == 2'000 && into.variant->tally.all.rounds == 2'000);
+}
+
+// Each checkpoint of a comparison holds whole blocks and exactly their
+// tallies, and each holds the last; the run stops at the second. Kills are
+// tested through the program (tests/test_lab_files.py).
+TEST(Lab, CheckpointsHoldTheBlocksPlayedAndNothingElse) {
+  StudyResult result;
+  result.config = smallStudy();
+  result.config.rounds = 20'000'000;
+  result.variant = Variant{smallVariant(), {}, {}, {}};
+  std::atomic<int> level{kRunOn};
+  std::vector<StudyResult> partials;
+  const Checkpoints checkpoints{std::chrono::milliseconds(0), [&](const StudyResult& partial) {
+                                  partials.push_back(partial);
+                                  if (partials.size() >= 2) {
+                                    level = kFinishBlocks;
+                                  }
+                                }};
+  playBlocks(
+      result, result.target(), 2, level, [](std::uint64_t) {}, nullptr, &checkpoints);
+  ASSERT_GE(partials.size(), 2U);
+  partials.push_back(result);
+  for (std::size_t i = 0; i < partials.size(); ++i) {
+    StudyResult alone = unplayed(result);
+    const std::atomic<int> never{kRunOn};
+    playBlocks(alone, partials[i].blocks, 2, never, [](std::uint64_t) {});
+    expectSameStudy(partials[i], alone);
+    EXPECT_TRUE(i == 0 || partials[i - 1].blocks.without(partials[i].blocks).empty());
+  }
+  EXPECT_FALSE(partials[1].blocks.without(partials[0].blocks).empty());
 }
 
 // A block allocates its table once, whatever its length: nothing per round

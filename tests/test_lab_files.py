@@ -6,6 +6,7 @@ half-written; signals stop the work and keep what was done."""
 import contextlib
 import math
 import os
+import random
 import re
 import signal
 import stat
@@ -14,7 +15,7 @@ import time
 
 import pytest
 
-from conftest import LAB, edit, lab, played, read, reseal, run_study, write
+from conftest import LAB, edit, lab, options, played, read, reseal, run_study, write
 
 # A counter's study: what defines it (a count, index plays, wonging) must
 # survive shards and merges, and the rounds it watches merge too.
@@ -201,6 +202,11 @@ def refused(args, cwd, expected=None):
     (["run", "--penetration", "2.5"], "at most 89 cards (85.5%)"),
     (["run", "--penetration", "101%"], "the share of the shoe dealt before the reshuffle"),
     (["compare", "--with", "--penetration 6 --game 6d-s17"], "at most 297 cards"),
+    (["run", "--checkpoint", "-1"], "--checkpoint: \"-1\": expected a whole number from 0 to 86400"),
+    (["run", "--checkpoint", "1.5"], "--checkpoint: \"1.5\""),
+    (["compare", "--checkpoint", "", "--with", "--seed 3"], "--checkpoint: \"\""),
+    (["indices", "--checkpoint", "5"], "--checkpoint"),
+    (["run", "--checkpoint", "5"], "--checkpoint needs --json FILE or --resume FILE"),
     (["merge", "missing.json"], "missing.json: cannot be read"),
     (["merge", "new\nline.json"], "new\\nline.json: cannot be read"),
     (["merge", "."], "a folder, not a file"),
@@ -508,8 +514,10 @@ def test_waiting_for_a_fifo_can_be_interrupted(tmp_path, command):
     assert sorted(os.listdir(tmp_path)) == ["fifo"]
 
 
-@pytest.mark.skipif("ASAN_OPTIONS" in os.environ or "TSAN_OPTIONS" in os.environ,
-                    reason="the sanitizers reserve the address space")
+SANITIZED = "ASAN_OPTIONS" in os.environ or "TSAN_OPTIONS" in os.environ
+
+
+@pytest.mark.skipif(SANITIZED, reason="the sanitizers reserve the address space")
 def test_an_error_ends_with_a_message_and_no_file(tmp_path):
     # Address space too small for a worker's stack, from too small for the
     # program to load upward: every limit ends in a load failure, a reported
@@ -586,3 +594,91 @@ def test_a_comparison_says_when_its_sides_book_by_different_counts(tmp_path, var
     done = lab("compare", "--rounds", "20k", "--strategy", "basic", "--with", variant, "--quiet")
     assert done.returncode == 0, done.stderr
     assert ("The sides book by different counts" in done.stdout) == note
+
+
+
+# Long enough for a checkpoint a second to land a few times, with the
+# sanitizers' slower play too.
+LONG = ["--rounds", "400k" if SANITIZED else "4M", "--block-size", "10000", "--seed", "8",
+        "--threads", "2", "--quiet"]
+
+
+def litter(folder):
+    """The temporary files of writes a kill cut short."""
+    return [name for name in os.listdir(folder) if name.startswith(".truecount-lab-")]
+
+
+def kill_when(process, ready):
+    """Kills the program as soon as `ready()` holds, or lets it end."""
+    while process.poll() is None:
+        if ready():
+            process.kill()
+        time.sleep(0.0002)  # leaves the workers their cores
+    process.wait()
+
+
+def test_a_kill_at_any_moment_leaves_no_file_or_a_resumable_partial_study(tmp_path):
+    # The uninterrupted run plays on one thread beside the runs killed.
+    uncut = start(["run", *options(LONG, ["--threads", "1"]), "--json", "whole.json"], tmp_path)
+    cut = tmp_path / "cut"
+    cut.mkdir()
+    # Killed during the first checkpoint's write, at a random moment after
+    # it, during a later write (a checkpoint's or the last), then at any
+    # moment; each run resumes the file the last one left, if any.
+    after = random.uniform(0, 0.9)
+    moments = ["write", "checkpointed", "write", *(random.uniform(0.05, 1.5) for _ in "ab")]
+    for moment in moments + [None]:
+        new = not (cut / "s.json").exists()
+        resume = [*LONG, "--json", "s.json"] if new else ["--resume", "s.json", "--quiet"]
+        process = start(["run", *resume, "--checkpoint", "1"], cut)
+        if moment == "write":
+            kill_when(process, lambda: litter(cut))
+            assert litter(cut), "the kill landed after the write"
+        elif moment == "checkpointed":
+            kill_when(process, (cut / "s.json").exists)
+            time.sleep(after)
+        elif moment is not None:
+            time.sleep(moment)
+        if moment is not None:
+            process.kill()
+        finished = process.wait(timeout=120) == 0
+        assert finished or process.returncode == -signal.SIGKILL and moment is not None, moment
+        for name in litter(cut):
+            os.unlink(cut / name)
+        if (cut / "s.json").exists():
+            study = read(cut / "s.json")
+            assert study["complete"] == finished, moment
+            assert int(study["tallies"]["all"]["rounds"]) == study["blocks"]["played"] * 10000
+        assert moment != "checkpointed" or 0 < study["blocks"]["played"] < study["blocks"]["total"]
+    assert uncut.wait(timeout=120) == 0, uncut.communicate()
+    whole = read(tmp_path / "whole.json")
+    assert played(read(cut / "s.json")) == played(whole)
+    assert read(cut / "s.json")["config"] == whole["config"]
+
+
+def test_a_checkpoint_not_written_is_said_once_and_the_last_one_kept(tmp_path):
+    (tmp_path / "d").mkdir()
+    process = start(["compare", *options(LONG, ["--rounds", "20M"]), "--with", "--strategy basic",
+                     "--checkpoint", "1", "--json", "d/c.json"], tmp_path)
+    while not (tmp_path / "d/c.json").exists():
+        assert process.poll() is None, process.communicate()
+        time.sleep(0.01)
+    os.rename(tmp_path / "d", tmp_path / "kept")
+    said = process.stderr.readline()
+    assert "checkpoint not written (cannot write d/c.json: No such file" in said
+    time.sleep(1.5)  # another checkpoint falls due, and fails unsaid
+    process.send_signal(signal.SIGINT)
+    _, err = process.communicate(timeout=30)
+    assert process.returncode == 130 and "checkpoint" not in err, err
+    saved = read(tmp_path / re.search(r"written to (\S+);", err).group(1))
+    kept = lab("merge", "kept/c.json", cwd=tmp_path)
+    assert kept.returncode == 0 and "holds" in kept.stderr, kept.stderr
+    assert 0 < read(tmp_path / "kept/c.json")["blocks"]["played"] < saved["blocks"]["played"]
+
+
+def test_no_checkpoint_is_written_when_asked_for_none(tmp_path):
+    process = start(["run", *LONG, "--checkpoint", "0", "--json", "s.json"], tmp_path)
+    until_running(process, 1.5)
+    process.kill()
+    process.wait()
+    assert os.listdir(tmp_path) == []
