@@ -16,7 +16,7 @@ struct NamedCount {
   std::array<int, 10> halves;
 };
 
-// The published tags of each count (README: "Counts").
+// The published tags of each count (docs/counting.md: "Counts").
 constexpr std::array<NamedCount, 7> kNamedCounts{{
     {"hilo", {-2, 2, 2, 2, 2, 2, 0, 0, 0, -2}},
     {"ko", {-2, 2, 2, 2, 2, 2, 2, 0, 0, -2}},

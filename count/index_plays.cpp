@@ -12,7 +12,7 @@ namespace {
 
 constexpr int kAce = 11;
 
-// The published Hi-Lo sets (README: "Index plays").
+// The published Hi-Lo sets (docs/counting.md: "Index plays").
 constexpr std::string_view kIllustrious18 =
     "hand,up_card,action,index,direction\n"
     "insurance,A,insure,3,>=\n"

@@ -422,7 +422,8 @@ std::vector<Setting> makeSettings() {
       {"strategy", "--strategy", "NAME", "Strategy and betting",
        "composition (expected values over the undealt cards, which lack the already dealt hole "
        "card: more than a player can know), visible (the undealt cards plus the hole card: what a "
-       "player can know), basic (fixed tables from a full shoe)",
+       "player can know), basic (the exact total-dependent basic strategy of the game's shoe, "
+       "as truecount-lab strategy prints it)",
        "strategy {}", true, namesIn(kStrategyNames),
        [](std::string_view t, StudyConfig& c) { return readName(kStrategyNames, t, c.strategy); },
        [](const StudyConfig& c) { return nameIn(kStrategyNames, c.strategy); }},

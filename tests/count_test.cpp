@@ -19,7 +19,7 @@
 
 namespace {
 
-// The tag tables as published (README "Counts"), A 2 3 4 5 6 7 8 9 10.
+// The tag tables as published (docs/counting.md "Counts"), A 2 3 4 5 6 7 8 9 10.
 TEST(CountSystem, NamedCountsCarryThePublishedTags) {
   const struct {
     const char* name;

@@ -230,7 +230,7 @@ def test_a_comparison_draws_both_sides_and_their_difference(tmp_path, studies):
     fig = study_chart.study_figure([comparison.study, comparison.variant],
                                    difference=comparison.difference)
     ax, difference_ax, share_ax = fig.axes
-    # Named by decks, reshuffle point, dealer rule and strategy, as the README says.
+    # Named by decks, reshuffle point, dealer rule and strategy, as docs/studies.md says.
     assert [c.get_label() for c in ax.containers] == [
         "2 decks, reshuffle after 60 cards, dealer h17, strategy composition",
         "2 decks, reshuffle after 60 cards, dealer h17, strategy basic"]
