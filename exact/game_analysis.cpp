@@ -104,10 +104,14 @@ class UpCardAnalysis {
   ActionValues originalValues(const CardCounts& hand, ActionSet allowed);
   int decide(const CardCounts& hand, ActionSet allowed, const ActionValues& values,
              int handsInRound, bool canDouble) const;
+  // Splitting the pair of `card`, joint with the hands' being played on.
+  ExpectedResult splitJoint(int card, int handsInRound, bool canDouble);
 
  private:
   void decideMultiCard(UpCardTables& tables);
-  ExpectedResult splitRound(int card, int handsInRound, bool canDouble);
+  ExpectedResult splitRound(int card, int handsInRound, bool canDouble) {
+    return engine_.roundValue(splitJoint(card, handsInRound, canDouble), handOf(card, card));
+  }
   ExpectedResult splitHand(int card, int second, bool mayDouble);
   const ActionValues& kindValues(const CardCounts& hand) const;
 
@@ -249,11 +253,11 @@ ExpectedResult UpCardAnalysis::splitHand(int card, int second, bool mayDouble) {
   return valueOf(values, decide(hand, allowed, values, 2, mayDouble));
 }
 
-// Splitting the pair of `card` in a round of `handsInRound` hands, in the
-// round's terms. Each split hand is valued as if dealt alone from the shoe
+// Splitting the pair of `card` in a round of `handsInRound` hands, joint with
+// the hands' being played on. Each split hand is valued as if dealt alone from the shoe
 // less both pair cards; how many hands the split makes, resplits included,
 // comes from the chance of drawing the pair card there (expectedSplitCounts).
-ExpectedResult UpCardAnalysis::splitRound(int card, int handsInRound, bool canDouble) {
+ExpectedResult UpCardAnalysis::splitJoint(int card, int handsInRound, bool canDouble) {
   const SplitPermissions permissions = splitPermissions(rules_.afterSplit, {canDouble, true});
   const bool truecountPricing = rules_.splitPricing == SplitPricing::Truecount;
   Resplits resplits = Resplits::Never;
@@ -289,7 +293,7 @@ ExpectedResult UpCardAnalysis::splitRound(int card, int handsInRound, bool canDo
     round.push /= hands;
     round.loss /= hands;
   }
-  return engine_.roundValue(round, pair);
+  return round;
 }
 
 }  // namespace
@@ -313,6 +317,13 @@ int bestOf(const ActionValues& values, ActionSet allowed) {
     action = Surrender;
   }
   return action;
+}
+
+ExpectedResult compositionSplit(UpCardEngine& engine, const GameRules& rules, int card,
+                                int handsInRound, bool canDouble) {
+  UpCardAnalysis analysis(engine, rules);
+  analysis.playBy(nullptr);
+  return analysis.splitJoint(card, handsInRound, canDouble);
 }
 
 TotalDependentTables totalDependentTables(const GameRules& rules, const CardCounts& shoe) {

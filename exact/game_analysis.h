@@ -58,6 +58,12 @@ struct TotalDependentTables {
 
 TotalDependentTables totalDependentTables(const GameRules& rules, const CardCounts& shoe);
 
+// Splitting the pair of `card` against the engine's up card, each hand played
+// by its own cards, joint with the hands' being played on (as the engine's
+// values are): what pricing a split for the shoe at hand needs.
+ExpectedResult compositionSplit(UpCardEngine& engine, const GameRules& rules, int card,
+                                int handsInRound, bool canDouble);
+
 // One original two-card hand against one up card: its chance, its actions'
 // values in the round's terms, the action played and the hand's result.
 struct HandRow {

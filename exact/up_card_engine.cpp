@@ -17,7 +17,12 @@ int blackjackPartner(int upCard) {
 }
 
 UpCardEngine::UpCardEngine(const CardCounts& shoe, int upCard, const GameRules& rules)
-    : shoe_(shoe), rules_(rules), graph_(upCard, rules.dealerHitsSoft17) {}
+    : UpCardEngine(shoe, std::make_shared<const DealerGraph>(upCard, rules.dealerHitsSoft17),
+                   rules) {}
+
+UpCardEngine::UpCardEngine(const CardCounts& shoe, std::shared_ptr<const DealerGraph> graph,
+                           const GameRules& rules)
+    : shoe_(shoe), rules_(rules), graph_(std::move(graph)) {}
 
 void UpCardEngine::setPlay(const MultiCardPlay& play) {
   play_ = play;
@@ -38,7 +43,7 @@ double UpCardEngine::peekedBlackjack(const CardCounts& out) {
 const DealerOdds& UpCardEngine::dealerFor(const CardCounts& out) {
   const auto [at, added] = dealer_.try_emplace(out.key());
   if (added) {
-    at->second = graph_.odds(shoe_.minus(out), rules_.peeks(), reach_);
+    at->second = graph_->odds(shoe_.minus(out), rules_.peeks(), reach_);
   }
   return at->second;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -33,8 +34,12 @@ struct MultiCardPlay {
 class UpCardEngine {
  public:
   UpCardEngine(const CardCounts& shoe, int upCard, const GameRules& rules);
+  // The same with the dealer's graph already built (for the up card and the
+  // rules' soft-17 rule): many engines of one game share theirs.
+  UpCardEngine(const CardCounts& shoe, std::shared_ptr<const DealerGraph> graph,
+               const GameRules& rules);
 
-  int upCard() const { return graph_.upCard(); }
+  int upCard() const { return graph_->upCard(); }
   const CardCounts& shoe() const { return shoe_; }
   void setPlay(const MultiCardPlay& play);
   // Sets one total's entry of a total-dependent play; the hands of that total
@@ -67,7 +72,7 @@ class UpCardEngine {
 
   CardCounts shoe_;  // without the up card
   GameRules rules_;
-  DealerGraph graph_;
+  std::shared_ptr<const DealerGraph> graph_;
   MultiCardPlay play_;
   std::unordered_map<std::uint64_t, DealerOdds> dealer_;
   std::unordered_map<std::uint64_t, ExpectedResult> played_;

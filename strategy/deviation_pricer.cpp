@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "exact/game_analysis.h"
+#include "exact/up_card_engine.h"
 #include "strategy/draw_probabilities.h"
 #include "strategy/pricing.h"
 
@@ -31,11 +33,64 @@ int holeCardOf(const Hand& dealer) {
   return dealer.cards().size() > 1 ? dealer.cards()[1] : 0;
 }
 
+// Every allowed action priced from the proportions of the unseen cards.
+ActionPrices proportionPrices(const DecisionView& view, int total, bool soft) {
+  const int upCard = view.dealer.cards()[0] == 1 ? kAce : view.dealer.cards()[0];
+  const DrawProbabilities p = drawProbabilitiesWith(view.deck, holeCardOf(view.dealer));
+  const DecisionTable table =
+      buildDecisionTable(p, upCard, dealerGameOf(view.rules),
+                         rowsRead(view.hand, total, soft, view.allowed, view.rules));
+  return priceActions(table, p, view.hand, view.allowed, view.handsInRound, view.rules);
+}
+
+// The same exactly, every card removed as it is dealt, in the same units:
+// per unit staked, given no dealer blackjack where he peeks.
+ActionPrices exactPrices(const DecisionView& view, std::shared_ptr<const DealerGraph> graph) {
+  CardCounts hand;
+  for (const int card : view.hand.cards()) {
+    hand.add(card);
+  }
+  // What the player cannot see, and his hand, which the engine takes out.
+  CardCounts shoe = hand;
+  for (int v = 1; v <= CardCounts::kValues; ++v) {
+    shoe.add(v, view.deck.remaining(v));
+  }
+  if (const int hole = holeCardOf(view.dealer); hole != 0) {
+    shoe.add(hole);
+  }
+  UpCardEngine engine(shoe, std::move(graph), view.rules);
+  const double playedOn = 1.0 - engine.peekedBlackjack(hand);
+  ActionPrices prices{view.allowed};
+  prices.stand = engine.stand(hand, 0).value / playedOn;
+  prices.hit = engine.hit(hand, 0).value / playedOn;
+  if (view.allowed.contains(Double)) {
+    prices.doubleDown = engine.doubleDown(hand, 0).value / playedOn;
+  }
+  if (view.allowed.contains(Split)) {
+    prices.split = compositionSplit(engine, view.rules, view.hand.cards()[0], view.handsInRound,
+                                    view.hand.canDouble)
+                       .value /
+                   playedOn;
+  }
+  if (view.allowed.contains(Surrender)) {
+    prices.surrender = view.rules.surrender == SurrenderRule::Early
+                           ? (-0.5 + engine.peekedBlackjack(hand)) / playedOn
+                           : engine.lateSurrender(hand).value / playedOn;
+  }
+  return prices;
+}
+
 }  // namespace
 
 DeviationPricer::DeviationPricer(const GameRules& rules, const CardCounter& counter,
-                                 DeviationTally& tally)
-    : basic_(rules), counter_(&counter), tally_(&tally) {}
+                                 DeviationTally& tally, DeviationPricing pricing)
+    : basic_(rules), counter_(&counter), tally_(&tally), pricing_(pricing) {
+  if (pricing == DeviationPricing::Exact) {
+    for (int up = 1; up <= CardCounts::kValues; ++up) {
+      dealerGraphs_[up] = std::make_shared<const DealerGraph>(up, rules.dealerHitsSoft17);
+    }
+  }
+}
 
 int DeviationPricer::decide(const DecisionView& view) {
   const int basic = basic_.decide(view);
@@ -45,12 +100,9 @@ int DeviationPricer::decide(const DecisionView& view) {
     return basic;
   }
   const int upCard = view.dealer.cards()[0] == 1 ? kAce : view.dealer.cards()[0];
-  const DrawProbabilities p = drawProbabilitiesWith(view.deck, holeCardOf(view.dealer));
-  const DecisionTable table =
-      buildDecisionTable(p, upCard, dealerGameOf(view.rules),
-                         rowsRead(view.hand, total, soft, view.allowed, view.rules));
-  const ActionPrices prices =
-      priceActions(table, p, view.hand, view.allowed, view.handsInRound, view.rules);
+  const ActionPrices prices = pricing_ == DeviationPricing::Exact
+                                  ? exactPrices(view, dealerGraphs_[view.dealer.cards()[0]])
+                                  : proportionPrices(view, total, soft);
   DeviationKey key{soft ? IndexHand::Soft : IndexHand::Hard, total, upCard, basic, 0};
   if (view.allowed.contains(Split)) {
     key.hand = IndexHand::Pair;

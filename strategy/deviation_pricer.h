@@ -1,7 +1,11 @@
 #pragma once
 
+#include <array>
+#include <memory>
+
 #include "count/card_counter.h"
 #include "count/deviation_tally.h"
+#include "exact/dealer_odds.h"
 #include "strategy/player_rule.h"
 
 // Index generation's player. It plays basic strategy, and at every decision
@@ -14,10 +18,17 @@
 //
 // Pricing from the undealt cards alone would leak the hole card: insurance,
 // for one, would look worst exactly when the hole card is a ten.
+//
+// Prices come from the proportions of those cards, or, exactly, with every
+// card removed as it is dealt (exact/; some 20 times slower, what measures
+// how far the proportions move an index).
+enum class DeviationPricing { Proportions, Exact };
+
 class DeviationPricer final : public Player {
  public:
   // `counter` and `tally` must outlive the player.
-  DeviationPricer(const GameRules& rules, const CardCounter& counter, DeviationTally& tally);
+  DeviationPricer(const GameRules& rules, const CardCounter& counter, DeviationTally& tally,
+                  DeviationPricing pricing = DeviationPricing::Proportions);
 
   int decide(const DecisionView& view) override;
   bool takesInsurance(const Deck& deck, const Hand& dealer, const GameRules& rules,
@@ -27,4 +38,7 @@ class DeviationPricer final : public Player {
   BasicStrategy basic_;
   const CardCounter* counter_;
   DeviationTally* tally_;
+  DeviationPricing pricing_;
+  // Exact pricing's dealer graphs, by up card (1..10), built once.
+  std::array<std::shared_ptr<const DealerGraph>, 11> dealerGraphs_{};
 };

@@ -501,4 +501,37 @@ TEST(DeviationPricer, PricesInsuranceFromTheUnseenCards) {
   EXPECT_EQ(at.sum, std::llround((1.5 * 14 / 49 - 0.5) * DeviationTally::kUnitsPerStake));
 }
 
+// Exact pricing removes every card as it is dealt: from one deck it prices
+// 16 against a ten otherwise than the unseen cards' proportions, though
+// within a few hundredths of a stake.
+TEST(DeviationPricer, PricesExactlyWhenAsked) {
+  const GameRules rules{.decks = 1, .reshuffleAfter = 30};
+  const auto standLessHit = [&rules](DeviationPricing pricing) {
+    CardCounter counter(*countNamed("hilo"), 1, {});
+    DeviationTally tally;
+    DeviationPricer pricer(rules, counter, tally, pricing);
+    StreamRandom random(1, 0);
+    Simulator table(DealerRule, pricer, BetRule, rules, random);
+    table.showCardsTo(counter);
+    EXPECT_TRUE(table.deck().stackNext(std::vector<int>{10, 10, 6, 7}));
+    table.playRound(1, false);
+    tally.endBlock();
+    for (const DeviationTally::Series* series : tally.series()) {
+      if (series->key.value == 16 && series->key.alternative == Stand) {
+        for (const SeriesTally& at : series->counts) {
+          if (at.rounds == 1) {
+            return static_cast<double>(at.sum) / DeviationTally::kUnitsPerStake;
+          }
+        }
+      }
+    }
+    ADD_FAILURE() << "no 16 against a ten priced";
+    return 0.0;
+  };
+  const double proportions = standLessHit(DeviationPricing::Proportions);
+  const double exact = standLessHit(DeviationPricing::Exact);
+  EXPECT_NE(exact, proportions);
+  EXPECT_NEAR(exact, proportions, 0.05);
+}
+
 }  // namespace
