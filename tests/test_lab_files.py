@@ -568,7 +568,8 @@ def test_the_progress_line_is_drawn_on_a_terminal_unless_quiet(tmp_path, quiet):
 def test_an_interrupted_indices_reports_what_it_has(tmp_path):
     process = start(["indices", "--rounds", "20M", "--block-size", "20000", "--threads", "1",
                      "--count", "hilo", "--csv", "i.csv"], tmp_path)
-    until_running(process, 1.0)
+    # Long enough for basic strategy's tables and a few blocks under a sanitizer.
+    until_running(process, 4.0)
     process.send_signal(signal.SIGINT)
     out, err = process.communicate(timeout=30)
     assert process.returncode == 130, err
