@@ -612,6 +612,12 @@ def test_edge_files_and_text_tell_one_answer(tmp_path):
     assert answer["house_edge_percent"] == pytest.approx(-100 * answer["expected_return"])
     assert any(row["insured"] == "yes" for row in rows)
     assert text.startswith(f"House edge {answer['house_edge_percent']:.4f}%")
+    printed = {row.split()[0]: row.split() for row in text.splitlines()
+               if re.match(r" +(A|\d+) +\d", row)}
+    for up in answer["by_up_card"]:
+        row = printed[up["up_card"]]
+        assert float(row[1].rstrip("%")) == pytest.approx(100 * up["chance"], abs=0.006)
+        assert float(row[2].rstrip("%")) == pytest.approx(100 * up["expected_return"], abs=6e-4)
     assert "Removed from the shoe first: 2,3,4,5" in text
 
 
