@@ -316,6 +316,22 @@ bool playsFab4(const StudyConfig& config) {
   return indices->print(config) == "fab4";
 }
 
+// Why the blocks of a file of `version` may take no new block, or none: they
+// played basic strategy (and perhaps the Fab 4) as an older program did.
+std::optional<std::string> closedBecause(const StudyResult& r, int version) {
+  const bool basic = r.config.strategy == Strategy::Basic ||
+                     (r.variant && r.variant->config.strategy == Strategy::Basic);
+  if (version >= kExactBasicVersion || !basic) {
+    return std::nullopt;
+  }
+  const bool fab4 = playsFab4(r.config) || (r.variant && playsFab4(r.variant->config));
+  return "its blocks played basic strategy as this program did before file version " +
+         std::to_string(kExactBasicVersion) + " (every decision priced from a full shoe" +
+         (fab4 ? ", and the Fab 4 before its 15 v 10 row was corrected" : "") +
+         "), so they may be read and charted but not resumed or merged: no block of the "
+         "present play may join them; play the study anew";
+}
+
 // Reading: every field is checked; the first fault found is thrown as text.
 struct Fault {
   std::string what;
@@ -658,17 +674,7 @@ std::variant<StudyResult, std::string> studyFromJson(const std::string& text) {
     if (const auto problem = studyProblem(r)) {
       return *problem;
     }
-    const bool basic = r.config.strategy == Strategy::Basic ||
-                       (r.variant && r.variant->config.strategy == Strategy::Basic);
-    if (layout.version < kExactBasicVersion && basic) {
-      const bool fab4 = playsFab4(r.config) || (r.variant && playsFab4(r.variant->config));
-      r.closed = "its blocks played basic strategy as this program did before file version " +
-                 std::to_string(kExactBasicVersion) +
-                 " (every decision priced from a full shoe" +
-                 (fab4 ? ", and the Fab 4 before its 15 v 10 row was corrected" : "") +
-                 "), so they may be read and charted but not resumed or merged: no block of "
-                 "the present play may join them; play the study anew";
-    }
+    r.closed = closedBecause(r, layout.version);
     return r;
   } catch (const Fault& fault) {
     return fault.what;
