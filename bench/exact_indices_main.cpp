@@ -14,10 +14,10 @@
 
 #include "count/card_counter.h"
 #include "count/count_system.h"
-#include "count/deviation_tally.h"
-#include "count/index_plays.h"
 #include "deck/random_source.h"
 #include "strategy/deviation_pricer.h"
+#include "strategy/deviation_tally.h"
+#include "strategy/index_plays.h"
 #include "study/games.h"
 #include "table/rules.h"
 #include "table/simulator.h"

@@ -2,10 +2,12 @@
 
 #include <iomanip>
 
+#include "count/true_count.h"
+
 namespace {
 
-constexpr int kLowestCount = -PayoffTable::kCountIndexOffset;
-constexpr int kHighestCount = PayoffTable::kCountIndexOffset;
+constexpr int kLowestCount = -kCountLimit;
+constexpr int kHighestCount = kCountLimit;
 // Units bet per point of true count above zero in the weighted scheme.
 constexpr double kWeightedBetStep = 2.0;
 // One over the rounds of a run, applied as a fixed factor.

@@ -8,8 +8,8 @@
 #include <variant>
 
 #include "count/count_system.h"
-#include "count/index_plays.h"
 #include "fuzz/fuzz_check.h"
+#include "strategy/index_plays.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "count/deviation_tally.h"
 #include "lab/command_line.h"
 #include "lab/table_text.h"
+#include "strategy/deviation_tally.h"
 #include "study/study_figures.h"
 #include "study/study_result.h"
 

@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "count/true_count.h"
 #include "stats/exact.h"
-#include "table/payoff_table.h"
 #include "table/payoff_unit.h"
 
 // Exact tallies of round payoffs per whole true count. Every payoff at a stake
@@ -15,9 +15,9 @@
 // work are identical to the bit.
 
 // The counts a round is booked at, -60..60, one slot each.
-constexpr int kCountSlots = PayoffTable::kSlots;
-constexpr int kLowestCount = -PayoffTable::kCountIndexOffset;
-constexpr int kHighestCount = PayoffTable::kCountIndexOffset;
+constexpr int kCountSlots = 2 * kCountLimit + 1;
+constexpr int kLowestCount = -kCountLimit;
+constexpr int kHighestCount = kCountLimit;
 
 // The slot of a count in -60..60.
 constexpr std::size_t countSlot(int count) {

@@ -3,7 +3,7 @@
 #include <span>
 
 #include "count/card_counter.h"
-#include "count/index_plays.h"
+#include "strategy/index_plays.h"
 #include "strategy/player_rule.h"
 
 // A counter's game: basic strategy with index plays and insurance at a count,

@@ -4,8 +4,8 @@
 #include <memory>
 
 #include "count/card_counter.h"
-#include "count/deviation_tally.h"
 #include "exact/dealer_odds.h"
+#include "strategy/deviation_tally.h"
 #include "strategy/player_rule.h"
 
 // Index generation's player. It plays basic strategy, and at every decision

@@ -5,10 +5,10 @@
 #include <optional>
 
 #include "count/card_counter.h"
-#include "count/deviation_tally.h"
 #include "stats/tally.h"
 #include "strategy/counting_player.h"
 #include "strategy/deviation_pricer.h"
+#include "strategy/deviation_tally.h"
 #include "study/study_config.h"
 
 // What a study counts besides payoffs: the player's decisions, the table's

@@ -5,10 +5,10 @@
 #include <string>
 
 #include "count/count_system.h"
-#include "count/index_plays.h"
 #include "count/true_count.h"
 #include "count/wonging.h"
 #include "stats/ramp.h"
+#include "strategy/index_plays.h"
 #include "table/game_rules.h"
 
 // How the player decides.

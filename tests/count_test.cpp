@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "count/card_counter.h"
-#include "count/deviation_tally.h"
-#include "count/index_plays.h"
 #include "count/wonging.h"
 #include "strategy/counting_player.h"
 #include "strategy/deviation_pricer.h"
+#include "strategy/deviation_tally.h"
+#include "strategy/index_plays.h"
 #include "strategy/player_rule.h"
 #include "study/games.h"
 #include "table/simulator.h"

@@ -1,4 +1,4 @@
-#include "count/index_plays.h"
+#include "strategy/index_plays.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "count/deviation_tally.h"
+#include "strategy/deviation_tally.h"
 
 #include <algorithm>
 #include <cmath>

@@ -6,8 +6,8 @@
 #include <optional>
 #include <vector>
 
-#include "count/index_plays.h"
 #include "stats/tally.h"
+#include "strategy/index_plays.h"
 
 // One kind of decision of index generation: a hand against an up card where
 // basic strategy takes `basic`, and another action it might have taken. The
