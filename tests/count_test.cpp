@@ -368,32 +368,26 @@ TEST(IndexPlays, RefusesMalformedFilesNamingLineAndColumn) {
 // Which rounds the player sits in for, given each round's count and whether
 // it starts a fresh shoe.
 TEST(Wonging, PlaysFromTheInCountAndLeavesBelowTheOutCount) {
+  struct Round {
+    int count;
+    bool freshShoe, plays;
+  };
+  const bool o = true, x = false;  // o: a fresh shoe, or the round played
   const struct {
     const char* name;
     WongLimits limits;
-    std::vector<std::pair<int, bool>> rounds;
-    std::vector<bool> plays;
+    std::vector<Round> rounds;
   } rows[] = {
-      {"no limits", {}, {{0, true}, {-5, false}}, {true, true}},
-      {"in alone",
-       {2, {}},
-       {{0, true}, {2, false}, {-3, false}, {1, true}},
-       {false, true, true, false}},
-      {"out alone",
-       {{}, -1},
-       {{0, true}, {-1, false}, {-2, false}, {3, false}, {-4, true}},
-       {true, true, false, false, false}},
-      {"both",
-       {2, 0},
-       {{2, true}, {1, false}, {-1, false}, {1, false}, {2, false}},
-       {true, true, false, false, true}},
+      {"no limits", {}, {{0, o, o}, {-5, x, o}}},
+      {"in alone", {2, {}}, {{0, o, x}, {2, x, o}, {-3, x, o}, {1, o, x}}},
+      {"out alone", {{}, -1}, {{0, o, o}, {-1, x, o}, {-2, x, x}, {3, x, x}, {-4, o, x}}},
+      {"both", {2, 0}, {{2, o, o}, {1, x, o}, {-1, x, x}, {1, x, x}, {2, x, o}}},
   };
   for (const auto& row : rows) {
     Wonging wonging(row.limits);
-    for (std::size_t i = 0; i < row.rounds.size(); ++i) {
-      EXPECT_EQ(wonging.plays(row.rounds[i].first, row.rounds[i].second), row.plays[i])
-          << row.name << " round " << i;
-    }
+    for (const Round& round : row.rounds)
+      EXPECT_EQ(wonging.plays(round.count, round.freshShoe), round.plays)
+          << row.name << " at " << round.count;
   }
 }
 
