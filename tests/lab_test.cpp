@@ -55,30 +55,20 @@ StudyConfig smallVariant() {
   return config;
 }
 
-// Stopped now, a block in flight folds nothing; told to finish, it is folded
-// whole. The workers' stops are tested through the program's signals
-// (tests/test_lab_files.py).
+// Stopped now, a comparison's block in flight folds nothing on either side;
+// told to finish, it is folded whole on both. A study's stops are tested
+// through the program's signals (tests/test_lab_files.py).
 TEST(Lab, StopsFinishOrDropTheBlocksInFlight) {
-  const StudyConfig config = smallStudy();
-  BlockPlayer player(config);
-  StudyTally tally;
-  EventCounts events;
   const std::atomic<int> now{kStopNow};
-  EXPECT_FALSE(player.play(0, tally, events, now));
-  EXPECT_EQ(tally, StudyTally{});
-  EXPECT_EQ(events, EventCounts{});
   const std::atomic<int> finish{kFinishBlocks};
-  EXPECT_TRUE(player.play(0, tally, events, finish));
-  EXPECT_EQ(tally.all.rounds, 2'000);
-  // A comparison's block is folded whole on both sides or not at all.
   StudyResult compared;
-  compared.config = config;
+  compared.config = smallStudy();
   compared.variant = Variant{smallVariant(), {}, {}, {}};
   StudyPlayer pair(compared);
   StudyResult into = unplayed(compared);
   EXPECT_FALSE(pair.play(0, into, now));
-  EXPECT_TRUE(into.tally == StudyTally{} && into.variant->tally == StudyTally{} &&
-              into.variant->cross == CrossTally{});
+  EXPECT_TRUE(into.tally == StudyTally{} && into.events == EventCounts{} &&
+              into.variant->tally == StudyTally{} && into.variant->cross == CrossTally{});
   EXPECT_TRUE(pair.play(0, into, finish));
   EXPECT_TRUE(into.tally.all.rounds == 2'000 && into.variant->tally.all.rounds == 2'000);
 }

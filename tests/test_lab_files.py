@@ -223,7 +223,6 @@ def refused(args, cwd, expected=None):
      "at most 1"),
     (["ramp", "whole.json", "--spread", "1:8", "--bankroll", "9", "--min-rounds", "0"],
      "--min-rounds"),
-    (["ramp", "missing.json", "--spread", "1:8", "--bankroll", "9"], "cannot be read"),
     # The chart takes only the rules of a game.
     (["strategy", "--rounds", "5", "--csv", "c.csv"], "no option of truecount-lab strategy"),
     (["strategy", "--max-hands", "9", "--csv", "c.csv"], "--max-hands: \"9\""),
@@ -261,39 +260,32 @@ def set_in(path, value):
     return change
 
 
-# Each edit of a shard file, with the digest resealed or not, and the refusal.
-LIES = [
-    (set_in(["config", "seed"], "12"), False, "its digest does not match"),
-    (set_in(["config", "ramp"], "none"), True, "--bankroll needs --ramp"),
-    (lambda s: s["tallies"]["all"].update(sum=str(int(s["tallies"]["all"]["sum"]) + 10)), True,
-     "the overall tallies are not the sums"),
-    (set_in(["tallies", "counts", 0, "count"], 2 ** 64 - 3), True, "\"count\" must be"),
-    (set_in(["events", "seconds"], -1e9), True, "\"seconds\" must be"),
-]
-
-
-@pytest.mark.parametrize("change, sealed, expected", LIES)
-@pytest.mark.parametrize("command", ["merge", "resume"])
-def test_files_that_lie_are_refused(tmp_path, files, change, sealed, expected, command):
-    study = read(files["shard0"])
-    study["config"]["bankroll"] = "250"
-    lie = edit(reseal(study), change)
-    write(tmp_path / "lie.json", reseal(lie) if sealed else lie)
-    args = (["merge", "lie.json", "--json", "out.json"] if command == "merge"
-            else ["run", "--resume", "lie.json", "--json", "out.json"])
-    refused(args, tmp_path, expected)
-
-
-@pytest.mark.parametrize("change, sealed, expected", [
-    (set_in(["cross_tallies", "all", "sum_x_sum"], str(10 ** 30)), True,
+# Each edit of a study's shard file (which a resume reads too) or a
+# comparison's, with the digest resealed or not, and the refusal.
+@pytest.mark.parametrize("command, change, sealed, expected", [
+    (command, *lie) for command in ("merge", "resume") for lie in [
+        (set_in(["config", "seed"], "12"), False, "its digest does not match"),
+        (set_in(["config", "ramp"], "none"), True, "--bankroll needs --ramp"),
+        (lambda s: s["tallies"]["all"].update(sum=str(int(s["tallies"]["all"]["sum"]) + 10)),
+         True, "the overall tallies are not the sums"),
+        (set_in(["tallies", "counts", 0, "count"], 2 ** 64 - 3), True, "\"count\" must be"),
+        (set_in(["events", "seconds"], -1e9), True, "\"seconds\" must be")]] + [
+    ("merge comparison", set_in(["cross_tallies", "all", "sum_x_sum"], str(10 ** 30)), True,
      "the overall cross sums cannot pair"),
-    (set_in(["variant", "events", "decisions"], 1), False, "its digest does not match"),
-    (set_in(["version"], 1), False, "comparisons versions 2 and 3"),
+    ("merge comparison", set_in(["variant", "events", "decisions"], 1), False,
+     "its digest does not match"),
+    ("merge comparison", set_in(["version"], 1), False, "comparisons versions 2 and 3"),
 ])
-def test_comparison_files_that_lie_are_refused(tmp_path, comparisons, change, sealed, expected):
-    lie = edit(read(comparisons["shard0"]), change)
+def test_files_that_lie_are_refused(tmp_path, files, comparisons, command, change, sealed,
+                                    expected):
+    if command == "merge comparison":
+        study = read(comparisons["shard0"])
+    else:
+        study = reseal(edit(read(files["shard0"]), set_in(["config", "bankroll"], "250")))
+    lie = edit(study, change)
     write(tmp_path / "lie.json", reseal(lie) if sealed else lie)
-    refused(["merge", "lie.json", "--json", "out.json"], tmp_path, expected)
+    refused(["run", "--resume", "lie.json", "--json", "out.json"] if command == "resume"
+            else ["merge", "lie.json", "--json", "out.json"], tmp_path, expected)
 
 
 def test_an_older_files_basic_strategy_study_is_read_but_never_grown(tmp_path):
