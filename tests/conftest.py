@@ -2,6 +2,7 @@
 TRUECOUNT and TRUECOUNT_LAB)."""
 
 import copy
+import csv
 import hashlib
 import json
 import os
@@ -21,6 +22,42 @@ def lab(*args, timeout=60, **options):
                           timeout=timeout, **options)
 
 
+def ok(*args, **options):
+    """Runs truecount-lab, which must succeed; returns the finished process."""
+    done = lab(*args, **options)
+    assert done.returncode == 0, done.stderr
+    return done
+
+
+def refused_cleanly(done, folder, before, expected=None):
+    """A refusal: exit 2, one line on stderr (naming `expected`), nothing on
+    standard output, and `folder` holding only the names `before`."""
+    assert done.returncode == 2, done.stderr
+    assert len(done.stderr.splitlines()) == 1 and not done.stdout, done.stderr
+    assert expected is None or expected in done.stderr, done.stderr
+    assert sorted(os.listdir(folder)) == sorted(before), "a file was written"
+
+
+def csv_rows(path):
+    with open(path, newline="", encoding="utf-8") as stream:
+        return list(csv.DictReader(stream))
+
+
+def ramp_of(text):
+    """The `--ramp STEPS` line that starts the ramp command's output: the
+    stake at each count, and the steps."""
+    option, ramp = text.splitlines()[0].split()
+    assert option == "--ramp"
+    steps = [tuple(map(int, step.split(":"))) for step in ramp.split(",")]
+    return {c: [s for f, s in steps if f <= c][-1] for c in range(-60, 61)}, ramp
+
+
+def side_events(text):
+    """A comparison report's events line of each side, by side."""
+    return dict(line.split(None, 1) for line in text.splitlines()
+                if line.startswith("  ") and "decisions per round" in line)
+
+
 def options(*groups):
     """Options of several groups, each option once: a later value wins."""
     chosen = {}
@@ -33,8 +70,7 @@ def options(*groups):
 def run_study(path, *groups):
     """A quiet study on one thread (unless the groups say otherwise) written to
     `path`; returns the file decoded."""
-    done = lab("run", "--quiet", "--json", path, *options(["--threads", "1"], *groups))
-    assert done.returncode == 0, done.stderr
+    ok("run", "--quiet", "--json", path, *options(["--threads", "1"], *groups))
     return read(path)
 
 

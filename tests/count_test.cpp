@@ -3,6 +3,7 @@
 // index-generation tallies.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "strategy/player_rule.h"
 #include "study/games.h"
 #include "table/simulator.h"
+#include "tests/support.h"
 
 namespace {
 
@@ -154,9 +156,8 @@ TEST(CardCounter, SeesEachCardWhenItTurnsFaceUp) {
     EXPECT_EQ(counter.count(table.deck()), 26 * row.afterRound / table.deck().cardsLeft())
         << row.name;
     // The reshuffle at the reshuffle point starts the count again.
-    while (table.deck().cardsLeft() > 104 - row.rules.reshuffleAfter) {
+    while (table.deck().cardsLeft() > 104 - row.rules.reshuffleAfter)
       table.deck().deal();
-    }
     table.newRound();
     EXPECT_EQ(counter.runningHalves(), 0) << row.name;
   }
@@ -174,14 +175,6 @@ struct CountedDecision {
       counter.see(trueCount > 0 ? 2 : 10);
   }
 };
-
-Hand handOf(std::initializer_list<int> cards) {
-  Hand hand;
-  for (const int card : cards) {
-    hand.addCard(card);
-  }
-  return hand;
-}
 
 // Each play of the Illustrious 18 exactly at its index and one count short of
 // it; a deviation the hand may not take leaves the decision to basic strategy.
@@ -251,9 +244,8 @@ TEST(Insurance, TakenFromItsCountAndNotOneShort) {
     Simulator table = row.counting ? Simulator(DealerRule, player, BetRule, row.rules, random)
                                    : Simulator(DealerRule, PlayerRule, BetRule, row.rules, random);
     table.showCardsTo(counter);
-    for (int i = 0; i < row.lowCards; ++i) {
+    for (int i = 0; i < row.lowCards; ++i)
       counter.see(2);
-    }
     ASSERT_TRUE(table.deck().stackNext(std::vector<int>{10, 1, 10, 8})) << row.name;
     const RoundResult result = table.playRound(1, false);
     EXPECT_EQ(table.insured(), row.insured) << row.name;
@@ -279,11 +271,14 @@ TEST(IndexPlays, BuiltInSetsReadBackFromTheirText) {
   // The union, either way round, leaves 15 v 10 to the Fab 4.
   const IndexPlays both = *indexSetNamed("fab4,i18");
   EXPECT_EQ(both.plays.size(), 21U);
+  const IndexPlays fab4 = *indexSetNamed("fab4");
+  for (const IndexPlay& play : fab4.plays)
+    EXPECT_NE(std::ranges::find(both.plays, play), both.plays.end())
+        << handText(play.hand, play.value);
   EXPECT_EQ(indexSetName(both), "i18,fab4");
   EXPECT_EQ(indexSetNamed("i18,fab4"), both);
-  for (const char* refused : {"i17", "i18,", ",fab4", "i18,i18", "i18 ,fab4", ""}) {
+  for (const char* refused : {"i17", "i18,", ",fab4", "i18,i18", "i18 ,fab4", ""})
     EXPECT_FALSE(indexSetNamed(refused)) << refused;
-  }
 }
 
 // Every row of a built-in set deviates from basic strategy in the game the
@@ -329,9 +324,8 @@ TEST(IndexPlays, ReadsGeneratedFilesAndDecimalIndexes) {
       {IndexHand::Pair, 8, 10, Surrender, -2, false},
       {IndexHand::Hard, 12, 4, Hit, -1, false},
   };
-  for (std::size_t i = 0; i < plays.size(); ++i) {
+  for (std::size_t i = 0; i < plays.size(); ++i)
     EXPECT_EQ(plays[i], expected[i]) << i;
-  }
 }
 
 TEST(IndexPlays, RefusesMalformedFilesNamingLineAndColumn) {
@@ -374,32 +368,26 @@ TEST(IndexPlays, RefusesMalformedFilesNamingLineAndColumn) {
 // Which rounds the player sits in for, given each round's count and whether
 // it starts a fresh shoe.
 TEST(Wonging, PlaysFromTheInCountAndLeavesBelowTheOutCount) {
+  struct Round {
+    int count;
+    bool freshShoe, plays;
+  };
+  const bool o = true, x = false;  // o: a fresh shoe, or the round played
   const struct {
     const char* name;
     WongLimits limits;
-    std::vector<std::pair<int, bool>> rounds;
-    std::vector<bool> plays;
+    std::vector<Round> rounds;
   } rows[] = {
-      {"no limits", {}, {{0, true}, {-5, false}}, {true, true}},
-      {"in alone",
-       {2, {}},
-       {{0, true}, {2, false}, {-3, false}, {1, true}},
-       {false, true, true, false}},
-      {"out alone",
-       {{}, -1},
-       {{0, true}, {-1, false}, {-2, false}, {3, false}, {-4, true}},
-       {true, true, false, false, false}},
-      {"both",
-       {2, 0},
-       {{2, true}, {1, false}, {-1, false}, {1, false}, {2, false}},
-       {true, true, false, false, true}},
+      {"no limits", {}, {{0, o, o}, {-5, x, o}}},
+      {"in alone", {2, {}}, {{0, o, x}, {2, x, o}, {-3, x, o}, {1, o, x}}},
+      {"out alone", {{}, -1}, {{0, o, o}, {-1, x, o}, {-2, x, x}, {3, x, x}, {-4, o, x}}},
+      {"both", {2, 0}, {{2, o, o}, {1, x, o}, {-1, x, x}, {1, x, x}, {2, x, o}}},
   };
   for (const auto& row : rows) {
     Wonging wonging(row.limits);
-    for (std::size_t i = 0; i < row.rounds.size(); ++i) {
-      EXPECT_EQ(wonging.plays(row.rounds[i].first, row.rounds[i].second), row.plays[i])
-          << row.name << " round " << i;
-    }
+    for (const Round& round : row.rounds)
+      EXPECT_EQ(wonging.plays(round.count, round.freshShoe), round.plays)
+          << row.name << " at " << round.count;
   }
 }
 
@@ -478,24 +466,31 @@ TEST(GeneratedIndices, TalliesMergeAndCross) {
   EXPECT_EQ(indices[0].decisions, 20 * (11 * 20 + 1));
 }
 
-// Insurance priced from the cards the player cannot see: one deck, the
-// player's two tens and the up ace shown, the hole card (a ten) unseen, so
-// 14 tens among 49 cards: 1.5 x 14 / 49 - 0.5.
-TEST(DeviationPricer, PricesInsuranceFromTheUnseenCards) {
+// One round from one deck topped with `cards`, dealt to a Hi-Lo counter's
+// pricer: the deviations it priced.
+DeviationTally pricedRound(const std::vector<int>& cards, DeviationPricing pricing) {
   const GameRules rules{.decks = 1, .reshuffleAfter = 30};
   CardCounter counter(*countNamed("hilo"), 1, {});
   DeviationTally tally;
-  DeviationPricer pricer(rules, counter, tally);
+  DeviationPricer pricer(rules, counter, tally, pricing);
   StreamRandom random(1, 0);
   Simulator table(DealerRule, pricer, BetRule, rules, random);
   table.showCardsTo(counter);
-  ASSERT_TRUE(table.deck().stackNext(std::vector<int>{10, 1, 10, 10}));
+  EXPECT_TRUE(table.deck().stackNext(cards));
   table.playRound(1, false);
   tally.endBlock();
+  return tally;
+}
+
+// Insurance priced from the cards the player cannot see: the player's two
+// tens and the up ace shown, the hole card (a ten) unseen, so 14 tens among
+// 49 cards: 1.5 x 14 / 49 - 0.5. Shown: 10, A, 10: Hi-Lo -3 with 48 cards in
+// the shoe, -3.25 truncated.
+TEST(DeviationPricer, PricesInsuranceFromTheUnseenCards) {
+  const DeviationTally tally = pricedRound({10, 1, 10, 10}, DeviationPricing::Proportions);
   const auto series = tally.series();
   ASSERT_EQ(series.size(), 1U);
   EXPECT_EQ(series[0]->key.hand, IndexHand::Insurance);
-  // Shown: 10, A, 10: Hi-Lo -3 with 48 cards in the shoe, -3.25 truncated.
   const SeriesTally& at = series[0]->counts[countSlot(-3)];
   EXPECT_EQ(at.rounds, 1);
   EXPECT_EQ(at.sum, std::llround((1.5 * 14 / 49 - 0.5) * DeviationTally::kUnitsPerStake));
@@ -505,26 +500,13 @@ TEST(DeviationPricer, PricesInsuranceFromTheUnseenCards) {
 // 16 against a ten otherwise than the unseen cards' proportions, though
 // within a few hundredths of a stake.
 TEST(DeviationPricer, PricesExactlyWhenAsked) {
-  const GameRules rules{.decks = 1, .reshuffleAfter = 30};
-  const auto standLessHit = [&rules](DeviationPricing pricing) {
-    CardCounter counter(*countNamed("hilo"), 1, {});
-    DeviationTally tally;
-    DeviationPricer pricer(rules, counter, tally, pricing);
-    StreamRandom random(1, 0);
-    Simulator table(DealerRule, pricer, BetRule, rules, random);
-    table.showCardsTo(counter);
-    EXPECT_TRUE(table.deck().stackNext(std::vector<int>{10, 10, 6, 7}));
-    table.playRound(1, false);
-    tally.endBlock();
-    for (const DeviationTally::Series* series : tally.series()) {
-      if (series->key.value == 16 && series->key.alternative == Stand) {
-        for (const SeriesTally& at : series->counts) {
-          if (at.rounds == 1) {
+  const auto standLessHit = [](DeviationPricing pricing) {
+    const DeviationTally tally = pricedRound({10, 10, 6, 7}, pricing);
+    for (const DeviationTally::Series* series : tally.series())
+      if (series->key.value == 16 && series->key.alternative == Stand)
+        for (const SeriesTally& at : series->counts)
+          if (at.rounds == 1)
             return static_cast<double>(at.sum) / DeviationTally::kUnitsPerStake;
-          }
-        }
-      }
-    }
     ADD_FAILURE() << "no 16 against a ten priced";
     return 0.0;
   };

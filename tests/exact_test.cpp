@@ -204,31 +204,26 @@ class SplitWalk {
   // the shoe left, what the finished hands settle by and the hands to play.
   std::string stateOf(const std::vector<Hand>& hands, std::size_t k, const CardCounts& left) {
     std::vector<std::string> finished;
-    for (std::size_t i = 0; i < k; ++i) {
+    for (std::size_t i = 0; i < k; ++i)
       finished.push_back(std::to_string(hands[i].total()) + "x" + std::to_string(hands[i].stake));
-    }
     std::sort(finished.begin(), finished.end());
     std::string state = std::to_string(left.key()) + "|";
-    for (const std::string& hand : finished) {
+    for (const std::string& hand : finished)
       state += hand + ",";
-    }
     for (std::size_t i = k; i < hands.size(); ++i) {
       state += "|" + std::to_string(hands[i].canDouble) + std::to_string(hands[i].canSplit);
-      for (const int card : hands[i].cards()) {
+      for (const int card : hands[i].cards())
         state += " " + std::to_string(card);
-      }
     }
     return state;
   }
 
   double play(std::vector<Hand> hands, std::size_t k, const CardCounts& left) {
-    if (k == hands.size()) {
+    if (k == hands.size())
       return settle(hands, left);
-    }
     const std::string state = stateOf(hands, k, left);
-    if (const auto found = played_.find(state); found != played_.end()) {
+    if (const auto found = played_.find(state); found != played_.end())
       return found->second;
-    }
     const double value = playOn(std::move(hands), k, left);
     played_.emplace(state, value);
     return value;
@@ -257,9 +252,8 @@ class SplitWalk {
       hands.push_back(added);
       return dealBoth(std::move(hands), k, left);
     }
-    if (action == Stand) {
+    if (action == Stand)
       return play(std::move(hands), k + 1, left);
-    }
     return forEachCard(left, [&](int v, const CardCounts& rest) {
       std::vector<Hand> next = hands;
       next[k].addCard(v);
@@ -273,9 +267,8 @@ class SplitWalk {
 
   double settle(const std::vector<Hand>& hands, const CardCounts& left) {
     const auto [at, added] = odds_.try_emplace(left.key());
-    if (added) {
+    if (added)
       at->second = graph_.odds(left, rules_.peeks(), reach_);
-    }
     const DealerOdds& odds = at->second;
     double sum = 0.0;
     for (const Hand& hand : hands) {
@@ -286,9 +279,8 @@ class SplitWalk {
         sum += 1.5 * hand.stake;
       } else {
         double won = odds.chance[DealerOdds::kBust];
-        for (int dealer = 17; dealer <= 21; ++dealer) {
+        for (int dealer = 17; dealer <= 21; ++dealer)
           won += (total > dealer ? 1.0 : total < dealer ? -1.0 : 0.0) * odds.chance[dealer - 17];
-        }
         sum += won * hand.stake;
       }
     }

@@ -4,10 +4,8 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
-#include <fstream>
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <variant>
 #include <vector>
@@ -18,6 +16,7 @@
 #include "study/settings.h"
 #include "study/study_player.h"
 #include "tests/counting_allocator.h"
+#include "tests/support.h"
 
 namespace {
 
@@ -30,20 +29,6 @@ StudyConfig smallStudy() {
   config.ramp = std::get<Ramp>(parseRamp("-60:1,2:4"));
   config.bankroll = 500.0;
   return config;
-}
-
-// Plays every block of the shard on one thread.
-StudyResult play(const StudyConfig& config, std::optional<ShardSpec> shard,
-                 std::optional<StudyConfig> variant = std::nullopt) {
-  StudyResult result;
-  result.config = config;
-  result.shard = shard;
-  if (variant) {
-    result.variant = Variant{*variant, {}, {}, {}};
-  }
-  const std::atomic<int> level{kRunOn};
-  playBlocks(result, result.target(), 1, level, [](std::uint64_t) {});
-  return result;
 }
 
 void expectSameStudy(const StudyResult& a, const StudyResult& b) {
@@ -70,30 +55,20 @@ StudyConfig smallVariant() {
   return config;
 }
 
-// Stopped now, a block in flight folds nothing; told to finish, it is folded
-// whole. The workers' stops are tested through the program's signals
-// (tests/test_lab_files.py).
+// Stopped now, a comparison's block in flight folds nothing on either side;
+// told to finish, it is folded whole on both. A study's stops are tested
+// through the program's signals (tests/test_lab_files.py).
 TEST(Lab, StopsFinishOrDropTheBlocksInFlight) {
-  const StudyConfig config = smallStudy();
-  BlockPlayer player(config);
-  StudyTally tally;
-  EventCounts events;
   const std::atomic<int> now{kStopNow};
-  EXPECT_FALSE(player.play(0, tally, events, now));
-  EXPECT_EQ(tally, StudyTally{});
-  EXPECT_EQ(events, EventCounts{});
   const std::atomic<int> finish{kFinishBlocks};
-  EXPECT_TRUE(player.play(0, tally, events, finish));
-  EXPECT_EQ(tally.all.rounds, 2'000);
-  // A comparison's block is folded whole on both sides or not at all.
   StudyResult compared;
-  compared.config = config;
+  compared.config = smallStudy();
   compared.variant = Variant{smallVariant(), {}, {}, {}};
   StudyPlayer pair(compared);
   StudyResult into = unplayed(compared);
   EXPECT_FALSE(pair.play(0, into, now));
-  EXPECT_TRUE(into.tally == StudyTally{} && into.variant->tally == StudyTally{} &&
-              into.variant->cross == CrossTally{});
+  EXPECT_TRUE(into.tally == StudyTally{} && into.events == EventCounts{} &&
+              into.variant->tally == StudyTally{} && into.variant->cross == CrossTally{});
   EXPECT_TRUE(pair.play(0, into, finish));
   EXPECT_TRUE(into.tally.all.rounds == 2'000 && into.variant->tally.all.rounds == 2'000);
 }
@@ -110,9 +85,8 @@ TEST(Lab, CheckpointsHoldTheBlocksPlayedAndNothingElse) {
   std::vector<StudyResult> partials;
   const Checkpoints checkpoints{std::chrono::milliseconds(0), [&](const StudyResult& partial) {
                                   partials.push_back(partial);
-                                  if (partials.size() >= 2) {
+                                  if (partials.size() >= 2)
                                     level = kFinishBlocks;
-                                  }
                                 }};
   playBlocks(
       result, result.target(), 2, level, [](std::uint64_t) {}, nullptr, &checkpoints);
@@ -173,7 +147,7 @@ StudyResult reread(const std::string& text) {
 // such files are tested through the program (tests/test_lab_files.py).
 TEST(Lab, StudyFilesReadBackTheStudy) {
   for (const auto& variant : {std::optional<StudyConfig>{}, std::optional(smallVariant())}) {
-    StudyResult partial = play(smallStudy(), ShardSpec{1, 4}, variant);
+    StudyResult partial = played(smallStudy(), ShardSpec{1, 4}, std::nullopt, variant);
     partial.seconds = 1.25;
     const StudyResult back = reread(studyToJson(partial, figuresOf(partial)));
     expectSameStudy(back, partial);
@@ -189,13 +163,6 @@ TEST(Lab, StudyFilesReadBackTheStudy) {
   expectSameStudy(reread(studyToJson(study, figuresOf(study))), study);
 }
 
-std::string readFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 // A version-1 file, written by the program before payoffs were counted in
 // tenths, holds exactly the study played now: truecount's game, which stays
 // the same to the bit, with a ramp and a bankroll.
@@ -207,7 +174,7 @@ TEST(Lab, VersionOneFilesAreReadExactly) {
   config.seed = 5;
   config.ramp = std::get<Ramp>(parseRamp("-60:1,2:3"));
   config.bankroll = 250.5;
-  const StudyResult now = play(config, ShardSpec{1, 3});
+  const StudyResult now = played(config, ShardSpec{1, 3});
   expectSameStudy(old, now);
   EXPECT_GT(old.seconds, 0.0);
 }
@@ -229,15 +196,14 @@ TEST(Lab, ReportsPrintPerCentAndSmallRisksReadably) {
       {percent(-0.00512), "-0.512%"},  {percent(0.0), "+0.000%"},
       {riskText(std::nan("")), "n/a"},
   };
-  for (const auto& row : rows) {
+  for (const auto& row : rows)
     EXPECT_EQ(row.shown, row.expected);
-  }
 }
 
 // The file's layout and fields; tests/test_lab_files.py has the lies and the
 // edits through the program.
 TEST(Lab, DamagedOrEditedStudyFilesAreRefused) {
-  const StudyResult study = play(smallStudy(), ShardSpec{0, 5});
+  const StudyResult study = played(smallStudy(), ShardSpec{0, 5});
   const std::string good = studyToJson(study, figuresOf(study));
   const struct {
     std::string text, error;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "driver/payoff_report.h"
+#include "tests/support.h"
 
 namespace {
 
@@ -32,12 +33,6 @@ ProgramRun runCaptured(bool (*selfTests)()) {
   std::cerr.rdbuf(cerrBuf);
   std::cout.copyfmt(savedFormat);
   return {status, out.str(), err.str()};
-}
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  EXPECT_TRUE(in) << path;
-  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // A failing self-test between two passing ones: every test still runs.

@@ -33,17 +33,15 @@ const Blocks kHandMade = {{{0, 2}, {0, -2}, {0, 3}, {2, 2}, {2, 2}},
 
 BlockTally blockOf(const std::vector<std::pair<int, int>>& rounds) {
   BlockTally block;
-  for (const auto& [count, halves] : rounds) {
+  for (const auto& [count, halves] : rounds)
     block.record(count, kHalf * halves);
-  }
   return block;
 }
 
 StudyTally tallyOf(const Blocks& blocks, const CountWeights* ramp = nullptr) {
   StudyTally tally;
-  for (const auto& rounds : blocks) {
+  for (const auto& rounds : blocks)
     tally.addBlock(blockOf(rounds), truecountWeights(), ramp);
-  }
   return tally;
 }
 
@@ -98,9 +96,8 @@ struct Pair {
 
 Pair pairOf(const Blocks& a, const Blocks& b) {
   Pair pair{tallyOf(a), tallyOf(b), {}};
-  for (std::size_t i = 0; i < a.size(); ++i) {
+  for (std::size_t i = 0; i < a.size(); ++i)
     pair.cross.addBlock(blockOf(a[i]), blockOf(b[i]), truecountWeights(), nullptr, nullptr);
-  }
   return pair;
 }
 
@@ -207,9 +204,8 @@ TEST(StudyTally, MergesBitExactInAnyOrderAndSplit) {
   std::mt19937_64 gen(7);
   Blocks blocks(6);
   for (auto& block : blocks) {
-    for (int i = 0; i < 300; ++i) {
+    for (int i = 0; i < 300; ++i)
       block.emplace_back(static_cast<int>(gen() % 13) - 6, static_cast<int>(gen() % 9) - 4);
-    }
   }
   blocks[1].emplace_back(60, 3);  // the extreme slots
   blocks[4].emplace_back(-60, -1);
@@ -280,9 +276,8 @@ TEST(Ramp, ParsesStepsAndFillsEveryCount) {
     const auto parsed = parseRamp(c.text);
     ASSERT_TRUE(std::holds_alternative<Ramp>(parsed)) << std::get<std::string>(parsed);
     EXPECT_EQ(std::get<Ramp>(parsed).text(), c.canonical);
-    for (const auto& [count, stake] : c.stakes) {
+    for (const auto& [count, stake] : c.stakes)
       EXPECT_EQ(std::get<Ramp>(parsed).weights()[countSlot(count)], stake) << c.text << count;
-    }
   }
 }
 
@@ -413,9 +408,8 @@ TEST(KellyRamp, StakesFollowTheEdgeOverTheSecondMoment) {
       {{{1, 100}, 10.0, 1.0, 1}, "-60:1,1:5,5:7"},
       {{{1, 100}, 10.0, 0.75, 4}, "-60:4"},
   };
-  for (const auto& c : cases) {
+  for (const auto& c : cases)
     EXPECT_EQ(kellyRamp(tally, c.sizing).text(), c.ramp);
-  }
   EXPECT_EQ(kellyStake(tally.counts[countSlot(1)], {{1, 100}, 40.0, 0.5, 1}), 20.0);
   EXPECT_EQ(kellyStake(tally.counts[countSlot(3)], {{1, 100}, 40.0, 1.0, 1}), 0.0);
   EXPECT_EQ(kellyRamp(StudyTally{}, {{4, 9}, 10.0, 1.0, 1}).text(), "-60:4");

@@ -24,6 +24,7 @@
 #include "strategy/player_rule.h"
 #include "strategy/pricing.h"
 #include "strategy/split_value.h"
+#include "tests/support.h"
 
 namespace {
 
@@ -47,13 +48,6 @@ Deck dealtDown(unsigned seed, int left) {
   while (deck.cardsLeft() > left)
     deck.deal();
   return deck;
-}
-
-Hand handOf(const std::vector<int>& cards) {
-  Hand hand;
-  for (const int card : cards)
-    hand.addCard(card);
-  return hand;
 }
 
 // Fresh-shoe figures are the known infinite-deck ones: imagined draws do not deplete.
@@ -451,63 +445,33 @@ TEST(SplitPricing, AutoFollowsTheSplitRules) {
 // surrender, cell for cell for both soft-17 rules; one deck without surrender,
 // whose published rows differ from the six decks' in eleven rows.
 TEST(Chart, MatchesThePublishedChart) {
-  std::istringstream published(R"(16 S S S S S H H R R R
-15 S S S S S H H H R H
-14 S S S S S H H H H H
-13 S S S S S H H H H H
-12 H H S S S H H H H H
-11 D D D D D D D D D H
-10 D D D D D D D D H H
-9 H D D D D H H H H H
-A,9 S S S S S S S S S S
-A,8 S S S S S S S S S S
-A,7 S Ds Ds Ds Ds S S H H H
-A,6 H D D D D H H H H H
-A,5 H H D D D H H H H H
-A,4 H H D D D H H H H H
-A,3 H H H D D H H H H H
-A,2 H H H D D H H H H H
-A,A P P P P P P P P P P
-10,10 S S S S S S S S S S
-9,9 P P P P P S P P S S
-8,8 P P P P P P P P P P
-7,7 P P P P P P H H H H
-6,6 P P P P P H H H H H
-5,5 D D D D D D D D H H
-4,4 H H H P P H H H H H
-3,3 P P P P P P H H H H
-2,2 P P P P P P H H H H)");
+  // tests/data/published_charts.txt: the six decks' chart, then the one deck's
+  // rows that differ from it, each section under a line starting with '#'.
   using Chart = std::map<std::string, std::vector<std::string>>;
-  const auto readRows = [](std::istream& rows, Chart& chart) {
-    for (std::string hand, cell; rows >> hand;) {
-      chart[hand].resize(10);
-      for (int up = 0; up < 10 && rows >> cell; ++up)
-        chart[hand][up] = cell;
+  std::vector<Chart> sections;
+  std::ifstream file(std::string(TRUECOUNT_TEST_DATA_DIR) + "/published_charts.txt");
+  for (std::string line, hand; std::getline(file, line);) {
+    if (line.starts_with('#')) {
+      sections.emplace_back();
+      continue;
     }
-  };
-  Chart expected;
-  readRows(published, expected);
+    ASSERT_FALSE(sections.empty()) << line;
+    std::istringstream cells(line);
+    cells >> hand;
+    auto& row = sections.back()[hand];
+    for (std::string cell; cells >> cell;)
+      row.push_back(cell);
+  }
+  ASSERT_EQ(sections.size(), 2U);
+  Chart expected = sections[0];
   for (int total = 5; total <= 20; ++total)
     if (total < 9 || total > 16)
       expected[std::to_string(total)].assign(10, total < 9 ? "H" : "S");
   Chart oneDeck = expected;
-  std::istringstream oneDeckRows(R"(8 H H H D D H H H H H
-9 D D D D D H H H H H
-11 D D D D D D D D D D
-A,2 H H D D D H H H H H
-A,3 H H D D D H H H H H
-A,4 H H D D D H H H H H
-A,5 H H D D D H H H H H
-A,6 D D D D D H H H H H
-A,7 S Ds Ds Ds Ds S S H H S
-A,8 S S S S Ds S S S S S
-3,3 P P P P P P P H H H
-4,4 H H P P P H H H H H
-6,6 P P P P P P H H H H
-7,7 P P P P P P P H S H)");
   for (auto& [hand, cells] : oneDeck)
     std::replace(cells.begin(), cells.end(), std::string("R"), std::string("H"));
-  readRows(oneDeckRows, oneDeck);
+  for (const auto& [hand, cells] : sections[1])
+    oneDeck[hand] = cells;
   // The six cells published for a dealer hitting soft 17.
   const std::map<std::string, std::string> hitsSoft17{{"11 A", "D"},   {"15 A", "R"},
                                                       {"17 A", "Rs"},  {"A,7 2", "Ds"},

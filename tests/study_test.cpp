@@ -11,6 +11,7 @@
 #include "study/study_check.h"
 #include "study/study_player.h"
 #include "study/text_values.h"
+#include "tests/support.h"
 
 namespace {
 
@@ -36,9 +37,8 @@ TEST(TextValues, CountsAreReadExactly) {
                                   "1e",  "e5", ".",    "1..0", "0e5",  "1.5e0k5"};
   bad.emplace_back("1000000000.00000001");  // a fraction past a double's precision
   bad.emplace_back("1e99999999999999999999");
-  for (const std::string& text : bad) {
+  for (const std::string& text : bad)
     EXPECT_TRUE(refused(parseCount(text, kMost))) << text;
-  }
   EXPECT_EQ(std::get<std::uint64_t>(parseCount("20", 20)), 20u);
   EXPECT_TRUE(refused(parseCount("21", 20)));
 }
@@ -46,9 +46,8 @@ TEST(TextValues, CountsAreReadExactly) {
 TEST(TextValues, WholeNumbersPositiveNumbersAndText) {
   EXPECT_EQ(std::get<std::int64_t>(parseWhole("-3", -5, 5)), -3);
   EXPECT_EQ(std::get<std::int64_t>(parseWhole("5", -5, 5)), 5);
-  for (const char* bad : {"6", "-6", "1.0", "", "+1", " 1", "99999999999999999999", "1e1"}) {
+  for (const char* bad : {"6", "-6", "1.0", "", "+1", " 1", "99999999999999999999", "1e1"})
     EXPECT_TRUE(refused(parseWhole(bad, -5, 5))) << bad;
-  }
   for (const double value : {1000.0, 1000.0000000001, 2.5, 1e6, 0.1, 1e-300, 12345.678}) {
     const std::string text = shortestText(value);
     const auto parsed = parsePositive(text);
@@ -68,9 +67,8 @@ TEST(TextValues, WholeNumbersPositiveNumbersAndText) {
 
 const Setting& settingOf(std::string_view option) {
   for (const Setting& setting : studySettings()) {
-    if (setting.option == option) {
+    if (setting.option == option)
       return setting;
-    }
   }
   throw std::logic_error(std::string(option));
 }
@@ -225,9 +223,8 @@ TEST(Settings, ValidateHoldsTheRangesThatSpanSettings) {
 
 BlockSet setOf(std::initializer_list<BlockSet::Range> ranges) {
   BlockSet set;
-  for (const BlockSet::Range range : ranges) {
+  for (const BlockSet::Range range : ranges)
     EXPECT_TRUE(set.append(range));
-  }
   return set;
 }
 
@@ -235,9 +232,8 @@ TEST(BlockSet, AppendsJoinsAndCuts) {
   BlockSet set = setOf({{0, 2}, {5, 5}});
   EXPECT_TRUE(set.append({6, 8}));  // adjacent: one range
   EXPECT_EQ(set.ranges(), (std::vector<BlockSet::Range>{{0, 2}, {5, 8}}));
-  for (const BlockSet::Range bad : {BlockSet::Range{8, 9}, {3, 4}, {10, 9}}) {
+  for (const BlockSet::Range bad : {BlockSet::Range{8, 9}, {3, 4}, {10, 9}})
     EXPECT_FALSE(set.append(bad)) << bad.first;
-  }
   EXPECT_EQ(set.size(), 7u);
   const struct {
     BlockSet a, b, joined, aWithoutB;
@@ -261,9 +257,8 @@ TEST(BlockSet, AppendsJoinsAndCuts) {
     EXPECT_EQ(c.a.without(c.b), c.aWithoutB);
   }
   const BlockSet holes = setOf({{1, 3}, {7, 7}});
-  for (std::uint64_t block = 0; block < 9; ++block) {
+  for (std::uint64_t block = 0; block < 9; ++block)
     EXPECT_EQ(holes.contains(block), (block >= 1 && block <= 3) || block == 7) << block;
-  }
 }
 
 StudyConfig tenBlocks() {
@@ -305,27 +300,6 @@ TEST(StudyResult, ShardsHoldBlocksByPosition) {
     EXPECT_EQ(r.roundsPlayed(), (c.blocks.size() - 1) * 1'000);
     EXPECT_FALSE(r.complete());
   }
-}
-
-// Plays the blocks at `positions` of a study, or with a variant of a
-// comparison, with the library's own player.
-StudyResult played(StudyConfig config, std::optional<ShardSpec> shard, const BlockSet& positions,
-                   std::optional<StudyConfig> variant = std::nullopt) {
-  StudyResult r;
-  r.config = config;
-  r.shard = shard;
-  if (variant) {
-    r.variant = Variant{*variant, {}, {}, {}};
-  }
-  StudyPlayer player(r);
-  const std::atomic<int> never{kRunOn};
-  for (const BlockSet::Range range : positions.ranges()) {
-    for (std::uint64_t position = range.first; position <= range.last; ++position) {
-      EXPECT_TRUE(player.play(r.blockAt(position), r, never));
-      r.blocks.append(position);
-    }
-  }
-  return r;
 }
 
 TEST(StudyResult, MergesJoinPositionsOfOneShardAndNumbersOfOthers) {

@@ -13,6 +13,7 @@
 #include "driver/console_observer.h"
 #include "table/payoff_unit.h"
 #include "table/simulator.h"
+#include "tests/support.h"
 
 namespace {
 
@@ -72,13 +73,6 @@ std::string simulate(Simulator& sim, int rounds = 1, bool verbose = false) {
 
 std::vector<int> cardsOf(const Hand& hand) {
   return {hand.cards().begin(), hand.cards().end()};
-}
-
-Hand handOf(const std::vector<int>& cards) {
-  Hand hand;
-  for (int card : cards)
-    hand.addCard(card);
-  return hand;
 }
 
 std::string printed(const Hand& hand) {
@@ -149,7 +143,6 @@ TEST(Simulator, SettlesEveryOutcome) {
       // early before the peek, late after it. Refused answers are asked again.
       {"late surrender", {10, 10, 6, 7}, {Surrender}, -0.5, 1, 2, 1.0, late},
       {"no surrender offered", {10, 10, 6, 7}, {Surrender}, -1.0, 2},
-      {"no surrender after a hit", {10, 10, 2, 7, 3}, {Hit, Surrender}, -1.0, 3, 2, 1.0, late},
       {"no surrender after a refusal", {10, 10, 6, 7}, {Split, Surrender}, -1.0, 3, 2, 1.0, late},
       {"late surrender after the peek", {10, 1, 6, 10}, {Surrender}, -1.0, 0, 2, 1.0, late},
       {"early surrender before the peek", {10, 1, 6, 10}, {Surrender}, -0.5, 1, 2, 1.0, early},

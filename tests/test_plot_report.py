@@ -12,7 +12,7 @@ import sys
 import pytest
 from matplotlib.collections import PathCollection
 
-from conftest import LAB, ROOT, TRUECOUNT, edit
+from conftest import LAB, ROOT, TRUECOUNT, edit, ok, ramp_of, refused_cleanly
 
 TOOLS = os.path.join(ROOT, "tools")
 SCRIPT = os.path.join(TOOLS, "plot_report.py")
@@ -54,8 +54,8 @@ def studies(tmp_path_factory):
 
 
 def run(args, stdin=""):
-    return subprocess.run(["/usr/bin/python3", SCRIPT, *args], input=stdin.encode(),
-                          capture_output=True, timeout=120)
+    return subprocess.run(["/usr/bin/python3", SCRIPT, *args], input=stdin, capture_output=True,
+                          text=True, timeout=120)
 
 
 def table_of(text):
@@ -111,13 +111,6 @@ def test_parses_report_forms(text, rows):
     assert [(r.count, r.payoff, r.rounds) for r in report_chart.parse_report(text).rows] == rows
 
 
-def assert_clean_failure(result, directory, message, before=()):
-    err = result.stderr.decode()
-    assert result.returncode == 2, err
-    assert len(err.splitlines()) == 1 and message in err, err
-    assert sorted(os.listdir(directory)) == sorted(before), "file left behind"
-
-
 def first_row(text):
     table = table_of(text).split("\n")
     return table[3]
@@ -140,7 +133,7 @@ def first_row(text):
         "wrong-stake", "garbled-summary", "totals-mismatch", "count-outside"])
 def test_damaged_report_fails_cleanly(tmp_path, report_text, damage, message):
     result = run(["-", "-o", str(tmp_path / "out.png")], damage(report_text))
-    assert_clean_failure(result, tmp_path, message)
+    refused_cleanly(result, tmp_path, [], message)
 
 
 def parsed(*decoded):
@@ -189,11 +182,7 @@ def test_partial_study_says_so(studies):
 
 def lab_ramp(path, *args):
     """The stake per count of the ramp truecount-lab's ramp command finds."""
-    done = subprocess.run([LAB, "ramp", str(path), *args], capture_output=True, text=True,
-                          timeout=60, check=True)
-    steps = [tuple(map(int, step.split(":")))
-             for step in done.stdout.splitlines()[0].split()[1].split(",")]
-    return lambda count: [s for c, s in steps if c <= count][-1]
+    return ramp_of(ok("ramp", path, *args).stdout)[0].__getitem__
 
 
 @pytest.mark.parametrize("sizing, min_rounds, args", [
@@ -247,10 +236,10 @@ def test_a_comparison_draws_both_sides_and_their_difference(tmp_path, studies):
     (tmp_path / "c.json").write_text(json.dumps(data))
     result = run([str(tmp_path / "c.json"), "-o", str(tmp_path / "c.png"), "--ramp",
                   "--spread", "1:4"])
-    assert result.returncode == 0, result.stderr.decode()
+    assert result.returncode == 0, result.stderr
     for bad in (["--spread", "4:1"], ["--kelly", "2"]):
         result = run([str(tmp_path / "c.json"), "-o", str(tmp_path / "x.png"), "--ramp", *bad])
-        assert result.returncode == 2 and b"--" + bad[0][2:].encode() in result.stderr
+        assert result.returncode == 2 and "--" + bad[0][2:] in result.stderr
 
 
 @pytest.mark.parametrize("make, extra, message", [
@@ -291,7 +280,7 @@ def test_studies_that_cannot_share_a_chart(tmp_path, studies, report_text, other
                                       else json.dumps(studies[other]))
     result = run([str(tmp_path / "a.json"), *[str(tmp_path / o) for o in others],
                   "-o", str(tmp_path / "out.png")])
-    assert_clean_failure(result, tmp_path, message, ["a.json", *others])
+    refused_cleanly(result, tmp_path, ["a.json", *others], message)
 
 
 @pytest.mark.parametrize("target, message", [
@@ -302,7 +291,7 @@ def test_studies_that_cannot_share_a_chart(tmp_path, studies, report_text, other
 def test_bad_output_fails_cleanly(tmp_path, report_text, target, message):
     (tmp_path / "taken.png").mkdir()
     result = run(["-o", str(tmp_path / target)], report_text)
-    assert_clean_failure(result, tmp_path, message, ["taken.png"])
+    refused_cleanly(result, tmp_path, ["taken.png"], message)
 
 
 def test_renders_real_files_and_keeps_an_outputs_mode(tmp_path, studies, report_text):
@@ -312,14 +301,14 @@ def test_renders_real_files_and_keeps_an_outputs_mode(tmp_path, studies, report_
     chart.write_bytes(b"old")
     chart.chmod(0o640)
     result = run([str(report), "-o", str(chart), "--assumed-sd", "1.15", "--min-rounds", "10"])
-    assert result.returncode == 0, result.stderr.decode()
+    assert result.returncode == 0, result.stderr
     assert chart.read_bytes().startswith(b"\x89PNG\r\n\x1a\n") and chart.stat().st_mode & 0o777 == 0o640
     for name in ("default", "basic"):
         (tmp_path / f"{name}.json").write_text(json.dumps(studies[name]))
     svg = tmp_path / "studies.svg"
     result = run([str(tmp_path / "default.json"), str(tmp_path / "basic.json"), "--ramp",
                   "-o", str(svg)])
-    assert result.returncode == 0, result.stderr.decode()
+    assert result.returncode == 0, result.stderr
     assert b"<svg" in svg.read_bytes()
     assert sorted(os.listdir(tmp_path)) == ["basic.json", "default.json", "payoff.png", "run.txt",
                                            "studies.svg"]

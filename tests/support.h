@@ -1,0 +1,49 @@
+#pragma once
+
+// What several test files build: hands, studies played block by block, and
+// files read whole.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "study/study_player.h"
+#include "table/hand.h"
+
+inline Hand handOf(const std::vector<int>& cards) {
+  Hand hand;
+  for (const int card : cards)
+    hand.addCard(card);
+  return hand;
+}
+
+// A study, or with a variant a comparison, whose blocks at `positions` (by
+// default every block of the shard) the library's own player plays in turn.
+inline StudyResult played(const StudyConfig& config, std::optional<ShardSpec> shard,
+                          std::optional<BlockSet> positions = std::nullopt,
+                          std::optional<StudyConfig> variant = std::nullopt) {
+  StudyResult r;
+  r.config = config;
+  r.shard = shard;
+  if (variant)
+    r.variant = Variant{*variant, {}, {}, {}};
+  StudyPlayer player(r);
+  const std::atomic<int> never{kRunOn};
+  const BlockSet blocks = positions.value_or(r.target());
+  for (const BlockSet::Range range : blocks.ranges()) {
+    for (std::uint64_t position = range.first; position <= range.last; ++position) {
+      EXPECT_TRUE(player.play(r.blockAt(position), r, never));
+      r.blocks.append(position);
+    }
+  }
+  return r;
+}
+
+inline std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  EXPECT_TRUE(in) << path;
+  return {std::istreambuf_iterator<char>(in), {}};
+}
