@@ -66,8 +66,8 @@ std::optional<int> halvesOf(std::string_view text) {
   if (!decimal) {
     return std::nullopt;
   }
-  ++decimal->exponent;  // in tenths of a point
-  const auto tenths = decimal->wholePart(10 * kMaxTagHalves);
+  ++decimal->exponent;  // in tenths of a point, five to a half point
+  const auto tenths = decimal->wholePart(std::uint64_t{5} * kMaxTagHalves);
   if (!tenths || decimal->hasFraction() || *tenths % 5 != 0) {
     return std::nullopt;
   }
