@@ -24,9 +24,10 @@ TEST(NumberText, EachFormReadsAlikeAsAWholeNumberAndADecimal) {
       {"1e2", kNone, 100.0},   {"2.5E-1", kNone, 0.25},  {"1e+06", kNone, 1e6},
       {"1e400", kNone, kNone}, {"1e-400", kNone, kNone}, {"", kNone, kNone},
       {"-", kNone, kNone},     {"+-1", kNone, kNone},    {" 1", kNone, kNone},
-      {"1 ", kNone, kNone},    {"0x10", kNone, kNone},   {".5", kNone, kNone},
+      {"1 ", kNone, kNone},    {"0x10", kNone, kNone},   {"-.5", kNone, -0.5},
       {"5.", kNone, kNone},    {"1.2.3", kNone, kNone},  {"1e", kNone, kNone},
       {"e5", kNone, kNone},    {"1e1.5", kNone, kNone},  {"inf", kNone, kNone},
+      {".", kNone, kNone},     {"1.e5", kNone, kNone},   {"+.e1", kNone, kNone},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(readWhole(row.text, -100, 100), row.whole) << row.text;

@@ -93,17 +93,24 @@ std::optional<Decimal> readDecimal(std::string_view text) {
   const auto e = text.find_first_of("eE");
   const auto power =
       e == std::string_view::npos ? std::optional<std::int64_t>(0) : exponentOf(text.substr(e + 1));
-  const std::string_view mantissa = text.substr(0, e);
+  std::string_view mantissa = text.substr(0, e);
+  Decimal decimal;
+  if (!mantissa.empty() && (mantissa.front() == '+' || mantissa.front() == '-')) {
+    decimal.negative = mantissa.front() == '-';
+    mantissa.remove_prefix(1);
+  }
   const auto point = mantissa.find('.');
-  const auto whole = wholeText(mantissa.substr(0, point));
+  const std::string_view whole = mantissa.substr(0, point);
   const std::string_view fraction =
       point == std::string_view::npos ? std::string_view{} : mantissa.substr(point + 1);
-  if (!power || !whole || (point != std::string_view::npos && !allDigits(fraction))) {
+  // The whole part may be left out before a point (.5), the fraction not after one.
+  const bool digits = point == std::string_view::npos
+                          ? allDigits(whole)
+                          : (whole.empty() || allDigits(whole)) && allDigits(fraction);
+  if (!power || !digits) {
     return std::nullopt;
   }
-  Decimal decimal;
-  decimal.negative = whole->negative;
-  decimal.digits = std::string(whole->digits).append(fraction);
+  decimal.digits = std::string(whole).append(fraction);
   decimal.exponent = *power - static_cast<std::int64_t>(fraction.size());
   decimal.digits.erase(0, std::min(decimal.digits.size(), decimal.digits.find_first_not_of('0')));
   while (!decimal.digits.empty() && decimal.digits.back() == '0') {

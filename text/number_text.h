@@ -8,8 +8,8 @@
 // Numbers as options and files write them, read alike wherever they are
 // given (docs/studies.md, "Settings of a study and bet ramps"). A whole number
 // is an optional sign, + or -, then digits: 7, +2, -60, 007, -0. A decimal may
-// add a point between digits and an exponent: 2.5, -0.5, 1e6, 2.5E-3, 1e+06.
-// Nothing before or after: no spaces, hex, inf or nan.
+// add a point followed by digits and an exponent: 2.5, -0.5, .5, 1e6, 2.5E-3,
+// 1e+06. Nothing before or after: no spaces, hex, inf or nan.
 
 // The sign and digits of a whole number; none unless all of `text` is one.
 struct WholeText {
