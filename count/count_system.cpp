@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cstdlib>
 #include <utility>
+
+#include "text/number_text.h"
 
 namespace {
 
@@ -51,42 +52,27 @@ std::string_view trimmed(std::string_view text) {
   return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-// "A" or "1" for the ace, 2..10: the card value, or 0.
+// "A" for the ace, 2..10: the card value, or 0.
 int cardValueOf(std::string_view text) {
   if (text == "A" || text == "a") {
     return 1;
   }
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  const bool whole = error == std::errc{} && end == text.data() + text.size();
-  return whole && value >= 2 && value <= 10 ? value : 0;
+  return static_cast<int>(readWhole(text, 2, 10).value_or(0));
 }
 
-// A whole or half point, as half points: "-1", "+1.5", "0.5", ".5".
+// A whole or half point, as half points: "-1", "+1.5", "0.5".
 std::optional<int> halvesOf(std::string_view text) {
-  int sign = 1;
-  if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
-    sign = text[0] == '-' ? -1 : 1;
-    text.remove_prefix(1);
-  }
-  const auto point = text.find('.');
-  const std::string_view whole = text.substr(0, point);
-  const std::string_view fraction =
-      point == std::string_view::npos ? std::string_view{} : text.substr(point + 1);
-  const bool digitsOnly =
-      std::all_of(whole.begin(), whole.end(), [](char c) { return c >= '0' && c <= '9'; });
-  if (!digitsOnly || whole.size() > 2 || (whole.empty() && fraction.empty()) ||
-      (point != std::string_view::npos && fraction.empty())) {
+  auto decimal = readDecimal(text);
+  if (!decimal) {
     return std::nullopt;
   }
-  const int points = whole.empty() ? 0 : std::atoi(std::string(whole).c_str());
-  int half = 0;
-  if (fraction == "5" || fraction == "50") {
-    half = 1;
-  } else if (!fraction.empty() && fraction.find_first_not_of('0') != std::string_view::npos) {
+  ++decimal->exponent;  // in tenths of a point, five to a half point
+  const auto tenths = decimal->wholePart(std::uint64_t{5} * kMaxTagHalves);
+  if (!tenths || decimal->hasFraction() || *tenths % 5 != 0) {
     return std::nullopt;
   }
-  return sign * (2 * points + half);
+  const auto halves = static_cast<int>(*tenths / 5);
+  return decimal->negative ? -halves : halves;
 }
 
 }  // namespace

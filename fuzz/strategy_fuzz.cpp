@@ -2,7 +2,8 @@
 // forced deals and by taking out every card of chosen values, down to a few
 // cards or a single value; then dealerOutcomes and buildDecisionTable for every
 // up card, both dealer modes and both hole-card rules, PlayerRule on hands and
-// house rules made from the input, and the expected counts of a split.
+// house rules made from the input through the settings table, and the expected
+// counts of a split.
 // Probabilities must be finite and add up to 1, values stay within their stake
 // and every advice and action is one the table knows and the hand may take; a
 // table built down to some bounds matches the full one there, and the rule
@@ -17,6 +18,7 @@
 
 #include "deck/deck.h"
 #include "fuzz/fuzz_check.h"
+#include "fuzz/fuzz_rules.h"
 #include "strategy/dealer_outcomes.h"
 #include "strategy/decision_table.h"
 #include "strategy/player_rule.h"
@@ -52,23 +54,8 @@ void checkTable(const DecisionTable& table) {
   }
 }
 
-GameRules rulesFrom(FuzzedDataProvider& in) {
-  GameRules rules;
-  rules.dealerHitsSoft17 = in.ConsumeBool();
-  rules.afterSplit = static_cast<AfterSplit>(in.ConsumeIntegralInRange(0, 4));
-  rules.splitTwentyOnePaysBlackjack = in.ConsumeBool();
-  rules.surrender = static_cast<SurrenderRule>(in.ConsumeIntegralInRange(0, 2));
-  rules.splitAces = static_cast<SplitAces>(in.ConsumeIntegralInRange(0, 1));
-  rules.resplitAces = in.ConsumeBool();
-  rules.maxHands = in.ConsumeBool() ? in.ConsumeIntegralInRange(2, 8) : GameRules::kNoHandLimit;
-  rules.doubleOn = static_cast<DoubleOn>(in.ConsumeIntegralInRange(0, 2));
-  rules.holeCard = static_cast<HoleCard>(in.ConsumeIntegralInRange(0, 1));
-  rules.splitPricing = static_cast<SplitPricing>(in.ConsumeIntegralInRange(0, 2));
-  return rules;
-}
-
 void checkRule(const Deck& deck, FuzzedDataProvider& in) {
-  const GameRules rules = rulesFrom(in);
+  const GameRules rules = fuzzedRules(in);
   DecisionContext context{&deck, Hand{}, Hand{}, &rules};
   for (int n = in.ConsumeIntegralInRange(0, 2); n > 0; --n) {
     context.dealer.addCard(in.ConsumeIntegralInRange(-1, 12));

@@ -1,6 +1,5 @@
-// Round simulator: a Simulator of 1 to 8 decks, with every house rule (split
-// permissions, split 21, soft 17, blackjack payout, surrender, split aces,
-// hand limit, doubling, hole card, insurance, any reshuffle point) from the
+// Round simulator: a Simulator with every house rule of the settings table
+// (decks, reshuffle point, split permissions, payouts, insurance, ...) from the
 // input, plays up to 20 rounds under rules that answer from the input: any
 // action code (Split on a non-pair, Surrender at any time, stalling codes, the
 // real PlayerRule now and then), any stake including NaN and infinities. Once
@@ -16,6 +15,7 @@
 #include <limits>
 
 #include "fuzz/fuzz_check.h"
+#include "fuzz/fuzz_rules.h"
 #include "strategy/player_rule.h"
 #include "table/payoff_unit.h"
 #include "table/rules.h"
@@ -81,21 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const StreamRedirect dropOut(std::cout, &sink);
   const StreamRedirect dropErr(std::cerr, &sink);
   std::srand(in.ConsumeIntegral<unsigned>());
-  GameRules rules;
-  rules.decks = in.ConsumeIntegralInRange(1, 8);
-  rules.afterSplit = static_cast<AfterSplit>(in.ConsumeIntegralInRange(0, 4));
-  rules.splitTwentyOnePaysBlackjack = in.ConsumeBool();
-  rules.dealerHitsSoft17 = in.ConsumeBool();
-  rules.reshuffleAfter = in.ConsumeIntegralInRange(0, 52 * rules.decks);
-  rules.blackjackPays = static_cast<BlackjackPays>(in.ConsumeIntegralInRange(0, 3));
-  rules.surrender = static_cast<SurrenderRule>(in.ConsumeIntegralInRange(0, 2));
-  rules.splitAces = static_cast<SplitAces>(in.ConsumeIntegralInRange(0, 1));
-  rules.resplitAces = in.ConsumeBool();
-  rules.maxHands = in.ConsumeBool() ? in.ConsumeIntegralInRange(2, 8) : GameRules::kNoHandLimit;
-  rules.doubleOn = static_cast<DoubleOn>(in.ConsumeIntegralInRange(0, 2));
-  rules.holeCard = static_cast<HoleCard>(in.ConsumeIntegralInRange(0, 1));
-  rules.insurance = static_cast<Insurance>(in.ConsumeIntegralInRange(0, 1));
-  rules.splitPricing = static_cast<SplitPricing>(in.ConsumeIntegralInRange(0, 2));
+  const GameRules rules = fuzzedRules(in);
   Simulator simulator(FuzzDealerRule, FuzzPlayerRule, FuzzBetRule, rules, CLibraryRandom::shared());
   liveDeck = &simulator.deck();
   int played = 0;

@@ -2,14 +2,15 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
+#include <limits>
 #include <nlohmann/json.hpp>
 #include <set>
 
 #include "lab/digest.h"
 #include "study/settings.h"
 #include "study/study_check.h"
+#include "text/number_text.h"
 
 using Json = nlohmann::ordered_json;
 
@@ -426,15 +427,13 @@ StudyConfig configFrom(const Json& j, int version) {
 }
 
 std::uint64_t positionFrom(std::string_view text) {
-  std::uint64_t value = 0;
-  const char* end = text.data() + text.size();
-  const auto [stop, error] = std::from_chars(text.data(), end, value);
-  if (text.empty() || error != std::errc{} || stop != end) {
+  const auto value = readWhole(text, 0, std::numeric_limits<std::int64_t>::max());
+  if (!value) {
     throw Fault{
         "\"positions\" must list FIRST-LAST ranges and single positions, separated "
         "by commas"};
   }
-  return value;
+  return static_cast<std::uint64_t>(*value);
 }
 
 // Version 2: positions in the shard, one check per range as it is appended.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "text/number_text.h"
+
 std::string toDecimal(Int128 value) {
   std::string digits;
   UInt128 rest = magnitude(value);
@@ -17,25 +19,19 @@ std::string toDecimal(Int128 value) {
 }
 
 std::optional<Int128> parseDecimal(std::string_view text) {
-  const bool negative = !text.empty() && text.front() == '-';
-  if (negative) {
-    text.remove_prefix(1);
-  }
-  if (text.empty()) {
+  const auto whole = wholeText(text);
+  if (!whole) {
     return std::nullopt;
   }
   // A negative value may reach one past kInt128Max.
-  const UInt128 limit = magnitude(negative ? kInt128Min : kInt128Max);
+  const UInt128 limit = magnitude(whole->negative ? kInt128Min : kInt128Max);
   UInt128 value = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9') {
-      return std::nullopt;
-    }
+  for (const char c : whole->digits) {
     const auto digit = static_cast<UInt128>(c - '0');
     if (value > (limit - digit) / 10) {
       return std::nullopt;
     }
     value = value * 10 + digit;
   }
-  return negative ? static_cast<Int128>(UInt128{0} - value) : static_cast<Int128>(value);
+  return whole->negative ? static_cast<Int128>(UInt128{0} - value) : static_cast<Int128>(value);
 }

@@ -21,6 +21,6 @@ constexpr UInt128 magnitude(Int128 value) {
 // Decimal text of the value, with a leading '-' when negative. Result files
 // store tallies this way so that no reader rounds them to a double.
 std::string toDecimal(Int128 value);
-// The inverse: an optional '-' followed by one or more digits, nothing else.
-// Empty text, any other character and values outside Int128 give nothing.
+// The inverse: a whole number as text/number_text.h reads one. Any other text
+// and values outside Int128 give nothing.
 std::optional<Int128> parseDecimal(std::string_view text);

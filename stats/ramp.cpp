@@ -1,10 +1,10 @@
 #include "stats/ramp.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
 #include "stats/double_double.h"
+#include "text/number_text.h"
 
 namespace {
 
@@ -14,15 +14,6 @@ std::string_view trimmed(std::string_view text) {
     return {};
   }
   return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-// Reads all of `text` into `value`; false when anything else is there or it
-// does not fit.
-template <typename T>
-bool readInteger(std::string_view text, T& value) {
-  const char* end = text.data() + text.size();
-  const auto [stop, error] = std::from_chars(text.data(), end, value);
-  return error == std::errc{} && stop == end;
 }
 
 }  // namespace
@@ -63,27 +54,21 @@ std::variant<Ramp, std::string> parseRamp(std::string_view text) {
     if (colon == std::string_view::npos) {
       return where + "each step must be COUNT:STAKE, steps separated by commas";
     }
-    std::string_view count = trimmed(item.substr(0, colon));
-    // A leading '+' as truecount prints positive counts; from_chars takes only '-'.
-    if (count.size() > 1 && count[0] == '+' && count[1] >= '0' && count[1] <= '9') {
-      count.remove_prefix(1);
-    }
-    RampStep step{};
-    if (!readInteger(count, step.fromCount) || step.fromCount < kLowestCount ||
-        step.fromCount > kHighestCount) {
+    const auto count = readWhole(trimmed(item.substr(0, colon)), kLowestCount, kHighestCount);
+    if (!count) {
       return where + "counts must be whole numbers from " + std::to_string(kLowestCount) + " to " +
              std::to_string(kHighestCount);
     }
+    RampStep step{static_cast<int>(*count), 0};
     if (!ramp.steps.empty() && step.fromCount <= ramp.steps.back().fromCount) {
       return where + "counts must be strictly ascending, after " +
              std::to_string(ramp.steps.back().fromCount);
     }
-    const std::string_view stake = trimmed(item.substr(colon + 1));
-    // from_chars would take a sign, which a stake never has.
-    if (stake.empty() || stake.front() < '0' || stake.front() > '9' ||
-        !readInteger(stake, step.stake) || step.stake < 1 || step.stake > Ramp::kMaxStake) {
+    const auto stake = readWhole(trimmed(item.substr(colon + 1)), 1, Ramp::kMaxStake);
+    if (!stake) {
       return where + "stakes must be whole units from 1 to " + std::to_string(Ramp::kMaxStake);
     }
+    step.stake = *stake;
     ramp.steps.push_back(step);
     if (comma == std::string_view::npos) {
       return ramp;
@@ -97,17 +82,13 @@ std::variant<Spread, std::string> parseSpread(std::string_view text) {
   const auto colon = text.find_first_of(":-");
   const std::string_view least = text.substr(0, colon);
   const std::string_view most = colon == std::string_view::npos ? "" : text.substr(colon + 1);
-  Spread spread{};
-  // from_chars would take a sign, which a stake never has.
-  const auto stake = [](std::string_view part, std::int64_t& value) {
-    return !part.empty() && part.front() >= '0' && part.front() <= '9' &&
-           readInteger(part, value) && value >= 1 && value <= Ramp::kMaxStake;
-  };
-  if (!stake(least, spread.least) || !stake(most, spread.most) || spread.least > spread.most) {
+  const auto lowest = readWhole(least, 1, Ramp::kMaxStake);
+  const auto highest = readWhole(most, 1, Ramp::kMaxStake);
+  if (!lowest || !highest || *lowest > *highest) {
     return "expected MIN-MAX or MIN:MAX, whole units with 1 <= MIN <= MAX <= " +
            std::to_string(Ramp::kMaxStake) + ", such as 1-12";
   }
-  return spread;
+  return Spread{*lowest, *highest};
 }
 
 double kellyStake(const SeriesTally& count, const KellySizing& sizing) {

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <tuple>
 
 #include "count/true_count.h"
 #include "table/actions.h"
+#include "text/number_text.h"
 
 namespace {
 
@@ -103,12 +103,8 @@ std::string_view trimmed(std::string_view text) {
 }
 
 std::optional<int> wholeNumber(std::string_view text, int low, int high) {
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc{} || end != text.data() + text.size() || value < low || value > high) {
-    return std::nullopt;
-  }
-  return value;
+  const auto value = readWhole(text, low, high);
+  return value ? std::optional<int>(static_cast<int>(*value)) : std::nullopt;
 }
 
 // A card of a hand: A or 2..10, as its value (1 the ace).
@@ -152,28 +148,13 @@ std::optional<int> upCardOf(std::string_view text) {
 }
 
 std::optional<DecimalIndex> decimalIndexOf(std::string_view text) {
-  DecimalIndex index;
-  if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
-    index.negative = text[0] == '-';
-    text.remove_prefix(1);
-  }
-  const auto point = text.find('.');
-  const auto whole = wholeNumber(text.substr(0, point), 0, kCountLimit);
-  if (!whole) {
+  const auto decimal = readDecimal(text);
+  constexpr auto kLimit = static_cast<std::uint64_t>(kCountLimit);
+  const auto whole = decimal ? decimal->wholePart(kLimit) : std::nullopt;
+  if (!whole || (*whole == kLimit && decimal->hasFraction())) {
     return std::nullopt;
   }
-  index.whole = *whole;
-  if (point != std::string_view::npos) {
-    const std::string_view fraction = text.substr(point + 1);
-    if (fraction.empty() || fraction.find_first_not_of("0123456789") != std::string_view::npos) {
-      return std::nullopt;
-    }
-    index.fraction = fraction.find_first_not_of('0') != std::string_view::npos;
-    if (index.fraction && index.whole == kCountLimit) {
-      return std::nullopt;
-    }
-  }
-  return index;
+  return DecimalIndex{decimal->negative, static_cast<int>(*whole), decimal->hasFraction()};
 }
 
 struct Columns {

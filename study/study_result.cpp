@@ -8,8 +8,7 @@ Parsed<ShardSpec> parseShard(std::string_view text) {
       ", such as 0/3 (the blocks b with b mod N = K)";
   const auto slash = text.find('/');
   const auto most = static_cast<std::int64_t>(StudyConfig::kMaxBlocks);
-  if (slash == std::string_view::npos || text.substr(0, 1) == "-" ||
-      text.substr(slash + 1, 1) == "-") {
+  if (slash == std::string_view::npos) {
     return expected;
   }
   const auto shard = parseWhole(text.substr(0, slash), 0, most - 1);

@@ -8,20 +8,20 @@
 #include "exact/card_counts.h"
 
 // Values as the command line and the study file write them, each read with a
-// message that says what was wrong and what is accepted.
+// message that says what was wrong and what is accepted. Numbers are read as
+// text/number_text.h reads them.
 template <typename T>
 using Parsed = std::variant<T, std::string>;
 
-// A whole number from 1 to `most`: plain digits, a decimal with an exponent
-// (1e8, 2.5e3) or a suffix k, M or G (250k, 100M, 1.5G). Read exactly: a value
-// with any fractional part is refused, however small.
+// A whole number from 1 to `most`: a decimal (250000, 1e8, 2.5e3) or one with
+// a suffix k, M or G (250k, 100M, 1.5G). Read exactly: a value with any
+// fractional part is refused, however small.
 Parsed<std::uint64_t> parseCount(std::string_view text, std::uint64_t most);
 
-// A whole number from `low` to `high`: plain digits with an optional '-'.
+// A whole number from `low` to `high`.
 Parsed<std::int64_t> parseWhole(std::string_view text, std::int64_t low, std::int64_t high);
 
-// A positive finite decimal such as 1000, 2.5 or 1e6: digits with an optional
-// fraction and exponent, nothing else (no sign, hex, spaces, inf or nan).
+// A positive decimal such as 1000, 2.5 or 1e6, as the nearest double.
 Parsed<double> parsePositive(std::string_view text);
 
 // Cards by their faces, separated by commas: A, 2 to 10, T, J, Q or K, in

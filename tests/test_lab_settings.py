@@ -444,6 +444,15 @@ def test_wonging_plays_only_from_its_counts_and_watches_the_rest(tmp_path, wong,
     assert int(row[4]) == played and int(row[4]) + watched == int(row[1]) == 20000
 
 
+def test_a_signed_count_reads_alike_in_every_option(tmp_path):
+    """+2, as a ramp has always taken it, is 2 to --wong-in too: one reader of numbers."""
+    plain, signed = (run_study(tmp_path / f"{count}.json", COUNTED, ["--count", "hilo"],
+                               ["--wong-in", count, "--ramp", f"-60:1,{count}:4"])
+                     for count in ("2", "+2"))
+    assert signed["config"] == plain["config"] and outcome(signed) == outcome(plain)
+    assert signed["events"]["rounds_watched"] > 0
+
+
 def test_indices_finds_the_insurance_index_and_writes_a_file_run_reads(tmp_path):
     path = tmp_path / "i.csv"
     done = ok("indices", "--rounds", "300k", "--decks", "6", "--reshuffle-after", "234",

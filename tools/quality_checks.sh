@@ -100,7 +100,7 @@ if build_program release "$release_dir"; then
 
   started=$SECONDS
   mapfile -t sources < <(sed -n 's/^ *"file": *"\(.*\)",\{0,1\}$/\1/p' \
-    "$release_dir/compile_commands.json" | grep -E '/(count|deck|exact|table|strategy|driver|selftest|stats|study|lab)/[^/]+\.cpp$')
+    "$release_dir/compile_commands.json" | grep -E '/(text|count|deck|exact|table|strategy|driver|selftest|stats|study|lab)/[^/]+\.cpp$')
   status=0
   printf '%s\n' "${sources[@]}" |
     xargs -r -P 2 -n 1 clang-tidy -p "$release_dir" --quiet --warnings-as-errors='*' \
