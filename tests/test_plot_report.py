@@ -202,8 +202,8 @@ def test_ramp_overlay_is_the_files_stakes_and_the_found_ones(tmp_path, studies):
     # Each line is the stakes the lab plays: the file's, and those of the
     # found ramp as run --ramp stores them.
     played = run_study(tmp_path / "p.json", ["--rounds", "1", "--ramp", ramp.text])
-    for line, ramp_figures in ((own, data["figures"]["ramp"]), (dotted, played["figures"]["ramp"])):
-        stakes = {s["count"]: s["stake"] for s in ramp_figures["stakes"]}
+    for line, stored in ((own, data), (dotted, played)):
+        stakes = {s["count"]: s["stake"] for s in stored["figures"]["ramp"]["stakes"]}
         xy = line.get_xydata().tolist()
         assert [y for _, y in xy] == [stakes[int(x)] for x, _ in xy]
         assert len({y for _, y in xy}) > 1
