@@ -588,6 +588,7 @@ def test_a_side_that_plays_no_round_has_no_figures(tmp_path):
     for done in (study, compared):
         assert done.returncode == 0 and "nan" not in done.stdout, done.stdout
     assert "No round played, so no figures: every round dealt was watched" in study.stdout
+    assert "Flat-bet edge" not in study.stdout
     ramp = lab("ramp", "s.json", "--spread", "1:4", "--bankroll", "100", cwd=tmp_path)
     assert ramp.returncode == 2 and "no round played" in ramp.stderr and not ramp.stdout
 
