@@ -48,6 +48,9 @@ def test_shards_under_parallel_merge_to_the_whole_study(tmp_path, files):
     assert read(merged)["events"]["rounds_watched"] > 0
     assert read(merged)["config"] == read(files["whole"])["config"]
     assert "all " in done.stdout and "rounds per second over the" in done.stdout
+    whole = read(merged)  # the pace counts the rounds dealt, watched ones too
+    assert whole["figures"]["rounds_per_second"] == pytest.approx(
+        int(whole["config"]["rounds"]) / whole["events"]["seconds"])
     partial = lab("merge", files["shard0"], files["shard1"], "--json", tmp_path / "two.json")
     assert partial.returncode == 0 and "holds 8 of 12 blocks" in partial.stderr
     resumed = lab("run", "--resume", tmp_path / "two.json", "--quiet")
