@@ -37,8 +37,7 @@ Outcome finish(const StudyResult& study, const Outputs& outputs, int threads,
     }
   }
   if (outputs.csv) {
-    const std::string csv =
-        study.variant ? comparisonCsv(study, figures) : studyCsv(study, figures);
+    const std::string csv = study.variant ? comparisonCsv(figures) : studyCsv(figures);
     if (const auto error = outputs.csv->commit(csv)) {
       written = false;
       say(*error);

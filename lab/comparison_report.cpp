@@ -61,7 +61,7 @@ std::string summaryLine(const char* what, const char* unit, double scale, double
 }
 
 // A wonging side's watched rounds are in no tally, so the line says them.
-std::string eventsLine(const char* name, const StudyFigures& figures, const EventCounts& events,
+std::string eventsLine(const char* name, const SideFigures& figures, const EventCounts& events,
                        const StudyConfig& config) {
   const std::string watched =
       config.wong != WongLimits{} ? "; rounds watched " + std::to_string(events.roundsWatched) : "";
@@ -77,15 +77,15 @@ void printComparisonReport(std::ostream& out, const StudyResult& comparison,
                            const StudyFigures& figures, int threads, const ReportOptions& options) {
   const StudyConfig& c = comparison.config;
   const Variant& variant = *comparison.variant;
-  const ComparisonFigures compared = comparisonFiguresOf(comparison);
-  const DifferenceFigures& d = compared.difference;
+  const SideFigures& a = figures.study;
+  const SideFigures& b = *figures.variant;
+  const DifferenceFigures& d = *figures.difference;
   out << "truecount-lab comparison: " << comparison.roundsPlayed() << " of " << c.rounds
       << " rounds in " << comparison.blocks.size() << " of " << c.blockCount()
       << " blocks, each block dealt to both sides from the same shoe\n";
   out << "Study:   " << settingsLine(c) << "\n";
   out << "Variant: " << changesLine(c, variant.config) << "\n\n";
-  out << summaryLine("Flat-bet edge", "%", 100, figures.overall.mean, compared.variant.overall.mean,
-                     d.overall);
+  out << summaryLine("Flat-bet edge", "%", 100, a.overall.mean, b.overall.mean, d.overall);
   if (d.ramp) {
     out << summaryLine("Ramps", " units per 100 rounds", 100, d.ramp->studyMean,
                        d.ramp->variantMean, *d.ramp);
@@ -100,22 +100,20 @@ void printComparisonReport(std::ostream& out, const StudyResult& comparison,
                 "rounds", "mean", "se", "mean", "se", "95% interval");
   bool anyMarked = false;
   for (std::size_t slot = 0; slot < d.counts.size(); ++slot) {
-    const auto& study = figures.counts[slot];
-    if (study || compared.variant.counts[slot]) {
-      out << row(std::to_string(static_cast<int>(slot) + kLowestCount), study,
-                 compared.variant.counts[slot], d.counts[slot])
+    const auto& study = a.counts[slot];
+    if (study || b.counts[slot]) {
+      out << row(std::to_string(static_cast<int>(slot) + kLowestCount), study, b.counts[slot],
+                 d.counts[slot])
           << "\n";
       anyMarked = anyMarked || (d.counts[slot] && !d.counts[slot]->clustered);
     }
   }
-  out << row("all", figures.overall, compared.variant.overall, d.overall) << "\n";
+  out << row("all", a.overall, b.overall, d.overall) << "\n";
   if (weighted) {
-    out << row("weighted", figures.weighted, compared.variant.weighted, d.weighted) << "\n";
+    out << row("weighted", a.weighted, b.weighted, d.weighted) << "\n";
   }
   if (d.ramp) {
-    out << row("ramp", estimate(comparison.tally.ramp, comparison.tally.blocks),
-               estimate(variant.tally.ramp, comparison.tally.blocks), d.ramp)
-        << "\n";
+    out << row("ramp", a.rampSeries, b.rampSeries, d.ramp) << "\n";
   }
   if (anyMarked || !d.overall.clustered) {
     out << "* SE as if rounds were independent: a side's rounds fall in fewer than "
@@ -133,13 +131,12 @@ void printComparisonReport(std::ostream& out, const StudyResult& comparison,
     out << pairingLine("Ramps", *d.ramp);
   }
   out << "Events:\n"
-      << eventsLine("study", figures, comparison.events, c)
-      << eventsLine("variant", compared.variant, variant.events, variant.config);
-  out << paceLine(figures.roundsPerSecond, " on each side", comparison.seconds, threads);
+      << eventsLine("study", a, comparison.events, c)
+      << eventsLine("variant", b, variant.events, variant.config);
+  out << paceLine(a.roundsPerSecond, " on each side", comparison.seconds, threads);
 }
 
-std::string comparisonCsv(const StudyResult& comparison, const StudyFigures& figures) {
-  const ComparisonFigures compared = comparisonFiguresOf(comparison);
+std::string comparisonCsv(const StudyFigures& figures) {
   const auto value = [](double v) { return std::isfinite(v) ? format("%.9g", v) : std::string(); };
   const auto sideFields = [&value](const std::optional<Estimate>& e) {
     return e ? std::to_string(static_cast<std::uint64_t>(e->rounds)) + "," + value(e->mean) + "," +
@@ -149,13 +146,13 @@ std::string comparisonCsv(const StudyResult& comparison, const StudyFigures& fig
   std::string csv =
       "count,study_rounds,study_mean,study_se,variant_rounds,variant_mean,variant_se,difference,"
       "se,se_unpaired,ci95_low,ci95_high,se_method\n";
-  for (std::size_t slot = 0; slot < figures.counts.size(); ++slot) {
-    const auto& study = figures.counts[slot];
-    const auto& variant = compared.variant.counts[slot];
+  for (std::size_t slot = 0; slot < kCountSlots; ++slot) {
+    const auto& study = figures.study.counts[slot];
+    const auto& variant = figures.variant->counts[slot];
     if (!study && !variant) {
       continue;
     }
-    const auto& d = compared.difference.counts[slot];
+    const auto& d = figures.difference->counts[slot];
     csv += std::to_string(static_cast<int>(slot) + kLowestCount) + "," + sideFields(study) + "," +
            sideFields(variant) + ",";
     csv += d ? value(d->mean) + "," + value(d->se) + "," + value(d->seUnpaired) + "," +

@@ -21,4 +21,4 @@ void printComparisonReport(std::ostream& out, const StudyResult& comparison,
 
 // One CSV row per count with rounds on either side: both sides and the
 // difference, fields left empty where a side has no rounds.
-std::string comparisonCsv(const StudyResult& comparison, const StudyFigures& figures);
+std::string comparisonCsv(const StudyFigures& figures);

@@ -42,7 +42,7 @@ void printRamp(std::ostream& out, const StudyResult& result, const RampFigures& 
 
 // The answer: the flat-bet edge in per cent and what the ramp earns, at what
 // risk.
-void printSummary(std::ostream& out, const StudyResult& result, const StudyFigures& figures) {
+void printSummary(std::ostream& out, const StudyResult& result, const SideFigures& figures) {
   const Estimate& e = figures.overall;
   out << "Flat-bet edge " << percent(e.mean) << " per round, 95% interval [" << percent(e.ciLow)
       << ", " << percent(e.ciHigh) << "]\n";
@@ -65,7 +65,7 @@ void printSummary(std::ostream& out, const StudyResult& result, const StudyFigur
 }
 
 // The flat-bet, count-weighted and ramp figures of a study with rounds.
-void printEdges(std::ostream& out, const StudyResult& result, const StudyFigures& figures,
+void printEdges(std::ostream& out, const StudyResult& result, const SideFigures& figures,
                 const ReportOptions& options) {
   const bool clustered = figures.overall.clustered;
   out << format("Flat-bet edge: %+.5f per round, SE %.5f (%s; independent-rounds SE %.5f)\n",
@@ -84,7 +84,7 @@ void printEdges(std::ostream& out, const StudyResult& result, const StudyFigures
   }
 }
 
-void printEvents(std::ostream& out, const StudyResult& result, const StudyFigures& figures,
+void printEvents(std::ostream& out, const StudyResult& result, const SideFigures& figures,
                  int threads) {
   out << format("Decisions per round: %.4f\n", figures.decisionsPerRound);
   out << "Exhausted shoes in mid-round: " << result.events.shoeExhausted
@@ -97,7 +97,8 @@ void printEvents(std::ostream& out, const StudyResult& result, const StudyFigure
 void printStudyReport(std::ostream& out, const StudyResult& result, const StudyFigures& figures,
                       int threads, const ReportOptions& options) {
   const StudyConfig& c = result.config;
-  const auto total = static_cast<double>(result.tally.all.rounds);
+  const SideFigures& study = figures.study;
+  const auto total = static_cast<double>(study.overall.rounds);
   out << "truecount-lab study: " << result.roundsPlayed() << " of " << c.rounds << " rounds in "
       << result.blocks.size() << " of " << c.blockCount() << " blocks\n";
   if (c.wong != WongLimits{}) {
@@ -106,7 +107,7 @@ void printStudyReport(std::ostream& out, const StudyResult& result, const StudyF
   }
   out << "Settings: " << settingsLine(c) << "\n\n";
   if (result.tally.all.rounds != 0) {
-    printSummary(out, result, figures);
+    printSummary(out, result, study);
     out << (options.summaryOnly ? "" : "\n");
   } else if (options.summaryOnly) {
     out << "No round played, so no figures\n";
@@ -116,16 +117,16 @@ void printStudyReport(std::ostream& out, const StudyResult& result, const StudyF
   }
   out << format("%7s %13s %8s %10s %8s %9s  %s\n", "count", "rounds", "share", "mean", "sd", "se",
                 "95% interval");
-  bool anyMarked = !figures.overall.clustered;
+  bool anyMarked = !study.overall.clustered;
   int count = kLowestCount;
-  for (const std::optional<Estimate>& e : figures.counts) {
+  for (const std::optional<Estimate>& e : study.counts) {
     if (e) {
       out << row(std::to_string(count), *e, total) << "\n";
       anyMarked = anyMarked || !e->clustered;
     }
     ++count;
   }
-  out << row("all", figures.overall, total) << "\n";
+  out << row("all", study.overall, total) << "\n";
   if (anyMarked) {
     out << "* SE as if rounds were independent: the rounds fall in fewer than " << kMinClusterBlocks
         << " blocks\n";
@@ -135,9 +136,9 @@ void printStudyReport(std::ostream& out, const StudyResult& result, const StudyF
     out << "No round played, so no figures"
         << (c.wong != WongLimits{} ? ": every round dealt was watched" : "") << "\n";
   } else {
-    printEdges(out, result, figures, options);
+    printEdges(out, result, study, options);
   }
-  printEvents(out, result, figures, threads);
+  printEvents(out, result, study, threads);
 }
 
 namespace {
@@ -213,11 +214,11 @@ std::string indexCsv(const std::vector<GeneratedIndex>& indices) {
   return csv;
 }
 
-std::string studyCsv(const StudyResult& result, const StudyFigures& figures) {
-  const auto total = static_cast<double>(result.tally.all.rounds);
+std::string studyCsv(const StudyFigures& figures) {
+  const auto total = static_cast<double>(figures.study.overall.rounds);
   std::string csv = "count,rounds,share,mean,sd,se,se_naive,ci95_low,ci95_high,se_method\n";
   for (int slot = 0; slot < kCountSlots; ++slot) {
-    const auto& e = figures.counts[static_cast<std::size_t>(slot)];
+    const auto& e = figures.study.counts[static_cast<std::size_t>(slot)];
     if (!e) {
       continue;
     }

@@ -20,7 +20,7 @@ void printStudyReport(std::ostream& out, const StudyResult& result, const StudyF
                       int threads, const ReportOptions& options);
 
 // One CSV row per count with rounds, under a header line.
-std::string studyCsv(const StudyResult& result, const StudyFigures& figures);
+std::string studyCsv(const StudyFigures& figures);
 
 // The generated indices of an index study, one row each: the hand, up card,
 // basic strategy's action, the deviation, the index with its 95% interval,

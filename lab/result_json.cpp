@@ -196,9 +196,9 @@ Json differenceFiguresJson(const DifferenceFigures& f) {
               {"ramp", f.ramp ? differenceJson(*f.ramp) : Json(nullptr)}};
 }
 
-Json figuresJson(const StudyResult& r, const StudyFigures& f) {
+Json figuresJson(const StudyConfig& c, const SideFigures& f) {
   Json counts = Json::array();
-  const auto total = static_cast<double>(r.tally.all.rounds);
+  const auto total = static_cast<double>(f.overall.rounds);
   for (int slot = 0; slot < kCountSlots; ++slot) {
     const auto& e = f.counts[static_cast<std::size_t>(slot)];
     if (e) {
@@ -211,7 +211,7 @@ Json figuresJson(const StudyResult& r, const StudyFigures& f) {
   return Json{{"counts", counts},
               {"overall", estimateJson(f.overall)},
               {"weighted", estimateJson(f.weighted)},
-              {"ramp", f.ramp ? rampJson(r.config, *f.ramp) : Json(nullptr)},
+              {"ramp", f.ramp ? rampJson(c, *f.ramp) : Json(nullptr)},
               {"se_method", f.overall.clustered ? "cluster" : "naive"},
               {"decisions_per_round", number(f.decisionsPerRound)},
               {"rounds_per_second", number(f.roundsPerSecond)}};
@@ -614,15 +614,13 @@ std::string studyToJson(const StudyResult& result, const StudyFigures& figures) 
   study["digest"] = std::string(kDigestPrefix) + sha256Hex(definingJson(result, false).dump());
   study["labels"] = labelsJson(result.config);
   if (!result.variant) {
-    study["figures"] = figuresJson(result, figures);
+    study["figures"] = figuresJson(result.config, figures.study);
     return study.dump(2) + "\n";
   }
-  const StudyResult side = variantSide(result);
-  const ComparisonFigures compared = comparisonFiguresOf(result);
-  study["variant_labels"] = labelsJson(side.config);
-  study["figures"] = Json{{"study", figuresJson(result, figures)},
-                          {"variant", figuresJson(side, compared.variant)},
-                          {"difference", differenceFiguresJson(compared.difference)}};
+  study["variant_labels"] = labelsJson(result.variant->config);
+  study["figures"] = Json{{"study", figuresJson(result.config, figures.study)},
+                          {"variant", figuresJson(result.variant->config, *figures.variant)},
+                          {"difference", differenceFiguresJson(*figures.difference)}};
   return study.dump(2) + "\n";
 }
 

@@ -6,19 +6,19 @@
 #include "stats/figures.h"
 #include "study/study_result.h"
 
-// Every figure a study reports, derived from its exact tallies.
-struct StudyFigures {
+// The figures of one side of a study, derived from its exact tallies.
+struct SideFigures {
   // Per count slot; none where no round was played at that count.
   std::array<std::optional<Estimate>, kCountSlots> counts{};
   Estimate overall;
   // truecount's count-weighted summary, per round.
   Estimate weighted;
+  // With a ramp: its figures, and its own series of stakes won per round.
   std::optional<RampFigures> ramp;
+  std::optional<Estimate> rampSeries;
   double decisionsPerRound;  // 0 without rounds
   double roundsPerSecond;    // 0 without a measured time
 };
-
-StudyFigures figuresOf(const StudyResult& result);
 
 // The difference of a comparison's variant from its study: per count where
 // both sides have rounds, for all rounds, the count-weighted series and, when
@@ -30,10 +30,13 @@ struct DifferenceFigures {
   std::optional<Difference> ramp;
 };
 
-// A comparison's figures beside its study's: the variant's and the difference.
-struct ComparisonFigures {
-  StudyFigures variant;
-  DifferenceFigures difference;
+// Every figure a study reports, derived once and handed to each of its
+// writers: the study's own and, for a comparison, the variant's and the
+// difference.
+struct StudyFigures {
+  SideFigures study;
+  std::optional<SideFigures> variant;
+  std::optional<DifferenceFigures> difference;
 };
 
-ComparisonFigures comparisonFiguresOf(const StudyResult& comparison);
+StudyFigures figuresOf(const StudyResult& result);

@@ -48,6 +48,9 @@ def test_shards_under_parallel_merge_to_the_whole_study(tmp_path, files):
     assert read(merged)["events"]["rounds_watched"] > 0
     assert read(merged)["config"] == read(files["whole"])["config"]
     assert "all " in done.stdout and "rounds per second over the" in done.stdout
+    whole = read(merged)  # the pace counts the rounds dealt, watched ones too
+    assert whole["figures"]["rounds_per_second"] == pytest.approx(
+        int(whole["config"]["rounds"]) / whole["events"]["seconds"])
     partial = ok("merge", files["shard0"], files["shard1"], "--json", tmp_path / "two.json")
     assert "holds 8 of 12 blocks" in partial.stderr
     ok("run", "--resume", tmp_path / "two.json", "--quiet")
@@ -551,6 +554,7 @@ def test_a_side_that_plays_no_round_has_no_figures(tmp_path):
     for done in (study, compared):
         assert done.returncode == 0 and "nan" not in done.stdout, done.stdout
     assert "No round played, so no figures: every round dealt was watched" in study.stdout
+    assert "Flat-bet edge" not in study.stdout
     ramp = lab("ramp", "s.json", "--spread", "1:4", "--bankroll", "100", cwd=tmp_path)
     assert ramp.returncode == 2 and "no round played" in ramp.stderr and not ramp.stdout
 

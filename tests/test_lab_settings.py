@@ -264,9 +264,15 @@ def test_the_report_gives_the_answer_first(tmp_path, args, weighted):
     assert summary.splitlines() == lines[:lines.index("", 3)]
 
 
-@pytest.mark.parametrize("game, weighted", [([], True), (["--game", "6d-s17"], False)])
-def test_a_comparison_answers_first_with_the_paired_difference(tmp_path, game, weighted):
-    args = ["compare", "--quiet", *SMALL, *game, "--with", "--strategy basic"]
+# The ramps' line and difference only where both sides play a ramp.
+@pytest.mark.parametrize("game, variant, weighted, ramps", [
+    ([], "", True, False), (["--game", "6d-s17"], "", False, False),
+    (["--ramp", "-60:1,2:4"], "", True, True),
+    (["--ramp", "-60:1,2:4"], " --ramp none", True, False),
+])
+def test_a_comparison_answers_first_with_the_paired_difference(tmp_path, game, variant, weighted,
+                                                               ramps):
+    args = ["compare", "--quiet", *SMALL, *game, "--with", "--strategy basic" + variant]
     table = lab(*args, "--json", tmp_path / "c.json").stdout
     figures = read(tmp_path / "c.json")["figures"]
     study, variant = (100 * figures[side]["overall"]["mean"] for side in ("study", "variant"))
@@ -275,8 +281,9 @@ def test_a_comparison_answers_first_with_the_paired_difference(tmp_path, game, w
     assert table.splitlines()[4] == (
         f"Flat-bet edge: study {study:+.3f}%, variant {variant:+.3f}%; variant - study "
         f"{100 * difference['mean']:+.3f}%, 95% interval [{low:+.3f}%, {high:+.3f}%]")
-    assert lab(*args, "--summary").stdout.splitlines() == table.splitlines()[:5]
+    assert lab(*args, "--summary").stdout.splitlines() == table.splitlines()[:5 + ramps]
     assert ("Count-weighted" in table) == bool(re.search("^weighted ", table, re.M)) == weighted
+    assert ("Ramps: " in table) == (figures["difference"]["ramp"] is not None) == ramps
 
 
 HOUSE_RULES = ["decks", "reshuffle_after", "dealer", "after_split", "split_21", "blackjack_pays",

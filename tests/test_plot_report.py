@@ -12,7 +12,7 @@ import sys
 import pytest
 from matplotlib.collections import PathCollection
 
-from conftest import LAB, ROOT, TRUECOUNT, edit, ok, ramp_of, refused_cleanly
+from conftest import LAB, ROOT, TRUECOUNT, edit, lab, refused_cleanly, run_study
 
 TOOLS = os.path.join(ROOT, "tools")
 SCRIPT = os.path.join(TOOLS, "plot_report.py")
@@ -37,7 +37,8 @@ def report_text():
 def studies(tmp_path_factory):
     """Four small studies: the default, the fixed strategy with a ramp, and
     the default under two other seeds; and a comparison of the default with
-    the fixed strategy; decoded from their files."""
+    the fixed strategy; decoded from their files. "found" is the output of
+    the ramp command on the fixed strategy's file."""
     folder = tmp_path_factory.mktemp("studies")
     runs = {"default": ["run"], "basic": ["run", "--strategy", "basic", "--ramp", "-60:1,1:2,3:8"],
             "seed2": ["run", "--seed", "2"], "seed3": ["run", "--seed", "3"],
@@ -50,6 +51,8 @@ def studies(tmp_path_factory):
                        check=True, capture_output=True, timeout=60)
         decoded[name] = json.loads(path.read_text())
     decoded["folder"] = folder
+    found = lab("ramp", folder / "basic.json", "--spread", "1:8", "--bankroll", "300")
+    (folder / "found.txt").write_text(found.stdout)
     return decoded
 
 
@@ -180,40 +183,26 @@ def test_partial_study_says_so(studies):
     assert names == [f"mine (partial: 4 of {data['blocks']['total']} blocks)"]
 
 
-def lab_ramp(path, *args):
-    """The stake per count of the ramp truecount-lab's ramp command finds."""
-    return ramp_of(ok("ramp", path, *args).stdout)[0].__getitem__
-
-
-@pytest.mark.parametrize("sizing, min_rounds, args", [
-    # The spread of the file's ramp, SCORE's bankroll, the whole Kelly stake.
-    # The overlay draws each count's own stake: the ramp may fall.
-    (ramp_overlay.Sizing(None), 1,
-     ["--spread", "1:8", "--bankroll", "10000", "--min-rounds", "1", "--may-fall"]),
-    (ramp_overlay.Sizing((2, 5), 300.0, 0.5), 300,
-     ["--spread", "2:5", "--bankroll", "300", "--kelly", "0.5", "--min-rounds", "300",
-      "--may-fall"]),
-], ids=["defaults", "sized"])
-def test_ramp_overlay_is_the_files_stakes_and_the_optimal_ones(studies, sizing, min_rounds,
-                                                               args):
+def test_ramp_overlay_is_the_files_stakes_and_the_found_ones(tmp_path, studies):
     data = studies["basic"]
+    found = studies["folder"] / "found.txt"
+    ramp = ramp_overlay.read_found_ramp(str(found), found.read_text())
     fig = study_chart.study_figure(parsed(studies["default"], data), ramp=True,
-                                   min_rounds=min_rounds, sizing=sizing)
-    own, *optimal = fig.axes[2].get_lines()
-    stakes = {s["count"]: s["stake"] for s in data["figures"]["ramp"]["stakes"]}
-    assert [(x, y) for x, y in own.get_xydata().tolist()] == [(x, stakes[x]) for x, _ in
-                                                              own.get_xydata().tolist()]
-    assert {y for _, y in own.get_xydata().tolist()} == {1, 2, 8}
+                                   found=[(str(found), ramp)])
+    own, dotted = fig.axes[2].get_lines()
     assert data["figures"]["ramp"]["text"] in own.get_label()
-    # Only the study with a ramp has a spread for its optimal ramp, unless given.
-    assert len(optimal) == (1 if sizing.spread is None else 2)
-    found = lab_ramp(studies["folder"] / "basic.json", *args)
-    line = optimal[-1].get_xydata().tolist()
-    assert [y for _, y in line] == [found(int(x)) for x, _ in line]
-    assert len({y for _, y in line}) > 1
+    assert ramp.text in dotted.get_label() and "found.txt" in dotted.get_label()
+    # Each line is the stakes the lab plays: the file's, and those of the
+    # found ramp as run --ramp stores them.
+    played = run_study(tmp_path / "p.json", ["--rounds", "1", "--ramp", ramp.text])
+    for line, stored in ((own, data), (dotted, played)):
+        stakes = {s["count"]: s["stake"] for s in stored["figures"]["ramp"]["stakes"]}
+        xy = line.get_xydata().tolist()
+        assert [y for _, y in xy] == [stakes[int(x)] for x, _ in xy]
+        assert len({y for _, y in xy}) > 1
 
 
-def test_a_comparison_draws_both_sides_and_their_difference(tmp_path, studies):
+def test_a_comparison_draws_both_sides_and_their_difference(studies):
     data = studies["compare"]
     (comparison,) = parsed(data)
     fig = study_chart.study_figure([comparison.study, comparison.variant],
@@ -233,13 +222,6 @@ def test_a_comparison_draws_both_sides_and_their_difference(tmp_path, studies):
     segments = bars.lines[2][0].get_segments()
     assert [y for s in segments if len(s) for y in (s[0][1], s[1][1])] == pytest.approx(
         [y for d in counts if d["ci95"][0] is not None for y in d["ci95"]])
-    (tmp_path / "c.json").write_text(json.dumps(data))
-    result = run([str(tmp_path / "c.json"), "-o", str(tmp_path / "c.png"), "--ramp",
-                  "--spread", "1:4"])
-    assert result.returncode == 0, result.stderr
-    for bad in (["--spread", "4:1"], ["--kelly", "2"]):
-        result = run([str(tmp_path / "c.json"), "-o", str(tmp_path / "x.png"), "--ramp", *bad])
-        assert result.returncode == 2 and "--" + bad[0][2:] in result.stderr
 
 
 @pytest.mark.parametrize("make, extra, message", [
@@ -251,13 +233,13 @@ def test_a_comparison_draws_both_sides_and_their_difference(tmp_path, studies):
                       .update(mean=9.0)), [],
      "does not hold the mean"),
     (lambda s: edit(s, lambda d: d["labels"][0].pop("names_series")), [], "label"),
-    (lambda s: s, ["--ramp"], "none of the studies holds a ramp; give --spread"),
-    (lambda s: s, ["--spread", "1:4"], "give --ramp"),
+    (lambda s: s, ["--ramp"], "none of the studies holds a ramp"),
+    (lambda s: s, ["--ramp-file", "a.json"], "not the output of truecount-lab ramp"),
 
     (lambda s: s, ["--assumed-sd", "1.1"], "--assumed-sd is for a truecount"),
     (lambda s: s, ["--label", "a", "--label", "b"], "--label given 2"),
 ], ids=["not-a-study", "malformed", "version", "no-figures", "bad-interval", "bad-label",
-        "no-ramp", "spread-no-ramp", "assumed-sd", "label-count"])
+        "no-ramp", "not-a-ramp", "assumed-sd", "label-count"])
 def test_bad_studies_fail_cleanly(tmp_path, monkeypatch, capsys, studies, make, extra, message):
     content = make(studies["default"])
     (tmp_path / "a.json").write_text(content if isinstance(content, str) else json.dumps(content))
@@ -306,8 +288,8 @@ def test_renders_real_files_and_keeps_an_outputs_mode(tmp_path, studies, report_
     for name in ("default", "basic"):
         (tmp_path / f"{name}.json").write_text(json.dumps(studies[name]))
     svg = tmp_path / "studies.svg"
-    result = run([str(tmp_path / "default.json"), str(tmp_path / "basic.json"), "--ramp",
-                  "-o", str(svg)])
+    result = run([str(tmp_path / "default.json"), str(tmp_path / "basic.json"), "--ramp-file",
+                  str(studies["folder"] / "found.txt"), "-o", str(svg)])
     assert result.returncode == 0, result.stderr
     assert b"<svg" in svg.read_bytes()
     assert sorted(os.listdir(tmp_path)) == ["basic.json", "default.json", "payoff.png", "run.txt",

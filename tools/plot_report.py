@@ -13,7 +13,7 @@ import sys
 
 from chart_common import FEW_ROUNDS, IMAGE_FORMATS, InputError, save
 from report_chart import parse_report, report_figure
-from ramp_overlay import SCORE_BANKROLL, Sizing
+from ramp_overlay import read_found_ramp
 from study_chart import Comparison, Study, parse_study, study_figure
 
 
@@ -31,21 +31,6 @@ def _positive_int(text):
     if not re.fullmatch(r"\+?\d+", text.strip()) or int(text) < 1:
         raise argparse.ArgumentTypeError(f"not a positive integer: {text!r}")
     return int(text)
-
-
-def _spread(text):
-    least, _, most = text.partition(":")
-    if not (re.fullmatch(r"\d+", least) and re.fullmatch(r"\d+", most)
-            and 1 <= int(least) <= int(most)):
-        raise argparse.ArgumentTypeError(f"not MIN:MAX whole units, 1 <= MIN <= MAX: {text!r}")
-    return int(least), int(most)
-
-
-def _fraction(text):
-    value = _positive(text)
-    if value > 1:
-        raise argparse.ArgumentTypeError(f"not a fraction of at most 1: {text!r}")
-    return value
 
 
 def _read(name):
@@ -106,8 +91,8 @@ def main(argv=None):
                "report together with studies, or more than one report; studies "
                "that share no true count, or two of the same settings without "
                "--label (merge those); a comparison with other inputs; --ramp "
-               "when no study holds a ramp and no --spread is given; --spread, "
-               "--bankroll or --kelly without --ramp; an unwritable OUTPUT. Examples: "
+               "when no study holds a ramp and no --ramp-file is given; a --ramp-file "
+               "that is not the ramp command's output; an unwritable OUTPUT. Examples: "
                "./build/truecount | tools/plot_report.py -o payoff.png ; "
                "tools/plot_report.py a.json b.json -o chart.png")
     parser.add_argument("inputs", nargs="*", metavar="FILE",
@@ -120,20 +105,13 @@ def main(argv=None):
                         help="studies: the series name of each study, given once "
                              "per FILE in their order")
     parser.add_argument("--ramp", action="store_true",
-                        help="studies: overlay each ramp that a study holds, its "
-                             "stake per count as a step line on a second y axis, and "
-                             "each study's growth-optimal ramp as 'truecount-lab ramp' "
-                             "finds it from the study's tallies (dotted), sized by "
-                             "--spread, --bankroll, --kelly and --min-rounds")
-    parser.add_argument("--spread", type=_spread, metavar="MIN:MAX",
-                        help="with --ramp: the least and most stake of the growth-optimal "
-                             "ramps (default: those of each study's own ramp; a study "
-                             "without one gets no growth-optimal ramp)")
-    parser.add_argument("--bankroll", type=_positive, metavar="UNITS",
-                        help="with --ramp: the bankroll the growth-optimal ramps are sized "
-                             f"for (default {SCORE_BANKROLL}, the bankroll of SCORE)")
-    parser.add_argument("--kelly", type=_fraction, metavar="F",
-                        help="with --ramp: the fraction of the Kelly stake (default 1)")
+                        help="studies: overlay each ramp that a study holds (played "
+                             "with 'truecount-lab run --ramp'), its stake per count as a "
+                             "step line on a second y axis, and each ramp of --ramp-file")
+    parser.add_argument("--ramp-file", action="append", default=[], metavar="FILE",
+                        help="studies, implies --ramp: the saved output of 'truecount-lab "
+                             "ramp', whose ramp (its first line) is drawn dotted; once per "
+                             "file")
     parser.add_argument("--assumed-sd", type=_positive, metavar="SD",
                         help="report: draw APPROXIMATE error bars of ±1 standard "
                              "error, SD/sqrt(rounds), from this assumed standard "
@@ -142,9 +120,7 @@ def main(argv=None):
     parser.add_argument("--min-rounds", type=_positive_int, default=1, metavar="N",
                         help="leave out the points of counts with fewer than N "
                              "rounds (their bars or shares stay), so that the y "
-                             "axis shows the well-sampled counts, and pass those "
-                             "counts over in the growth-optimal ramps; default 1, all "
-                             "points")
+                             "axis shows the well-sampled counts; default 1, all points")
     args = parser.parse_args(argv)
 
     try:
@@ -155,16 +131,14 @@ def main(argv=None):
             raise InputError("standard input ('-') can be read only once")
         loaded = [load(name, _read(name)) for name in names]
         studies = [item for item in loaded if isinstance(item, (Study, Comparison))]
-        sized = (args.spread, args.bankroll, args.kelly) != (None, None, None)
-        if sized and not args.ramp:
-            raise InputError("--spread, --bankroll and --kelly size the growth-optimal "
-                             "ramps, which --ramp draws; give --ramp")
-        sizing = Sizing(args.spread, args.bankroll or SCORE_BANKROLL, args.kelly or 1.0)
+        found = [(name, read_found_ramp(name, _read(name).decode("utf-8", errors="replace")))
+                 for name in args.ramp_file]
+        ramp = args.ramp or bool(found)
         if not studies:
             if len(loaded) > 1:
                 raise InputError("one truecount report per chart; several inputs "
                                  "must all be studies")
-            if args.label or args.ramp:
+            if args.label or ramp:
                 raise InputError("--label and --ramp are for studies; a truecount "
                                  "report has one series and no ramp")
             fig = report_figure(loaded[0], args.assumed_sd, args.min_rounds)
@@ -180,10 +154,9 @@ def main(argv=None):
                                  "its two sides")
             if compared:
                 fig = study_figure([compared[0].study, compared[0].variant], args.label,
-                                   args.ramp, args.min_rounds, compared[0].difference, sizing)
+                                   ramp, args.min_rounds, compared[0].difference, found)
             else:
-                fig = study_figure(studies, args.label, args.ramp, args.min_rounds,
-                                   sizing=sizing)
+                fig = study_figure(studies, args.label, ramp, args.min_rounds, found=found)
         save(fig, args.output)
     except InputError as err:
         print(f"plot_report.py: error: {err}", file=sys.stderr)

@@ -9,7 +9,7 @@ import os
 from dataclasses import dataclass
 
 from chart_common import FEW_ROUNDS, InputError
-from ramp_overlay import Sizing, draw_ramps
+from ramp_overlay import Ramp, draw_ramps
 
 STUDY_FORMAT = "truecount-lab study"
 COMPARISON_FORMAT = "truecount-lab comparison"
@@ -38,12 +38,6 @@ class Label:
 
 
 @dataclass
-class Ramp:
-    text: str
-    stakes: dict  # stake per count
-
-
-@dataclass
 class Study:
     name: str
     labels: list
@@ -52,8 +46,6 @@ class Study:
     naive_se: bool
     complete: bool
     blocks: str  # "played of total"
-    tallies: dict  # per count: rounds, payoff sum, sum of squares
-    units: int  # payoff units per stake, the tallies' unit
 
 
 @dataclass
@@ -137,20 +129,6 @@ def _ramp(ramp):
     return Ramp(_text(ramp.get("text"), "figures.ramp.text"), stakes)
 
 
-def _tallies(tallies, where):
-    """Per count: rounds, payoff sum and sum of squares, exact integers."""
-    counts = {}
-    for i, entry in enumerate(_member(tallies, "counts", list, where)):
-        at = f"{where}counts[{i}]"
-        try:
-            counts[_integer(entry.get("count"), at + ".count")] = tuple(
-                int(_text(entry.get(key), f"{at}.{key}"))
-                for key in ("rounds", "sum", "sum_squares"))
-        except (AttributeError, ValueError):
-            raise InputError(f"{at} does not hold a count's tallies") from None
-    return counts
-
-
 def _points(entries, where):
     """The points of a list of figures by count, in ascending order."""
     points = [_point(e, f"{where}[{i}]") for i, e in enumerate(entries)]
@@ -162,26 +140,21 @@ def _points(entries, where):
 
 
 def _side(data, name, key, where):
-    """One study of a file: its labels (at `key`), figures and tallies, which a
+    """One study of a file: its labels (at `key`) and figures, which a
     comparison keeps under `where` ("study", "variant")."""
     labels = [_label(e, f"{key}[{i}]") for i, e in enumerate(_member(data, key, list, ""))]
     figures = _member(data, "figures", dict, "")
-    tallies = _member(data, "tallies", dict, "")
     at = "figures."
     if where:
         figures = _member(figures, where, dict, at)
         at += where + "."
-        if where == "variant":
-            tallies = _member(_member(data, "variant", dict, ""), "tallies", dict, "variant.")
     entries = _member(figures, "counts", list, at)
     if not entries:
         raise InputError(f"{at}counts is empty: the study holds no rounds")
     blocks = _member(data, "blocks", dict, "")
     return Study(name, labels, _points(entries, at + "counts"), _ramp(figures.get("ramp")),
                  figures.get("se_method") == "naive", data.get("complete") is not False,
-                 f"{blocks.get('played', '?')} of {blocks.get('total', '?')}",
-                 _tallies(tallies, "tallies."),
-                 _integer(tallies.get("payoff_units_per_stake"), "payoff_units_per_stake", 1))
+                 f"{blocks.get('played', '?')} of {blocks.get('total', '?')}")
 
 
 def parse_study(data, name):
@@ -286,8 +259,7 @@ def _fit_y(ax, points):
     return sum(1 for p in points if not low - pad <= p.mean <= high + pad)
 
 
-def study_figure(studies, labels=None, ramp=False, min_rounds=1, difference=None,
-                 sizing=None):
+def study_figure(studies, labels=None, ramp=False, min_rounds=1, difference=None, found=()):
     """Draw the studies; return the matplotlib Figure.
 
     Its first Axes holds, per study, error bars of the 95% intervals (labelled
@@ -295,7 +267,8 @@ def study_figure(studies, labels=None, ramp=False, min_rounds=1, difference=None
     and a line through the well-sampled means; for a comparison (`difference`,
     the Points of variant - study) the next Axes the difference the same way;
     then the share of rounds per count as bars; last, with `ramp`, the stakes
-    as step lines (ramp_overlay.draw_ramps, sized by `sizing`)."""
+    of the studies' ramps and of the (file name, Ramp) pairs `found` as step
+    lines (ramp_overlay.draw_ramps)."""
     from matplotlib.figure import Figure
     from matplotlib.lines import Line2D
     from matplotlib.ticker import MaxNLocator, PercentFormatter
@@ -357,8 +330,7 @@ def study_figure(studies, labels=None, ramp=False, min_rounds=1, difference=None
         ax.set_zorder(ramp_ax.get_zorder() + 1)
         ax.patch.set_visible(False)
         every = [p.count for st in studies for p in st.points]
-        handles += draw_ramps(ramp_ax, studies, list(range(min(every), max(every) + 1)),
-                              sizing or Sizing(None), min_rounds)
+        handles += draw_ramps(ramp_ax, studies, found, list(range(min(every), max(every) + 1)))
 
     handles.append(ax.axhline(0.0, color="#b03030", linewidth=1, linestyle="--",
                               label="break-even (zero payoff)"))
