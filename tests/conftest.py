@@ -130,11 +130,18 @@ def reseal(study):
 
 
 def pytest_collection_modifyitems(config, items):
-    """CTest runs a long file in parts: TRUECOUNT_TEST_PART=K/N keeps the K-th
-    of N runs of consecutive tests, so that tests sharing a fixture mostly
-    share a part."""
+    """CTest runs a long file in parts. TRUECOUNT_TEST_PART=K/N keeps the K-th
+    of N runs of consecutive tests, so that tests sharing a costly fixture
+    share a part; K%N keeps the test functions K, K+N, K+2N... (each with all
+    its cases), which spreads slow neighbours over the parts."""
     if part := os.environ.get("TRUECOUNT_TEST_PART"):
-        index, parts = map(int, part.split("/"))
-        kept = items[len(items) * (index - 1) // parts:len(items) * index // parts]
+        spread = "%" in part
+        index, parts = map(int, part.replace("%", "/").split("/"))
+        if spread:
+            functions = list(dict.fromkeys(item.originalname for item in items))
+            mine = set(functions[index - 1::parts])
+            kept = [item for item in items if item.originalname in mine]
+        else:
+            kept = items[len(items) * (index - 1) // parts:len(items) * index // parts]
         config.hook.pytest_deselected(items=[item for item in items if item not in kept])
         items[:] = kept
