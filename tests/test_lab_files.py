@@ -541,8 +541,12 @@ def test_an_interrupted_indices_reports_what_it_has(tmp_path):
     process.send_signal(signal.SIGINT)
     out, err = process.communicate(timeout=30)
     assert process.returncode == 130, err
-    assert re.search(r"interrupted: the indices above are from [1-9]\d* of 1000 blocks", err), err
-    assert out.startswith("truecount-lab indices: ") and "insurance A" in out
+    # A slow build may have played one block, too few for any index: the report
+    # must hold the blocks played and the decisions they priced.
+    blocks = re.search(r"interrupted: the indices above are from ([1-9]\d*) of 1000 blocks", err)
+    assert blocks, err
+    assert re.match(rf"truecount-lab indices: {int(blocks[1]) * 20000} of 20000000 rounds in "
+                    rf"{blocks[1]} of 1000 blocks, [1-9]\d* decisions priced", out), out
     assert (tmp_path / "i.csv").read_text().startswith("hand,up_card,basic,deviation,index")
 
 
