@@ -60,6 +60,18 @@ std::string summaryLine(const char* what, const char* unit, double scale, double
          shown(d.ciHigh) + "]\n";
 }
 
+// Each side's hour at its own pace: the sides may deal at different paces, so
+// the line gives no paired difference.
+std::string hourLine(const SideFigures& study, const SideFigures& variant) {
+  const auto side = [](const HourlyFigures& h) {
+    return format("%s units, 95%% interval [%s, %s], SD %s over %s rounds played",
+                  figure(h.win, "%+.2f").c_str(), figure(h.win - kZ95 * h.winSe, "%+.2f").c_str(),
+                  figure(h.win + kZ95 * h.winSe, "%+.2f").c_str(), figure(h.sd, "%.2f").c_str(),
+                  figure(h.roundsPerHour, "%.5g").c_str());
+  };
+  return "Per hour: study " + side(study.perHour) + "; variant " + side(variant.perHour) + "\n";
+}
+
 // A wonging side's watched rounds are in no tally, so the line says them.
 std::string eventsLine(const char* name, const SideFigures& figures, const EventCounts& events,
                        const StudyConfig& config) {
@@ -90,6 +102,7 @@ void printComparisonReport(std::ostream& out, const StudyResult& comparison,
     out << summaryLine("Ramps", " units per 100 rounds", 100, d.ramp->studyMean,
                        d.ramp->variantMean, *d.ramp);
   }
+  out << hourLine(a, b);
   if (options.summaryOnly) {
     return;
   }

@@ -40,6 +40,19 @@ void printRamp(std::ostream& out, const StudyResult& result, const RampFigures& 
   }
 }
 
+// An hour's win with its interval, its SD and, when it wins, N0 in hours.
+void printHour(std::ostream& out, const HourlyFigures& hour, const char* play) {
+  out << format("Per hour, %s rounds %s: %s units, 95%% interval [%s, %s]; SD %s units",
+                figure(hour.roundsPerHour, "%.5g").c_str(), play, figure(hour.win, "%+.2f").c_str(),
+                figure(hour.win - kZ95 * hour.winSe, "%+.2f").c_str(),
+                figure(hour.win + kZ95 * hour.winSe, "%+.2f").c_str(),
+                figure(hour.sd, "%.2f").c_str());
+  if (hour.win > 0) {
+    out << "; N0 " << figure(hour.n0Hours, "%.1f") << " hours";
+  }
+  out << "\n";
+}
+
 // The answer: the flat-bet edge in per cent and what the ramp earns, at what
 // risk.
 void printSummary(std::ostream& out, const StudyResult& result, const SideFigures& figures) {
@@ -62,6 +75,7 @@ void printSummary(std::ostream& out, const StudyResult& result, const SideFigure
     }
     out << "\n";
   }
+  printHour(out, figures.perHour, figures.ramp ? "of the ramp" : "at a flat bet");
 }
 
 // The flat-bet, count-weighted and ramp figures of a study with rounds.

@@ -196,6 +196,14 @@ Json differenceFiguresJson(const DifferenceFigures& f) {
               {"ramp", f.ramp ? differenceJson(*f.ramp) : Json(nullptr)}};
 }
 
+Json hourlyJson(const HourlyFigures& h) {
+  return Json{{"rounds_played", number(h.roundsPerHour)},
+              {"win", number(h.win)},
+              {"win_se", number(h.winSe)},
+              {"sd", number(h.sd)},
+              {"n0_hours", number(h.n0Hours)}};
+}
+
 Json figuresJson(const StudyConfig& c, const SideFigures& f) {
   Json counts = Json::array();
   const auto total = static_cast<double>(f.overall.rounds);
@@ -212,6 +220,7 @@ Json figuresJson(const StudyConfig& c, const SideFigures& f) {
               {"overall", estimateJson(f.overall)},
               {"weighted", estimateJson(f.weighted)},
               {"ramp", f.ramp ? rampJson(c, *f.ramp) : Json(nullptr)},
+              {"per_hour", hourlyJson(f.perHour)},
               {"se_method", f.overall.clustered ? "cluster" : "naive"},
               {"decisions_per_round", number(f.decisionsPerRound)},
               {"rounds_per_second", number(f.roundsPerSecond)}};

@@ -192,3 +192,8 @@ RampFigures rampFigures(const StudyTally& tally, const CountWeights& ramp,
           : 0.0;
   return f;
 }
+
+HourlyFigures hourlyFigures(double mean, double se, double sd, double roundsPerHour) {
+  return {roundsPerHour, roundsPerHour * mean, roundsPerHour * se, std::sqrt(roundsPerHour) * sd,
+          sd * sd / (mean * mean * roundsPerHour)};
+}

@@ -117,3 +117,19 @@ struct RampFigures {
 
 RampFigures rampFigures(const StudyTally& tally, const CountWeights& ramp,
                         std::optional<double> bankroll, bool tallied);
+
+// A series over an hour of R rounds, the hour's rounds taken as independent
+// draws of the series (as counters' hourly figures are quoted):
+//   win     = R·mean, with winSe = R·se, the mean's error scaled alike
+//   sd      = sqrt(R)·sd
+//   n0Hours = sd² / (mean²·R), the hours after which the expected win equals
+//             one SD; infinite when mean = 0
+struct HourlyFigures {
+  double roundsPerHour;
+  double win;
+  double winSe;
+  double sd;
+  double n0Hours;
+};
+
+HourlyFigures hourlyFigures(double mean, double se, double sd, double roundsPerHour);

@@ -68,6 +68,10 @@ constexpr Names<SplitPricing, 3> kSplitPricingNames{{
 constexpr std::string_view kAnyHands = "any";
 // The text of an optional setting that is not set.
 constexpr std::string_view kNone = "none";
+// The text of the hourly pace that follows the table.
+constexpr std::string_view kAuto = "auto";
+// The fastest pace a table is taken to deal; a faster one is a typing error.
+constexpr double kMaxRoundsPerHour = 1000;
 
 template <typename T, std::size_t N>
 std::vector<std::string_view> namesIn(const Names<T, N>& names) {
@@ -134,6 +138,19 @@ std::optional<std::string> readBankroll(std::string_view text, StudyConfig& c) {
     return "expected a number of units above 0 such as 1000 or 2.5e3, or none";
   }
   c.bankroll = std::get<double>(bankroll);
+  return std::nullopt;
+}
+
+std::optional<std::string> readRoundsPerHour(std::string_view text, StudyConfig& c) {
+  if (text == kAuto) {
+    c.hourlyRounds.reset();
+    return std::nullopt;
+  }
+  auto rounds = parsePositive(text);
+  if (std::holds_alternative<std::string>(rounds) || std::get<double>(rounds) > kMaxRoundsPerHour) {
+    return "expected a number of rounds above 0 and at most 1000 such as 120 or 97.5, or auto";
+  }
+  c.hourlyRounds = std::get<double>(rounds);
   return std::nullopt;
 }
 
@@ -450,6 +467,19 @@ std::vector<Setting> makeSettings() {
        readBankroll,
        [](const StudyConfig& c) {
          return c.bankroll ? shortestText(*c.bankroll) : std::string(kNone);
+       }},
+      {"rounds_per_hour",
+       "--rounds-per-hour",
+       "R",
+       "Strategy and betting",
+       "Rounds dealt an hour, for the hourly figures (win, SD and N0 per hour), or auto: the "
+       "published pace of one player alone at the table, 209",
+       "{} rounds an hour",
+       false,
+       {},
+       readRoundsPerHour,
+       [](const StudyConfig& c) {
+         return c.hourlyRounds ? shortestText(*c.hourlyRounds) : std::string(kAuto);
        }},
       {"count", "--count", "NAME", "Counting",
        "The count that books every round and drives the ramp, index plays, insurance at a count "

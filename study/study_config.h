@@ -38,6 +38,9 @@ struct StudyConfig {
   Strategy strategy = Strategy::Composition;
   std::optional<Ramp> ramp;
   std::optional<double> bankroll;
+  // The pace the hourly figures take; none for the published pace of the
+  // table (roundsPerHour()).
+  std::optional<double> hourlyRounds;
   // The count that books, bets, deviates, insures and wongs: truecount's (the
   // composition of the undealt cards), a named count, or, with the name left
   // at truecount, tags of one's own.
@@ -55,6 +58,10 @@ struct StudyConfig {
   bool booksLike(const StudyConfig& other) const {
     return countSystem() == other.countSystem() && conversion == other.conversion;
   }
+
+  // The rounds an hour the hourly figures take: the one set, or the pace
+  // published for a table of the study's players.
+  double roundsPerHour() const;
 
   std::uint64_t blockCount() const { return (rounds + blockSize - 1) / blockSize; }
   // Every block holds blockSize rounds but the last, which holds the rest.

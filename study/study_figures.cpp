@@ -23,6 +23,11 @@ SideFigures sideFigures(const StudyResult& side) {
       rounds > 0 ? static_cast<double>(side.events.decisions) / rounds : 0.0;
   // The pace counts every round dealt, a wonging player's watched ones too.
   const auto dealt = static_cast<double>(side.roundsPlayed());
+  const double playedAnHour = side.config.roundsPerHour() * (dealt > 0 ? rounds / dealt : 1.0);
+  figures.perHour = figures.ramp ? hourlyFigures(figures.ramp->evPerRound, figures.ramp->se,
+                                                 figures.ramp->sdPerRound, playedAnHour)
+                                 : hourlyFigures(figures.overall.mean, figures.overall.se,
+                                                 figures.overall.sd, playedAnHour);
   figures.roundsPerSecond = side.seconds > 0 ? dealt / side.seconds : 0.0;
   return figures;
 }

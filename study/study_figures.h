@@ -16,6 +16,9 @@ struct SideFigures {
   // With a ramp: its figures, and its own series of stakes won per round.
   std::optional<RampFigures> ramp;
   std::optional<Estimate> rampSeries;
+  // An hour's play: of the ramp with one, of the flat bet without. A wonging
+  // player's hour deals the rounds watched too, so it plays fewer.
+  HourlyFigures perHour;
   double decisionsPerRound;  // 0 without rounds
   double roundsPerSecond;    // 0 without a measured time
 };

@@ -124,6 +124,7 @@ const struct SettingCase {
      "hand,up_card,action,index,direction\n\"A,7\",2,double,1,>=\n"},
     {"--wong-in", "-2", nullptr},
     {"--wong-out", "60", nullptr},
+    {"--rounds-per-hour", "97.50", "97.5"},
 };
 
 // Each value read prints back in its canonical form, reads back to itself,

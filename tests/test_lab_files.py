@@ -177,6 +177,8 @@ def refused(args, cwd, expected=None):
     (["run", "--resume", "whole.json", "--game", "6d-s17"], "give no --game beside it"),
     (["run", "--ramp", "1:2", "--bankroll", "0x10"], "--bankroll: \"0x10\""),
     (["run", "--bankroll", "5"], "--bankroll needs --ramp"),
+    (["run", "--rounds-per-hour", "0"], "above 0 and at most 1000"),
+    (["run", "--rounds-per-hour", "1000.5"], "above 0 and at most 1000"),
     (["run", "--rounds", "1000", "--block-size", "100", "--blocks", "10/20"], "only 10 blocks"),
     (["run", "--blocks", "5/18446744073709551615"], "--blocks"),
     (["run", "--threads", "0"], "--threads"),

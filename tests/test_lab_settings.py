@@ -281,7 +281,7 @@ def test_a_comparison_answers_first_with_the_paired_difference(tmp_path, game, v
     assert table.splitlines()[4] == (
         f"Flat-bet edge: study {study:+.3f}%, variant {variant:+.3f}%; variant - study "
         f"{100 * difference['mean']:+.3f}%, 95% interval [{low:+.3f}%, {high:+.3f}%]")
-    assert lab(*args, "--summary").stdout.splitlines() == table.splitlines()[:5 + ramps]
+    assert lab(*args, "--summary").stdout.splitlines() == table.splitlines()[:6 + ramps]
     assert ("Count-weighted" in table) == bool(re.search("^weighted ", table, re.M)) == weighted
     assert ("Ramps: " in table) == (figures["difference"]["ramp"] is not None) == ramps
 
@@ -625,3 +625,29 @@ def test_basic_strategy_played_off_the_top_agrees_with_edge(tmp_path):
     assert abs(overall["mean"] - exact) < 4 * overall["se"]
     chart = lab("strategy", *game).stdout.splitlines()[-1]
     assert f"{-100 * exact:.4f}%" in chart
+
+
+# An hour plays the pace set, or the one --help names, times the share of the
+# dealt rounds played; the pace changes no play.
+@pytest.mark.parametrize("args", [
+    [], ["--rounds-per-hour", "100", "--ramp", "-60:1,2:4"],
+    ["--rounds-per-hour", "100", "--count", "hilo", "--wong-in", "1"]])
+def test_the_hourly_figures_scale_the_rounds_by_the_pace(tmp_path, args):
+    study = run_study(tmp_path / "h.json", SMALL, args)
+    paced = [a for a in args if a not in ("--rounds-per-hour", "100")]
+    assert outcome(study)[0] == outcome(run_study(tmp_path / "p.json", SMALL, paced))[0]
+    stated = re.search(r"auto: the published pace .*?(\d+)", lab("run", "--help").stdout, re.S)
+    pace = 100 if args else int(stated.group(1))
+    figures, hour = study["figures"], study["figures"]["per_hour"]
+    played = int(study["tallies"]["all"]["rounds"]) / (int(study["tallies"]["all"]["rounds"])
+                                                     + study["events"].get("rounds_watched", 0))
+    play = figures["ramp"] or figures["overall"]
+    mean, sd = (play["ev_per_round"], play["sd_per_round"]) if figures["ramp"] else (
+        play["mean"], play["sd"])
+    assert hour["rounds_played"] == pytest.approx(pace * played, rel=1e-12) and played <= 1
+    assert hour["win"] == pytest.approx(hour["rounds_played"] * mean, rel=1e-12)
+    assert hour["sd"] == pytest.approx(math.sqrt(hour["rounds_played"]) * sd, rel=1e-12)
+    assert hour["n0_hours"] == pytest.approx(sd * sd / mean / mean / hour["rounds_played"])
+    line = f"{hour['rounds_played']:.5g} rounds {'of the ramp' if figures['ramp'] else 'at a'}"
+    assert f"Per hour, {line}" in lab("run", "--quiet", *SMALL, *args, "--summary").stdout
+    assert ("rounds an hour" in lab("run", *SMALL, *args, "--summary").stdout) == bool(args)
