@@ -162,19 +162,25 @@ class SplitWalk {
     CardCounts left = CardCounts::shoe(rules_.decks);
     left.add(dealer_.cards()[0], -1);
     left.add(card, -2);
-    const SplitPermissions permissions = splitPermissions(rules_.afterSplit, {true, true});
-    Hand first;
-    first.addCard(card);
-    first.fromSplit = true;
-    first.canDouble = permissions.first.canDouble;
-    first.canSplit = permissions.first.canSplit;
-    Hand added = first;
-    added.canDouble = permissions.added.canDouble;
-    added.canSplit = permissions.added.canSplit;
-    return dealBoth({first, added}, 0, left);
+    return dealBoth(splitOf(card, true, true), 0, left);
   }
 
  private:
+  // The hand that splits and the new one, each holding one `card`.
+  std::vector<Hand> splitOf(int card, bool mayDouble, bool maySplit) const {
+    const SplitPermissions permissions = splitPermissions(rules_.afterSplit, {mayDouble, maySplit});
+    std::vector<Hand> pair(2);
+    for (Hand& hand : pair) {
+      hand.addCard(card);
+      hand.fromSplit = true;
+    }
+    pair[0].canDouble = permissions.first.canDouble;
+    pair[0].canSplit = permissions.first.canSplit;
+    pair[1].canDouble = permissions.added.canDouble;
+    pair[1].canSplit = permissions.added.canSplit;
+    return pair;
+  }
+
   // Deals the second cards of hands k and the last, then plays on from k.
   double dealBoth(std::vector<Hand> hands, std::size_t k, const CardCounts& left) {
     return forEachCard(left, [&](int a, const CardCounts& rest) {
@@ -237,19 +243,9 @@ class SplitWalk {
             ? Stand
             : basic_.handAction(hand, dealer_, allowed, static_cast<int>(hands.size()));
     if (action == Split) {
-      const int card = hand.cards()[0];
-      Hand again;
-      again.addCard(card);
-      again.fromSplit = true;
-      const SplitPermissions permissions =
-          splitPermissions(rules_.afterSplit, {hand.canDouble, hand.canSplit});
-      again.canDouble = permissions.first.canDouble;
-      again.canSplit = permissions.first.canSplit;
-      Hand added = again;
-      added.canDouble = permissions.added.canDouble;
-      added.canSplit = permissions.added.canSplit;
-      hands[k] = again;
-      hands.push_back(added);
+      const std::vector<Hand> pair = splitOf(hand.cards()[0], hand.canDouble, hand.canSplit);
+      hands[k] = pair[0];
+      hands.push_back(pair[1]);
       return dealBoth(std::move(hands), k, left);
     }
     if (action == Stand)
