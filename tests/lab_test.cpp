@@ -142,10 +142,17 @@ StudyResult reread(const std::string& text) {
   return std::get<StudyResult>(std::move(parsed));
 }
 
-// A study's file, read back, holds the same study, with rounds at the two
-// ends of the count range. Shards' and comparisons' files are read back by
-// the program's merges and resumes (tests/test_lab_files.py).
+// A study's file, read back, holds the same study: a shard's, a comparison's,
+// one with rounds at the two ends of the count range. Resuming and merging
+// such files are tested through the program (tests/test_lab_files.py).
 TEST(Lab, StudyFilesReadBackTheStudy) {
+  for (const auto& variant : {std::optional<StudyConfig>{}, std::optional(smallVariant())}) {
+    StudyResult partial = played(smallStudy(), ShardSpec{1, 4}, std::nullopt, variant);
+    partial.seconds = 1.25;
+    const StudyResult back = reread(studyToJson(partial, figuresOf(partial)));
+    expectSameStudy(back, partial);
+    EXPECT_EQ(back.seconds, 1.25);
+  }
   StudyResult study;
   study.config.rounds = study.config.blockSize = 2;
   BlockTally block;
@@ -153,10 +160,7 @@ TEST(Lab, StudyFilesReadBackTheStudy) {
   block.record(kHighestCount, -5);
   study.tally.addBlock(block, truecountWeights(), nullptr);
   study.blocks.append(0);
-  study.seconds = 1.25;
-  const StudyResult back = reread(studyToJson(study, figuresOf(study)));
-  expectSameStudy(back, study);
-  EXPECT_EQ(back.seconds, 1.25);
+  expectSameStudy(reread(studyToJson(study, figuresOf(study))), study);
 }
 
 // A version-1 file, written by the program before payoffs were counted in
