@@ -1,6 +1,7 @@
 // The exact engine: the dealer's odds against a walk through every ordered
-// draw, the round's value against published exact figures and against an
-// identity that holds whatever the strategy, and the effect of removed cards.
+// draw, the round's value against published exact figures, and a split
+// against the table's deal walked exactly. What each option of edge does to
+// the answer is tested through the program (tests/test_lab_settings.py).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -106,47 +107,6 @@ TEST(GameValue, AgreesWithPublishedExactReturns) {
   }
 }
 
-// A blackjack's payout changes no decision, so 3:2 and 6:5 differ by 0.3
-// times the chance of a natural the dealer does not match: 1.3947% for one
-// deck and 1.3597% for six, as published.
-TEST(GameValue, SixToFiveCostsThePaidNaturals) {
-  for (const auto& [decks, published] : {std::pair{1, 1.3947}, std::pair{6, 1.3597}}) {
-    GameRules rules = publishedGame(decks, false, SurrenderRule::None);
-    const CardCounts shoe = CardCounts::shoe(decks);
-    const double threeToTwo = gameValue(rules, shoe, ExactPlay::TotalDependent).round.value;
-    rules.blackjackPays = BlackjackPays::SixToFive;
-    const double sixToFive = gameValue(rules, shoe, ExactPlay::TotalDependent).round.value;
-    const double n = shoe.total();
-    const double aces = shoe[1];
-    const double tens = shoe[10];
-    const double natural = 2.0 * aces / n * tens / (n - 1);
-    const double dealerToo = 2.0 * (aces - 1) / (n - 2) * (tens - 1) / (n - 3);
-    EXPECT_NEAR(threeToTwo - sixToFive, 0.3 * natural * (1.0 - dealerToo), 1e-12);
-    EXPECT_NEAR(100.0 * (threeToTwo - sixToFive), published, 1e-4);
-  }
-}
-
-// Removing fives helps the player most, tens and aces hurt him most; the
-// composition-dependent player is never worse than basic strategy.
-TEST(GameValue, RemovedCardsMoveTheReturnAsCountersKnow) {
-  const GameRules rules = publishedGame(1, false, SurrenderRule::None);
-  const CardCounts full = CardCounts::shoe(1);
-  const double base = gameValue(rules, full, ExactPlay::TotalDependent).round.value;
-  const auto without = [&](int value) {
-    CardCounts shoe = full;
-    shoe.add(value, -1);
-    return gameValue(rules, shoe, ExactPlay::TotalDependent).round.value - base;
-  };
-  const double five = without(5);
-  for (const int value : {2, 3, 4, 6, 7}) {
-    EXPECT_GT(without(value), 0.0) << value;
-    EXPECT_GT(five, without(value)) << value;
-  }
-  EXPECT_LT(without(10), 0.0);
-  EXPECT_LT(without(1), 0.0);
-  EXPECT_GE(gameValue(rules, full, ExactPlay::Composition).round.value, base);
-}
-
 // A split played as the table deals it, by the shoe's basic strategy, every
 // path walked: the first hand's second card, the new hand's, the first hand
 // played out (resplits appending hands), each hand in turn, then the dealer
@@ -162,19 +122,25 @@ class SplitWalk {
     CardCounts left = CardCounts::shoe(rules_.decks);
     left.add(dealer_.cards()[0], -1);
     left.add(card, -2);
-    const SplitPermissions permissions = splitPermissions(rules_.afterSplit, {true, true});
-    Hand first;
-    first.addCard(card);
-    first.fromSplit = true;
-    first.canDouble = permissions.first.canDouble;
-    first.canSplit = permissions.first.canSplit;
-    Hand added = first;
-    added.canDouble = permissions.added.canDouble;
-    added.canSplit = permissions.added.canSplit;
-    return dealBoth({first, added}, 0, left);
+    return dealBoth(splitOf(card, true, true), 0, left);
   }
 
  private:
+  // The hand that splits and the new one, each holding one `card`.
+  std::vector<Hand> splitOf(int card, bool mayDouble, bool maySplit) const {
+    const SplitPermissions permissions = splitPermissions(rules_.afterSplit, {mayDouble, maySplit});
+    std::vector<Hand> pair(2);
+    for (Hand& hand : pair) {
+      hand.addCard(card);
+      hand.fromSplit = true;
+    }
+    pair[0].canDouble = permissions.first.canDouble;
+    pair[0].canSplit = permissions.first.canSplit;
+    pair[1].canDouble = permissions.added.canDouble;
+    pair[1].canSplit = permissions.added.canSplit;
+    return pair;
+  }
+
   // Deals the second cards of hands k and the last, then plays on from k.
   double dealBoth(std::vector<Hand> hands, std::size_t k, const CardCounts& left) {
     return forEachCard(left, [&](int a, const CardCounts& rest) {
@@ -237,19 +203,9 @@ class SplitWalk {
             ? Stand
             : basic_.handAction(hand, dealer_, allowed, static_cast<int>(hands.size()));
     if (action == Split) {
-      const int card = hand.cards()[0];
-      Hand again;
-      again.addCard(card);
-      again.fromSplit = true;
-      const SplitPermissions permissions =
-          splitPermissions(rules_.afterSplit, {hand.canDouble, hand.canSplit});
-      again.canDouble = permissions.first.canDouble;
-      again.canSplit = permissions.first.canSplit;
-      Hand added = again;
-      added.canDouble = permissions.added.canDouble;
-      added.canSplit = permissions.added.canSplit;
-      hands[k] = again;
-      hands.push_back(added);
+      const std::vector<Hand> pair = splitOf(hand.cards()[0], hand.canDouble, hand.canSplit);
+      hands[k] = pair[0];
+      hands.push_back(pair[1]);
       return dealBoth(std::move(hands), k, left);
     }
     if (action == Stand)

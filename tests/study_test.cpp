@@ -293,36 +293,22 @@ TEST(StudyResult, ShardsHoldBlocksByPosition) {
   }
 }
 
-TEST(StudyResult, MergesJoinPositionsOfOneShardAndNumbersOfOthers) {
+// Two files of one shard join their positions and keep the shard, and a
+// refused merge leaves the study as it was. Merging shards, comparisons and
+// every refusal are tested through the program (tests/test_lab_files.py).
+TEST(StudyResult, MergesJoinPositionsOfOneShard) {
   StudyConfig config = tenBlocks();
   config.strategy = Strategy::Basic;
-  const StudyResult whole = played(config, std::nullopt, BlockSet::of({0, 9}));
   StudyResult first = played(config, ShardSpec{1, 3}, BlockSet::of({0, 0}));
   const StudyResult rest = played(config, ShardSpec{1, 3}, BlockSet::of({1, 2}));
   EXPECT_FALSE(mergeInto(first, rest));
   EXPECT_EQ(first.shard, (ShardSpec{1, 3}));
   EXPECT_TRUE(first.complete());
-  StudyResult merged = played(config, ShardSpec{0, 3}, BlockSet::of({0, 3}));
-  EXPECT_FALSE(mergeInto(merged, first));
-  EXPECT_FALSE(merged.shard);
-  EXPECT_FALSE(mergeInto(merged, played(config, ShardSpec{2, 3}, BlockSet::of({0, 2}))));
-  EXPECT_EQ(merged.blocks, whole.blocks);
-  EXPECT_EQ(merged.tally, whole.tally);
-  EXPECT_EQ(merged.events, whole.events);
-
-  // A refused merge leaves the study as it was; tests/test_lab_files.py has
-  // every refusal through the program.
-  const StudyResult before = merged;
-  EXPECT_EQ(mergeInto(merged, first), "the studies share blocks, which would be counted twice");
-  EXPECT_EQ(merged.tally, before.tally);
-  EXPECT_EQ(merged.blocks, before.blocks);
-
-  StudyConfig visible = config;
-  visible.strategy = Strategy::Visible;
-  StudyResult compared = played(config, std::nullopt, BlockSet::of({0, 1}), visible);
-  EXPECT_FALSE(mergeInto(compared, played(config, std::nullopt, BlockSet::of({2, 9}), visible)));
-  EXPECT_EQ(compared.tally, whole.tally);
-  EXPECT_EQ(compared.variant->tally, played(visible, std::nullopt, BlockSet::of({0, 9})).tally);
+  EXPECT_EQ(first.tally, played(config, ShardSpec{1, 3}).tally);
+  const StudyResult before = first;
+  EXPECT_EQ(mergeInto(first, rest), "the studies share blocks, which would be counted twice");
+  EXPECT_EQ(first.tally, before.tally);
+  EXPECT_EQ(first.blocks, before.blocks);
 }
 
 // The checks of a comparison, whose study side meets every check of a study.
