@@ -8,6 +8,7 @@ import math
 import os
 import random
 import re
+import shlex
 import signal
 import stat
 import subprocess
@@ -21,36 +22,33 @@ from conftest import (LAB, edit, lab, ok, options, played, read, refused_cleanly
 # A counter's study: what defines it (a count, index plays, wonging) must
 # survive shards and merges, and the rounds it watches merge too.
 STUDY = ["--rounds", "60000", "--block-size", "5000", "--seed", "11", "--strategy", "basic",
-         "--count", "hilo", "--indices", "i18", "--wong-in", "1", "--wong-out", "-1"]
+         "--count", "hilo", "--indices", "i18", "--wong-in", "1", "--wong-out", "-1", "--ramp",
+         "-60:1,2:4"]
 
 
 @pytest.fixture(scope="module")
 def files(tmp_path_factory):
     """A whole study, its three shards and a study of another seed."""
     folder = tmp_path_factory.mktemp("files")
-    paths = {"whole": folder / "whole.json", "seed12": folder / "seed12.json"}
-    run_study(paths["whole"], STUDY, ["--threads", "2", "--ramp", "-60:1,2:4"])
-    run_study(paths["seed12"], STUDY, ["--seed", "12", "--ramp", "-60:1,2:4"])
-    shards = subprocess.run(
-        ["parallel", "--halt", "now,fail=1", LAB, "run", *STUDY, "--ramp", "-60:1,2:4",
-         "--quiet", "--threads", "1", "--blocks", "{}/3", "--json", str(folder / "shard{}.json"),
-         ":::", "0", "1", "2"], capture_output=True, text=True, timeout=60)
-    assert shards.returncode == 0, shards.stderr
-    for k in range(3):
-        paths[f"shard{k}"] = folder / f"shard{k}.json"
+    paths = {name: folder / f"{name}.json" for name in ("whole", "seed12", "shard0", "shard1",
+                                                         "shard2")}
+    run_study(paths["whole"], STUDY, ["--threads", "2"])
+    run_study(paths["seed12"], STUDY, ["--seed", "12"])
+    subprocess.run(["parallel", "--halt", "now,fail=1", LAB, "run", *STUDY, "--quiet", "--threads",
+                    "1", "--blocks", "{}/3", "--json", str(folder / "shard{}.json"), ":::", "0",
+                    "1", "2"], check=True, timeout=60)
     return paths
 
 
 def test_shards_under_parallel_merge_to_the_whole_study(tmp_path, files):
-    merged = tmp_path / "merged.json"
-    done = ok("merge", files["shard2"], files["shard0"], files["shard1"], "--json", merged)
-    assert played(read(merged)) == played(read(files["whole"]))
-    assert read(merged)["events"]["rounds_watched"] > 0
-    assert read(merged)["config"] == read(files["whole"])["config"]
+    done = ok("merge", *(files[f"shard{k}"] for k in (2, 0, 1)), "--json", tmp_path / "m.json")
+    merged, whole = read(tmp_path / "m.json"), read(files["whole"])
+    assert played(merged) == played(whole) and merged["config"] == whole["config"]
+    assert merged["events"]["rounds_watched"] > 0
     assert "all " in done.stdout and "rounds per second over the" in done.stdout
-    whole = read(merged)  # the pace counts the rounds dealt, watched ones too
-    assert whole["figures"]["rounds_per_second"] == pytest.approx(
-        int(whole["config"]["rounds"]) / whole["events"]["seconds"])
+    # The pace counts the rounds dealt, watched ones too.
+    assert merged["figures"]["rounds_per_second"] == pytest.approx(
+        int(merged["config"]["rounds"]) / merged["events"]["seconds"])
     partial = ok("merge", files["shard0"], files["shard1"], "--json", tmp_path / "two.json")
     assert "holds 8 of 12 blocks" in partial.stderr
     ok("run", "--resume", tmp_path / "two.json", "--quiet")
@@ -79,25 +77,21 @@ def comparisons(tmp_path_factory):
     for k in range(3):
         paths[f"shard{k}"] = folder / f"shard{k}.json"
         compare(paths[f"shard{k}"], "--blocks", f"{k}/3", "--threads", "1")
-    for side, extra in (("study", []), ("variant", ["--strategy", "visible", "--ramp", "-60:1,1:3",
-                                                    "--wong-in", "2"])):
-        paths[side] = []
-        for block in range(12):
-            paths[side].append(folder / f"{side}{block}.json")
-            run_study(paths[side][-1], COMPARED, ["--blocks", f"{block}/12", *extra])
+    for side, extra in (("study", []), ("variant", shlex.split(VARIANT))):
+        paths[side] = [folder / f"{side}{block}.json" for block in range(12)]
+        for block, path in enumerate(paths[side]):
+            run_study(path, COMPARED, ["--blocks", f"{block}/12", *extra])
     return paths
 
 
 def test_comparison_shards_merge_and_resume_to_the_whole(tmp_path, comparisons):
     whole = read(comparisons["whole"])
     assert whole["format"] == "truecount-lab comparison"
-    merged = tmp_path / "merged.json"
-    done = ok("merge", comparisons["shard1"], comparisons["shard0"], comparisons["shard2"],
-              "--json", merged)
-    assert "variant - study" in done.stdout
-    assert played(read(merged)) == played(whole)
-    assert read(merged)["cross_tallies"] == whole["cross_tallies"]
-    assert read(merged)["variant"] == whole["variant"]
+    done = ok("merge", *(comparisons[f"shard{k}"] for k in (1, 0, 2)), "--json", tmp_path / "m.json")
+    merged = read(tmp_path / "m.json")
+    assert "variant - study" in done.stdout and played(merged) == played(whole)
+    assert [merged[k] for k in ("cross_tallies", "variant")] == [whole["cross_tallies"],
+                                                                whole["variant"]]
     # Each side's events line names its own watched rounds.
     events = side_events(done.stdout)
     for side, study in (("study", whole), ("variant", whole["variant"])):
@@ -121,13 +115,10 @@ def test_comparison_shards_merge_and_resume_to_the_whole(tmp_path, comparisons):
 
 def per_block(paths, series, count=None):
     """Each block's rounds and payoff sum (units) from its one-block shard."""
-    sums = []
-    for path in paths:
-        tallies = read(path)["tallies"]
-        entry = tallies[series] if count is None else next(
-            (c for c in tallies["counts"] if c["count"] == count), {"rounds": 0, "sum": 0})
-        sums.append((int(entry["rounds"]), int(entry["sum"])))
-    return sums
+    entries = [read(path)["tallies"] for path in paths]
+    entries = [t[series] if count is None else next(
+        (c for c in t["counts"] if c["count"] == count), {"rounds": 0, "sum": 0}) for t in entries]
+    return [(int(e["rounds"]), int(e["sum"])) for e in entries]
 
 
 def paired_se(study, variant, units):
