@@ -29,13 +29,15 @@ def ok(*args, **options):
     return done
 
 
-def refused_cleanly(done, folder, before, expected=None):
-    """A refusal: exit 2, one line on stderr (naming `expected`), nothing on
-    standard output, and `folder` holding only the names `before`."""
+def refused(args, cwd, expected=None):
+    """Runs truecount-lab in `cwd`, which must refuse: exit 2, one line on
+    stderr (naming `expected`), nothing on standard output, no file written."""
+    before = sorted(os.listdir(cwd))
+    done = lab(*args, cwd=cwd)
     assert done.returncode == 2, done.stderr
     assert len(done.stderr.splitlines()) == 1 and not done.stdout, done.stderr
     assert expected is None or expected in done.stderr, done.stderr
-    assert sorted(os.listdir(folder)) == sorted(before), "a file was written"
+    assert sorted(os.listdir(cwd)) == before, "a file was written"
 
 
 def csv_rows(path):

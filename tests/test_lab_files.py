@@ -4,7 +4,9 @@ exit 2 and nothing written; a file that lies is refused; no result is lost or
 half-written; signals stop the work and keep what was done."""
 
 import contextlib
+import functools
 import math
+import operator
 import os
 import random
 import re
@@ -16,8 +18,8 @@ import time
 
 import pytest
 
-from conftest import (LAB, edit, lab, ok, options, played, read, refused_cleanly, reseal,
-                      run_study, side_events, write)
+from conftest import (LAB, edit, lab, ok, options, played, read, refused, reseal, run_study,
+                      side_events, write)
 
 # A counter's study: what defines it (a count, index plays, wonging) must
 # survive shards and merges, and the rounds it watches merge too.
@@ -155,12 +157,6 @@ def test_the_paired_error_is_that_of_the_per_block_differences(tmp_path, compari
         assert figures["se"] < figures["se_unpaired"]
 
 
-def refused(args, cwd, expected=None):
-    """Runs a command that must be refused: exit 2, one line, nothing written."""
-    before = os.listdir(cwd)
-    refused_cleanly(lab(*args, cwd=cwd), cwd, before, expected)
-
-
 @pytest.mark.parametrize("args, expected", [
     (["run", "--rounds", "1e12", "--block-size", "10"], "more than 10000000"),
     (["run", "--json", ""], "--json: \"\": expected a file name"),
@@ -246,11 +242,7 @@ def test_bad_input_is_refused_before_any_work(tmp_path, files, comparisons, args
 
 def set_in(path, value):
     def change(study):
-        *parents, last = path
-        node = study
-        for key in parents:
-            node = node[key]
-        node[last] = value
+        functools.reduce(operator.getitem, path[:-1], study)[path[-1]] = value
     return change
 
 

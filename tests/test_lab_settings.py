@@ -269,15 +269,11 @@ HOUSE_RULES = ["decks", "reshuffle_after", "dealer", "after_split", "split_21", 
                "surrender", "split_aces", "resplit_aces", "max_hands", "double", "hole_card"]
 
 
-def games_in_help():
-    """Each game --help lists, with its rules as the settings line words them."""
+def test_each_game_plays_the_rules_its_help_spells_out(tmp_path):
+    # Each game --help lists, with its rules as the settings line words them.
     help_text = lab("run", "--help").stdout
     listed = help_text[help_text.index("Games for --game"):].splitlines()[1:]
-    return dict(line.strip().split(": ", 1) for line in listed if line.strip())
-
-
-def test_each_game_plays_the_rules_its_help_spells_out(tmp_path):
-    games = games_in_help()
+    games = dict(line.strip().split(": ", 1) for line in listed if line.strip())
     assert len(games) >= 12 and len(set(games.values())) == len(games)
     for name, rules in games.items():
         study = run_study(tmp_path / "g.json", ["--rounds", "1", "--game", name])
