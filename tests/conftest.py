@@ -3,10 +3,12 @@ TRUECOUNT and TRUECOUNT_LAB)."""
 
 import copy
 import csv
+import functools
 import hashlib
 import json
 import os
 import subprocess
+import tempfile
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir)
 LAB = os.environ.get("TRUECOUNT_LAB", os.path.join(ROOT, "build/release/truecount-lab"))
@@ -99,18 +101,12 @@ def played(study):
     return study["tallies"], events, study["blocks"], study["complete"]
 
 
-_DEFAULTS = {}
-
-
+@functools.cache
 def read_defaults():
     """The default of every setting, as a one-round study stores it."""
-    if not _DEFAULTS:
-        import tempfile
-        with tempfile.TemporaryDirectory() as folder:
-            path = os.path.join(folder, "d.json")
-            config = run_study(path, ["--rounds", "1"])["config"]
-        _DEFAULTS.update(config, rounds="10000000", block_size="100000")
-    return _DEFAULTS
+    with tempfile.TemporaryDirectory() as folder:
+        config = run_study(os.path.join(folder, "d.json"), ["--rounds", "1"])["config"]
+    return {**config, "rounds": "10000000", "block_size": "100000"}
 
 
 def reseal(study):

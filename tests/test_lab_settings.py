@@ -8,8 +8,8 @@ import subprocess
 
 import pytest
 
-from conftest import (TRUECOUNT, csv_rows, lab, ok, options, ramp_of, read, run_study,
-                      side_events)
+from conftest import (TRUECOUNT, csv_rows, lab, ok, options, ramp_of, read, read_defaults,
+                      run_study, side_events)
 
 SMALL = ["--rounds", "6000", "--block-size", "1000"]
 # Paired studies: one-round blocks deal every round from its own fresh shoe,
@@ -42,10 +42,9 @@ def test_the_default_study_is_truecounts_game(default_study):
         "h17", "truecount", "3:2", "composition", "none", "none", "1"]
 
 
-def test_help_shows_each_default_as_the_file_stores_it(default_study):
+def test_help_shows_each_default_as_the_file_stores_it():
     text = " ".join(lab("run", "--help").stdout.split())
-    defaults = {**default_study["config"], "rounds": "10000000", "block_size": "100000"}
-    for key, value in defaults.items():
+    for key, value in read_defaults().items():
         option = "--" + key.replace("_", "-")
         assert re.search(f"{option} [^ ]+ .*?\\(default {re.escape(value)}\\)", text), key
 
@@ -200,37 +199,29 @@ def test_rows_of_too_few_blocks_are_marked_and_take_the_naive_error(tmp_path, bl
     assert ("* SE as if rounds were independent" in table) != clustered
 
 
-def settings_line(*args):
-    table = lab("run", "--quiet", "--threads", "1", *SMALL, *args).stdout
-    return re.search(r"^Settings: (.*)$", table, re.M).group(1)
-
-
-# The house rules as the nearest game and what differs from it, then the
-# strategy, the count and the settings off their default.
-@pytest.mark.parametrize("args, shown", [
-    ([], "game truecount, strategy composition, count truecount"),
-    (["--dealer", "s17"], "game truecount (dealer s17), strategy composition, count truecount"),
-    (["--game", "6d-s17", "--dealer", "h17", "--count", "hilo", "--true-count", "floor"],
-     "game 6d-h17, strategy composition, count hilo, true count by floor"),
-    (["--game", "european", "--hole-card", "peek", "--max-hands", "any"],
-     "game european (max hands any, hole card peek), strategy composition, count truecount"),
-])
-def test_the_settings_line_names_the_game_and_what_differs(args, shown):
-    assert settings_line(*args) == "6000 rounds, blocks of 1000 rounds, seed 1, " + shown
-
-
-# The answer first: the edge in per cent, then, with a ramp, its win and risk;
+# The answer first: the settings line (the house rules as the nearest game and
+# what differs from it, then the strategy, the count and the settings off their
+# default), the edge in per cent, then, with a ramp, its win and risk;
 # truecount's count-weighted line only in its own game and count, or asked for.
-@pytest.mark.parametrize("args, weighted", [
-    ([], True), (["--count", "hilo"], False), (["--game", "6d-s17"], False),
-    (["--game", "6d-s17", "--weighted"], True),
-    (["--ramp", "-60:1,2:4", "--bankroll", "400"], True),
+@pytest.mark.parametrize("args, weighted, shown", [
+    ([], True, "game truecount, strategy composition, count truecount"),
+    (["--dealer", "s17"], False,
+     "game truecount (dealer s17), strategy composition, count truecount"),
+    (["--game", "6d-s17", "--dealer", "h17", "--count", "hilo", "--true-count", "floor"], False,
+     "game 6d-h17, strategy composition, count hilo, true count by floor"),
+    (["--game", "european", "--hole-card", "peek", "--max-hands", "any"], False,
+     "game european (max hands any, hole card peek), strategy composition, count truecount"),
+    (["--count", "hilo"], False, "game truecount, strategy composition, count hilo"),
+    (["--game", "6d-s17", "--weighted"], True, "game 6d-s17, strategy composition, count truecount"),
+    (["--ramp", "-60:1,2:4", "--bankroll", "400"], True,
+     "game truecount, strategy composition, ramp -60:1,2:4, bankroll 400, count truecount"),
 ])
-def test_the_report_gives_the_answer_first(tmp_path, args, weighted):
+def test_the_report_gives_the_answer_first(tmp_path, args, weighted, shown):
     table = lab("run", "--quiet", *SMALL, *args, "--json", tmp_path / "s.json").stdout
     figures = read(tmp_path / "s.json")["figures"]
     low, high = figures["overall"]["ci95"]
     lines = table.splitlines()
+    assert lines[1] == "Settings: 6000 rounds, blocks of 1000 rounds, seed 1, " + shown
     assert lines[3] == (f"Flat-bet edge {100 * figures['overall']['mean']:+.3f}% per round, "
                         f"95% interval [{100 * low:+.3f}%, {100 * high:+.3f}%]")
     if figures["ramp"]:
