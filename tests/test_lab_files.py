@@ -11,6 +11,7 @@ import os
 import random
 import re
 import shlex
+import shutil
 import signal
 import stat
 import subprocess
@@ -157,6 +158,12 @@ def test_the_paired_error_is_that_of_the_per_block_differences(tmp_path, compari
         assert figures["se"] < figures["se_unpaired"]
 
 
+def set_in(path, value):
+    def change(study):
+        functools.reduce(operator.getitem, path[:-1], study)[path[-1]] = value
+    return change
+
+
 @pytest.mark.parametrize("args, expected", [
     (["run", "--rounds", "1e12", "--block-size", "10"], "more than 10000000"),
     (["run", "--json", ""], "--json: \"\": expected a file name"),
@@ -227,23 +234,14 @@ def test_the_paired_error_is_that_of_the_per_block_differences(tmp_path, compari
     (["run", "--indices", "i18,i18"], "expected i18, fab4, both as i18,fab4, none"),
 ], ids=lambda value: " ".join(value) if isinstance(value, list) else None)
 def test_bad_input_is_refused_before_any_work(tmp_path, files, comparisons, args, expected):
-    for name in ("whole", "seed12", "shard0", "shard1"):
-        (tmp_path / f"{name}.json").write_text(files[name].read_text())
-    (tmp_path / "cmp.json").write_text(comparisons["shard0"].read_text())
-    other = read(comparisons["shard1"])
-    other["variant"]["config"]["strategy"] = "basic"
-    write(tmp_path / "other.json", reseal(other))
-    indexed = read(files["shard0"])
-    indexed["config"]["indices"] = "hand,up_card,action,index,direction\n16,10,stand,0,>=\n"
-    write(tmp_path / "indexed.json", reseal(indexed))
-    (tmp_path / "again.json").write_text(files["shard1"].read_text())
+    for name, source in (*((name, files[name]) for name in ("whole", "seed12", "shard0", "shard1")),
+                         ("cmp", comparisons["shard0"]), ("again", files["shard1"])):
+        shutil.copy(source, tmp_path / f"{name}.json")
+    write(tmp_path / "other.json", reseal(edit(read(comparisons["shard1"]), set_in(
+        ["variant", "config", "strategy"], "basic"))))
+    write(tmp_path / "indexed.json", reseal(edit(read(files["shard0"]), set_in(
+        ["config", "indices"], "hand,up_card,action,index,direction\n16,10,stand,0,>=\n"))))
     refused(args + ["--json", "out.json"] if args[0] == "merge" else args, tmp_path, expected)
-
-
-def set_in(path, value):
-    def change(study):
-        functools.reduce(operator.getitem, path[:-1], study)[path[-1]] = value
-    return change
 
 
 # Each edit of a study's shard file (which a resume reads too) or a
@@ -353,8 +351,8 @@ def test_outputs_are_checked_before_any_work(tmp_path, files, args, expected):
     (tmp_path / "folder").mkdir()
     (tmp_path / "locked").mkdir(mode=0o500)
     (tmp_path / "keep.json").write_text("kept")
-    (tmp_path / "s.json").write_text(files["shard0"].read_text())
-    (tmp_path / "t.json").write_text(files["shard1"].read_text())
+    shutil.copy(files["shard0"], tmp_path / "s.json")
+    shutil.copy(files["shard1"], tmp_path / "t.json")
     refused(args, tmp_path, expected)
     assert (tmp_path / "keep.json").read_text() == "kept"
 
@@ -410,6 +408,16 @@ def until_running(process, seconds=0.5):
     assert process.poll() is None, process.communicate()
 
 
+def interrupted(args, cwd, seconds, sent=signal.SIGINT):
+    """Runs truecount-lab and sends it `sent` after `seconds`: its exit status,
+    output and errors."""
+    process = start(args, cwd)
+    until_running(process, seconds)
+    process.send_signal(sent)
+    out, err = process.communicate(timeout=30)
+    return process.returncode, out, err
+
+
 CUT = ["--rounds", "600000", "--block-size", "10000", "--seed", "5"]
 
 
@@ -422,11 +430,9 @@ def uncut(tmp_path_factory):
     (["run"], signal.SIGINT), (["run"], signal.SIGTERM), (["run"], signal.SIGHUP),
     (["compare", "--with", "--strategy basic"], signal.SIGINT)], ids=["INT", "TERM", "HUP", "compare"])
 def test_a_signal_keeps_the_blocks_played_for_resume(tmp_path, uncut, command, sent):
-    process = start([*command, *CUT, "--threads", "1", "--json", "cut.json"], tmp_path)
-    until_running(process, 0.3)
-    process.send_signal(sent)
-    out, err = process.communicate(timeout=30)
-    assert process.returncode == 130 and out == "", err
+    status, out, err = interrupted([*command, *CUT, "--threads", "1", "--json", "cut.json"],
+                                   tmp_path, 0.3, sent)
+    assert status == 130 and out == "", err
     assert (f"blocks written to cut.json; continue with: truecount-lab {command[0]} --resume "
             "cut.json") in err
     assert not read(tmp_path / "cut.json")["complete"]
@@ -455,11 +461,8 @@ def test_one_signal_finishes_the_block_in_flight_and_a_second_drops_it(tmp_path,
 @pytest.mark.parametrize("command", [["merge", "fifo"], ["run", "--resume", "fifo"]])
 def test_waiting_for_a_fifo_can_be_interrupted(tmp_path, command):
     os.mkfifo(tmp_path / "fifo")
-    process = start([*command, "--json", "out.json"], tmp_path)
-    until_running(process, 0.3)
-    process.send_signal(signal.SIGINT)
-    _, err = process.communicate(timeout=10)
-    assert process.returncode == 130 and "interrupted; nothing written" in err, err
+    status, _, err = interrupted([*command, "--json", "out.json"], tmp_path, 0.3)
+    assert status == 130 and "interrupted; nothing written" in err, err
     assert sorted(os.listdir(tmp_path)) == ["fifo"]
 
 
@@ -517,13 +520,11 @@ def test_the_progress_line_is_drawn_on_a_terminal_unless_quiet(tmp_path, quiet):
 
 
 def test_an_interrupted_indices_reports_what_it_has(tmp_path):
-    process = start(["indices", "--rounds", "20M", "--block-size", "20000", "--threads", "1",
-                     "--count", "hilo", "--csv", "i.csv"], tmp_path)
     # Long enough for basic strategy's tables and a few blocks under a sanitizer.
-    until_running(process, 4.0)
-    process.send_signal(signal.SIGINT)
-    out, err = process.communicate(timeout=30)
-    assert process.returncode == 130, err
+    status, out, err = interrupted(["indices", "--rounds", "20M", "--block-size", "20000",
+                                    "--threads", "1", "--count", "hilo", "--csv", "i.csv"],
+                                   tmp_path, 4.0)
+    assert status == 130, err
     # A slow build may have played one block, too few for any index: the report
     # must hold the blocks played and the decisions they priced.
     blocks = re.search(r"interrupted: the indices above are from ([1-9]\d*) of 1000 blocks", err)
