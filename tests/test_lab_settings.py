@@ -563,9 +563,8 @@ def test_edge_files_and_text_tell_one_answer(tmp_path):
     (["--decks", "1", "--removed", "2,3,4,5", "--insurance", "composition"],
      lambda new, base: new > edge_of(["--decks", "1", "--removed", "2,3,4,5"])),
 ], ids=lambda value: " ".join(value) if isinstance(value, list) else None)
-def test_each_edge_option_moves_the_answer(tmp_path, change, moves):
-    base = edge_of([])
-    assert moves(edge_of(change), base)
+def test_each_edge_option_moves_the_answer(change, moves):
+    assert moves(edge_of(change), edge_of([]))
 
 
 def edge_of(change):
