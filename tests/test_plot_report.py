@@ -265,7 +265,8 @@ def test_a_comparison_draws_both_sides_and_their_difference(studies):
         [y for d in counts if d["ci95"][0] is not None for y in d["ci95"]])
 
 
-def test_renders_real_files_and_keeps_an_outputs_mode(tmp_path, studies, report_text):
+def test_renders_real_files_keeps_an_outputs_mode_and_exits_2_on_refusal(tmp_path, studies,
+                                                                        report_text):
     report = tmp_path / "run.txt"
     report.write_text(report_text)
     chart = tmp_path / "payoff.png"
@@ -281,5 +282,8 @@ def test_renders_real_files_and_keeps_an_outputs_mode(tmp_path, studies, report_
                   str(studies["folder"] / "found.txt"), "-o", str(svg)])
     assert result.returncode == 0, result.stderr
     assert b"<svg" in svg.read_bytes()
+    # The script exits with what main returns (the refusals above run in-process).
+    refused = run([str(report), "-o", str(tmp_path / "out.jpg")])
+    assert refused.returncode == 2 and "must end in .png or .svg" in refused.stderr
     assert sorted(os.listdir(tmp_path)) == ["basic.json", "default.json", "payoff.png", "run.txt",
                                            "studies.svg"]
