@@ -3,10 +3,12 @@ TRUECOUNT and TRUECOUNT_LAB)."""
 
 import copy
 import csv
+import functools
 import hashlib
 import json
 import os
 import subprocess
+import tempfile
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir)
 LAB = os.environ.get("TRUECOUNT_LAB", os.path.join(ROOT, "build/release/truecount-lab"))
@@ -29,13 +31,15 @@ def ok(*args, **options):
     return done
 
 
-def refused_cleanly(done, folder, before, expected=None):
-    """A refusal: exit 2, one line on stderr (naming `expected`), nothing on
-    standard output, and `folder` holding only the names `before`."""
+def refused(args, cwd, expected=None):
+    """Runs truecount-lab in `cwd`, which must refuse: exit 2, one line on
+    stderr (naming `expected`), nothing on standard output, no file written."""
+    before = sorted(os.listdir(cwd))
+    done = lab(*args, cwd=cwd)
     assert done.returncode == 2, done.stderr
     assert len(done.stderr.splitlines()) == 1 and not done.stdout, done.stderr
     assert expected is None or expected in done.stderr, done.stderr
-    assert sorted(os.listdir(folder)) == sorted(before), "a file was written"
+    assert sorted(os.listdir(cwd)) == before, "a file was written"
 
 
 def csv_rows(path):
@@ -97,18 +101,12 @@ def played(study):
     return study["tallies"], events, study["blocks"], study["complete"]
 
 
-_DEFAULTS = {}
-
-
+@functools.cache
 def read_defaults():
     """The default of every setting, as a one-round study stores it."""
-    if not _DEFAULTS:
-        import tempfile
-        with tempfile.TemporaryDirectory() as folder:
-            path = os.path.join(folder, "d.json")
-            config = run_study(path, ["--rounds", "1"])["config"]
-        _DEFAULTS.update(config, rounds="10000000", block_size="100000")
-    return _DEFAULTS
+    with tempfile.TemporaryDirectory() as folder:
+        config = run_study(os.path.join(folder, "d.json"), ["--rounds", "1"])["config"]
+    return {**config, "rounds": "10000000", "block_size": "100000"}
 
 
 def reseal(study):

@@ -4,10 +4,14 @@ exit 2 and nothing written; a file that lies is refused; no result is lost or
 half-written; signals stop the work and keep what was done."""
 
 import contextlib
+import functools
 import math
+import operator
 import os
 import random
 import re
+import shlex
+import shutil
 import signal
 import stat
 import subprocess
@@ -15,42 +19,39 @@ import time
 
 import pytest
 
-from conftest import (LAB, edit, lab, ok, options, played, read, refused_cleanly, reseal,
-                      run_study, side_events, write)
+from conftest import (LAB, edit, lab, ok, options, played, read, refused, reseal, run_study,
+                      side_events, write)
 
 # A counter's study: what defines it (a count, index plays, wonging) must
 # survive shards and merges, and the rounds it watches merge too.
 STUDY = ["--rounds", "60000", "--block-size", "5000", "--seed", "11", "--strategy", "basic",
-         "--count", "hilo", "--indices", "i18", "--wong-in", "1", "--wong-out", "-1"]
+         "--count", "hilo", "--indices", "i18", "--wong-in", "1", "--wong-out", "-1", "--ramp",
+         "-60:1,2:4"]
 
 
 @pytest.fixture(scope="module")
 def files(tmp_path_factory):
     """A whole study, its three shards and a study of another seed."""
     folder = tmp_path_factory.mktemp("files")
-    paths = {"whole": folder / "whole.json", "seed12": folder / "seed12.json"}
-    run_study(paths["whole"], STUDY, ["--threads", "2", "--ramp", "-60:1,2:4"])
-    run_study(paths["seed12"], STUDY, ["--seed", "12", "--ramp", "-60:1,2:4"])
-    shards = subprocess.run(
-        ["parallel", "--halt", "now,fail=1", LAB, "run", *STUDY, "--ramp", "-60:1,2:4",
-         "--quiet", "--threads", "1", "--blocks", "{}/3", "--json", str(folder / "shard{}.json"),
-         ":::", "0", "1", "2"], capture_output=True, text=True, timeout=60)
-    assert shards.returncode == 0, shards.stderr
-    for k in range(3):
-        paths[f"shard{k}"] = folder / f"shard{k}.json"
+    paths = {name: folder / f"{name}.json" for name in ("whole", "seed12", "shard0", "shard1",
+                                                         "shard2")}
+    run_study(paths["whole"], STUDY, ["--threads", "2"])
+    run_study(paths["seed12"], STUDY, ["--seed", "12"])
+    subprocess.run(["parallel", "--halt", "now,fail=1", LAB, "run", *STUDY, "--quiet", "--threads",
+                    "1", "--blocks", "{}/3", "--json", str(folder / "shard{}.json"), ":::", "0",
+                    "1", "2"], check=True, timeout=60)
     return paths
 
 
 def test_shards_under_parallel_merge_to_the_whole_study(tmp_path, files):
-    merged = tmp_path / "merged.json"
-    done = ok("merge", files["shard2"], files["shard0"], files["shard1"], "--json", merged)
-    assert played(read(merged)) == played(read(files["whole"]))
-    assert read(merged)["events"]["rounds_watched"] > 0
-    assert read(merged)["config"] == read(files["whole"])["config"]
+    done = ok("merge", *(files[f"shard{k}"] for k in (2, 0, 1)), "--json", tmp_path / "m.json")
+    merged, whole = read(tmp_path / "m.json"), read(files["whole"])
+    assert played(merged) == played(whole) and merged["config"] == whole["config"]
+    assert merged["events"]["rounds_watched"] > 0
     assert "all " in done.stdout and "rounds per second over the" in done.stdout
-    whole = read(merged)  # the pace counts the rounds dealt, watched ones too
-    assert whole["figures"]["rounds_per_second"] == pytest.approx(
-        int(whole["config"]["rounds"]) / whole["events"]["seconds"])
+    # The pace counts the rounds dealt, watched ones too.
+    assert merged["figures"]["rounds_per_second"] == pytest.approx(
+        int(merged["config"]["rounds"]) / merged["events"]["seconds"])
     partial = ok("merge", files["shard0"], files["shard1"], "--json", tmp_path / "two.json")
     assert "holds 8 of 12 blocks" in partial.stderr
     ok("run", "--resume", tmp_path / "two.json", "--quiet")
@@ -79,25 +80,21 @@ def comparisons(tmp_path_factory):
     for k in range(3):
         paths[f"shard{k}"] = folder / f"shard{k}.json"
         compare(paths[f"shard{k}"], "--blocks", f"{k}/3", "--threads", "1")
-    for side, extra in (("study", []), ("variant", ["--strategy", "visible", "--ramp", "-60:1,1:3",
-                                                    "--wong-in", "2"])):
-        paths[side] = []
-        for block in range(12):
-            paths[side].append(folder / f"{side}{block}.json")
-            run_study(paths[side][-1], COMPARED, ["--blocks", f"{block}/12", *extra])
+    for side, extra in (("study", []), ("variant", shlex.split(VARIANT))):
+        paths[side] = [folder / f"{side}{block}.json" for block in range(12)]
+        for block, path in enumerate(paths[side]):
+            run_study(path, COMPARED, ["--blocks", f"{block}/12", *extra])
     return paths
 
 
 def test_comparison_shards_merge_and_resume_to_the_whole(tmp_path, comparisons):
     whole = read(comparisons["whole"])
     assert whole["format"] == "truecount-lab comparison"
-    merged = tmp_path / "merged.json"
-    done = ok("merge", comparisons["shard1"], comparisons["shard0"], comparisons["shard2"],
-              "--json", merged)
-    assert "variant - study" in done.stdout
-    assert played(read(merged)) == played(whole)
-    assert read(merged)["cross_tallies"] == whole["cross_tallies"]
-    assert read(merged)["variant"] == whole["variant"]
+    done = ok("merge", *(comparisons[f"shard{k}"] for k in (1, 0, 2)), "--json", tmp_path / "m.json")
+    merged = read(tmp_path / "m.json")
+    assert "variant - study" in done.stdout and played(merged) == played(whole)
+    assert [merged[k] for k in ("cross_tallies", "variant")] == [whole["cross_tallies"],
+                                                                whole["variant"]]
     # Each side's events line names its own watched rounds.
     events = side_events(done.stdout)
     for side, study in (("study", whole), ("variant", whole["variant"])):
@@ -121,13 +118,10 @@ def test_comparison_shards_merge_and_resume_to_the_whole(tmp_path, comparisons):
 
 def per_block(paths, series, count=None):
     """Each block's rounds and payoff sum (units) from its one-block shard."""
-    sums = []
-    for path in paths:
-        tallies = read(path)["tallies"]
-        entry = tallies[series] if count is None else next(
-            (c for c in tallies["counts"] if c["count"] == count), {"rounds": 0, "sum": 0})
-        sums.append((int(entry["rounds"]), int(entry["sum"])))
-    return sums
+    entries = [read(path)["tallies"] for path in paths]
+    entries = [t[series] if count is None else next(
+        (c for c in t["counts"] if c["count"] == count), {"rounds": 0, "sum": 0}) for t in entries]
+    return [(int(e["rounds"]), int(e["sum"])) for e in entries]
 
 
 def paired_se(study, variant, units):
@@ -164,10 +158,10 @@ def test_the_paired_error_is_that_of_the_per_block_differences(tmp_path, compari
         assert figures["se"] < figures["se_unpaired"]
 
 
-def refused(args, cwd, expected=None):
-    """Runs a command that must be refused: exit 2, one line, nothing written."""
-    before = os.listdir(cwd)
-    refused_cleanly(lab(*args, cwd=cwd), cwd, before, expected)
+def set_in(path, value):
+    def change(study):
+        functools.reduce(operator.getitem, path[:-1], study)[path[-1]] = value
+    return change
 
 
 @pytest.mark.parametrize("args, expected", [
@@ -242,27 +236,14 @@ def refused(args, cwd, expected=None):
     (["run", "--indices", "i18,i18"], "expected i18, fab4, both as i18,fab4, none"),
 ], ids=lambda value: " ".join(value) if isinstance(value, list) else None)
 def test_bad_input_is_refused_before_any_work(tmp_path, files, comparisons, args, expected):
-    for name in ("whole", "seed12", "shard0", "shard1"):
-        (tmp_path / f"{name}.json").write_text(files[name].read_text())
-    (tmp_path / "cmp.json").write_text(comparisons["shard0"].read_text())
-    other = read(comparisons["shard1"])
-    other["variant"]["config"]["strategy"] = "basic"
-    write(tmp_path / "other.json", reseal(other))
-    indexed = read(files["shard0"])
-    indexed["config"]["indices"] = "hand,up_card,action,index,direction\n16,10,stand,0,>=\n"
-    write(tmp_path / "indexed.json", reseal(indexed))
-    (tmp_path / "again.json").write_text(files["shard1"].read_text())
+    for name, source in (*((name, files[name]) for name in ("whole", "seed12", "shard0", "shard1")),
+                         ("cmp", comparisons["shard0"]), ("again", files["shard1"])):
+        shutil.copy(source, tmp_path / f"{name}.json")
+    write(tmp_path / "other.json", reseal(edit(read(comparisons["shard1"]), set_in(
+        ["variant", "config", "strategy"], "basic"))))
+    write(tmp_path / "indexed.json", reseal(edit(read(files["shard0"]), set_in(
+        ["config", "indices"], "hand,up_card,action,index,direction\n16,10,stand,0,>=\n"))))
     refused(args + ["--json", "out.json"] if args[0] == "merge" else args, tmp_path, expected)
-
-
-def set_in(path, value):
-    def change(study):
-        *parents, last = path
-        node = study
-        for key in parents:
-            node = node[key]
-        node[last] = value
-    return change
 
 
 # Each edit of a study's shard file (which a resume reads too) or a
@@ -372,8 +353,8 @@ def test_outputs_are_checked_before_any_work(tmp_path, files, args, expected):
     (tmp_path / "folder").mkdir()
     (tmp_path / "locked").mkdir(mode=0o500)
     (tmp_path / "keep.json").write_text("kept")
-    (tmp_path / "s.json").write_text(files["shard0"].read_text())
-    (tmp_path / "t.json").write_text(files["shard1"].read_text())
+    shutil.copy(files["shard0"], tmp_path / "s.json")
+    shutil.copy(files["shard1"], tmp_path / "t.json")
     refused(args, tmp_path, expected)
     assert (tmp_path / "keep.json").read_text() == "kept"
 
@@ -429,6 +410,16 @@ def until_running(process, seconds=0.5):
     assert process.poll() is None, process.communicate()
 
 
+def interrupted(args, cwd, seconds, sent=signal.SIGINT):
+    """Runs truecount-lab and sends it `sent` after `seconds`: its exit status,
+    output and errors."""
+    process = start(args, cwd)
+    until_running(process, seconds)
+    process.send_signal(sent)
+    out, err = process.communicate(timeout=30)
+    return process.returncode, out, err
+
+
 CUT = ["--rounds", "600000", "--block-size", "10000", "--seed", "5"]
 
 
@@ -441,11 +432,9 @@ def uncut(tmp_path_factory):
     (["run"], signal.SIGINT), (["run"], signal.SIGTERM), (["run"], signal.SIGHUP),
     (["compare", "--with", "--strategy basic"], signal.SIGINT)], ids=["INT", "TERM", "HUP", "compare"])
 def test_a_signal_keeps_the_blocks_played_for_resume(tmp_path, uncut, command, sent):
-    process = start([*command, *CUT, "--threads", "1", "--json", "cut.json"], tmp_path)
-    until_running(process, 0.3)
-    process.send_signal(sent)
-    out, err = process.communicate(timeout=30)
-    assert process.returncode == 130 and out == "", err
+    status, out, err = interrupted([*command, *CUT, "--threads", "1", "--json", "cut.json"],
+                                   tmp_path, 0.3, sent)
+    assert status == 130 and out == "", err
     assert (f"blocks written to cut.json; continue with: truecount-lab {command[0]} --resume "
             "cut.json") in err
     assert not read(tmp_path / "cut.json")["complete"]
@@ -474,11 +463,8 @@ def test_one_signal_finishes_the_block_in_flight_and_a_second_drops_it(tmp_path,
 @pytest.mark.parametrize("command", [["merge", "fifo"], ["run", "--resume", "fifo"]])
 def test_waiting_for_a_fifo_can_be_interrupted(tmp_path, command):
     os.mkfifo(tmp_path / "fifo")
-    process = start([*command, "--json", "out.json"], tmp_path)
-    until_running(process, 0.3)
-    process.send_signal(signal.SIGINT)
-    _, err = process.communicate(timeout=10)
-    assert process.returncode == 130 and "interrupted; nothing written" in err, err
+    status, _, err = interrupted([*command, "--json", "out.json"], tmp_path, 0.3)
+    assert status == 130 and "interrupted; nothing written" in err, err
     assert sorted(os.listdir(tmp_path)) == ["fifo"]
 
 
@@ -536,13 +522,11 @@ def test_the_progress_line_is_drawn_on_a_terminal_unless_quiet(tmp_path, quiet):
 
 
 def test_an_interrupted_indices_reports_what_it_has(tmp_path):
-    process = start(["indices", "--rounds", "20M", "--block-size", "20000", "--threads", "1",
-                     "--count", "hilo", "--csv", "i.csv"], tmp_path)
     # Long enough for basic strategy's tables and a few blocks under a sanitizer.
-    until_running(process, 4.0)
-    process.send_signal(signal.SIGINT)
-    out, err = process.communicate(timeout=30)
-    assert process.returncode == 130, err
+    status, out, err = interrupted(["indices", "--rounds", "20M", "--block-size", "20000",
+                                    "--threads", "1", "--count", "hilo", "--csv", "i.csv"],
+                                   tmp_path, 4.0)
+    assert status == 130, err
     # A slow build may have played one block, too few for any index: the report
     # must hold the blocks played and the decisions they priced.
     blocks = re.search(r"interrupted: the indices above are from ([1-9]\d*) of 1000 blocks", err)

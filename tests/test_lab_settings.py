@@ -8,8 +8,8 @@ import subprocess
 
 import pytest
 
-from conftest import (TRUECOUNT, csv_rows, lab, ok, options, ramp_of, read, run_study,
-                      side_events)
+from conftest import (TRUECOUNT, csv_rows, lab, ok, options, ramp_of, read, read_defaults,
+                      run_study, side_events)
 
 SMALL = ["--rounds", "6000", "--block-size", "1000"]
 # Paired studies: one-round blocks deal every round from its own fresh shoe,
@@ -35,18 +35,16 @@ def default_study(tmp_path_factory):
 def test_the_default_study_is_truecounts_game(default_study):
     banner = subprocess.run([TRUECOUNT], capture_output=True, text=True, timeout=60).stdout
     config = default_study["config"]
-    assert f"Number of decks: {config['decks']}\n" in banner
-    assert f"Shuffle after {config['reshuffle_after']} cards\n" in banner
-    assert {k: config[k] for k in ("dealer", "after_split", "split_21", "strategy", "ramp",
-                                   "bankroll", "seed")} == {
-        "dealer": "h17", "after_split": "truecount", "split_21": "3:2",
-        "strategy": "composition", "ramp": "none", "bankroll": "none", "seed": "1"}
+    assert (f"Number of decks: {config['decks']}\n  Shuffle after {config['reshuffle_after']} cards\n"
+            in banner)
+    assert [config[k] for k in ("dealer", "after_split", "split_21", "strategy", "ramp",
+                                "bankroll", "seed")] == [
+        "h17", "truecount", "3:2", "composition", "none", "none", "1"]
 
 
-def test_help_shows_each_default_as_the_file_stores_it(default_study):
+def test_help_shows_each_default_as_the_file_stores_it():
     text = " ".join(lab("run", "--help").stdout.split())
-    defaults = {**default_study["config"], "rounds": "10000000", "block_size": "100000"}
-    for key, value in defaults.items():
+    for key, value in read_defaults().items():
         option = "--" + key.replace("_", "-")
         assert re.search(f"{option} [^ ]+ .*?\\(default {re.escape(value)}\\)", text), key
 
@@ -101,28 +99,6 @@ def decisions(study):
     return study["events"]["decisions"]
 
 
-def test_a_dealer_who_stands_on_soft_17_costs_the_house(paired):
-    assert mean(paired["s17"]) > mean(paired["base"])
-
-
-def test_split_rules_reach_the_split_hands(paired):
-    # A doubled hand takes one decision, a hit hand one or more: doubling after
-    # a split cuts decisions. A resplit adds a hand and its decisions.
-    assert decisions(paired["das"]) < decisions(paired["none"])
-    assert decisions(paired["das"]) < decisions(paired["das-resplit"])
-    assert decisions(paired["none"]) < decisions(paired["resplit"])
-    assert mean(paired["resplit"]) < mean(paired["das-resplit"])
-    # Each rule lets the player do more than the one before it: truecount's
-    # first hand keeps doubling and splitting, which none forbids, and
-    # das-resplit gives both hands both.
-    assert mean(paired["none"]) < mean(paired["base"]) < mean(paired["das-resplit"])
-
-
-def test_an_even_money_split_21_pays_less(paired):
-    # On the same shoes, a split two-card 21 paid 1:1 instead of 3:2.
-    assert mean(paired["1:1"]) < mean(paired["base"])
-
-
 def test_the_blackjack_payout_moves_every_natural_by_its_odds(paired):
     # Decisions do not depend on the payout, so only the player's naturals
     # that the dealer does not match pay differently: 0.3 less at 6:5, 0.5
@@ -133,23 +109,29 @@ def test_the_blackjack_payout_moves_every_natural_by_its_odds(paired):
     assert cut > 0 and gain == pytest.approx(cut * 0.5 / 0.3) and even == pytest.approx(gain)
 
 
-def test_each_casino_rule_moves_the_edge_its_way(paired):
-    # Surrendering early gives up more hands than late, each only where it pays.
-    assert mean(paired["base"]) < mean(paired["late"]) < mean(paired["early"])
-    # Without a hole card a blackjack also takes what doubles and splits added.
-    assert mean(paired["no hole card"]) < mean(paired["base"])
-    # Insurance is taken only when tens make it pay, which a fresh shoe never
-    # does: these two studies deal their shoes down (insurance changes no card).
-    assert mean(paired["insured"]) > mean(paired["insured base"])
-    assert mean(paired["10-11"]) < mean(paired["base"])
-    assert mean(paired["casino"]) < mean(paired["casino hit aces"])
+# On the same shoes, each rule moves a measure its way: (measure, lower, higher).
+# A doubled hand takes one decision, a hit hand one or more: doubling after a
+# split cuts decisions, a resplit adds a hand and its decisions; a split ace
+# that may not split again takes its card unasked, and a hand limit ends
+# resplits. Each split rule lets the player do more than the one before it
+# (truecount's first hand keeps doubling and splitting, which none forbids).
+# Early surrender gives up more hands than late, each only where it pays.
+# Without a hole card a blackjack also takes what doubles and splits added.
+# Insurance pays only when tens are many, which a fresh shoe never has: those
+# two studies deal their shoes down (insurance changes no card).
+PAIRED_MOVES = [
+    (decisions, "das", "none"), (decisions, "das", "das-resplit"), (decisions, "none", "resplit"),
+    (decisions, "casino no ace resplits", "casino"), (decisions, "casino 2 hands", "casino"),
+    (mean, "resplit", "das-resplit"), (mean, "none", "base"), (mean, "base", "das-resplit"),
+    (mean, "base", "s17"), (mean, "1:1", "base"), (mean, "base", "late"), (mean, "late", "early"),
+    (mean, "no hole card", "base"), (mean, "insured base", "insured"), (mean, "10-11", "base"),
+    (mean, "casino", "casino hit aces"),
+]
 
 
-def test_hand_limits_and_ace_resplits_reach_the_split_hands(paired):
-    # A split ace that may split again is asked; one that may not takes its
-    # card in silence. A hand limit ends resplits and their hands' decisions.
-    assert decisions(paired["casino no ace resplits"]) < decisions(paired["casino"])
-    assert decisions(paired["casino 2 hands"]) < decisions(paired["casino"])
+def test_each_rule_moves_the_paired_study_its_way(paired):
+    for measure, lower, higher in PAIRED_MOVES:
+        assert measure(paired[lower]) < measure(paired[higher]), (measure.__name__, lower, higher)
 
 
 def chart_cell(tmp_path, hand, up, args):
@@ -184,21 +166,17 @@ def test_each_rule_reaches_the_basic_strategy_chart(tmp_path, base, change, hand
 
 
 def test_csv_columns_are_the_json_figures(tmp_path):
-    json_path, csv_path = tmp_path / "s.json", tmp_path / "s.csv"
-    study = run_study(json_path, ["--rounds", "20000", "--block-size", "1000", "--csv", csv_path])
-    rows = csv_rows(csv_path)
-    counts = study["figures"]["counts"]
-    assert [int(r["count"]) for r in rows] == [c["count"] for c in counts]
+    study = run_study(tmp_path / "s.json", ["--rounds", "20000", "--block-size", "1000", "--csv",
+                                            tmp_path / "s.csv"])
+    rows = csv_rows(tmp_path / "s.csv")
+    columns = ("count", "rounds", "share", "mean", "sd", "se", "se_naive", "se_method")
 
     def shown(value):
-        return "" if value is None else f"{value:.9g}"
+        return "" if value is None else value if isinstance(value, str) else f"{value:.9g}"
 
-    for row, figures in zip(rows, counts):
-        assert int(row["rounds"]) == figures["rounds"]
-        for column in ("share", "mean", "sd", "se", "se_naive"):
-            assert row[column] == shown(figures[column]), column
-        assert [row["ci95_low"], row["ci95_high"]] == [shown(v) for v in figures["ci95"]]
-        assert row["se_method"] == figures["se_method"]
+    assert [[row[c] for c in columns + ("ci95_low", "ci95_high")] for row in rows] == [
+        [shown(f[c]) for c in columns] + [shown(v) for v in f["ci95"]]
+        for f in study["figures"]["counts"]]
     assert any(r["se"] != r["se_naive"] for r in rows)
 
 
@@ -221,37 +199,29 @@ def test_rows_of_too_few_blocks_are_marked_and_take_the_naive_error(tmp_path, bl
     assert ("* SE as if rounds were independent" in table) != clustered
 
 
-def settings_line(*args):
-    table = lab("run", "--quiet", "--threads", "1", *SMALL, *args).stdout
-    return re.search(r"^Settings: (.*)$", table, re.M).group(1)
-
-
-# The house rules as the nearest game and what differs from it, then the
-# strategy, the count and the settings off their default.
-@pytest.mark.parametrize("args, shown", [
-    ([], "game truecount, strategy composition, count truecount"),
-    (["--dealer", "s17"], "game truecount (dealer s17), strategy composition, count truecount"),
-    (["--game", "6d-s17", "--dealer", "h17", "--count", "hilo", "--true-count", "floor"],
-     "game 6d-h17, strategy composition, count hilo, true count by floor"),
-    (["--game", "european", "--hole-card", "peek", "--max-hands", "any"],
-     "game european (max hands any, hole card peek), strategy composition, count truecount"),
-])
-def test_the_settings_line_names_the_game_and_what_differs(args, shown):
-    assert settings_line(*args) == "6000 rounds, blocks of 1000 rounds, seed 1, " + shown
-
-
-# The answer first: the edge in per cent, then, with a ramp, its win and risk;
+# The answer first: the settings line (the house rules as the nearest game and
+# what differs from it, then the strategy, the count and the settings off their
+# default), the edge in per cent, then, with a ramp, its win and risk;
 # truecount's count-weighted line only in its own game and count, or asked for.
-@pytest.mark.parametrize("args, weighted", [
-    ([], True), (["--count", "hilo"], False), (["--game", "6d-s17"], False),
-    (["--game", "6d-s17", "--weighted"], True),
-    (["--ramp", "-60:1,2:4", "--bankroll", "400"], True),
+@pytest.mark.parametrize("args, weighted, shown", [
+    ([], True, "game truecount, strategy composition, count truecount"),
+    (["--dealer", "s17"], False,
+     "game truecount (dealer s17), strategy composition, count truecount"),
+    (["--game", "6d-s17", "--dealer", "h17", "--count", "hilo", "--true-count", "floor"], False,
+     "game 6d-h17, strategy composition, count hilo, true count by floor"),
+    (["--game", "european", "--hole-card", "peek", "--max-hands", "any"], False,
+     "game european (max hands any, hole card peek), strategy composition, count truecount"),
+    (["--count", "hilo"], False, "game truecount, strategy composition, count hilo"),
+    (["--game", "6d-s17", "--weighted"], True, "game 6d-s17, strategy composition, count truecount"),
+    (["--ramp", "-60:1,2:4", "--bankroll", "400"], True,
+     "game truecount, strategy composition, ramp -60:1,2:4, bankroll 400, count truecount"),
 ])
-def test_the_report_gives_the_answer_first(tmp_path, args, weighted):
+def test_the_report_gives_the_answer_first(tmp_path, args, weighted, shown):
     table = lab("run", "--quiet", *SMALL, *args, "--json", tmp_path / "s.json").stdout
     figures = read(tmp_path / "s.json")["figures"]
     low, high = figures["overall"]["ci95"]
     lines = table.splitlines()
+    assert lines[1] == "Settings: 6000 rounds, blocks of 1000 rounds, seed 1, " + shown
     assert lines[3] == (f"Flat-bet edge {100 * figures['overall']['mean']:+.3f}% per round, "
                         f"95% interval [{100 * low:+.3f}%, {100 * high:+.3f}%]")
     if figures["ramp"]:
@@ -290,15 +260,11 @@ HOUSE_RULES = ["decks", "reshuffle_after", "dealer", "after_split", "split_21", 
                "surrender", "split_aces", "resplit_aces", "max_hands", "double", "hole_card"]
 
 
-def games_in_help():
-    """Each game --help lists, with its rules as the settings line words them."""
+def test_each_game_plays_the_rules_its_help_spells_out(tmp_path):
+    # Each game --help lists, with its rules as the settings line words them.
     help_text = lab("run", "--help").stdout
     listed = help_text[help_text.index("Games for --game"):].splitlines()[1:]
-    return dict(line.strip().split(": ", 1) for line in listed if line.strip())
-
-
-def test_each_game_plays_the_rules_its_help_spells_out(tmp_path):
-    games = games_in_help()
+    games = dict(line.strip().split(": ", 1) for line in listed if line.strip())
     assert len(games) >= 12 and len(set(games.values())) == len(games)
     for name, rules in games.items():
         study = run_study(tmp_path / "g.json", ["--rounds", "1", "--game", name])
@@ -378,14 +344,14 @@ def share_at(low):
 # sends every fraction down; rounding moves counts away from zero. In one deck
 # dealt to 15 cards, whole decks are read as one deck, at least the exact decks
 # left and at least the nearest half deck: the counts shrink.
-SHOE = ["--rounds", "40k", "--block-size", "10k", "--strategy", "basic"]
+WIDE = ["--rounds", "40k", "--block-size", "10k", "--strategy", "basic"]
 DEEP = COUNTED + ["--count", "hilo", "--decks", "6", "--reshuffle-after", "290"]
 ONE_DECK = DEEP + ["--decks", "1", "--reshuffle-after", "37"]
 
 
 @pytest.mark.parametrize("base, more, less, measure, margin", [
-    (SHOE, "--decks 1 --reshuffle-after 30", "--decks 8 --reshuffle-after 30", share_at(3), 0.2),
-    (SHOE, "--reshuffle-after 80", "--reshuffle-after 30", share_at(3), 0.1),
+    (WIDE, "--decks 1 --reshuffle-after 30", "--decks 8 --reshuffle-after 30", share_at(3), 0.2),
+    (WIDE, "--reshuffle-after 80", "--reshuffle-after 30", share_at(3), 0.1),
     (DEEP, "--true-count truncate", "--true-count floor", mean_count, 0.3),
     (DEEP, "--true-count round", "--true-count truncate", share_at(1), 0.1),
     (ONE_DECK, "--deck-estimate exact", "--deck-estimate whole", share_at(3), 0.05),
@@ -393,10 +359,8 @@ ONE_DECK = DEEP + ["--decks", "1", "--reshuffle-after", "37"]
 ], ids=["decks", "depth", "floor", "round", "exact", "half"])
 def test_decks_left_and_true_count_rules_move_the_booked_counts(tmp_path, base, more, less,
                                                                 measure, margin):
-    def study(args):
-        return measure(run_study(tmp_path / "s.json", base, args.split()))
-
-    assert study(more) > study(less) + margin
+    more, less = (measure(run_study(tmp_path / "s.json", base, args.split())) for args in (more, less))
+    assert more > less + margin
 
 
 INDEX_HEADER = "hand,up_card,action,index,direction\n"
@@ -468,12 +432,11 @@ def test_indices_finds_the_insurance_index_and_writes_a_file_run_reads(tmp_path)
     assert list(rows[0]) == ["hand", "up_card", "basic", "deviation", "index", "ci95_low",
                              "ci95_high", "decisions", "direction"]
     # Insurance pays at a third of tens among the unseen cards: Hi-Lo near +3.
-    insurance = [r for r in rows if r["hand"] == "insurance"]
-    assert len(insurance) == 1 and 2 < float(insurance[0]["index"]) < 3.5
-    low, high = float(insurance[0]["ci95_low"]), float(insurance[0]["ci95_high"])
-    assert low < float(insurance[0]["index"]) < high
-    stand = [r for r in rows if (r["hand"], r["up_card"], r["deviation"]) == ("16", "10", "stand")]
-    assert len(stand) == 1 and -1 < float(stand[0]["index"]) < 1.5
+    (low, index, high), = [[float(r[k]) for k in ("ci95_low", "index", "ci95_high")]
+                           for r in rows if r["hand"] == "insurance"]
+    assert 2 < index < 3.5 and low < index < high
+    (stand,) = [r for r in rows if (r["hand"], r["up_card"], r["deviation"]) == ("16", "10", "stand")]
+    assert -1 < float(stand["index"]) < 1.5
     assert any(line.startswith("insurance A  decline   insure") for line in done.stdout.splitlines())
     study = run_study(tmp_path / "s.json", COUNTED, ["--count", "hilo", "--indices", path])
     assert study["config"]["indices"].startswith(INDEX_HEADER)
@@ -482,8 +445,8 @@ def test_indices_finds_the_insurance_index_and_writes_a_file_run_reads(tmp_path)
 def test_insurance_at_a_count_is_taken_from_it_and_never_short_of_it(tmp_path):
     counted = COUNTED + ["--count", "hilo"]
     never = run_study(tmp_path / "n.json", counted)
-    unreached = run_study(tmp_path / "u.json", counted, ["--insurance", "count:60"])
-    assert unreached["tallies"] == never["tallies"]
+    assert run_study(tmp_path / "u.json", counted, ["--insurance", "count:60"])["tallies"] == never[
+        "tallies"]
     # Insured on every ace, the player loses about 1.5 x 32/103 - 0.5 = 0.034
     # a bet, 0.0026 a round; over 200k rounds the noise is 0.0004.
     more = ["--rounds", "200k", "--threads", "2"]
@@ -500,11 +463,10 @@ def test_insurance_at_a_count_is_taken_from_it_and_never_short_of_it(tmp_path):
 def test_i18_and_fab4_play_together(tmp_path):
     # count_test.cpp shows which rows the union keeps.
     game = COUNTED + ["--count", "hilo", "--game", "6d-s17-ls"]
-    both = run_study(tmp_path / "b.json", game, ["--indices", "fab4,i18"])
+    both, i18, fab4 = (run_study(tmp_path / "s.json", game, ["--indices", indices])
+                       for indices in ("fab4,i18", "i18", "fab4"))
     assert both["config"]["indices"] == "i18,fab4"
-    for one in ("i18", "fab4"):
-        assert run_study(tmp_path / "o.json", game, ["--indices", one])["tallies"] != both[
-            "tallies"]
+    assert both["tallies"] != i18["tallies"] and both["tallies"] != fab4["tallies"]
 
 
 def test_the_ramp_found_is_one_run_takes_and_prices_alike(tmp_path):
@@ -562,16 +524,11 @@ SHOE = ["--decks", "6", "--dealer", "h17", "--after-split", "das-resplit", "--ma
         "--surrender", "late"]
 
 
-def edge(tmp_path, *groups):
-    """The exact answer of `edge`: its JSON, its CSV rows and its text."""
-    json_path, csv_path = tmp_path / "edge.json", tmp_path / "edge.csv"
-    done = ok("edge", *options(*groups), "--json", json_path, "--csv", csv_path)
-    return read(json_path), csv_rows(csv_path), done.stdout
-
-
 def test_edge_files_and_text_tell_one_answer(tmp_path):
-    answer, rows, text = edge(tmp_path, SHOE, ["--decks", "1", "--removed", "2,3,4,5",
-                                               "--insurance", "composition"])
+    text = ok("edge", *options(SHOE, ["--decks", "1", "--removed", "2,3,4,5", "--insurance",
+                                      "composition"]),
+              "--json", tmp_path / "e.json", "--csv", tmp_path / "e.csv").stdout
+    answer, rows = read(tmp_path / "e.json"), csv_rows(tmp_path / "e.csv")
     total = 0.0
     for up in answer["by_up_card"]:
         hands = [row for row in rows if row["up_card"] == up["up_card"]]
@@ -606,9 +563,8 @@ def test_edge_files_and_text_tell_one_answer(tmp_path):
     (["--decks", "1", "--removed", "2,3,4,5", "--insurance", "composition"],
      lambda new, base: new > edge_of(["--decks", "1", "--removed", "2,3,4,5"])),
 ], ids=lambda value: " ".join(value) if isinstance(value, list) else None)
-def test_each_edge_option_moves_the_answer(tmp_path, change, moves):
-    base = edge_of([])
-    assert moves(edge_of(change), base)
+def test_each_edge_option_moves_the_answer(change, moves):
+    assert moves(edge_of(change), edge_of([]))
 
 
 def edge_of(change):

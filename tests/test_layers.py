@@ -24,12 +24,7 @@ def declared_layers(root):
 
 
 def below(layers, folder):
-    seen, todo = set(), list(layers[folder])
-    while todo:
-        if (next_folder := todo.pop()) not in seen:
-            seen.add(next_folder)
-            todo.extend(layers[next_folder])
-    return seen
+    return set().union(*({beneath} | below(layers, beneath) for beneath in layers[folder]))
 
 
 def upward_includes(root):

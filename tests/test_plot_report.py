@@ -3,6 +3,7 @@ truecount report and real truecount-lab studies made by the built programs
 (TRUECOUNT and TRUECOUNT_LAB name them; CTest sets both)."""
 
 import copy
+import io
 import json
 import os
 import re
@@ -12,7 +13,7 @@ import sys
 import pytest
 from matplotlib.collections import PathCollection
 
-from conftest import LAB, ROOT, TRUECOUNT, edit, lab, refused_cleanly, run_study
+from conftest import ROOT, TRUECOUNT, edit, lab, ok, read, run_study
 
 TOOLS = os.path.join(ROOT, "tools")
 SCRIPT = os.path.join(TOOLS, "plot_report.py")
@@ -43,22 +44,19 @@ def studies(tmp_path_factory):
     runs = {"default": ["run"], "basic": ["run", "--strategy", "basic", "--ramp", "-60:1,1:2,3:8"],
             "seed2": ["run", "--seed", "2"], "seed3": ["run", "--seed", "3"],
             "compare": ["compare", "--with", "--strategy basic"]}
-    decoded = {}
     for name, (command, *extra) in runs.items():
-        path = folder / f"{name}.json"
-        subprocess.run([LAB, command, "--rounds", "30000", "--block-size", "3000", "--quiet",
-                        "--threads", "1", "--json", str(path), *extra],
-                       check=True, capture_output=True, timeout=60)
-        decoded[name] = json.loads(path.read_text())
+        ok(command, "--rounds", "30000", "--block-size", "3000", "--quiet", "--threads", "1",
+           "--json", folder / f"{name}.json", *extra)
+    decoded = {name: read(folder / f"{name}.json") for name in runs}
     decoded["folder"] = folder
     found = lab("ramp", folder / "basic.json", "--spread", "1:8", "--bankroll", "300")
     (folder / "found.txt").write_text(found.stdout)
     return decoded
 
 
-def run(args, stdin=""):
-    return subprocess.run(["/usr/bin/python3", SCRIPT, *args], input=stdin, capture_output=True,
-                          text=True, timeout=120)
+def run(args):
+    return subprocess.run(["/usr/bin/python3", SCRIPT, *args], capture_output=True, text=True,
+                          timeout=120)
 
 
 def table_of(text):
@@ -115,28 +113,71 @@ def test_parses_report_forms(text, rows):
 
 
 def first_row(text):
-    table = table_of(text).split("\n")
-    return table[3]
+    return table_of(text).split("\n")[3]
 
 
-@pytest.mark.parametrize("damage, message", [
-    (lambda t: "", "input is empty"),
-    (lambda t: t[:t.index(report_chart.TITLE_LINE)], "no payoff table found"),
-    (lambda t: t.replace(report_chart.HEADING_LINE, "Count Payoff"), "column heading"),
-    (lambda t: t[:t.index(first_row(t)) + len(first_row(t)) + 1], "truncated"),
-    (lambda t: t.replace(first_row(t), first_row(t)[:12]), "garbled payoff row"),
-    (lambda t: t.replace(first_row(t), re.sub(r"= +([+-])", r"= \g<1>9", first_row(t))),
-     "not payoff/frequency"),
-    (lambda t: t.replace("(If you bet +2.000000", "(If you bet +3.000000"), "weighted payoff"),
-    (lambda t: t.replace("Average: ", "Avg: "), "Average: <number>"),
-    (lambda t: re.sub(r"^Payoff: ([+-])", r"Payoff: \g<1>9", t, flags=re.M), "sum of the rows"),
+def keep(value):
+    return value
+
+
+# Refused: a change of the real report (read from standard input) or of the
+# default study (a.json), the other inputs, the options, and what the one line
+# of standard error says.
+@pytest.mark.parametrize("report, study, others, args, message", [
+    (lambda t: "", None, [], [], "input is empty"),
+    (lambda t: t[:t.index(report_chart.TITLE_LINE)], None, [], [], "no payoff table found"),
+    (lambda t: t.replace(report_chart.HEADING_LINE, "Count Payoff"), None, [], [],
+     "column heading"),
+    (lambda t: t[:t.index(first_row(t)) + len(first_row(t)) + 1], None, [], [], "truncated"),
+    (lambda t: t.replace(first_row(t), first_row(t)[:12]), None, [], [], "garbled payoff row"),
+    (lambda t: t.replace(first_row(t), re.sub(r"= +([+-])", r"= \g<1>9", first_row(t))), None,
+     [], [], "not payoff/frequency"),
+    (lambda t: t.replace("(If you bet +2.000000", "(If you bet +3.000000"), None, [], [],
+     "weighted payoff"),
+    (lambda t: t.replace("Average: ", "Avg: "), None, [], [], "Average: <number>"),
+    (lambda t: re.sub(r"^Payoff: ([+-])", r"Payoff: \g<1>9", t, flags=re.M), None, [], [],
+     "sum of the rows"),
     (lambda t: t.replace(first_row(t), f"{report_chart.LOWEST_COUNT - 1:4d}" + first_row(t)[4:]),
-     "outside"),
+     None, [], [], "outside"),
+    (None, lambda s: '{"format": "truecount report"}', [], [], "not a truecount-lab study"),
+    (None, lambda s: '{"format": "truecount-lab study", ', [], [], "malformed JSON"),
+    (None, lambda s: edit(s, lambda d: d.update(version=1)), [], [], "reads versions 2 and 3"),
+    (None, lambda s: edit(s, lambda d: d.pop("figures")), [], [], "figures is missing"),
+    (None, lambda s: edit(s, lambda d: d["figures"]["counts"][len(d["figures"]["counts"]) // 2]
+                          .update(mean=9.0)), [], [], "does not hold the mean"),
+    (None, lambda s: edit(s, lambda d: d["labels"][0].pop("names_series")), [], [], "label"),
+    (None, keep, [], ["--ramp"], "none of the studies holds a ramp"),
+    (None, keep, [], ["--ramp-file", "a.json"], "not the output of truecount-lab ramp"),
+    (None, keep, [], ["--assumed-sd", "1.1"], "--assumed-sd is for a truecount"),
+    (None, keep, [], ["--label", "a", "--label", "b"], "--label given 2"),
+    (None, keep, ["default"], [], "same settings"),
+    (None, keep, ["report"], [], "cannot share a chart"),
+    (None, keep, ["compare"], [], "a comparison is drawn alone"),
+    (keep, None, [], ["-o", "missing-dir/out.png"], "cannot write"),
+    (keep, None, [], ["-o", "taken.png"], "cannot write"),  # an existing directory
+    (keep, None, [], ["-o", "out.jpg"], "must end in .png or .svg"),
 ], ids=["empty", "no-table", "no-heading", "truncated", "garbled", "wrong-expected",
-        "wrong-stake", "garbled-summary", "totals-mismatch", "count-outside"])
-def test_damaged_report_fails_cleanly(tmp_path, report_text, damage, message):
-    result = run(["-", "-o", str(tmp_path / "out.png")], damage(report_text))
-    refused_cleanly(result, tmp_path, [], message)
+        "wrong-stake", "garbled-summary", "totals-mismatch", "count-outside", "not-a-study",
+        "malformed", "version", "no-figures", "bad-interval", "bad-label", "no-ramp", "not-a-ramp",
+        "assumed-sd", "label-count", "duplicate", "mixed", "comparison", "missing-dir", "taken",
+        "jpg"])
+def test_bad_input_fails_cleanly(tmp_path, monkeypatch, capsys, report_text, studies, report,
+                                 study, others, args, message):
+    monkeypatch.chdir(tmp_path)
+    (tmp_path / "taken.png").mkdir()
+    for name in others:
+        (tmp_path / name).write_text(report_text if name == "report" else json.dumps(studies[name]))
+    if study:
+        made = study(studies["default"])
+        (tmp_path / "a.json").write_text(made if isinstance(made, str) else json.dumps(made))
+    else:
+        monkeypatch.setattr(sys, "stdin", io.TextIOWrapper(io.BytesIO(report(report_text).encode())))
+    before = sorted(os.listdir(tmp_path))
+    inputs = ["a.json", *others] if study else ["-"]
+    assert plot_report.main([*inputs, *args, *([] if "-o" in args else ["-o", "out.png"])]) == 2
+    err = capsys.readouterr().err
+    assert len(err.splitlines()) == 1 and message in err, err
+    assert sorted(os.listdir(tmp_path)) == before, "a file was written"
 
 
 def parsed(*decoded):
@@ -224,59 +265,8 @@ def test_a_comparison_draws_both_sides_and_their_difference(studies):
         [y for d in counts if d["ci95"][0] is not None for y in d["ci95"]])
 
 
-@pytest.mark.parametrize("make, extra, message", [
-    (lambda s: '{"format": "truecount report"}', [], "not a truecount-lab study"),
-    (lambda s: '{"format": "truecount-lab study", ', [], "malformed JSON"),
-    (lambda s: edit(s, lambda d: d.update(version=1)), [], "reads versions 2 and 3"),
-    (lambda s: edit(s, lambda d: d.pop("figures")), [], "figures is missing"),
-    (lambda s: edit(s, lambda d: d["figures"]["counts"][len(d["figures"]["counts"]) // 2]
-                      .update(mean=9.0)), [],
-     "does not hold the mean"),
-    (lambda s: edit(s, lambda d: d["labels"][0].pop("names_series")), [], "label"),
-    (lambda s: s, ["--ramp"], "none of the studies holds a ramp"),
-    (lambda s: s, ["--ramp-file", "a.json"], "not the output of truecount-lab ramp"),
-
-    (lambda s: s, ["--assumed-sd", "1.1"], "--assumed-sd is for a truecount"),
-    (lambda s: s, ["--label", "a", "--label", "b"], "--label given 2"),
-], ids=["not-a-study", "malformed", "version", "no-figures", "bad-interval", "bad-label",
-        "no-ramp", "not-a-ramp", "assumed-sd", "label-count"])
-def test_bad_studies_fail_cleanly(tmp_path, monkeypatch, capsys, studies, make, extra, message):
-    content = make(studies["default"])
-    (tmp_path / "a.json").write_text(content if isinstance(content, str) else json.dumps(content))
-    monkeypatch.chdir(tmp_path)
-    assert plot_report.main(["a.json", "-o", "out.png", *extra]) == 2
-    err = capsys.readouterr().err
-    assert len(err.splitlines()) == 1 and message in err, err
-    assert os.listdir(tmp_path) == ["a.json"], "file left behind"
-
-
-@pytest.mark.parametrize("others, message", [
-    (["default"], "same settings"),
-    (["report"], "cannot share a chart"),
-    (["compare"], "a comparison is drawn alone"),
-], ids=["duplicate", "mixed", "comparison"])
-def test_studies_that_cannot_share_a_chart(tmp_path, studies, report_text, others, message):
-    (tmp_path / "a.json").write_text(json.dumps(studies["default"]))
-    for other in others:
-        (tmp_path / other).write_text(report_text if other == "report"
-                                      else json.dumps(studies[other]))
-    result = run([str(tmp_path / "a.json"), *[str(tmp_path / o) for o in others],
-                  "-o", str(tmp_path / "out.png")])
-    refused_cleanly(result, tmp_path, ["a.json", *others], message)
-
-
-@pytest.mark.parametrize("target, message", [
-    ("missing-dir/out.png", "cannot write"),
-    ("taken.png", "cannot write"),  # an existing directory
-    ("out.jpg", "must end in .png or .svg"),
-])
-def test_bad_output_fails_cleanly(tmp_path, report_text, target, message):
-    (tmp_path / "taken.png").mkdir()
-    result = run(["-o", str(tmp_path / target)], report_text)
-    refused_cleanly(result, tmp_path, ["taken.png"], message)
-
-
-def test_renders_real_files_and_keeps_an_outputs_mode(tmp_path, studies, report_text):
+def test_renders_real_files_keeps_an_outputs_mode_and_exits_2_on_refusal(tmp_path, studies,
+                                                                        report_text):
     report = tmp_path / "run.txt"
     report.write_text(report_text)
     chart = tmp_path / "payoff.png"
@@ -292,5 +282,8 @@ def test_renders_real_files_and_keeps_an_outputs_mode(tmp_path, studies, report_
                   str(studies["folder"] / "found.txt"), "-o", str(svg)])
     assert result.returncode == 0, result.stderr
     assert b"<svg" in svg.read_bytes()
+    # The script exits with what main returns (the refusals above run in-process).
+    refused = run([str(report), "-o", str(tmp_path / "out.jpg")])
+    assert refused.returncode == 2 and "must end in .png or .svg" in refused.stderr
     assert sorted(os.listdir(tmp_path)) == ["basic.json", "default.json", "payoff.png", "run.txt",
                                            "studies.svg"]
