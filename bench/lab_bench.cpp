@@ -137,6 +137,16 @@ void BM_CounterBlock(benchmark::State& state) {
 }
 BENCHMARK(BM_CounterBlock)->ArgName("sixDecks")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+// The six-deck counter at a table of this many players, from the middle seat:
+// its items are the counter's rounds.
+void BM_CounterAtATable(benchmark::State& state) {
+  StudyConfig config = counterStudy(true);
+  config.players = static_cast<int>(state.range(0));
+  config.seat = (config.players + 1) / 2;
+  timeBlocks(state, config);
+}
+BENCHMARK(BM_CounterAtATable)->ArgName("players")->Arg(1)->Arg(5)->Unit(benchmark::kMillisecond);
+
 // Index generation's player in the same six-deck game: basic strategy, every
 // decision's actions priced by the composition engine and tallied.
 void BM_DeviationPricerRounds(benchmark::State& state) {

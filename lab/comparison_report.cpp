@@ -77,8 +77,10 @@ std::string eventsLine(const char* name, const SideFigures& figures, const Event
                        const StudyConfig& config) {
   const std::string watched =
       config.wong != WongLimits{} ? "; rounds watched " + std::to_string(events.roundsWatched) : "";
-  return format("  %-8s decisions per round %.4f; exhausted shoes in mid-round ", name,
-                figures.decisionsPerRound) +
+  const std::string perShoe =
+      figures.roundsPerShoe ? format("rounds per shoe %.2f; ", *figures.roundsPerShoe) : "";
+  return format("  %-8s decisions per round %.4f; %sexhausted shoes in mid-round ", name,
+                figures.decisionsPerRound, perShoe.c_str()) +
          std::to_string(events.shoeExhausted) + "; hands ended at the decision limit " +
          std::to_string(events.overlongHands) + watched + "\n";
 }

@@ -101,6 +101,9 @@ void printEdges(std::ostream& out, const StudyResult& result, const SideFigures&
 void printEvents(std::ostream& out, const StudyResult& result, const SideFigures& figures,
                  int threads) {
   out << format("Decisions per round: %.4f\n", figures.decisionsPerRound);
+  if (figures.roundsPerShoe) {
+    out << format("Rounds per shoe: %.2f\n", *figures.roundsPerShoe);
+  }
   out << "Exhausted shoes in mid-round: " << result.events.shoeExhausted
       << "; hands ended at the decision limit: " << result.events.overlongHands << "\n";
   out << paceLine(figures.roundsPerSecond, "", result.seconds, threads);

@@ -223,6 +223,7 @@ Json figuresJson(const StudyConfig& c, const SideFigures& f) {
               {"per_hour", hourlyJson(f.perHour)},
               {"se_method", f.overall.clustered ? "cluster" : "naive"},
               {"decisions_per_round", number(f.decisionsPerRound)},
+              {"rounds_per_shoe", f.roundsPerShoe ? number(*f.roundsPerShoe) : Json(nullptr)},
               {"rounds_per_second", number(f.roundsPerSecond)}};
 }
 
@@ -233,6 +234,9 @@ Json eventsJson(const EventCounts& e, const StudyConfig& config) {
   // Only a wonging study watches rounds; the others' files keep their bytes.
   if (config.wong != WongLimits{}) {
     events["rounds_watched"] = e.roundsWatched;
+  }
+  if (e.shoesCounted) {
+    events["shoes"] = e.shoes;
   }
   return events;
 }
@@ -579,6 +583,8 @@ EventCounts eventsFrom(const Json& j) {
   EventCounts events{unsignedField(j, "decisions"), unsignedField(j, "shoe_exhausted"),
                      unsignedField(j, "overlong_hands")};
   events.roundsWatched = j.contains("rounds_watched") ? unsignedField(j, "rounds_watched") : 0;
+  events.shoesCounted = j.contains("shoes");
+  events.shoes = events.shoesCounted ? unsignedField(j, "shoes") : 0;
   return events;
 }
 

@@ -23,6 +23,8 @@ EventCounts& EventCounts::operator+=(const EventCounts& other) {
   shoeExhausted += other.shoeExhausted;
   overlongHands += other.overlongHands;
   roundsWatched += other.roundsWatched;
+  shoes += other.shoes;
+  shoesCounted = shoesCounted && other.shoesCounted;
   return *this;
 }
 
@@ -47,6 +49,9 @@ BlockPlayer::BlockPlayer(const StudyConfig& config, DeviationTally* deviations)
     pricer_.emplace(rules_, counter_, *deviations);
   } else if (config.strategy == Strategy::Basic) {
     counting_.emplace(rules_, config.indices.value_or(IndexPlays{}), counter_);
+  }
+  if (config.players > 1) {
+    others_.emplace(config.rules, IndexPlays{}, counter_);
   }
 }
 
@@ -74,6 +79,9 @@ bool BlockPlayer::playRounds(std::uint64_t block, const std::atomic<int>& stop) 
     counter_.shuffled();  // the block's fresh shoe
     table.showCardsTo(counter_);
   }
+  if (others_) {
+    table.seatOthers(*others_, config_.players, config_.seat);
+  }
   Wonging wonging(config_.wong);
   blockTally_.clear();
   const std::uint64_t rounds = config_.roundsInBlock(block);
@@ -86,6 +94,7 @@ bool BlockPlayer::playRounds(std::uint64_t block, const std::atomic<int>& stop) 
       return false;
     }
     const RoundResult result = table.playRound(0, false);
+    blockEvents_.shoes += result.freshShoe ? 1 : 0;
     if (!wonging.plays(result.count, result.freshShoe)) {
       ++blockEvents_.roundsWatched;
       continue;

@@ -12,13 +12,17 @@
 #include "study/study_config.h"
 
 // What a study counts besides payoffs: the player's decisions, the table's
-// two rare events, which the lab reports instead of printing, and the rounds
-// a wonging player only watched (dealt and played, but not his).
+// two rare events, which the lab reports instead of printing, the rounds
+// a wonging player only watched (dealt and played, but not his) and the shoes
+// begun (rounds dealt from a fresh shoe), which files written before they were
+// counted do not hold.
 struct EventCounts {
   std::uint64_t decisions = 0;
   std::uint64_t shoeExhausted = 0;
   std::uint64_t overlongHands = 0;
   std::uint64_t roundsWatched = 0;
+  std::uint64_t shoes = 0;
+  bool shoesCounted = true;
 
   EventCounts& operator+=(const EventCounts& other);
   bool operator==(const EventCounts&) const = default;
@@ -72,6 +76,8 @@ class BlockPlayer {
   GameRules rules_;
   CardCounter counter_;
   std::optional<CountingPlayer> counting_;
+  // The other players at the table: basic strategy, no index play.
+  std::optional<CountingPlayer> others_;
   std::optional<DeviationPricer> pricer_;
   DeviationTally* deviations_;
   CountWeights weighted_;

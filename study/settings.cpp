@@ -6,6 +6,7 @@
 
 #include "study/text_values.h"
 #include "table/actions.h"
+#include "table/simulator.h"
 
 namespace {
 
@@ -468,12 +469,38 @@ std::vector<Setting> makeSettings() {
        [](const StudyConfig& c) {
          return c.bankroll ? shortestText(*c.bankroll) : std::string(kNone);
        }},
+      {"players",
+       "--players",
+       "N",
+       kTableGroup,
+       "Players at the table, 1 to 7: the others play the game's basic strategy at a flat bet, "
+       "and the player sees and counts their cards",
+       "{} players",
+       false,
+       {},
+       [](std::string_view t, StudyConfig& c) {
+         return store(parseWhole(t, 1, Simulator::kMaxPlayers), c.players);
+       },
+       [](const StudyConfig& c) { return std::to_string(c.players); }},
+      {"seat",
+       "--seat",
+       "K",
+       kTableGroup,
+       "The player's seat, 1 (first base, dealt and playing first) to --players",
+       "seat {}",
+       false,
+       {},
+       [](std::string_view t, StudyConfig& c) {
+         return store(parseWhole(t, 1, Simulator::kMaxPlayers), c.seat);
+       },
+       [](const StudyConfig& c) { return std::to_string(c.seat); }},
       {"rounds_per_hour",
        "--rounds-per-hour",
        "R",
-       "Strategy and betting",
+       kTableGroup,
        "Rounds dealt an hour, for the hourly figures (win, SD and N0 per hour), or auto: the "
-       "published pace of one player alone at the table, 209",
+       "published pace of a table of --players (209 rounds for one player, 139 for two, 105, 84, "
+       "70, 60 and 52 for seven)",
        "{} rounds an hour",
        false,
        {},
@@ -625,6 +652,11 @@ std::optional<std::string> validate(const StudyConfig& config) {
            std::to_string(StudyConfig::kPlayableShoe) + "; give --reshuffle-after up to " +
            std::to_string(latest) + " (--penetration up to " + std::to_string(perMille / 10) + "." +
            std::to_string(perMille % 10) + "%)";
+  }
+  if (config.seat > config.players) {
+    return "--seat " + std::to_string(config.seat) + " is beyond the " +
+           std::to_string(config.players) + " players at the table; give a seat from 1 to " +
+           std::to_string(config.players);
   }
   if (config.bankroll && !config.ramp) {
     return "--bankroll needs --ramp: the risk of ruin is that of a ramp";

@@ -42,6 +42,9 @@ inline constexpr std::string_view kStudyGroup = "Study";
 // house rules and how the strategies price a split.
 inline constexpr std::string_view kHouseRulesGroup = "House rules";
 inline constexpr std::string_view kPricingGroup = "Pricing";
+// The group of the settings of the table around the player: the other
+// players, the player's seat and the pace of the deal.
+inline constexpr std::string_view kTableGroup = "Table";
 
 // Whether a setting shapes a game's basic-strategy chart: the house rules and
 // the split pricing, but not the reshuffle point (the chart is of a full shoe).

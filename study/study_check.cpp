@@ -160,6 +160,12 @@ std::optional<std::string> sideProblem(const StudyResult& r) {
     return "the tallies do not hold the rounds of the " + std::to_string(r.blocks.size()) +
            " blocks listed";
   }
+  // Every block begins a shoe, and every shoe begins a round.
+  if (r.events.shoesCounted &&
+      (r.events.shoes < r.blocks.size() || r.events.shoes > r.roundsPlayed())) {
+    return "the " + std::to_string(r.events.shoes) + " shoes do not fit the " +
+           std::to_string(r.blocks.size()) + " blocks and their rounds";
+  }
   Int128 countSquares = 0;
   for (const SeriesTally& count : t.counts) {
     countSquares += count.blockRoundsSquared;

@@ -38,6 +38,9 @@ struct StudyConfig {
   Strategy strategy = Strategy::Composition;
   std::optional<Ramp> ramp;
   std::optional<double> bankroll;
+  // The players at the table, the study's own at `seat` (1 is first base).
+  int players = 1;
+  int seat = 1;
   // The pace the hourly figures take; none for the published pace of the
   // table (roundsPerHour()).
   std::optional<double> hourlyRounds;

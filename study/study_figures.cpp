@@ -29,6 +29,9 @@ SideFigures sideFigures(const StudyResult& side) {
                                  : hourlyFigures(figures.overall.mean, figures.overall.se,
                                                  figures.overall.sd, playedAnHour);
   figures.roundsPerSecond = side.seconds > 0 ? dealt / side.seconds : 0.0;
+  if (side.events.shoesCounted && side.events.shoes > 0) {
+    figures.roundsPerShoe = dealt / static_cast<double>(side.events.shoes);
+  }
   return figures;
 }
 

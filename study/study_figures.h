@@ -20,7 +20,9 @@ struct SideFigures {
   // player's hour deals the rounds watched too, so it plays fewer.
   HourlyFigures perHour;
   double decisionsPerRound;  // 0 without rounds
-  double roundsPerSecond;    // 0 without a measured time
+  // The rounds dealt per shoe begun; none where the shoes were not counted.
+  std::optional<double> roundsPerShoe;
+  double roundsPerSecond;  // 0 without a measured time
 };
 
 // The difference of a comparison's variant from its study: per count where

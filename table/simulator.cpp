@@ -94,6 +94,15 @@ Simulator::Simulator(DealerRuleFn dealerRule, Player& player, BetRuleFn betRule,
   hands_.reserve(kReservedHands);
 }
 
+void Simulator::seatOthers(Player& others, int players, int seat) {
+  others_ = &others;
+  players_ = players;
+  seat_ = seat;
+  for (int other = 0; other + 1 < players; ++other) {
+    otherHands_[other].reserve(kReservedHands);
+  }
+}
+
 void Simulator::newRound() {
   if (deck_.cardsLeft() <= Deck::kCardsPerDeck * deck_.numDecks() - rules_.reshuffleAfter) {
     deck_.shuffle();
@@ -104,6 +113,24 @@ void Simulator::newRound() {
   dealer_.reset();
   hands_.resize(1);
   hands_[0].reset();
+}
+
+Hand& Simulator::seatHand(int seat) {
+  return seat == seat_ ? hands_[0] : otherHands_[seat < seat_ ? seat - 1 : seat - 2][0];
+}
+
+void Simulator::dealSeats() {
+  for (int other = 0; other + 1 < players_; ++other) {
+    otherHands_[other].resize(1);
+    otherHands_[other][0].reset();
+  }
+  for (int seat = 1; seat <= players_; ++seat) {
+    dealTo(seatHand(seat));
+  }
+  dealTo(dealer_);
+  for (int seat = 1; seat <= players_; ++seat) {
+    dealTo(seatHand(seat));
+  }
 }
 
 void Simulator::simulate(int rounds, bool verbose) {
@@ -123,9 +150,13 @@ RoundResult Simulator::playRound(int number, bool verbose) {
   RoundResult result;
   result.count = counter_ != nullptr ? counter_->count(deck_) : truecountCount(deck_);
   result.freshShoe = deck_.cardsLeft() == Deck::kCardsPerDeck * deck_.numDecks();
-  dealTo(hands_[0]);
-  dealTo(dealer_);
-  dealTo(hands_[0]);
+  if (players_ == 1) {  // the lone player's deal, inline: the common case
+    dealTo(hands_[0]);
+    dealTo(dealer_);
+    dealTo(hands_[0]);
+  } else {
+    dealSeats();
+  }
   if (rules_.peeks()) {
     dealTo(dealer_, false);
   }
@@ -169,51 +200,74 @@ int Simulator::playPlayerTurn() {
       return answer == kNotAsked ? 0 : 1;
     }
   }
+  if (players_ > 1) {
+    playOthers(1, seat_ - 1);
+  }
   int decisions = 0;
+  const auto decide = [this](std::size_t k, ActionSet allowed, bool first) {
+    return ask(k, allowed, first);
+  };
   // Splits append hands; they are played in the same turn, after the others.
   for (std::size_t k = 0; k < hands_.size(); ++k) {
-    decisions += playHand(k, k == 0 ? answer : kNotAsked);
+    decisions += playHand(hands_, k, k == 0 ? answer : kNotAsked, decide);
+  }
+  if (players_ > 1) {
+    playOthers(seat_ + 1, players_);
   }
   return decisions;
 }
 
+void Simulator::playOthers(int first, int last) {
+  for (int seat = first; seat <= last; ++seat) {
+    std::vector<Hand>& hands = otherHands_[seat < seat_ ? seat - 1 : seat - 2];
+    const auto decide = [this, &hands](std::size_t k, ActionSet allowed, bool firstDecision) {
+      return others_->decide(DecisionView{deck_, dealer_, hands[k], rules_,
+                                          static_cast<int>(hands.size()), firstDecision, allowed});
+    };
+    for (std::size_t k = 0; k < hands.size(); ++k) {
+      playHand(hands, k, kNotAsked, decide);
+    }
+  }
+}
+
 // `answer`, when not kNotAsked, is the hand's first decision, already taken.
-int Simulator::playHand(std::size_t k, int answer) {
+template <typename Decide>
+int Simulator::playHand(std::vector<Hand>& hands, std::size_t k, int answer, Decide decide) {
   int asked = 0;
   int decisions = 0;
-  while (hands_[k].total() <= kBlackjackTotal) {
+  while (hands[k].total() <= kBlackjackTotal) {
     const bool first = k == 0 && asked == 0;
     const ActionSet allowed =
-        allowedActions(hands_[k], static_cast<int>(hands_.size()), first, rules_);
+        allowedActions(hands[k], static_cast<int>(hands.size()), first, rules_);
     // A one-card split ace that may not split again has nothing to decide.
     if (allowed == ActionSet{Stand}) {
       return asked;
     }
     const int action =
-        answer != kNotAsked ? std::exchange(answer, kNotAsked) : ask(k, allowed, first);
+        answer != kNotAsked ? std::exchange(answer, kNotAsked) : decide(k, allowed, first);
     ++asked;
     switch (allowed.contains(action) ? action : kNotAsked) {
       case Stand:
         return asked;
       case Surrender:
-        hands_[k].surrendered = true;
+        hands[k].surrendered = true;
         return asked;
       case Double:
-        dealTo(hands_[k]);
-        hands_[k].canDouble = false;
-        hands_[k].stake *= 2;
+        dealTo(hands[k]);
+        hands[k].canDouble = false;
+        hands[k].stake *= 2;
         return asked;
       case Hit:
-        dealTo(hands_[k]);
+        dealTo(hands[k]);
         break;
       case Split:
-        splitHand(k);
+        splitHand(hands, k);
         break;
       default:
         break;
     }
     if (++decisions > kMaxDecisions) {
-      observer_->handTooLong(hands_[k]);
+      observer_->handTooLong(hands[k]);
       return asked;
     }
   }
@@ -226,22 +280,23 @@ int Simulator::askRule(std::size_t k, ActionSet allowed, bool firstDecision) {
       DecisionContext{&deck_, dealer_, hands_[k], &rules_, hands, firstDecision, allowed});
 }
 
-void Simulator::splitHand(std::size_t k) {
-  const int card = hands_[k].cards()[0];
-  hands_[k].removeFirstCard();
-  dealTo(hands_[k]);
+void Simulator::splitHand(std::vector<Hand>& hands, std::size_t k) {
+  Hand& hand = hands[k];
+  const int card = hand.cards()[0];
+  hand.removeFirstCard();
+  dealTo(hand);
   Hand split;
   split.addCard(card);
   dealTo(split);
-  split.stake = hands_[k].stake;
-  split.fromSplit = hands_[k].fromSplit = true;
+  split.stake = hand.stake;
+  split.fromSplit = hand.fromSplit = true;
   const SplitPermissions permissions =
-      splitPermissions(rules_.afterSplit, {hands_[k].canDouble, hands_[k].canSplit});
-  hands_[k].canDouble = permissions.first.canDouble;
-  hands_[k].canSplit = permissions.first.canSplit;
+      splitPermissions(rules_.afterSplit, {hand.canDouble, hand.canSplit});
+  hand.canDouble = permissions.first.canDouble;
+  hand.canSplit = permissions.first.canSplit;
   split.canDouble = permissions.added.canDouble;
   split.canSplit = permissions.added.canSplit;
-  hands_.push_back(split);
+  hands.push_back(split);
 }
 
 void Simulator::playDealerTurn() {

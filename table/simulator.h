@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -44,6 +45,11 @@ struct RoundResult {
 // after the others; under no hole card the dealer's second card; the dealer's
 // draws; the settlement. An action the hand may not take (allowedActions) is
 // not played: the decision is counted and the player asked again.
+//
+// Other players may share the table (seatOthers). Each seat is dealt its first
+// card in seat order, then the dealer his up card, then each seat its second
+// card. After the peek the seats play in order, each hand as `others` decides
+// and each card shown to the counter; only the player's hands are booked.
 class Simulator {
  public:
   // A plain rule function, or any callable that decides for the player.
@@ -53,6 +59,7 @@ class Simulator {
   static constexpr int kMaxDecisions = 21;
   static constexpr std::size_t kMaxHands = GameRules::kHandGuard;
   static constexpr std::size_t kReservedHands = 8;
+  static constexpr int kMaxPlayers = 7;
 
   // The shoe shuffles from `random` and events go to `observer`; both must
   // outlive the table.
@@ -66,6 +73,10 @@ class Simulator {
   // Shows every card from now on to `counter`, which must outlive the table;
   // given before the first round, on a fresh shoe.
   void showCardsTo(CardCounter& counter) { counter_ = &counter; }
+  // Seats `players` (1 to kMaxPlayers) at the table, the player at `seat`
+  // (1, first base, to players) and `others` deciding for every other seat;
+  // `others` must outlive the table. Given before the first round.
+  void seatOthers(Player& others, int players, int seat);
 
   // Reshuffles once the reshuffle point is reached and resets the hands.
   void newRound();
@@ -90,8 +101,17 @@ class Simulator {
  private:
   static constexpr int kNotAsked = -1;
 
+  // The two cards of every seat and the dealer's up card, in seat order, to
+  // the other seats' hands made new.
+  void dealSeats();
+  // A seat's first hand, the player's at the player's seat.
+  Hand& seatHand(int seat);
   int playPlayerTurn();
-  int playHand(std::size_t k, int answer);
+  // The other players' hands at seats `first` to `last`, each seat's in turn.
+  void playOthers(int first, int last);
+  // Plays hand k of `hands`, asking `decide(k, allowed, firstDecision)`.
+  template <typename Decide>
+  int playHand(std::vector<Hand>& hands, std::size_t k, int answer, Decide decide);
   // The player object by reference, inline: the common case of a study.
   int ask(std::size_t k, ActionSet allowed, bool firstDecision) {
     if (player_ != nullptr) {
@@ -102,7 +122,7 @@ class Simulator {
   }
   // The rule function, with copies of the hands in a context.
   int askRule(std::size_t k, ActionSet allowed, bool firstDecision);
-  void splitHand(std::size_t k);
+  void splitHand(std::vector<Hand>& hands, std::size_t k);
   void playDealerTurn();
   void settle(RoundResult& result) const;
   // Deals a card to `hand`, shown to the counter when it is dealt face up.
@@ -121,6 +141,11 @@ class Simulator {
 
   Hand dealer_;
   std::vector<Hand> hands_;
+  // The other seats' hands in seat order, the player's seat left out.
+  std::array<std::vector<Hand>, kMaxPlayers - 1> otherHands_;
+  Player* others_ = nullptr;
+  int players_ = 1;
+  int seat_ = 1;
   DealerRuleFn dealerRule_;
   // The player rule, or else the player object.
   PlayerDecision playerRule_;

@@ -160,6 +160,7 @@ TEST(Lab, StudyFilesReadBackTheStudy) {
   block.record(kHighestCount, -5);
   study.tally.addBlock(block, truecountWeights(), nullptr);
   study.blocks.append(0);
+  study.events.shoes = 1;
   expectSameStudy(reread(studyToJson(study, figuresOf(study))), study);
 }
 
@@ -174,7 +175,10 @@ TEST(Lab, VersionOneFilesAreReadExactly) {
   config.seed = 5;
   config.ramp = std::get<Ramp>(parseRamp("-60:1,2:3"));
   config.bankroll = 250.5;
-  const StudyResult now = played(config, ShardSpec{1, 3});
+  StudyResult now = played(config, ShardSpec{1, 3});
+  EXPECT_FALSE(old.events.shoesCounted) << "the file was written before shoes were counted";
+  now.events.shoes = 0;
+  now.events.shoesCounted = false;
   expectSameStudy(old, now);
   EXPECT_GT(old.seconds, 0.0);
 }

@@ -125,6 +125,8 @@ const struct SettingCase {
     {"--wong-in", "-2", nullptr},
     {"--wong-out", "60", nullptr},
     {"--rounds-per-hour", "97.50", "97.5"},
+    {"--players", "7", nullptr},
+    {"--seat", "7", nullptr},
 };
 
 // Each value read prints back in its canonical form, reads back to itself,
@@ -350,6 +352,8 @@ TEST(StudyCheck, TalliesThatContradictThemselvesAreRefused) {
        "weighted tallies do not follow"},
       {[](StudyResult& r) { r.events.decisions = 3'500 * kMostRoundEvents + 1; },
        "the events outnumber"},
+      {[](StudyResult& r) { r.events.shoes = 1; }, "shoes do not fit the 4 blocks"},
+      {[](StudyResult& r) { r.events.shoes = r.roundsPlayed() + 1; }, "shoes do not fit"},
       {[&](StudyResult& r) { crossAt(r).roundsRounds = -crossAt(r).roundsRounds; },
        "a count's cross sums"},
       {[&](StudyResult& r) { crossAt(r).sumSum += r.tally.counts[zero].blockSumSquared; },
@@ -383,6 +387,7 @@ TEST(StudyCheck, TheLargestRoundIsNoLie) {
   block.record(0, static_cast<std::int64_t>(Simulator::kMaxHands) * 2 * kPayoffUnitsPerStake);
   r.tally.addBlock(block, truecountWeights(), nullptr);
   r.blocks.append(0);
+  r.events.shoes = 1;
   EXPECT_FALSE(studyProblem(r));
 }
 

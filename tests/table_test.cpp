@@ -221,6 +221,30 @@ TEST(Simulator, SplitAppendsHandPlayedAfterTheFirst) {
   g_stake = 1.0;
 }
 
+// Three seats, the player at the second: the first cards go round the seats,
+// then the up card, then the second cards and the hole card. The first seat
+// plays (10 2, hits a 5) before the player (9 2, hits a 9), the third (8 8,
+// splits to 8 3 and 8 4) after; only the player's 20 against 17 is settled.
+// The player's Hi-Lo counter sees every card: +3.
+TEST(Simulator, OtherSeatsAreDealtAndPlayInSeatOrder) {
+  Table table({10, 9, 8, 7, 2, 2, 8, 10, 5, 9, 3, 4}, {Hit});
+  ScriptedPlayer others({Hit, Stand, Split}, false);
+  CardCounter counter(*countNamed("hilo"), 1, {});
+  table.sim.showCardsTo(counter);
+  table.sim.seatOthers(others, 3, 2);
+  const RoundResult result = table.sim.playRound(1, false);
+  EXPECT_EQ(counter.runningHalves(), 6);
+  std::vector<std::vector<int>> othersSeen;
+  for (const Hand& hand : others.seen)
+    othersSeen.push_back(cardsOf(hand));
+  EXPECT_EQ(othersSeen,
+            (std::vector<std::vector<int>>{{10, 2}, {10, 2, 5}, {8, 8}, {8, 3}, {8, 4}}));
+  EXPECT_EQ(cardsOf(table.player.seen[0]), (std::vector<int>{9, 2}));
+  EXPECT_EQ(cardsOf(table.sim.hands()[0]), (std::vector<int>{9, 2, 9}));
+  EXPECT_EQ(cardsOf(table.sim.dealer()), (std::vector<int>{7, 10}));
+  EXPECT_EQ(result.payoffUnits, kPayoffUnitsPerStake);
+}
+
 // What each rule lets a hand do, from stacked rounds: the actions offered at
 // each decision, the first hand's cards and the hands at the end. An answer
 // outside the offer is not played, and the player is asked again.

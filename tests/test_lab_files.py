@@ -173,6 +173,8 @@ def set_in(path, value):
     (["run", "--bankroll", "5"], "--bankroll needs --ramp"),
     (["run", "--rounds-per-hour", "0"], "above 0 and at most 1000"),
     (["run", "--rounds-per-hour", "1000.5"], "above 0 and at most 1000"),
+    (["run", "--players", "2", "--seat", "3"], "--seat 3 is beyond the 2 players"),
+    (["run", "--players", "8"], "--players: \"8\""),
     (["run", "--rounds", "1000", "--block-size", "100", "--blocks", "10/20"], "only 10 blocks"),
     (["run", "--blocks", "5/18446744073709551615"], "--blocks"),
     (["run", "--threads", "0"], "--threads"),

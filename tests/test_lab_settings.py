@@ -2,6 +2,7 @@
 shown by a statistic it must move one way, or at least by a different study
 and its stored configuration."""
 
+import json
 import math
 import re
 import subprocess
@@ -583,17 +584,19 @@ def test_basic_strategy_played_off_the_top_agrees_with_edge(tmp_path):
     assert f"{-100 * exact:.4f}%" in chart
 
 
-# An hour plays the pace set, or the one --help names, times the share of the
-# dealt rounds played; the pace changes no play.
+# An hour plays the pace set, or the one --help gives the table's players,
+# times the share of the dealt rounds played; the pace changes no play.
 @pytest.mark.parametrize("args", [
-    [], ["--rounds-per-hour", "100", "--ramp", "-60:1,2:4"],
+    [], ["--players", "5"], ["--rounds-per-hour", "100", "--ramp", "-60:1,2:4"],
     ["--rounds-per-hour", "100", "--count", "hilo", "--wong-in", "1"]])
 def test_the_hourly_figures_scale_the_rounds_by_the_pace(tmp_path, args):
     study = run_study(tmp_path / "h.json", SMALL, args)
     paced = [a for a in args if a not in ("--rounds-per-hour", "100")]
     assert outcome(study)[0] == outcome(run_study(tmp_path / "p.json", SMALL, paced))[0]
-    stated = re.search(r"auto: the published pace .*?(\d+)", lab("run", "--help").stdout, re.S)
-    pace = 100 if args else int(stated.group(1))
+    published = re.search(r"\((\d+) rounds for one player, (\d+) for two, (\d+), (\d+), (\d+), "
+                          r"(\d+) and (\d+) for seven\)", " ".join(lab("run", "--help").stdout.split()))
+    players = int(study["config"]["players"])
+    pace = 100 if "--rounds-per-hour" in args else int(published.group(players))
     figures, hour = study["figures"], study["figures"]["per_hour"]
     played = int(study["tallies"]["all"]["rounds"]) / (int(study["tallies"]["all"]["rounds"])
                                                      + study["events"].get("rounds_watched", 0))
@@ -605,5 +608,18 @@ def test_the_hourly_figures_scale_the_rounds_by_the_pace(tmp_path, args):
     assert hour["sd"] == pytest.approx(math.sqrt(hour["rounds_played"]) * sd, rel=1e-12)
     assert hour["n0_hours"] == pytest.approx(sd * sd / mean / mean / hour["rounds_played"])
     line = f"{hour['rounds_played']:.5g} rounds {'of the ramp' if figures['ramp'] else 'at a'}"
-    assert f"Per hour, {line}" in lab("run", "--quiet", *SMALL, *args, "--summary").stdout
-    assert ("rounds an hour" in lab("run", *SMALL, *args, "--summary").stdout) == bool(args)
+    summary = lab("run", *SMALL, *args, "--summary").stdout
+    assert f"Per hour, {line}" in summary
+    assert ("rounds an hour" in summary) == ("--rounds-per-hour" in args)
+
+
+# Other players use up the shoe, so fewer of the player's rounds come to a
+# shoe; each seat is dealt other cards.
+def test_other_players_use_up_the_shoe_and_the_seat_moves_the_deal(tmp_path):
+    studies = [run_study(tmp_path / f"{n}.json", SMALL, args) for n, args in enumerate(
+        [[], ["--players", "5"], ["--players", "5", "--seat", "5"]])]
+    alone, first, last = studies
+    assert alone["figures"]["rounds_per_shoe"] == 6000 / alone["events"]["shoes"]
+    assert first["figures"]["rounds_per_shoe"] < alone["figures"]["rounds_per_shoe"] / 2
+    assert (first["config"]["players"], last["config"]["seat"]) == ("5", "5")
+    assert len({json.dumps(outcome(study)[0]) for study in studies}) == 3
