@@ -655,8 +655,9 @@ std::optional<std::string> validate(const StudyConfig& config) {
   }
   if (config.seat > config.players) {
     return "--seat " + std::to_string(config.seat) + " is beyond the " +
-           std::to_string(config.players) + " players at the table; give a seat from 1 to " +
-           std::to_string(config.players);
+           std::to_string(config.players) + (config.players == 1 ? " player" : " players") +
+           " at the table; give --players " + std::to_string(config.seat) +
+           " or more, or a seat of at most " + std::to_string(config.players);
   }
   if (config.bankroll && !config.ramp) {
     return "--bankroll needs --ramp: the risk of ruin is that of a ramp";

@@ -195,10 +195,15 @@ TEST(Lab, ReportsPrintPerCentAndSmallRisksReadably) {
   const struct {
     std::string shown, expected;
   } rows[] = {
-      {riskText(0.0549), "0.0549"},    {riskText(0.001), "0.0010"},
-      {riskText(9.96e-4), "1.0e-03"},  {riskText(3.5e-12), "3.5e-12"},
-      {percent(-0.00512), "-0.512%"},  {percent(0.0), "+0.000%"},
+      {riskText(0.0549), "0.0549"},
+      {riskText(0.001), "0.0010"},
+      {riskText(9.96e-4), "1.0e-03"},
+      {riskText(3.5e-12), "3.5e-12"},
+      {percent(-0.00512), "-0.512%"},
+      {percent(0.0), "+0.000%"},
       {riskText(std::nan("")), "n/a"},
+      {paceLine(5, "", 1, 1), "Pace: 5 rounds per second in 1.0 s on 1 thread\n"},
+      {paceLine(5, "", 1, 2), "Pace: 5 rounds per second in 1.0 s on 2 threads\n"},
   };
   for (const auto& row : rows)
     EXPECT_EQ(row.shown, row.expected);

@@ -174,6 +174,7 @@ def set_in(path, value):
     (["run", "--rounds-per-hour", "0"], "above 0 and at most 1000"),
     (["run", "--rounds-per-hour", "1000.5"], "above 0 and at most 1000"),
     (["run", "--players", "2", "--seat", "3"], "--seat 3 is beyond the 2 players"),
+    (["run", "--seat", "2"], "--seat 2 is beyond the 1 player at the table; give --players 2"),
     (["run", "--players", "8"], "--players: \"8\""),
     (["run", "--rounds", "1000", "--block-size", "100", "--blocks", "10/20"], "only 10 blocks"),
     (["run", "--blocks", "5/18446744073709551615"], "--blocks"),
@@ -395,9 +396,12 @@ def test_a_failed_write_is_reported_and_the_study_saved(tmp_path):
     assert table.returncode == 1 and "standard output" in table.stderr
 
 
-def test_closed_standard_error_does_not_reach_the_result(tmp_path, files):
+# The first descriptor free is the lowest: with standard input closed too, a
+# standard output reopened on /dev/null would leave descriptor 1 to the file.
+@pytest.mark.parametrize("closed", [">/dev/null 2>&-", "<&- >&-"])
+def test_closed_standard_streams_do_not_reach_the_result(tmp_path, files, closed):
     merged = tmp_path / "m.json"
-    subprocess.run(f'"{LAB}" merge "{files["shard0"]}" --json "{merged}" >/dev/null 2>&-',
+    subprocess.run(f'"{LAB}" merge "{files["shard0"]}" --json "{merged}" {closed}',
                    shell=True, check=True, timeout=60)
     assert read(merged)["blocks"]["positions"] == "0-3"
 
