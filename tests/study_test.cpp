@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <regex>
 #include <string>
 #include <variant>
 
@@ -160,6 +161,18 @@ TEST(Settings, EachValuePrintsBackAndIsNamedByTheComparison) {
       EXPECT_TRUE(&other == &setting || other.print(config) == other.print(defaults))
           << c.option << " moved " << other.option;
     }
+  }
+}
+
+// The automatic pace is the one --help publishes for each table, in order.
+TEST(Settings, TheAutomaticPaceIsThePublishedOneOfEachTable) {
+  const std::string help(settingOf("--rounds-per-hour").help);
+  const std::regex figure("[0-9]{2,}");
+  std::sregex_iterator number(help.begin(), help.end(), figure);
+  StudyConfig config;
+  for (config.players = 1; config.players <= Simulator::kMaxPlayers; ++config.players, ++number) {
+    ASSERT_NE(number, std::sregex_iterator()) << config.players;
+    EXPECT_EQ(config.roundsPerHour(), std::stod(number->str())) << config.players;
   }
 }
 
