@@ -51,6 +51,24 @@ Parsed<std::int64_t> parseCheckpoint(std::string_view text) {
   return parseWhole(text, 0, kMaxCheckpointSeconds);
 }
 
+// A trip of more hours than a month of days would be a typing error.
+constexpr double kMaxTripHours = 1000;
+constexpr std::int64_t kMaxTrips = 1'000'000;
+// The bankrolls kept hour by hour, one per trip and hour, within memory.
+constexpr double kMaxTripMarks = 5e7;
+
+Parsed<double> parseHours(std::string_view text) {
+  auto hours = parsePositive(text);
+  if (std::holds_alternative<std::string>(hours) || std::get<double>(hours) > kMaxTripHours) {
+    return std::string("expected a number of hours above 0 and at most 1000, such as 4 or 2.5");
+  }
+  return hours;
+}
+
+Parsed<std::int64_t> parseTrips(std::string_view text) {
+  return parseWhole(text, 1, kMaxTrips);
+}
+
 Parsed<std::uint64_t> parseMinRounds(std::string_view text) {
   return parseCount(text, StudyConfig::kMaxRounds);
 }
@@ -600,6 +618,69 @@ IndicesRequest indicesRequest(IndicesTexts& texts) {
   return request;
 }
 
+// The options of `trip` as typed: the game, count and ramp of a study, whose
+// size a trip's hours take the place of.
+struct TripTexts {
+  SettingTexts settings;
+  std::string hours;
+  std::string trips;
+  std::string threads;
+  TripRequest request;
+};
+
+void addTripOptions(CLI::App& trip, TripTexts& texts) {
+  trip.add_option("--hours", texts.hours, "Hours a trip lasts, at the table's pace (required)")
+      ->type_name("H")
+      ->check(checkedBy(readerOf(parseHours)));
+  trip.add_option("--trips", texts.trips, "Trips played, 1 to 1000000 (default 10000)")
+      ->type_name("N")
+      ->check(checkedBy(readerOf(parseTrips)));
+  addSettingOptions(trip, texts.settings, [](const Setting& setting) {
+    return setting.group != kStudyGroup || setting.key == "seed";
+  });
+  trip.add_option("--threads", texts.threads, "Worker threads (default: every core)")
+      ->type_name("T")
+      ->check(checkedBy(readerOf(parseThreads)));
+  addFile(trip, "--json", texts.request.json,
+          "Write the answer to FILE: the plan, the ruin with its interval and the diffusion "
+          "approximation's, the result's quantiles and the bankroll's hour by hour");
+  addFile(trip, "--csv", texts.request.csv,
+          "Write one row per hour to FILE: hour,p5,p25,p50,p75,p95 of the bankroll");
+  trip.add_flag("--quiet", texts.request.quiet, "No progress line on standard error");
+}
+
+TripRequest tripRequest(TripTexts& texts) {
+  TripRequest& request = texts.request;
+  request.config = texts.settings.config();
+  const StudyConfig& c = request.config;
+  if (!c.ramp) {
+    throw BadInput{"trip needs --ramp: a trip bets the ramp's stakes"};
+  }
+  if (!c.bankroll) {
+    throw BadInput{"trip needs --bankroll UNITS: the bankroll each trip starts with"};
+  }
+  const CountWeights stakes = c.ramp->weights();
+  const std::int64_t least = *std::min_element(stakes.begin(), stakes.end());
+  if (*c.bankroll < static_cast<double>(least)) {
+    throw BadInput{"--bankroll " + shortestText(*c.bankroll) + " is less than the ramp's least " +
+                   "stake of " + std::to_string(least) + " units: no bet could be made"};
+  }
+  if (texts.hours.empty()) {
+    throw BadInput{"trip needs --hours H: the hours a trip lasts"};
+  }
+  request.hours = std::get<double>(parseHours(texts.hours));
+  if (!texts.trips.empty()) {
+    request.trips = static_cast<std::uint64_t>(std::get<std::int64_t>(parseTrips(texts.trips)));
+  }
+  if (static_cast<double>(request.trips) * std::floor(request.hours) > kMaxTripMarks) {
+    throw BadInput{std::to_string(request.trips) + " trips of " + shortestText(request.hours) +
+                   " hours keep too many hourly bankrolls; give at most 50000000 trips times "
+                   "hours"};
+  }
+  request.threads = threadsOf(texts.threads);
+  return request;
+}
+
 // The options of `ramp` as typed.
 struct RampTexts {
   std::string spread;
@@ -735,7 +816,7 @@ EdgeRequest edgeRequest(EdgeTexts& texts) {
 }  // namespace
 
 std::variant<RunRequest, MergeRequest, IndicesRequest, ChartRequest, EdgeRequest, RampRequest,
-             Outcome>
+             TripRequest, Outcome>
 readCommandLine(int argc, char** argv) {
   CLI::App app{
       "truecount-lab: blackjack studies of the payoff by true count, with exact tallies and "
@@ -808,6 +889,15 @@ readCommandLine(int argc, char** argv) {
       "each count, in whole units within the spread, the least stake where the mean is not "
       "positive. Prints it as a --ramp that run takes, with its figures");
   addRampOptions(*ramp, rampTexts);
+  TripTexts tripTexts;
+  CLI::App* trip = app.add_subcommand(
+      "trip",
+      "Play trips of --hours hours at the table's pace from a --bankroll, each round staked by "
+      "the --ramp at its count, a trip ending early (ruined) when the bankroll cannot cover the "
+      "next stake; print the chance of ruin with its interval and the diffusion "
+      "approximation's, the quantiles of a trip's result and the bankroll's hour by hour. Trip "
+      "K is dealt the shoes of the study's block K, so trips depend only on their settings");
+  addTripOptions(*trip, tripTexts);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -822,8 +912,8 @@ readCommandLine(int argc, char** argv) {
     const auto words = app.remaining();
     throw BadInput{(words.empty() ? std::string("no command")
                                   : "\"" + printable(words.front()) + "\" is no command") +
-                   ": give run, compare, merge, indices, strategy or ramp (see truecount-lab "
-                   "--help)"};
+                   ": give run, compare, merge, indices, strategy, edge, ramp or trip (see "
+                   "truecount-lab --help)"};
   }
   const std::string typed = "truecount-lab " + commands.front()->get_name();
   refuseExtrasAndRepeats(*commands.front(), typed, typed);
@@ -849,6 +939,9 @@ readCommandLine(int argc, char** argv) {
   }
   if (edge->parsed()) {
     return edgeRequest(edgeTexts);
+  }
+  if (trip->parsed()) {
+    return tripRequest(tripTexts);
   }
   return merge;
 }

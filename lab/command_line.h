@@ -31,6 +31,18 @@ struct RunRequest {
   std::chrono::seconds checkpoint{60};
 };
 
+// `trip`: trips of a number of hours from a bankroll (config.bankroll), each
+// played with the ramp until the hours are up or the bankroll is ruined.
+struct TripRequest {
+  StudyConfig config;
+  double hours = 0;
+  std::uint64_t trips = 10'000;
+  std::string json;
+  std::string csv;
+  int threads;
+  bool quiet = false;
+};
+
 // `indices`: an index study of basic strategy under the count and rules given.
 struct IndicesRequest {
   StudyConfig config;
@@ -72,5 +84,5 @@ struct RampRequest {
 // The command line read into a request, or the outcome of a command line that
 // asked for no work (--help, --version). Throws BadInput for anything refused.
 std::variant<RunRequest, MergeRequest, IndicesRequest, ChartRequest, EdgeRequest, RampRequest,
-             Outcome>
+             TripRequest, Outcome>
 readCommandLine(int argc, char** argv);

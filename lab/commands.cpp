@@ -3,10 +3,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <exception>
 #include <sstream>
+#include <thread>
+#include <vector>
 
 #include "lab/chart_report.h"
 #include "lab/comparison_report.h"
@@ -18,6 +22,7 @@
 #include "lab/result_json.h"
 #include "lab/signals.h"
 #include "lab/study_files.h"
+#include "lab/trip_report.h"
 #include "strategy/chart.h"
 #include "strategy/player_rule.h"
 #include "study/settings.h"
@@ -270,4 +275,83 @@ Outcome findRamp(const RampRequest& request) {
     return Outcome::WriteFailed;
   }
   return Outcome::Done;
+}
+
+namespace {
+
+// Plays trips on `threads` workers, each taking the next trip until none is
+// left or a stop is asked: every trip finished has its outcome.
+std::vector<std::optional<TripOutcome>> playTripsOn(const TripRequest& request,
+                                                    const TripPlan& plan, ProgressLine& progress) {
+  std::vector<std::optional<TripOutcome>> outcomes(request.trips);
+  std::atomic<std::uint64_t> next{0};
+  std::atomic<std::uint64_t> dealt{0};
+  std::atomic<int> running{request.threads};
+  const std::atomic<int>& stop = stopRequests();
+  const auto work = [&] {
+    BlockPlayer player(request.config);
+    for (std::uint64_t trip = next++; trip < request.trips && stop.load() == kRunOn;
+         trip = next++) {
+      outcomes[trip] = player.playTrip(trip, plan, stop);
+      if (!outcomes[trip]) {
+        break;
+      }
+      dealt += outcomes[trip]->dealt;
+    }
+    --running;
+  };
+  std::vector<std::jthread> workers;
+  for (int worker = 0; worker < request.threads; ++worker) {
+    workers.emplace_back(work);
+  }
+  while (running.load() > 0) {
+    progress.update(dealt.load());
+    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  }
+  return outcomes;
+}
+
+}  // namespace
+
+Outcome playTrips(const TripRequest& request) {
+  const Outputs outputs = prepareOutputs(request.json, request.csv, {}, "");
+  const TripPlan plan = tripPlan(request.config, *request.config.bankroll, request.hours);
+  const auto started = std::chrono::steady_clock::now();
+  ProgressLine progress(!request.quiet && ::isatty(STDERR_FILENO) == 1, 0,
+                        request.trips * plan.rounds);
+  const auto outcomes = playTripsOn(request, plan, progress);
+  progress.clear();
+  const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started;
+  std::vector<TripOutcome> played;
+  for (const auto& outcome : outcomes) {
+    if (outcome) {
+      played.push_back(*outcome);
+    }
+  }
+  const TripFigures figures = tripFigures(played, plan);
+  const TripReport report{request.config, plan,          request.hours,
+                          request.trips,  played.size(), figures};
+  bool written = true;
+  const auto commit = [&written](const std::optional<OutputFile>& file, const std::string& text) {
+    if (file) {
+      if (const auto error = file->commit(text)) {
+        written = false;
+        say(*error);
+      }
+    }
+  };
+  commit(outputs.json, tripToJson(report));
+  commit(outputs.csv, tripCsv(figures));
+  std::ostringstream text;
+  printTripReport(text, report, seconds.count(), request.threads);
+  if (!writeAll(STDOUT_FILENO, text.str())) {
+    say(std::string("cannot write the report to standard output: ") + std::strerror(errno));
+    written = false;
+  }
+  if (played.size() < request.trips) {
+    say("interrupted: the figures above are from " + std::to_string(played.size()) + " of " +
+        std::to_string(request.trips) + " trips");
+    return Outcome::Interrupted;
+  }
+  return written ? Outcome::Done : Outcome::WriteFailed;
 }

@@ -22,5 +22,10 @@ Outcome printChart(const ChartRequest& request);
 // `edge`: prints the exact value of a round off the top and writes its files.
 Outcome computeEdge(const EdgeRequest& request);
 
+// `trip`: plays the trips on every worker, prints the chance of ruin, the
+// trip's result and the bankroll hour by hour, and writes their files.
+// Interrupted, it reports the trips it finished and says so.
+Outcome playTrips(const TripRequest& request);
+
 // `ramp`: prints the growth-optimal ramp of the file's study with its figures.
 Outcome findRamp(const RampRequest& request);

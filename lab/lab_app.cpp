@@ -58,6 +58,9 @@ Outcome perform(int argc, char** argv) {
   if (const auto* ramp = std::get_if<RampRequest>(&request)) {
     return findRamp(*ramp);
   }
+  if (const auto* trip = std::get_if<TripRequest>(&request)) {
+    return playTrips(*trip);
+  }
   return std::get<Outcome>(request);
 }
 

@@ -692,3 +692,40 @@ std::variant<StudyResult, std::string> studyFromJson(const std::string& text) {
     return fault.what;
   }
 }
+
+std::string tripToJson(const TripReport& report) {
+  const TripFigures& f = report.figures;
+  const auto quantiles = [](const Quantiles& q) {
+    Json values = Json::object();
+    for (std::size_t i = 0; i < q.size(); ++i) {
+      values["p" + std::to_string(std::lround(100 * kTripQuantiles[i]))] = number(q[i]);
+    }
+    return values;
+  };
+  Json hours = Json::array();
+  for (std::size_t hour = 0; hour < f.hourly.size(); ++hour) {
+    Json entry{{"hour", hour + 1}};
+    entry.update(quantiles(f.hourly[hour]));
+    hours.push_back(entry);
+  }
+  Json result = quantiles(f.result);
+  result["mean"] = number(f.meanResult);
+  const Json trip{
+      {"format", "truecount-lab trip"},
+      {"version", 1},
+      {"config", configJson(report.config, true)},
+      {"plan",
+       {{"bankroll", number(static_cast<double>(report.plan.bankroll) / kPayoffUnitsPerStake)},
+        {"hours", number(report.hours)},
+        {"rounds", report.plan.rounds},
+        {"trips", report.trips},
+        {"played", report.played}}},
+      {"ruin",
+       {{"share", number(f.ruin.share)},
+        {"ci95", Json::array({number(f.ruin.low), number(f.ruin.high)})},
+        {"diffusion", number(f.diffusionRuin)}}},
+      {"result", result},
+      {"per_round", {{"mean", number(f.mean)}, {"sd", number(std::sqrt(f.variance))}}},
+      {"hours", hours}};
+  return trip.dump(2) + "\n";
+}

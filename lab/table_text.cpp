@@ -21,11 +21,14 @@ std::string riskText(double risk) {
   return figure(risk, risk < 1e-3 ? "%.1e" : "%.4f");
 }
 
-std::string settingsLine(const StudyConfig& c) {
+std::string settingsLine(const StudyConfig& c, bool withSize) {
   const StudyConfig defaults;
   std::string line;
   for (const Setting& setting : studySettings()) {
     std::string phrase;
+    if (!withSize && (setting.key == "rounds" || setting.key == "block_size")) {
+      continue;
+    }
     if (isHouseRule(setting)) {
       // The house rules as one phrase, where the first of them stands.
       phrase = line.find("game ") == std::string::npos ? gamePhrase(c, isHouseRule) : "";

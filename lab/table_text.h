@@ -38,7 +38,8 @@ std::string riskText(double risk);
 // seed, the house rules as the nearest named game and what differs from it,
 // the strategy, the count, and every other setting off its default:
 // "... seed 1, game 6d-s17 (dealer h17), strategy basic, count hilo".
-std::string settingsLine(const StudyConfig& c);
+// Without `withSize` the rounds and block size are left out: a trip has none.
+std::string settingsLine(const StudyConfig& c, bool withSize = true);
 
 // "Pace: N rounds per second<side> in S s on T threads", or, for a merged
 // result (threads 0), over the seconds its runs took.

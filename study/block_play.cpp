@@ -1,6 +1,7 @@
 #include "study/block_play.h"
 
 #include "deck/random_source.h"
+#include "table/payoff_unit.h"
 #include "table/simulator.h"
 #include "table/table_observer.h"
 
@@ -65,7 +66,57 @@ bool BlockPlayer::play(std::uint64_t block, StudyTally& tally, EventCounts& even
 }
 
 bool BlockPlayer::playRounds(std::uint64_t block, const std::atomic<int>& stop) {
-  StreamRandom random(config_.seed, block);
+  blockTally_.clear();
+  const bool played = deal(block, config_.roundsInBlock(block), stop,
+                           [this](const RoundResult& result, bool plays) {
+                             if (plays) {
+                               blockTally_.record(result.count, result.payoffUnits);
+                             }
+                             return true;
+                           });
+  if (!played && deviations_ != nullptr) {
+    deviations_->dropBlock();
+  }
+  return played;
+}
+
+std::optional<TripOutcome> BlockPlayer::playTrip(std::uint64_t trip, const TripPlan& plan,
+                                                 const std::atomic<int>& stop) {
+  TripOutcome outcome{plan.bankroll, false, {}, 0, 0, 0};
+  outcome.hourly.reserve(plan.hourEnds.size());
+  std::uint64_t dealt = 0;
+  const auto book = [this, &plan, &outcome, &dealt](const RoundResult& result, bool plays) {
+    if (plays) {
+      const std::int64_t stake = ramp_[countSlot(result.count)];
+      if (outcome.bankroll < stake * kPayoffUnitsPerStake) {
+        outcome.ruined = true;
+        return false;
+      }
+      const std::int64_t won = stake * result.payoffUnits;
+      outcome.bankroll += won;
+      outcome.sum += won;
+      outcome.squares += Int128{won} * won;
+    }
+    ++dealt;
+    if (outcome.hourly.size() < plan.hourEnds.size() &&
+        plan.hourEnds[outcome.hourly.size()] == dealt) {
+      outcome.hourly.push_back(outcome.bankroll);
+    }
+    return true;
+  };
+  if (!deal(trip, plan.rounds, stop, book)) {
+    return std::nullopt;
+  }
+  // A ruined trip's bankroll stays where the ruin left it.
+  outcome.hourly.resize(plan.hourEnds.size(), outcome.bankroll);
+  outcome.dealt = dealt;
+  return outcome;
+}
+
+template <typename Book>
+bool BlockPlayer::deal(std::uint64_t stream, std::uint64_t rounds, const std::atomic<int>& stop,
+                       Book book) {
+  StreamRandom random(config_.seed, stream);
   blockEvents_ = EventCounts{};
   EventCounter observer(blockEvents_);
   Player* player = counting_ ? static_cast<Player*>(&*counting_) : pricer_ ? &*pricer_ : nullptr;
@@ -83,24 +134,22 @@ bool BlockPlayer::playRounds(std::uint64_t block, const std::atomic<int>& stop) 
     table.seatOthers(*others_, config_.players, config_.seat);
   }
   Wonging wonging(config_.wong);
-  blockTally_.clear();
-  const std::uint64_t rounds = config_.roundsInBlock(block);
   for (std::uint64_t round = 0; round < rounds; ++round) {
     // A relaxed load of a flag that almost never changes: nearly free.
     if (stop.load(std::memory_order_relaxed) >= kStopNow) {
-      if (deviations_ != nullptr) {
-        deviations_->dropBlock();
-      }
       return false;
     }
     const RoundResult result = table.playRound(0, false);
     blockEvents_.shoes += result.freshShoe ? 1 : 0;
-    if (!wonging.plays(result.count, result.freshShoe)) {
+    const bool plays = wonging.plays(result.count, result.freshShoe);
+    if (plays) {
+      blockEvents_.decisions += static_cast<std::uint64_t>(result.decisions);
+    } else {
       ++blockEvents_.roundsWatched;
-      continue;
     }
-    blockEvents_.decisions += static_cast<std::uint64_t>(result.decisions);
-    blockTally_.record(result.count, result.payoffUnits);
+    if (!book(result, plays)) {
+      break;
+    }
   }
   return true;
 }

@@ -10,6 +10,7 @@
 #include "strategy/deviation_pricer.h"
 #include "strategy/deviation_tally.h"
 #include "study/study_config.h"
+#include "study/trip.h"
 
 // What a study counts besides payoffs: the player's decisions, the table's
 // two rare events, which the lab reports instead of printing, the rounds
@@ -70,7 +71,21 @@ class BlockPlayer {
   void fold(StudyTally& tally, EventCounts& events);
   const BlockTally& blockTally() const { return blockTally_; }
 
+  // Plays trip `trip`: the rounds of the plan dealt from the trip's own fresh
+  // shoe (the generator of the block of that number), each round played
+  // staked by the ramp at its count until the bankroll cannot cover the
+  // stake. None when stopped at kStopNow.
+  std::optional<TripOutcome> playTrip(std::uint64_t trip, const TripPlan& plan,
+                                      const std::atomic<int>& stop);
+
  private:
+  // Deals `rounds` rounds from the fresh shoe of generator `stream`, counting
+  // the events and handing each round, with whether the player sits in for
+  // it, to `book`, which answers whether to deal on. False when stopped at
+  // kStopNow.
+  template <typename Book>
+  bool deal(std::uint64_t stream, std::uint64_t rounds, const std::atomic<int>& stop, Book book);
+
   const StudyConfig& config_;
   // The rules as played: an index set's insurance row becomes their policy.
   GameRules rules_;

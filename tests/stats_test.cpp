@@ -14,6 +14,7 @@
 #include "stats/figures.h"
 #include "stats/ramp.h"
 #include "stats/tally.h"
+#include "stats/trip_figures.h"
 
 namespace {
 
@@ -414,4 +415,30 @@ TEST(Spread, ReadsWholeUnitsInOrder) {
                           " 1:2", "1-2-3", "1:-2", "2--12"}) {
     EXPECT_TRUE(std::holds_alternative<std::string>(parseSpread(bad))) << bad;
   }
+}
+
+// A trip's figures against their closed forms: the Wilson interval at none,
+// half and all of ten; quantiles between order statistics; the diffusion's
+// ruin without drift, 2Φ(−B/(σ√T)) by reflection, with drift and no end,
+// exp(−2µB/σ²), and without variance, certain or impossible.
+TEST(TripFigures, FollowTheirClosedForms) {
+  const double z2 = kZ95 * kZ95;
+  const Proportion none = wilsonInterval(0, 10);
+  const Proportion half = wilsonInterval(5, 10);
+  const Proportion all = wilsonInterval(10, 10);
+  EXPECT_NEAR(none.low, 0, 1e-15);
+  EXPECT_NEAR(none.high, z2 / (10 + z2), 1e-15);
+  EXPECT_NEAR(all.low, 10 / (10 + z2), 1e-15);
+  EXPECT_NEAR(half.low + half.high, 1, 1e-15);
+  EXPECT_NEAR(half.high - 0.5, kZ95 * std::sqrt(0.025 + z2 / 400) / (1 + z2 / 10), 1e-15);
+  const std::vector<double> sorted{1, 2, 3, 5};
+  EXPECT_EQ(percentile(sorted, 0), 1);
+  EXPECT_EQ(percentile(sorted, 0.5), 2.5);
+  EXPECT_EQ(percentile(sorted, 0.75), 3.5);
+  EXPECT_EQ(percentile(sorted, 1), 5);
+  EXPECT_TRUE(std::isnan(percentile({}, 0.5)));
+  EXPECT_NEAR(diffusionRuin(10, 0, 1, 100), std::erfc(1 / std::sqrt(2.0)), 1e-12);
+  EXPECT_NEAR(diffusionRuin(100, 0.01, 1, 1e12), std::exp(-2.0), 1e-9);
+  EXPECT_EQ(diffusionRuin(5, -1, 0, 5), 1.0);
+  EXPECT_EQ(diffusionRuin(5, -1, 0, 4), 0.0);
 }

@@ -623,3 +623,33 @@ def test_other_players_use_up_the_shoe_and_the_seat_moves_the_deal(tmp_path):
     assert first["figures"]["rounds_per_shoe"] < alone["figures"]["rounds_per_shoe"] / 2
     assert (first["config"]["players"], last["config"]["seat"]) == ("5", "5")
     assert len({json.dumps(outcome(study)[0]) for study in studies}) == 3
+
+
+TRIP = ["--count", "hilo", "--strategy", "basic", "--ramp", "-60:1,2:4", "--trips", "300",
+        "--hours", "2", "--rounds-per-hour", "100", "--bankroll", "30"]
+
+
+# Trips: the same on any number of threads; each option moves what it says;
+# the files and the report tell one answer.
+def test_trips_answer_with_the_ruin_and_the_bankroll_hour_by_hour(tmp_path):
+    def trip(name, *args):
+        ok("trip", "--quiet", *options(TRIP, list(args)), "--json", tmp_path / f"{name}.json",
+           "--csv", tmp_path / f"{name}.csv")
+        return read(tmp_path / f"{name}.json")
+    base = trip("base", "--threads", "1")
+    assert trip("threads", "--threads", "2") == base
+    assert base["plan"] == {"bankroll": 30, "hours": 2, "rounds": 200, "trips": 300, "played": 300}
+    ruin = base["ruin"]
+    assert ruin["ci95"][0] <= ruin["share"] <= ruin["ci95"][1] and 0 < ruin["share"] < 1
+    assert trip("rich", "--bankroll", "3000")["ruin"]["share"] == 0
+    longer = trip("long", "--hours", "4")
+    # Trip K is dealt the same shoes however long it lasts: ruined early, ruined later.
+    assert longer["ruin"]["share"] > ruin["share"] and len(longer["hours"]) == 4
+    assert trip("steep", "--ramp", "-60:1,1:8")["result"] != base["result"]
+    quantiles = [base["result"][q] for q in ("p5", "p25", "p50", "p75", "p95")]
+    assert quantiles == sorted(quantiles)
+    assert [float(row["p50"]) for row in csv_rows(tmp_path / "base.csv")] == [
+        hour["p50"] for hour in base["hours"]]
+    text = ok("trip", *TRIP).stdout
+    assert f"Ruined within a trip: {100 * ruin['share']:.2f}%" in text
+    assert f"diffusion approximation {100 * ruin['diffusion']:.2f}%" in text

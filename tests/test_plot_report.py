@@ -23,6 +23,7 @@ import plot_report  # noqa: E402
 import ramp_overlay  # noqa: E402
 import report_chart  # noqa: E402
 import study_chart  # noqa: E402
+import trip_chart  # noqa: E402
 
 FEW = chart_common.FEW_ROUNDS
 
@@ -287,3 +288,23 @@ def test_renders_real_files_keeps_an_outputs_mode_and_exits_2_on_refusal(tmp_pat
     assert refused.returncode == 2 and "must end in .png or .svg" in refused.stderr
     assert sorted(os.listdir(tmp_path)) == ["basic.json", "default.json", "payoff.png", "run.txt",
                                            "studies.svg"]
+
+
+# A trip file: its bankroll's quantiles hour by hour from the starting
+# bankroll, as bands about the median; drawn alone.
+def test_a_trip_draws_the_bankrolls_bands_hour_by_hour(tmp_path, studies):
+    path = tmp_path / "trip.json"
+    ok("trip", "--quiet", "--count", "hilo", "--ramp", "-60:1,2:4", "--bankroll", "50",
+       "--hours", "3", "--trips", "200", "--json", path)
+    data = read(path)
+    fig = trip_chart.trip_figure(plot_report.load(str(path), path.read_bytes()))
+    (ax,) = fig.axes
+    (median,) = ax.lines[:1]
+    assert median.get_ydata().tolist() == [50] + [hour["p50"] for hour in data["hours"]]
+    outer, middle = ax.collections
+    assert outer.get_paths()[0].vertices[:, 1].max() == max(h["p95"] for h in data["hours"])
+    assert middle.get_paths()[0].vertices[:, 1].min() == min([50] + [h["p25"] for h in data["hours"]])
+    assert f"ruined {100 * data['ruin']['share']:.2f}%" in ax.get_title()
+    (tmp_path / "study.json").write_text(json.dumps(studies["default"]))
+    refused = run([str(path), str(tmp_path / "study.json"), "-o", str(tmp_path / "c.png")])
+    assert refused.returncode == 2 and "a trip file is drawn alone" in refused.stderr

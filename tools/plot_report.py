@@ -15,6 +15,7 @@ from chart_common import FEW_ROUNDS, IMAGE_FORMATS, InputError, save
 from report_chart import parse_report, report_figure
 from ramp_overlay import read_found_ramp
 from study_chart import Comparison, Study, parse_study, study_figure
+from trip_chart import Trip, is_trip, parse_trip, trip_figure
 
 
 def _positive(text):
@@ -58,7 +59,7 @@ def load(name, data):
         except InputError as err:
             # A piped report has no file name to give.
             raise InputError(err if name == "-" else f"{name}: {err}") from None
-    return parse_study(decoded, shown)
+    return parse_trip(decoded, shown) if is_trip(decoded) else parse_study(decoded, shown)
 
 
 def main(argv=None):
@@ -83,6 +84,9 @@ def main(argv=None):
                     "rounds at each count. A COMPARISON ('truecount-lab compare "
                     "--json'), drawn alone: both sides as two series and, in a panel "
                     "between, their difference per count with its paired 95% interval. "
+                    "A TRIP file ('truecount-lab trip --json'), drawn alone: the "
+                    "bankroll hour by hour, its median and the bands of the middle half "
+                    "and of nine in ten trips, and the chance of ruin. "
                     f"In all, counts with fewer than {FEW_ROUNDS} rounds are drawn hollow.",
         epilog="Refused, with a one-line error on standard error, exit status 2 and "
                "no output file: an input that is neither a well-formed report "
@@ -130,11 +134,16 @@ def main(argv=None):
         if names.count("-") > 1:
             raise InputError("standard input ('-') can be read only once")
         loaded = [load(name, _read(name)) for name in names]
+        trips = [item for item in loaded if isinstance(item, Trip)]
+        if trips and (len(loaded) > 1 or args.label or args.ramp_file or args.ramp):
+            raise InputError("a trip file is drawn alone, without --label or --ramp")
         studies = [item for item in loaded if isinstance(item, (Study, Comparison))]
         found = [(name, read_found_ramp(name, _read(name).decode("utf-8", errors="replace")))
                  for name in args.ramp_file]
         ramp = args.ramp or bool(found)
-        if not studies:
+        if trips:
+            fig = trip_figure(trips[0])
+        elif not studies:
             if len(loaded) > 1:
                 raise InputError("one truecount report per chart; several inputs "
                                  "must all be studies")
