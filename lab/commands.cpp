@@ -301,6 +301,7 @@ std::vector<std::optional<TripOutcome>> playTripsOn(const TripRequest& request,
     --running;
   };
   std::vector<std::jthread> workers;
+  workers.reserve(static_cast<std::size_t>(request.threads));
   for (int worker = 0; worker < request.threads; ++worker) {
     workers.emplace_back(work);
   }
