@@ -387,9 +387,10 @@ TEST(Simulator, Trace) {
             "Dealer: 17 - 10 7\nPlayer: 16 - 10 6\n\nDealer: 17 - 10 7\nPlayer: 26 - 10 6 10\n\n");
 }
 
-// Erasing the first card keeps the others in order at any length: short hands
-// live inline, long ones spill past 24 cards and come back. A cleared hand
-// takes new cards; codes but 1..11 add none, 11 adds an ace.
+// Erasing the first card keeps the others in order, and their total, at any
+// length: short hands live inline, long ones spill past 24 cards and come
+// back. A cleared hand takes new cards; codes but 1..11 add none, 11 adds an
+// ace.
 TEST(Hand, CardsStayInOrderAtAnyLength) {
   for (const int length : {1, 3, 24, 26}) {
     std::vector<int> cards;
@@ -400,6 +401,7 @@ TEST(Hand, CardsStayInOrderAtAnyLength) {
     for (int erased = 1; erased <= 3 && erased <= length; ++erased) {
       hand.removeFirstCard();
       EXPECT_EQ(cardsOf(hand), std::vector<int>(cards.begin() + erased, cards.end())) << length;
+      EXPECT_EQ(hand.total(), handOf({cards.begin() + erased, cards.end()}).total()) << length;
     }
     EXPECT_EQ(cardsOf(original), cards);
     hand.reset();
