@@ -127,6 +127,16 @@ std::optional<std::string> crossProblem(const StudyResult& r) {
   return std::nullopt;
 }
 
+// Every block begins a shoe, and every shoe begins a round.
+std::optional<std::string> shoesProblem(const StudyResult& r) {
+  if (r.events.shoesCounted &&
+      (r.events.shoes < r.blocks.size() || r.events.shoes > r.roundsPlayed())) {
+    return "the " + std::to_string(r.events.shoes) + " shoes do not fit the " +
+           std::to_string(r.blocks.size()) + " blocks and their rounds";
+  }
+  return std::nullopt;
+}
+
 std::optional<std::string> sideProblem(const StudyResult& r) {
   const StudyTally& t = r.tally;
   if (t.blocks != r.blocks.size()) {
@@ -160,11 +170,8 @@ std::optional<std::string> sideProblem(const StudyResult& r) {
     return "the tallies do not hold the rounds of the " + std::to_string(r.blocks.size()) +
            " blocks listed";
   }
-  // Every block begins a shoe, and every shoe begins a round.
-  if (r.events.shoesCounted &&
-      (r.events.shoes < r.blocks.size() || r.events.shoes > r.roundsPlayed())) {
-    return "the " + std::to_string(r.events.shoes) + " shoes do not fit the " +
-           std::to_string(r.blocks.size()) + " blocks and their rounds";
+  if (auto problem = shoesProblem(r)) {
+    return problem;
   }
   Int128 countSquares = 0;
   for (const SeriesTally& count : t.counts) {
