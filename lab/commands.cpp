@@ -232,6 +232,21 @@ Outcome printChart(const ChartRequest& request) {
   return written ? Outcome::Done : Outcome::WriteFailed;
 }
 
+namespace {
+
+// Writes `text` to `file` when one was asked for; false, said, when it fails.
+bool commitIfAsked(const std::optional<OutputFile>& file, const std::string& text) {
+  if (file) {
+    if (const auto error = file->commit(text)) {
+      say(*error);
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
 Outcome computeEdge(const EdgeRequest& request) {
   const Outputs outputs = prepareOutputs(request.json, request.csv, {}, "");
   const EdgeQuestion& question = request.question;
@@ -240,12 +255,7 @@ Outcome computeEdge(const EdgeRequest& request) {
       gameValue(rules, CardCounts::shoe(rules.decks).minus(question.removed), question.play);
   bool written = true;
   const auto commit = [&written](const std::optional<OutputFile>& file, const std::string& text) {
-    if (file) {
-      if (const auto error = file->commit(text)) {
-        written = false;
-        say(*error);
-      }
-    }
+    written = commitIfAsked(file, text) && written;
   };
   commit(outputs.json, edgeJson(game, question));
   commit(outputs.csv, edgeCsv(game));
@@ -334,12 +344,7 @@ Outcome playTrips(const TripRequest& request) {
                           request.trips,  played.size(), figures};
   bool written = true;
   const auto commit = [&written](const std::optional<OutputFile>& file, const std::string& text) {
-    if (file) {
-      if (const auto error = file->commit(text)) {
-        written = false;
-        say(*error);
-      }
-    }
+    written = commitIfAsked(file, text) && written;
   };
   commit(outputs.json, tripToJson(report));
   commit(outputs.csv, tripCsv(figures));
