@@ -278,7 +278,7 @@ void refuseOneStepRamp(const Setting& setting, const StudyConfig& config) {
       config.ramp->steps.front().fromCount == kLowestCount) {
     return;
   }
-  const std::string stake = std::to_string(config.ramp->steps.front().stake);
+  const std::string stake = std::to_string(config.ramp->steps.front().value);
   throw BadInput{"--ramp " + config.ramp->text() + " is one step: " + stake +
                  " units at every count, below its count too; a ramp is COUNT:STAKE steps "
                  "such as \"-60:1,1:2,2:4,3:8,4:12\" (truecount-lab ramp finds one for a "

@@ -78,6 +78,17 @@ void printSummary(std::ostream& out, const StudyResult& result, const SideFigure
   printHour(out, figures.perHour, figures.ramp ? "of the ramp" : "at a flat bet");
 }
 
+// The hands of a spread round and what their covariance adds to its variance,
+// at `stake` (one unit a hand, or the ramp's stakes).
+void printSpots(std::ostream& out, const SpotFigures& spots, const char* stake) {
+  out << format(
+      "  %s: %.3f units staked a round, %s per unit staked; the hands' covariance adds %s to a "
+      "round's variance of %s (%s)\n",
+      stake, spots.averageStake, figure(100.0 * spots.perHand, "%+.3f%%").c_str(),
+      figure(spots.covariance, "%.4f").c_str(), figure(spots.variance, "%.4f").c_str(),
+      figure(100.0 * spots.covariance / spots.variance, "%.1f%%").c_str());
+}
+
 // The flat-bet, count-weighted and ramp figures of a study with rounds.
 void printEdges(std::ostream& out, const StudyResult& result, const SideFigures& figures,
                 const ReportOptions& options) {
@@ -95,6 +106,14 @@ void printEdges(std::ostream& out, const StudyResult& result, const SideFigures&
   }
   if (figures.ramp) {
     printRamp(out, result, *figures.ramp);
+  }
+  if (figures.spots) {
+    out << format("Spots %s: %.4f hands a round on average\n", result.config.spots->text().c_str(),
+                  figures.spots->averageHands);
+    printSpots(out, *figures.spots, "one unit a hand");
+    if (figures.rampSpots) {
+      printSpots(out, *figures.rampSpots, "the ramp's stake a hand");
+    }
   }
 }
 

@@ -112,6 +112,11 @@ Json talliesJson(const StudyTally& t) {
     if (s.rounds != 0) {
       Json entry{{"count", slot + kLowestCount}};
       entry.update(seriesJson(s));
+      const auto at = static_cast<std::size_t>(slot);
+      if (t.hands[at] != 0) {
+        entry["hands"] = toDecimal(t.hands[at]);
+        entry["hand_squares"] = toDecimal(t.handSquares[at]);
+      }
       counts.push_back(entry);
     }
   }
@@ -204,6 +209,13 @@ Json hourlyJson(const HourlyFigures& h) {
               {"n0_hours", number(h.n0Hours)}};
 }
 
+Json spotsJson(const SpotFigures& s) {
+  return Json{{"average_stake", number(s.averageStake)},
+              {"per_hand", number(s.perHand)},
+              {"variance", number(s.variance)},
+              {"covariance", number(s.covariance)}};
+}
+
 Json figuresJson(const StudyConfig& c, const SideFigures& f) {
   Json counts = Json::array();
   const auto total = static_cast<double>(f.overall.rounds);
@@ -221,6 +233,10 @@ Json figuresJson(const StudyConfig& c, const SideFigures& f) {
               {"weighted", estimateJson(f.weighted)},
               {"ramp", f.ramp ? rampJson(c, *f.ramp) : Json(nullptr)},
               {"per_hour", hourlyJson(f.perHour)},
+              {"spots", f.spots ? Json{{"average_hands", number(f.spots->averageHands)},
+                                       {"flat", spotsJson(*f.spots)},
+                                       {"ramp", f.rampSpots ? spotsJson(*f.rampSpots) : Json(nullptr)}}
+                                : Json(nullptr)},
               {"se_method", f.overall.clustered ? "cluster" : "naive"},
               {"decisions_per_round", number(f.decisionsPerRound)},
               {"rounds_per_shoe", f.roundsPerShoe ? number(*f.roundsPerShoe) : Json(nullptr)},
@@ -573,6 +589,10 @@ void readTallies(const Json& j, const Layout& layout, StudyTally& t) {
   t.blocks = unsignedField(j, "blocks");
   readCounts(field(j, "counts"), [&t, &layout](int count, const Json& entry) {
     t.counts[countSlot(count)] = seriesFrom(entry, layout);
+    if (entry.contains("hands")) {
+      t.hands[countSlot(count)] = exactField(entry, "hands");
+      t.handSquares[countSlot(count)] = exactField(entry, "hand_squares");
+    }
   });
   t.all = seriesFrom(field(j, "all"), layout);
   t.weighted = seriesFrom(field(j, "weighted"), layout);

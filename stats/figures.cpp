@@ -193,6 +193,34 @@ RampFigures rampFigures(const StudyTally& tally, const CountWeights& ramp,
   return f;
 }
 
+SpotFigures spotFigures(const StudyTally& tally, const CountWeights& stakes) {
+  Int128 rounds = 0;
+  Int128 hands = 0;
+  Int128 staked = 0;
+  Int128 won = 0;
+  Int128 squares = 0;
+  Int128 crossProducts = 0;
+  for (std::size_t slot = 0; slot < stakes.size(); ++slot) {
+    const SeriesTally& count = tally.counts[slot];
+    const Int128 stake = stakes[slot];
+    rounds += count.rounds;
+    hands += tally.hands[slot];
+    staked += stake * tally.hands[slot];
+    won += stake * count.sum;
+    squares += stake * stake * count.sumSquares;
+    crossProducts += stake * stake * (count.sumSquares - tally.handSquares[slot]);
+  }
+  if (rounds == 0) {
+    return {kNaN, kNaN, kNaN, kNaN, kNaN};
+  }
+  const Wide perRound = wide(rounds * kUnits);
+  const Wide perRoundSquared = wide(rounds * kUnits * kUnits);
+  return {(wide(hands) / wide(rounds)).rounded(), (wide(staked) / wide(rounds)).rounded(),
+          (wide(won) / wide(staked * kUnits)).rounded(),
+          (spread(rounds, won, squares) / (perRound * perRound)).rounded(),
+          (wide(crossProducts) / perRoundSquared).rounded()};
+}
+
 HourlyFigures hourlyFigures(double mean, double se, double sd, double roundsPerHour) {
   return {roundsPerHour, roundsPerHour * mean, roundsPerHour * se, std::sqrt(roundsPerHour) * sd,
           sd * sd / (mean * mean * roundsPerHour)};

@@ -118,6 +118,28 @@ struct RampFigures {
 RampFigures rampFigures(const StudyTally& tally, const CountWeights& ramp,
                         std::optional<double> bankroll, bool tallied);
 
+// Several hands a round (StudyTally::hands), played at stakes w_c a hand (one
+// unit for the flat bet): with N rounds, H_c hands, S_c and Q_c the rounds'
+// payoff sums and squares and P_c the hands' own squares at count c,
+//   averageHands = Σ H_c / N
+//   averageStake = Σ w_c·H_c / N, the units on the table a round
+//   perHand      = Σ w_c·S_c / Σ w_c·H_c, the win per unit staked
+//   variance     = Σ w_c²·Q_c / N − (Σ w_c·S_c / N)², a round's, all its hands
+//   covariance   = Σ w_c²·(Q_c − P_c) / N, the mean of the hands' cross
+//                  products x_i·x_j (i ≠ j) a round: what their covariance adds
+//                  to the hands' own variances, to within the square of the
+//                  mean, small beside both
+// NaN without rounds.
+struct SpotFigures {
+  double averageHands;
+  double averageStake;
+  double perHand;
+  double variance;
+  double covariance;
+};
+
+SpotFigures spotFigures(const StudyTally& tally, const CountWeights& stakes);
+
 // A series over an hour of R rounds, the hour's rounds taken as independent
 // draws of the series (as counters' hourly figures are quoted):
 //   win     = R·mean, with winSe = R·se, the mean's error scaled alike

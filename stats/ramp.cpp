@@ -6,75 +6,28 @@
 #include "stats/double_double.h"
 #include "text/number_text.h"
 
-namespace {
-
-std::string_view trimmed(std::string_view text) {
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) {
-    return {};
-  }
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-}  // namespace
-
 CountWeights Ramp::weights() const {
   CountWeights stakes{};
-  stakes.fill(steps.empty() ? 1 : steps.front().stake);
+  stakes.fill(steps.empty() ? 1 : steps.front().value);
   for (const RampStep& step : steps) {
     for (int count = step.fromCount; count <= kHighestCount; ++count) {
-      stakes[countSlot(count)] = step.stake;
+      stakes[countSlot(count)] = step.value;
     }
   }
   return stakes;
 }
 
-std::string Ramp::text() const {
-  std::string out;
-  for (const RampStep& step : steps) {
-    if (!out.empty()) {
-      out += ',';
-    }
-    out += std::to_string(step.fromCount) + ':' + std::to_string(step.stake);
-  }
-  return out;
-}
+std::string Ramp::text() const { return countStepsText(steps); }
 
 std::variant<Ramp, std::string> parseRamp(std::string_view text) {
-  if (trimmed(text).empty()) {
-    return std::string("empty ramp: give COUNT:STAKE steps such as \"-60:1,1:2,2:4\"");
+  static constexpr StepsForm kRampForm{
+      "ramp",         "COUNT:STAKE", "stakes must be whole units from 1 to 100000",
+      R"("-60:1,1:2,2:4")", 1,        Ramp::kMaxStake};
+  auto steps = parseCountSteps(text, kRampForm);
+  if (auto* error = std::get_if<std::string>(&steps)) {
+    return std::move(*error);
   }
-  Ramp ramp;
-  for (std::size_t number = 1;; ++number) {
-    const auto comma = text.find(',');
-    const std::string_view item = trimmed(text.substr(0, comma));
-    const std::string where =
-        "ramp step " + std::to_string(number) + " (\"" + std::string(item) + "\"): ";
-    const auto colon = item.find(':');
-    if (colon == std::string_view::npos) {
-      return where + "each step must be COUNT:STAKE, steps separated by commas";
-    }
-    const auto count = readWhole(trimmed(item.substr(0, colon)), kLowestCount, kHighestCount);
-    if (!count) {
-      return where + "counts must be whole numbers from " + std::to_string(kLowestCount) + " to " +
-             std::to_string(kHighestCount);
-    }
-    RampStep step{static_cast<int>(*count), 0};
-    if (!ramp.steps.empty() && step.fromCount <= ramp.steps.back().fromCount) {
-      return where + "counts must be strictly ascending, after " +
-             std::to_string(ramp.steps.back().fromCount);
-    }
-    const auto stake = readWhole(trimmed(item.substr(colon + 1)), 1, Ramp::kMaxStake);
-    if (!stake) {
-      return where + "stakes must be whole units from 1 to " + std::to_string(Ramp::kMaxStake);
-    }
-    step.stake = *stake;
-    ramp.steps.push_back(step);
-    if (comma == std::string_view::npos) {
-      return ramp;
-    }
-    text.remove_prefix(comma + 1);
-  }
+  return Ramp{std::get<std::vector<CountStep>>(std::move(steps))};
 }
 
 std::variant<Spread, std::string> parseSpread(std::string_view text) {
@@ -137,7 +90,7 @@ Ramp kellyRamp(const StudyTally& tally, const KellySizing& sizing) {
     }
     if (ramp.steps.empty()) {
       ramp.steps.push_back({kLowestCount, stake});
-    } else if (stake != ramp.steps.back().stake) {
+    } else if (stake != ramp.steps.back().value) {
       ramp.steps.push_back({pool.from, stake});
     }
   }

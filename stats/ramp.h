@@ -6,16 +6,14 @@
 #include <variant>
 #include <vector>
 
+#include "count/count_steps.h"
 #include "stats/tally.h"
 
 // A bet ramp: the stake per true count, as steps "COUNT:STAKE" that each hold
 // from their count upward until the next step. Counts below the first step's
 // count bet the first step's stake. Stakes are whole units, so that the
 // ramp's weighted tallies stay exact integers.
-struct RampStep {
-  int fromCount;
-  std::int64_t stake;
-};
+using RampStep = CountStep;  // the step's value is its stake
 
 struct Ramp {
   static constexpr std::int64_t kMaxStake = 100000;

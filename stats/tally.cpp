@@ -71,6 +71,8 @@ void StudyTally::addBlock(const BlockTally& block, const CountWeights& weightedS
   Int128 squares = 0;
   for (std::size_t slot = 0; slot < counts.size(); ++slot) {
     counts[slot].addBlock(block.rounds[slot], block.payoffs[slot], block.payoffSquares[slot]);
+    hands[slot] += block.hands[slot];
+    handSquares[slot] += block.handSquares[slot];
     rounds += block.rounds[slot];
     sum += block.payoffs[slot];
     squares += block.payoffSquares[slot];
@@ -86,6 +88,8 @@ void StudyTally::addBlock(const BlockTally& block, const CountWeights& weightedS
 StudyTally& StudyTally::operator+=(const StudyTally& other) {
   for (std::size_t slot = 0; slot < counts.size(); ++slot) {
     counts[slot] += other.counts[slot];
+    hands[slot] += other.hands[slot];
+    handSquares[slot] += other.handSquares[slot];
   }
   all += other.all;
   weighted += other.weighted;

@@ -30,6 +30,10 @@ struct BlockTally {
   std::array<std::int64_t, kCountSlots> rounds{};
   std::array<std::int64_t, kCountSlots> payoffs{};
   std::array<std::int64_t, kCountSlots> payoffSquares{};
+  // Under a spot rule: the hands played side by side (each with its splits
+  // and insurance) and the sum of each hand's payoff units squared.
+  std::array<std::int64_t, kCountSlots> hands{};
+  std::array<std::int64_t, kCountSlots> handSquares{};
 
   // Books one round's payoff in payoff units; a count outside -60..60 has no
   // slot and is not booked.
@@ -41,6 +45,14 @@ struct BlockTally {
     ++rounds[slot];
     payoffs[slot] += units;
     payoffSquares[slot] += units * units;
+  }
+  // Books a spread round's hands, at the count its payoff was booked at.
+  void recordHands(int count, int played, std::int64_t squares) {
+    if (count < kLowestCount || count > kHighestCount) {
+      return;
+    }
+    hands[countSlot(count)] += played;
+    handSquares[countSlot(count)] += squares;
   }
   void clear() { *this = BlockTally{}; }
 };
@@ -81,6 +93,11 @@ struct StudyTally {
   SeriesTally all;
   SeriesTally weighted;
   SeriesTally ramp;
+  // Per count, the hands of rounds played under a spot rule and their payoffs'
+  // squares summed hand by hand (BlockTally::recordHands); zero without one.
+  // With Σx² of the rounds' sums, they give the covariance the hands add.
+  std::array<Int128, kCountSlots> hands{};
+  std::array<Int128, kCountSlots> handSquares{};
   // Every finished block, also one without a round at some count: a block
   // with none still weighs in the cluster estimate of that count.
   std::uint64_t blocks = 0;

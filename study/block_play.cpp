@@ -71,6 +71,10 @@ bool BlockPlayer::playRounds(std::uint64_t block, const std::atomic<int>& stop) 
                            [this](const RoundResult& result, bool plays) {
                              if (plays) {
                                blockTally_.record(result.count, result.payoffUnits);
+                               if (config_.spots) {
+                                 blockTally_.recordHands(result.count, result.hands,
+                                                         result.handSquares);
+                               }
                              }
                              return true;
                            });
@@ -87,8 +91,9 @@ std::optional<TripOutcome> BlockPlayer::playTrip(std::uint64_t trip, const TripP
   std::uint64_t dealt = 0;
   const auto book = [this, &plan, &outcome, &dealt](const RoundResult& result, bool plays) {
     if (plays) {
+      // Every hand of a spread round is staked alike.
       const std::int64_t stake = ramp_[countSlot(result.count)];
-      if (outcome.bankroll < stake * kPayoffUnitsPerStake) {
+      if (outcome.bankroll < stake * result.hands * kPayoffUnitsPerStake) {
         outcome.ruined = true;
         return false;
       }
@@ -132,6 +137,9 @@ bool BlockPlayer::deal(std::uint64_t stream, std::uint64_t rounds, const std::at
   }
   if (others_) {
     table.seatOthers(*others_, config_.players, config_.seat);
+  }
+  if (config_.spots) {
+    table.spreadBy(*config_.spots);
   }
   Wonging wonging(config_.wong);
   for (std::uint64_t round = 0; round < rounds; ++round) {

@@ -142,6 +142,19 @@ std::optional<std::string> readBankroll(std::string_view text, StudyConfig& c) {
   return std::nullopt;
 }
 
+std::optional<std::string> readSpots(std::string_view text, StudyConfig& c) {
+  if (text == kNone) {
+    c.spots.reset();
+    return std::nullopt;
+  }
+  auto spots = parseSpots(text);
+  if (const auto* error = std::get_if<std::string>(&spots)) {
+    return *error + " (or none: one hand a round)";
+  }
+  c.spots = std::get<SpotRule>(std::move(spots));
+  return std::nullopt;
+}
+
 std::optional<std::string> readRoundsPerHour(std::string_view text, StudyConfig& c) {
   if (text == kAuto) {
     c.hourlyRounds.reset();
@@ -494,6 +507,18 @@ std::vector<Setting> makeSettings() {
          return store(parseWhole(t, 1, Simulator::kMaxPlayers), c.seat);
        },
        [](const StudyConfig& c) { return std::to_string(c.seat); }},
+      {"spots",
+       "--spots",
+       "RULE",
+       kTableGroup,
+       "Hands the player plays side by side by the true count, COUNT:HANDS steps ascending, each "
+       "from its count upward, one hand below the first, such as \"2:2,4:3\"; each hand takes a "
+       "seat of its own from --seat on and is staked by the ramp",
+       "spots {}",
+       false,
+       {},
+       readSpots,
+       [](const StudyConfig& c) { return c.spots ? c.spots->text() : std::string(kNone); }},
       {"rounds_per_hour",
        "--rounds-per-hour",
        "R",
@@ -658,6 +683,14 @@ std::optional<std::string> validate(const StudyConfig& config) {
            std::to_string(config.players) + (config.players == 1 ? " player" : " players") +
            " at the table; give --players " + std::to_string(config.seat) +
            " or more, or a seat of at most " + std::to_string(config.players);
+  }
+  if (config.spots && config.players - 1 + config.spots->most() > Simulator::kMaxPlayers) {
+    const int others = config.players - 1;
+    return "--spots " + config.spots->text() + " needs " + std::to_string(config.spots->most()) +
+           " seats beside the " + std::to_string(others) +
+           (others == 1 ? " other player" : " other players") + " at a table of " +
+           std::to_string(Simulator::kMaxPlayers) + "; give at most " +
+           std::to_string(Simulator::kMaxPlayers - others) + " hands or fewer --players";
   }
   if (config.bankroll && !config.ramp) {
     return "--bankroll needs --ramp: the risk of ruin is that of a ramp";

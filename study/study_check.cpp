@@ -137,8 +137,33 @@ std::optional<std::string> shoesProblem(const StudyResult& r) {
   return std::nullopt;
 }
 
+// A spread round books each hand's rounds and squares: at least one hand and
+// at most the rule's most a round, each squared payoff within a hand's bound
+// and of the parity of the round's payoff (x² and x share it, and Σx_i that
+// of Σx_i²). A study without a spot rule books none.
+std::optional<std::string> handsProblem(const StudyResult& r) {
+  const StudyTally& t = r.tally;
+  const Int128 most = r.config.spots ? r.config.spots->most() : 0;
+  for (std::size_t slot = 0; slot < t.counts.size(); ++slot) {
+    const Int128 rounds = t.counts[slot].rounds;
+    const Int128 hands = t.hands[slot];
+    const Int128 squares = t.handSquares[slot];
+    const bool sound = r.config.spots ? hands >= rounds && hands <= rounds * most && squares >= 0 &&
+                                            squares <= hands * kMostRoundPayoff * kMostRoundPayoff &&
+                                            odd(squares) == odd(t.counts[slot].sum)
+                                      : hands == 0 && squares == 0;
+    if (!sound) {
+      return std::string("the hands' tallies do not fit the rounds and the spot rule");
+    }
+  }
+  return std::nullopt;
+}
+
 std::optional<std::string> sideProblem(const StudyResult& r) {
   const StudyTally& t = r.tally;
+  // A round spread over several hands moves as much as they all can.
+  const Int128 spread = r.config.spots ? r.config.spots->most() : 1;
+  const Int128 mostPayoff = kMostRoundPayoff * spread;
   if (t.blocks != r.blocks.size()) {
     return "the tallies hold " + std::to_string(t.blocks) + " blocks, the block list " +
            std::to_string(r.blocks.size());
@@ -146,15 +171,15 @@ std::optional<std::string> sideProblem(const StudyResult& r) {
   const Int128 size = r.config.blockSize;
   const Int128 blocks = t.blocks;
   for (const SeriesTally& count : t.counts) {
-    if (!plausible(count, kMostRoundPayoff, size, blocks)) {
+    if (!plausible(count, mostPayoff, size, blocks)) {
       return std::string("a count's tallies cannot come from play");
     }
   }
   const Int128 rampStake = r.config.ramp ? largest(r.config.ramp->weights()) : 0;
   const Int128 truecountStake = largest(truecountWeights());
-  if (!plausible(t.all, kMostRoundPayoff, size, blocks) ||
-      !plausible(t.weighted, kMostRoundPayoff * truecountStake, size, blocks) ||
-      !plausible(t.ramp, kMostRoundPayoff * rampStake, size, blocks)) {
+  if (!plausible(t.all, mostPayoff, size, blocks) ||
+      !plausible(t.weighted, mostPayoff * truecountStake, size, blocks) ||
+      !plausible(t.ramp, mostPayoff * rampStake, size, blocks)) {
     return std::string("the overall tallies cannot come from play");
   }
   // A wonging player's watched rounds are dealt but booked nowhere, so his
@@ -171,6 +196,9 @@ std::optional<std::string> sideProblem(const StudyResult& r) {
            " blocks listed";
   }
   if (auto problem = shoesProblem(r)) {
+    return problem;
+  }
+  if (auto problem = handsProblem(r)) {
     return problem;
   }
   Int128 countSquares = 0;
@@ -198,8 +226,8 @@ std::optional<std::string> sideProblem(const StudyResult& r) {
   // Decisions are counted in the rounds played; the table's events in every
   // round dealt, watched ones too.
   const EventCounts& e = r.events;
-  const Int128 mostTableEvents = Int128{r.roundsPlayed()} * kMostRoundEvents;
-  if (e.decisions > played * kMostRoundEvents || e.shoeExhausted > mostTableEvents ||
+  const Int128 mostTableEvents = Int128{r.roundsPlayed()} * kMostRoundEvents * spread;
+  if (e.decisions > played * kMostRoundEvents * spread || e.shoeExhausted > mostTableEvents ||
       e.overlongHands > mostTableEvents) {
     return std::string("the events outnumber what the rounds can count");
   }

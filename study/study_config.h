@@ -10,6 +10,7 @@
 #include "stats/ramp.h"
 #include "strategy/index_plays.h"
 #include "table/game_rules.h"
+#include "table/spot_rule.h"
 
 // How the player decides.
 enum class Strategy {
@@ -41,6 +42,9 @@ struct StudyConfig {
   // The players at the table, the study's own at `seat` (1 is first base).
   int players = 1;
   int seat = 1;
+  // The hands the player spreads to by the count, side by side from `seat`;
+  // none for one hand a round.
+  std::optional<SpotRule> spots;
   // The pace the hourly figures take; none for the published pace of the
   // table (roundsPerHour()).
   std::optional<double> hourlyRounds;

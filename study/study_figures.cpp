@@ -18,6 +18,12 @@ SideFigures sideFigures(const StudyResult& side) {
     figures.ramp = rampFigures(tally, side.config.ramp->weights(), side.config.bankroll, true);
     figures.rampSeries = estimate(tally.ramp, tally.blocks);
   }
+  if (side.config.spots) {
+    figures.spots = spotFigures(tally, Ramp{}.weights());
+    if (side.config.ramp) {
+      figures.rampSpots = spotFigures(tally, side.config.ramp->weights());
+    }
+  }
   const auto rounds = static_cast<double>(tally.all.rounds);
   figures.decisionsPerRound =
       rounds > 0 ? static_cast<double>(side.events.decisions) / rounds : 0.0;

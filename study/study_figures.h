@@ -19,6 +19,10 @@ struct SideFigures {
   // An hour's play: of the ramp with one, of the flat bet without. A wonging
   // player's hour deals the rounds watched too, so it plays fewer.
   HourlyFigures perHour;
+  // With a spot rule: the hands a round at one unit each and, with a ramp,
+  // at its stakes.
+  std::optional<SpotFigures> spots;
+  std::optional<SpotFigures> rampSpots;
   double decisionsPerRound;  // 0 without rounds
   // The rounds dealt per shoe begun; none where the shoes were not counted.
   std::optional<double> roundsPerShoe;

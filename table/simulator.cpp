@@ -103,6 +103,13 @@ void Simulator::seatOthers(Player& others, int players, int seat) {
   }
 }
 
+void Simulator::spreadBy(const SpotRule& rule) {
+  spotRule_ = &rule;
+  for (int added = 1; added < rule.most(); ++added) {
+    spot(added).reserve(kReservedHands);
+  }
+}
+
 void Simulator::newRound() {
   if (deck_.cardsLeft() <= Deck::kCardsPerDeck * deck_.numDecks() - rules_.reshuffleAfter) {
     deck_.shuffle();
@@ -116,19 +123,33 @@ void Simulator::newRound() {
 }
 
 Hand& Simulator::seatHand(int seat) {
-  return seat == seat_ ? hands_[0] : otherHands_[seat < seat_ ? seat - 1 : seat - 2][0];
+  if (seat < seat_) {
+    return otherHands_[static_cast<std::size_t>(seat - 1)][0];
+  }
+  if (seat < seat_ + spots_) {
+    return spot(seat - seat_)[0];
+  }
+  return otherHands_[static_cast<std::size_t>(seat - spots_ - 1)][0];
 }
 
 void Simulator::dealSeats() {
+  const auto renew = [](std::vector<Hand>& hands) {
+    hands.resize(1);
+    hands[0].reset();
+  };
   for (int other = 0; other + 1 < players_; ++other) {
-    otherHands_[other].resize(1);
-    otherHands_[other][0].reset();
+    renew(otherHands_[static_cast<std::size_t>(other)]);
   }
-  for (int seat = 1; seat <= players_; ++seat) {
+  for (int added = 1; added < spots_; ++added) {
+    renew(spot(added));
+    spot(added)[0].stake = bet_;
+  }
+  const int seats = players_ - 1 + spots_;
+  for (int seat = 1; seat <= seats; ++seat) {
     dealTo(seatHand(seat));
   }
   dealTo(dealer_);
-  for (int seat = 1; seat <= players_; ++seat) {
+  for (int seat = 1; seat <= seats; ++seat) {
     dealTo(seatHand(seat));
   }
 }
@@ -150,7 +171,8 @@ RoundResult Simulator::playRound(int number, bool verbose) {
   RoundResult result;
   result.count = counter_ != nullptr ? counter_->count(deck_) : truecountCount(deck_);
   result.freshShoe = deck_.cardsLeft() == Deck::kCardsPerDeck * deck_.numDecks();
-  if (players_ == 1) {  // the lone player's deal, inline: the common case
+  spots_ = spotRule_ != nullptr ? spotRule_->handsAt(result.count) : 1;
+  if (players_ == 1 && spots_ == 1) {  // the lone player's deal, inline: the common case
     dealTo(hands_[0]);
     dealTo(dealer_);
     dealTo(hands_[0]);
@@ -191,35 +213,57 @@ void Simulator::shoeRunsOut() {
 
 int Simulator::playPlayerTurn() {
   int answer = kNotAsked;
-  if (rules_.peeks()) {
-    if (rules_.surrender == SurrenderRule::Early) {
-      answer = ask(0, allowedActions(hands_[0], 1, true, rules_), true);
-    }
-    if (dealer_.isBlackjack()) {
-      hands_[0].surrendered = answer == Surrender;
-      return answer == kNotAsked ? 0 : 1;
+  // The first decision of each spot past the first, under early surrender.
+  std::array<int, SpotRule::kMostHands - 1> answers;  // NOLINT(cppcoreguidelines-pro-type-member-init)
+  const bool early = rules_.peeks() && rules_.surrender == SurrenderRule::Early;
+  if (early) {
+    answer = ask(hands_, 0, allowedActions(hands_[0], 1, true, rules_), true);
+    for (int j = 1; j < spots_; ++j) {
+      answers[static_cast<std::size_t>(j - 1)] =
+          ask(spot(j), 0, allowedActions(spot(j)[0], 1, true, rules_), true);
     }
   }
+  if (rules_.peeks() && dealer_.isBlackjack()) {
+    hands_[0].surrendered = answer == Surrender;
+    for (int j = 1; j < spots_ && early; ++j) {
+      spot(j)[0].surrendered = answers[static_cast<std::size_t>(j - 1)] == Surrender;
+    }
+    return early ? spots_ : 0;
+  }
   if (players_ > 1) {
-    playOthers(1, seat_ - 1);
+    playOthers(0, seat_ - 1);
   }
   int decisions = 0;
   const auto decide = [this](std::size_t k, ActionSet allowed, bool first) {
-    return ask(k, allowed, first);
+    return ask(hands_, k, allowed, first);
   };
   // Splits append hands; they are played in the same turn, after the others.
   for (std::size_t k = 0; k < hands_.size(); ++k) {
     decisions += playHand(hands_, k, k == 0 ? answer : kNotAsked, decide);
   }
+  for (int j = 1; j < spots_; ++j) {
+    decisions += playSpot(spot(j), early ? answers[static_cast<std::size_t>(j - 1)] : kNotAsked);
+  }
   if (players_ > 1) {
-    playOthers(seat_ + 1, players_);
+    playOthers(seat_ - 1, players_ - 1);
   }
   return decisions;
 }
 
-void Simulator::playOthers(int first, int last) {
-  for (int seat = first; seat <= last; ++seat) {
-    std::vector<Hand>& hands = otherHands_[seat < seat_ ? seat - 1 : seat - 2];
+int Simulator::playSpot(std::vector<Hand>& hands, int answer) {
+  const auto decide = [this, &hands](std::size_t k, ActionSet allowed, bool first) {
+    return ask(hands, k, allowed, first);
+  };
+  int decisions = 0;
+  for (std::size_t k = 0; k < hands.size(); ++k) {
+    decisions += playHand(hands, k, k == 0 ? answer : kNotAsked, decide);
+  }
+  return decisions;
+}
+
+void Simulator::playOthers(int first, int end) {
+  for (int other = first; other < end; ++other) {
+    std::vector<Hand>& hands = otherHands_[static_cast<std::size_t>(other)];
     const auto decide = [this, &hands](std::size_t k, ActionSet allowed, bool firstDecision) {
       return others_->decide(DecisionView{deck_, dealer_, hands[k], rules_,
                                           static_cast<int>(hands.size()), firstDecision, allowed});
@@ -274,10 +318,11 @@ int Simulator::playHand(std::vector<Hand>& hands, std::size_t k, int answer, Dec
   return asked;
 }
 
-int Simulator::askRule(std::size_t k, ActionSet allowed, bool firstDecision) {
-  const int hands = static_cast<int>(hands_.size());
+int Simulator::askRule(const std::vector<Hand>& hands, std::size_t k, ActionSet allowed,
+                       bool firstDecision) {
+  const int count = static_cast<int>(hands.size());
   return playerRule_(
-      DecisionContext{&deck_, dealer_, hands_[k], &rules_, hands, firstDecision, allowed});
+      DecisionContext{&deck_, dealer_, hands[k], &rules_, count, firstDecision, allowed});
 }
 
 void Simulator::splitHand(std::vector<Hand>& hands, std::size_t k) {
@@ -315,14 +360,14 @@ void Simulator::playDealerTurn() {
   }
 }
 
-void Simulator::settle(RoundResult& result) const {
-  const int dealerTotal = dealer_.total();
-  const bool dealerBlackjack = dealer_.isBlackjack();
+std::int64_t Simulator::settleSpot(const std::vector<Hand>& hands, bool dealerBlackjack,
+                                   int dealerTotal, RoundResult& result) const {
+  const std::int64_t before = result.payoffUnits;
   const auto add = [&result](std::int64_t units) {
     result.payoffUnits += units;
     result.payoff += static_cast<double>(units) / kPayoffUnitsPerStake;
   };
-  for (const Hand& hand : hands_) {
+  for (const Hand& hand : hands) {
     add(handUnits(hand, dealerBlackjack, dealerTotal, rules_));
   }
   if (insured_) {
@@ -330,4 +375,22 @@ void Simulator::settle(RoundResult& result) const {
     const std::int64_t s = wholeStake(bet_);
     add(dealerBlackjack ? kUnit * s : -kUnit / 2 * s);
   }
+  return result.payoffUnits - before;
+}
+
+// Flattened: a study settles its lone hand at every round.
+[[gnu::flatten]] void Simulator::settle(RoundResult& result) const {
+  const int dealerTotal = dealer_.total();
+  const bool dealerBlackjack = dealer_.isBlackjack();
+  if (spotRule_ == nullptr) {
+    settleSpot(hands_, dealerBlackjack, dealerTotal, result);
+    return;
+  }
+  // Only a spot rule's stakes, a few units, are squared: truecount's may be
+  // any size.
+  for (int j = 0; j < spots_; ++j) {
+    const std::int64_t units = settleSpot(spotHands(j), dealerBlackjack, dealerTotal, result);
+    result.handSquares += units * units;
+  }
+  result.hands = spots_;
 }

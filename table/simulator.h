@@ -13,6 +13,7 @@
 #include "table/payoff_table.h"
 #include "table/player.h"
 #include "table/rules.h"
+#include "table/spot_rule.h"
 #include "table/table_observer.h"
 
 // One round's outcome: the whole count it is booked at (truecount's true count
@@ -28,6 +29,10 @@ struct RoundResult {
   double payoff = 0.0;
   std::int64_t payoffUnits = 0;
   int decisions = 0;
+  // The player's hands side by side (spots) and, under a spot rule, the sum
+  // of each spot's payoff units squared, splits and insurance included.
+  int hands = 1;
+  std::int64_t handSquares = 0;
 };
 
 // The table: one player against the dealer, rounds played from one shoe, each
@@ -50,6 +55,10 @@ struct RoundResult {
 // card in seat order, then the dealer his up card, then each seat its second
 // card. After the peek the seats play in order, each hand as `others` decides
 // and each card shown to the counter; only the player's hands are booked.
+//
+// The player may play several hands side by side (spreadBy), each on a seat
+// of its own from the player's seat on, each staked alike: each is dealt,
+// insured, surrendered early and played as a lone player's, in seat order.
 class Simulator {
  public:
   // A plain rule function, or any callable that decides for the player.
@@ -77,6 +86,10 @@ class Simulator {
   // (1, first base, to players) and `others` deciding for every other seat;
   // `others` must outlive the table. Given before the first round.
   void seatOthers(Player& others, int players, int seat);
+  // Plays as many hands a round as `rule` gives at the round's count; `rule`
+  // must outlive the table, and the table must have a seat free for each
+  // hand past the first. Given before the first round.
+  void spreadBy(const SpotRule& rule);
 
   // Reshuffles once the reshuffle point is reached and resets the hands.
   void newRound();
@@ -94,6 +107,11 @@ class Simulator {
   const GameRules& rules() const { return rules_; }
   const Hand& dealer() const { return dealer_; }
   const std::vector<Hand>& hands() const { return hands_; }
+  // The hands of the player's spot `spot` (0 is the first) in the last round.
+  const std::vector<Hand>& spotHands(int spot) const {
+    return spot == 0 ? hands_ : extraSpots_[static_cast<std::size_t>(spot - 1)];
+  }
+  int spots() const { return spots_; }
   bool insured() const { return insured_; }
   Deck& deck() { return deck_; }
   const Deck& deck() const { return deck_; }
@@ -102,29 +120,39 @@ class Simulator {
   static constexpr int kNotAsked = -1;
 
   // The two cards of every seat and the dealer's up card, in seat order, to
-  // the other seats' hands made new.
+  // the other seats' hands and the player's spots past the first made new.
   void dealSeats();
-  // A seat's first hand, the player's at the player's seat.
+  // A seat's first hand, the player's spots at the player's seats.
   Hand& seatHand(int seat);
+  std::vector<Hand>& spot(int spot) {
+    return spot == 0 ? hands_ : extraSpots_[static_cast<std::size_t>(spot - 1)];
+  }
   int playPlayerTurn();
-  // The other players' hands at seats `first` to `last`, each seat's in turn.
-  void playOthers(int first, int last);
+  // Plays the hands of a spot past the first, splits included; `answer`,
+  // when not kNotAsked, is its first decision, already taken.
+  int playSpot(std::vector<Hand>& hands, int answer);
+  // The other players' hands, theirs from `first` up to `end` in seat order.
+  void playOthers(int first, int end);
   // Plays hand k of `hands`, asking `decide(k, allowed, firstDecision)`.
   template <typename Decide>
   int playHand(std::vector<Hand>& hands, std::size_t k, int answer, Decide decide);
   // The player object by reference, inline: the common case of a study.
-  int ask(std::size_t k, ActionSet allowed, bool firstDecision) {
+  int ask(const std::vector<Hand>& hands, std::size_t k, ActionSet allowed, bool firstDecision) {
     if (player_ != nullptr) {
-      return player_->decide(DecisionView{deck_, dealer_, hands_[k], rules_,
-                                          static_cast<int>(hands_.size()), firstDecision, allowed});
+      return player_->decide(DecisionView{deck_, dealer_, hands[k], rules_,
+                                          static_cast<int>(hands.size()), firstDecision, allowed});
     }
-    return askRule(k, allowed, firstDecision);
+    return askRule(hands, k, allowed, firstDecision);
   }
   // The rule function, with copies of the hands in a context.
-  int askRule(std::size_t k, ActionSet allowed, bool firstDecision);
+  int askRule(const std::vector<Hand>& hands, std::size_t k, ActionSet allowed,
+              bool firstDecision);
   void splitHand(std::vector<Hand>& hands, std::size_t k);
   void playDealerTurn();
   void settle(RoundResult& result) const;
+  // Adds a spot's hands and insurance to `result`; gives the spot's units.
+  std::int64_t settleSpot(const std::vector<Hand>& hands, bool dealerBlackjack, int dealerTotal,
+                          RoundResult& result) const;
   // Deals a card to `hand`, shown to the counter when it is dealt face up.
   void dealTo(Hand& hand, bool faceUp = true) {
     if (deck_.cardsLeft() == 0) [[unlikely]] {
@@ -140,7 +168,12 @@ class Simulator {
   void shoeRunsOut();
 
   Hand dealer_;
+  // The player's first spot's hands.
   std::vector<Hand> hands_;
+  // The player's other spots' hands, in seat order.
+  std::array<std::vector<Hand>, SpotRule::kMostHands - 1> extraSpots_;
+  const SpotRule* spotRule_ = nullptr;
+  int spots_ = 1;
   // The other seats' hands in seat order, the player's seat left out.
   std::array<std::vector<Hand>, kMaxPlayers - 1> otherHands_;
   Player* others_ = nullptr;

@@ -128,6 +128,7 @@ const struct SettingCase {
     {"--rounds-per-hour", "97.50", "97.5"},
     {"--players", "7", nullptr},
     {"--seat", "7", nullptr},
+    {"--spots", " 2 : 2 , 4:3", "2:2,4:3"},
 };
 
 // Each value read prints back in its canonical form, reads back to itself,

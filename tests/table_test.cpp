@@ -245,6 +245,34 @@ TEST(Simulator, OtherSeatsAreDealtAndPlayInSeatOrder) {
   EXPECT_EQ(result.payoffUnits, kPayoffUnitsPerStake);
 }
 
+// Two hands for the player at seats 1 and 2, another player at seat 3: the
+// cards go round the three seats; the first hand stands on 19, the second
+// hits 16 to 21, the other player stands on 17, and both hands beat the
+// dealer's 17. Against a dealer blackjack each insured hand gets its own
+// insurance back: the round breaks even.
+TEST(Simulator, SpotsTakeSeatsOfTheirOwnAndSettleApart) {
+  const SpotRule two{{{-60, 2}}};
+  for (const bool blackjack : {false, true}) {
+    Table table({10, 10, 9, blackjack ? 1 : 7, 9, 6, 8, 10, 5}, {Stand, Hit},
+                GameRules{.insurance = Insurance::Composition}, DealerRule, true);
+    ScriptedPlayer others({}, false);
+    table.sim.seatOthers(others, 2, 1);
+    table.sim.spreadBy(two);
+    const RoundResult result = table.sim.playRound(1, false);
+    constexpr std::int64_t kUnit = kPayoffUnitsPerStake;
+    EXPECT_EQ(result.hands, 2);
+    EXPECT_EQ(result.payoffUnits, blackjack ? 0 : 2 * kUnit);
+    EXPECT_EQ(result.handSquares, blackjack ? 0 : 2 * kUnit * kUnit);
+    EXPECT_EQ(cardsOf(table.sim.spotHands(1)[0]),
+              (blackjack ? std::vector<int>{10, 6} : std::vector<int>{10, 6, 5}));
+    std::vector<std::vector<int>> othersSeen;
+    for (const Hand& hand : others.seen)
+      othersSeen.push_back(cardsOf(hand));
+    EXPECT_EQ(othersSeen, (blackjack ? std::vector<std::vector<int>>{}
+                                     : std::vector<std::vector<int>>{{9, 8}}));
+  }
+}
+
 // What each rule lets a hand do, from stacked rounds: the actions offered at
 // each decision, the first hand's cards and the hands at the end. An answer
 // outside the offer is not played, and the player is asked again.

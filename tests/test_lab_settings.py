@@ -625,6 +625,34 @@ def test_other_players_use_up_the_shoe_and_the_seat_moves_the_deal(tmp_path):
     assert len({json.dumps(outcome(study)[0]) for study in studies}) == 3
 
 
+# Spots: each count plays the hands its step gives, each hand using up the
+# shoe; the figures follow from the hands' tallies.
+def test_spots_play_the_hands_of_each_count_and_report_their_covariance(tmp_path):
+    args = ["--count", "hilo", "--strategy", "basic", "--ramp", "-60:1,2:4"]
+    alone = run_study(tmp_path / "a.json", SMALL, args)
+    study = run_study(tmp_path / "s.json", SMALL, args, ["--spots", "1:2,3:3"])
+    counts, units = study["tallies"]["counts"], study["tallies"]["payoff_units_per_stake"]
+    for c in counts:
+        assert int(c["hands"]) == int(c["rounds"]) * (1 if c["count"] < 1 else 2 + (c["count"] >= 3))
+    rounds, hands = (sum(int(c[k]) for c in counts) for k in ("rounds", "hands"))
+    stake = [4 if c["count"] >= 2 else 1 for c in counts]
+    spots = study["figures"]["spots"]
+    assert spots["average_hands"] == pytest.approx(hands / rounds, rel=1e-12)
+    for series, w in (("flat", [1] * len(counts)), ("ramp", stake)):
+        cross = sum(s * s * (int(c["sum_squares"]) - int(c["hand_squares"]))
+                    for s, c in zip(w, counts))
+        assert spots[series]["covariance"] == pytest.approx(cross / rounds / units ** 2) and cross > 0
+        staked = sum(s * int(c["hands"]) for s, c in zip(w, counts))
+        assert spots[series]["average_stake"] == pytest.approx(staked / rounds, rel=1e-12)
+        won = sum(s * int(c["sum"]) for s, c in zip(w, counts))
+        assert spots[series]["per_hand"] == pytest.approx(won / staked / units, rel=1e-12)
+    assert spots["flat"]["variance"] == pytest.approx(study["figures"]["overall"]["sd"] ** 2, rel=1e-3)
+    assert study["figures"]["rounds_per_shoe"] < alone["figures"]["rounds_per_shoe"]
+    assert alone["figures"]["spots"] is None and "hands" not in alone["tallies"]["counts"][0]
+    assert f"{spots['average_hands']:.4f} hands a round" in lab("run", *SMALL, *args, "--spots",
+                                                                "1:2,3:3").stdout
+
+
 TRIP = ["--count", "hilo", "--strategy", "basic", "--ramp", "-60:1,2:4", "--trips", "300",
         "--hours", "2", "--rounds-per-hour", "100", "--bankroll", "30"]
 
@@ -642,6 +670,7 @@ def test_trips_answer_with_the_ruin_and_the_bankroll_hour_by_hour(tmp_path):
     ruin = base["ruin"]
     assert ruin["ci95"][0] <= ruin["share"] <= ruin["ci95"][1] and 0 < ruin["share"] < 1
     assert trip("rich", "--bankroll", "3000")["ruin"]["share"] == 0
+    assert trip("spread", "--spots", "-60:2")["ruin"]["share"] > ruin["share"]
     longer = trip("long", "--hours", "4")
     # Trip K is dealt the same shoes however long it lasts: ruined early, ruined later.
     assert longer["ruin"]["share"] > ruin["share"] and len(longer["hours"]) == 4
