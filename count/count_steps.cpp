@@ -16,7 +16,7 @@ std::string_view trimmed(std::string_view text) {
 }  // namespace
 
 std::variant<std::vector<CountStep>, std::string> parseCountSteps(std::string_view text,
-                                                                   const StepsForm& form) {
+                                                                  const StepsForm& form) {
   const std::string what(form.what);
   if (trimmed(text).empty()) {
     return "empty " + what + ": give " + std::string(form.item) + " steps such as " +

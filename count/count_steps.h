@@ -30,7 +30,7 @@ struct StepsForm {
 // whitespace around items and their parts is allowed. Gives the steps, or a
 // message saying what was wrong and what is accepted.
 std::variant<std::vector<CountStep>, std::string> parseCountSteps(std::string_view text,
-                                                                   const StepsForm& form);
+                                                                  const StepsForm& form);
 
 // The canonical text, such as "-60:1,1:2,2:4": equal steps give equal text.
 std::string countStepsText(const std::vector<CountStep>& steps);

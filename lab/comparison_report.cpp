@@ -80,12 +80,12 @@ std::string eventsLine(const char* name, const SideFigures& figures, const Event
   const std::string perShoe =
       figures.roundsPerShoe ? format("rounds per shoe %.2f; ", *figures.roundsPerShoe) : "";
   const std::string hands =
-      figures.spots ? format("hands a round %.4f, their covariance %s of a round's variance; ",
-                             figures.spots->averageHands,
-                             figure(100.0 * figures.spots->covariance / figures.spots->variance,
-                                    "%.1f%%")
-                                 .c_str())
-                    : "";
+      figures.spots
+          ? format("hands a round %.4f, their covariance %s of a round's variance; ",
+                   figures.spots->averageHands,
+                   figure(100.0 * figures.spots->covariance / figures.spots->variance, "%.1f%%")
+                       .c_str())
+          : "";
   return format("  %-8s decisions per round %.4f; %s%sexhausted shoes in mid-round ", name,
                 figures.decisionsPerRound, hands.c_str(), perShoe.c_str()) +
          std::to_string(events.shoeExhausted) + "; hands ended at the decision limit " +

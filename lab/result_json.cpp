@@ -228,19 +228,20 @@ Json figuresJson(const StudyConfig& c, const SideFigures& f) {
       counts.push_back(entry);
     }
   }
-  return Json{{"counts", counts},
-              {"overall", estimateJson(f.overall)},
-              {"weighted", estimateJson(f.weighted)},
-              {"ramp", f.ramp ? rampJson(c, *f.ramp) : Json(nullptr)},
-              {"per_hour", hourlyJson(f.perHour)},
-              {"spots", f.spots ? Json{{"average_hands", number(f.spots->averageHands)},
-                                       {"flat", spotsJson(*f.spots)},
-                                       {"ramp", f.rampSpots ? spotsJson(*f.rampSpots) : Json(nullptr)}}
-                                : Json(nullptr)},
-              {"se_method", f.overall.clustered ? "cluster" : "naive"},
-              {"decisions_per_round", number(f.decisionsPerRound)},
-              {"rounds_per_shoe", f.roundsPerShoe ? number(*f.roundsPerShoe) : Json(nullptr)},
-              {"rounds_per_second", number(f.roundsPerSecond)}};
+  return Json{
+      {"counts", counts},
+      {"overall", estimateJson(f.overall)},
+      {"weighted", estimateJson(f.weighted)},
+      {"ramp", f.ramp ? rampJson(c, *f.ramp) : Json(nullptr)},
+      {"per_hour", hourlyJson(f.perHour)},
+      {"spots", f.spots ? Json{{"average_hands", number(f.spots->averageHands)},
+                               {"flat", spotsJson(*f.spots)},
+                               {"ramp", f.rampSpots ? spotsJson(*f.rampSpots) : Json(nullptr)}}
+                        : Json(nullptr)},
+      {"se_method", f.overall.clustered ? "cluster" : "naive"},
+      {"decisions_per_round", number(f.decisionsPerRound)},
+      {"rounds_per_shoe", f.roundsPerShoe ? number(*f.roundsPerShoe) : Json(nullptr)},
+      {"rounds_per_second", number(f.roundsPerSecond)}};
 }
 
 Json eventsJson(const EventCounts& e, const StudyConfig& config) {

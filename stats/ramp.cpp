@@ -17,12 +17,14 @@ CountWeights Ramp::weights() const {
   return stakes;
 }
 
-std::string Ramp::text() const { return countStepsText(steps); }
+std::string Ramp::text() const {
+  return countStepsText(steps);
+}
 
 std::variant<Ramp, std::string> parseRamp(std::string_view text) {
   static constexpr StepsForm kRampForm{
-      "ramp",         "COUNT:STAKE", "stakes must be whole units from 1 to 100000",
-      R"("-60:1,1:2,2:4")", 1,        Ramp::kMaxStake};
+      "ramp", "COUNT:STAKE",  "stakes must be whole units from 1 to 100000", R"("-60:1,1:2,2:4")",
+      1,      Ramp::kMaxStake};
   auto steps = parseCountSteps(text, kRampForm);
   if (auto* error = std::get_if<std::string>(&steps)) {
     return std::move(*error);

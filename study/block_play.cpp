@@ -67,17 +67,16 @@ bool BlockPlayer::play(std::uint64_t block, StudyTally& tally, EventCounts& even
 
 bool BlockPlayer::playRounds(std::uint64_t block, const std::atomic<int>& stop) {
   blockTally_.clear();
-  const bool played = deal(block, config_.roundsInBlock(block), stop,
-                           [this](const RoundResult& result, bool plays) {
-                             if (plays) {
-                               blockTally_.record(result.count, result.payoffUnits);
-                               if (config_.spots) {
-                                 blockTally_.recordHands(result.count, result.hands,
-                                                         result.handSquares);
-                               }
-                             }
-                             return true;
-                           });
+  const bool played = deal(
+      block, config_.roundsInBlock(block), stop, [this](const RoundResult& result, bool plays) {
+        if (plays) {
+          blockTally_.record(result.count, result.payoffUnits);
+          if (config_.spots) {
+            blockTally_.recordHands(result.count, result.hands, result.handSquares);
+          }
+        }
+        return true;
+      });
   if (!played && deviations_ != nullptr) {
     deviations_->dropBlock();
   }

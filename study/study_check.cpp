@@ -148,10 +148,11 @@ std::optional<std::string> handsProblem(const StudyResult& r) {
     const Int128 rounds = t.counts[slot].rounds;
     const Int128 hands = t.hands[slot];
     const Int128 squares = t.handSquares[slot];
-    const bool sound = r.config.spots ? hands >= rounds && hands <= rounds * most && squares >= 0 &&
-                                            squares <= hands * kMostRoundPayoff * kMostRoundPayoff &&
-                                            odd(squares) == odd(t.counts[slot].sum)
-                                      : hands == 0 && squares == 0;
+    const bool sound = r.config.spots
+                           ? hands >= rounds && hands <= rounds * most && squares >= 0 &&
+                                 squares <= hands * kMostRoundPayoff * kMostRoundPayoff &&
+                                 odd(squares) == odd(t.counts[slot].sum)
+                           : hands == 0 && squares == 0;
     if (!sound) {
       return std::string("the hands' tallies do not fit the rounds and the spot rule");
     }
@@ -159,10 +160,23 @@ std::optional<std::string> handsProblem(const StudyResult& r) {
   return std::nullopt;
 }
 
+// The shoes' and the hands' tallies.
+std::optional<std::string> dealProblem(const StudyResult& r) {
+  if (auto problem = shoesProblem(r)) {
+    return problem;
+  }
+  return handsProblem(r);
+}
+
+// The most hands a round plays.
+Int128 spreadOf(const StudyConfig& config) {
+  return config.spots ? config.spots->most() : 1;
+}
+
 std::optional<std::string> sideProblem(const StudyResult& r) {
   const StudyTally& t = r.tally;
   // A round spread over several hands moves as much as they all can.
-  const Int128 spread = r.config.spots ? r.config.spots->most() : 1;
+  const Int128 spread = spreadOf(r.config);
   const Int128 mostPayoff = kMostRoundPayoff * spread;
   if (t.blocks != r.blocks.size()) {
     return "the tallies hold " + std::to_string(t.blocks) + " blocks, the block list " +
@@ -195,10 +209,7 @@ std::optional<std::string> sideProblem(const StudyResult& r) {
     return "the tallies do not hold the rounds of the " + std::to_string(r.blocks.size()) +
            " blocks listed";
   }
-  if (auto problem = shoesProblem(r)) {
-    return problem;
-  }
-  if (auto problem = handsProblem(r)) {
+  if (auto problem = dealProblem(r)) {
     return problem;
   }
   Int128 countSquares = 0;

@@ -145,8 +145,7 @@ class Simulator {
     return askRule(hands, k, allowed, firstDecision);
   }
   // The rule function, with copies of the hands in a context.
-  int askRule(const std::vector<Hand>& hands, std::size_t k, ActionSet allowed,
-              bool firstDecision);
+  int askRule(const std::vector<Hand>& hands, std::size_t k, ActionSet allowed, bool firstDecision);
   void splitHand(std::vector<Hand>& hands, std::size_t k);
   void playDealerTurn();
   void settle(RoundResult& result) const;

@@ -12,8 +12,8 @@ int SpotRule::most() const {
 
 std::variant<SpotRule, std::string> parseSpots(std::string_view text) {
   static constexpr StepsForm kSpotsForm{
-      "spots", "COUNT:HANDS", "hands must be whole numbers from 1 to 7", R"("2:2,4:3")", 1,
-      SpotRule::kMostHands};
+      "spots", "COUNT:HANDS",       "hands must be whole numbers from 1 to 7", R"("2:2,4:3")",
+      1,       SpotRule::kMostHands};
   auto steps = parseCountSteps(text, kSpotsForm);
   if (auto* error = std::get_if<std::string>(&steps)) {
     return std::move(*error);
