@@ -23,11 +23,8 @@ namespace {
 
 // The tag tables as published (docs/counting.md "Counts"), A 2 3 4 5 6 7 8 9 10.
 TEST(CountSystem, NamedCountsCarryThePublishedTags) {
-  const struct {
-    const char* name;
-    const char* tags;
-    bool balanced;
-  } rows[] = {
+  // Name, tags, balanced.
+  const std::tuple<const char*, const char*, bool> rows[] = {
       {"hilo", "A:-1,2:1,3:1,4:1,5:1,6:1,7:0,8:0,9:0,10:-1", true},
       {"ko", "A:-1,2:1,3:1,4:1,5:1,6:1,7:1,8:0,9:0,10:-1", false},
       {"hiopt1", "A:0,2:0,3:1,4:1,5:1,6:1,7:0,8:0,9:0,10:-1", true},
@@ -37,23 +34,19 @@ TEST(CountSystem, NamedCountsCarryThePublishedTags) {
       {"halves", "A:-1,2:0.5,3:1,4:1,5:1.5,6:1,7:0.5,8:0,9:-0.5,10:-1", true},
   };
   ASSERT_EQ(countNames().size(), std::size(rows));
-  for (const auto& row : rows) {
-    const auto named = countNamed(row.name);
-    ASSERT_TRUE(named) << row.name;
-    const auto parsed = parseCountTags(row.tags);
-    ASSERT_TRUE(std::holds_alternative<CountSystem>(parsed)) << row.name;
-    EXPECT_EQ(*named, std::get<CountSystem>(parsed)) << row.name;
-    EXPECT_EQ(named->balanced(), row.balanced) << row.name;
-    EXPECT_EQ(nameOfCount(*named), row.name);
-    EXPECT_EQ(std::get<CountSystem>(parseCountTags(named->tagsText())), *named) << row.name;
+  for (const auto& [name, tags, balanced] : rows) {
+    SCOPED_TRACE(name);
+    const auto named = countNamed(name);
+    ASSERT_TRUE(named);
+    EXPECT_EQ(*named, std::get<CountSystem>(parseCountTags(tags)));
+    EXPECT_EQ(named->balanced(), balanced);
+    EXPECT_EQ(nameOfCount(*named), name);
+    EXPECT_EQ(std::get<CountSystem>(parseCountTags(named->tagsText())), *named);
   }
 }
 
 TEST(CountSystem, TagsAreRefusedWithTheReason) {
-  const struct {
-    const char* tags;
-    const char* reason;
-  } rows[] = {
+  const std::pair<const char*, const char*> rows[] = {
       {"A:-1,2:1,3:1,4:1,5:1,6:1,7:0,8:0,9:0", "10 has none"},
       {"A:-1,2:1,3:1,4:1,5:1,6:1,7:0,8:0,9:0,10:-1,2:1", "tagged twice"},
       {"A:-1,2:0.25,3:1,4:1,5:1,6:1,7:0,8:0,9:0,10:-1", "whole or half point"},
@@ -61,12 +54,8 @@ TEST(CountSystem, TagsAreRefusedWithTheReason) {
       {"K:-1,2:1,3:1,4:1,5:1,6:1,7:0,8:0,9:0,10:-1", "A or 2 to 10"},
       {"A-1,2:1,3:1,4:1,5:1,6:1,7:0,8:0,9:0,10:-1", "CARD:TAG"},
   };
-  for (const auto& row : rows) {
-    const auto parsed = parseCountTags(row.tags);
-    ASSERT_TRUE(std::holds_alternative<std::string>(parsed)) << row.tags;
-    EXPECT_NE(std::get<std::string>(parsed).find(row.reason), std::string::npos)
-        << row.tags << ": " << std::get<std::string>(parsed);
-  }
+  for (const auto& [tags, reason] : rows)
+    EXPECT_TRUE(says(parseCountTags(tags), reason)) << tags;
   // An unbalanced custom count starts below zero as KO does: 2 points a deck.
   const auto custom = parseCountTags("A:-0.5,2:1,3:1,4:1,5:1,6:1,7:0,8:0,9:0,10:-1");
   EXPECT_EQ(std::get<CountSystem>(custom).initialHalves(6), -2 * 2 * 5);
@@ -76,33 +65,28 @@ TEST(CountSystem, TagsAreRefusedWithTheReason) {
 TEST(TrueCount, ConvertsByEstimateAndRounding) {
   using R = TrueCountRounding;
   using E = DeckEstimate;
-  const struct {
-    int halves;
-    int cards;
-    E estimate;
-    int truncated, floored, rounded;
-  } rows[] = {
-      {10, 130, E::Exact, 2, 2, 2},      // 5 / 2.5
-      {10, 130, E::Half, 2, 2, 2},       // 2.5 decks read as 2.5
-      {10, 130, E::Whole, 1, 1, 2},      // 2.5 decks read as 3: 5 / 3
-      {-10, 130, E::Whole, -1, -2, -2},  // -5 / 3
-      {7, 52, E::Exact, 3, 3, 4},        // 3.5
-      {-7, 52, E::Exact, -3, -4, -4},    // -3.5: halves go away from zero
-      {4, 10, E::Exact, 10, 10, 10},     // 2 / (10 / 52) = 10.4
-      {4, 10, E::Half, 4, 4, 4},         // at least half a deck: 2 / 0.5
-      {4, 10, E::Whole, 2, 2, 2},        // at least a deck
-      {4, 39, E::Half, 2, 2, 2},         // 0.75 decks, between halves: read as 1
-      {4, 39, E::Exact, 2, 2, 3},        // 2 / 0.75 = 2.67
-      {4, 0, E::Exact, 60, 60, 60},      // an empty shoe counts as one card: 104
-      {200, 52, E::Exact, 60, 60, 60},   // 100 lands in the end slot
-      {-200, 26, E::Half, -60, -60, -60},
+  // Half points, cards left, the estimate, then the count truncated, floored and rounded.
+  const std::tuple<int, int, E, std::array<int, 3>> rows[] = {
+      {10, 130, E::Exact, {2, 2, 2}},      // 5 / 2.5
+      {10, 130, E::Half, {2, 2, 2}},       // 2.5 decks read as 2.5
+      {10, 130, E::Whole, {1, 1, 2}},      // 2.5 decks read as 3: 5 / 3
+      {-10, 130, E::Whole, {-1, -2, -2}},  // -5 / 3
+      {7, 52, E::Exact, {3, 3, 4}},        // 3.5
+      {-7, 52, E::Exact, {-3, -4, -4}},    // -3.5: halves go away from zero
+      {4, 10, E::Exact, {10, 10, 10}},     // 2 / (10 / 52) = 10.4
+      {4, 10, E::Half, {4, 4, 4}},         // at least half a deck: 2 / 0.5
+      {4, 10, E::Whole, {2, 2, 2}},        // at least a deck
+      {4, 39, E::Half, {2, 2, 2}},         // 0.75 decks, between halves: read as 1
+      {4, 39, E::Exact, {2, 2, 3}},        // 2 / 0.75 = 2.67
+      {4, 0, E::Exact, {60, 60, 60}},      // an empty shoe counts as one card: 104
+      {200, 52, E::Exact, {60, 60, 60}},   // 100 lands in the end slot
+      {-200, 26, E::Half, {-60, -60, -60}},
   };
-  for (const auto& row : rows) {
-    const std::string name = std::to_string(row.halves) + "/" + std::to_string(row.cards);
-    EXPECT_EQ(trueCountOf(row.halves, row.cards, {R::Truncate, row.estimate}), row.truncated)
-        << name;
-    EXPECT_EQ(trueCountOf(row.halves, row.cards, {R::Floor, row.estimate}), row.floored) << name;
-    EXPECT_EQ(trueCountOf(row.halves, row.cards, {R::Round, row.estimate}), row.rounded) << name;
+  for (const auto& [halves, cards, estimate, expected] : rows) {
+    const R roundings[] = {R::Truncate, R::Floor, R::Round};
+    for (std::size_t k = 0; k < 3; ++k)
+      EXPECT_EQ(trueCountOf(halves, cards, {roundings[k], estimate}), expected[k])
+          << halves << "/" << cards << " rounding " << k;
   }
   EXPECT_EQ(wholeRunningCount(-3, R::Truncate), -1);
   EXPECT_EQ(wholeRunningCount(-3, R::Floor), -2);
@@ -207,11 +191,10 @@ TEST(CountingPlayer, PlaysAnIndexFromItsCountAndNotOneShort) {
 TEST(Insurance, TakenFromItsCountAndNotOneShort) {
   const GameRules sixDecks{.decks = 6, .reshuffleAfter = 234};
   const GameRules fromIndex = rulesWithIndexInsurance(sixDecks, *indexSetNamed("i18"));
-  ASSERT_EQ(fromIndex.insurance, Insurance::Count);
-  ASSERT_EQ(fromIndex.insuranceCount, 3);
-  GameRules atTwo = sixDecks;
-  atTwo.insurance = Insurance::Count;
-  atTwo.insuranceCount = 2;
+  ASSERT_EQ(std::pair(fromIndex.insurance, fromIndex.insuranceCount),
+            std::pair(Insurance::Count, 3));
+  const GameRules atTwo{
+      .decks = 6, .reshuffleAfter = 234, .insurance = Insurance::Count, .insuranceCount = 2};
   const struct {
     const char* name;
     GameRules rules;
@@ -226,6 +209,7 @@ TEST(Insurance, TakenFromItsCountAndNotOneShort) {
       {"never", sixDecks, true, 40, false},
   };
   for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
     CardCounter counter(*countNamed("hilo"), 6, {});
     CountingPlayer player(row.rules, *indexSetNamed("i18"), counter);
     StreamRandom random(1, 0);
@@ -234,12 +218,11 @@ TEST(Insurance, TakenFromItsCountAndNotOneShort) {
     table.showCardsTo(counter);
     for (int i = 0; i < row.lowCards; ++i)
       counter.see(2);
-    ASSERT_TRUE(table.deck().stackNext(std::vector<int>{10, 1, 10, 8})) << row.name;
+    ASSERT_TRUE(table.deck().stackNext(std::vector<int>{10, 1, 10, 8}));
     const RoundResult result = table.playRound(1, false);
-    EXPECT_EQ(table.insured(), row.insured) << row.name;
-    if (row.counting) {  // 20 beats soft 19; the bet costs half a stake
-      EXPECT_EQ(result.payoffUnits, row.insured ? 5 : 10) << row.name;
-    }
+    EXPECT_EQ(table.insured(), row.insured);
+    // 20 beats soft 19; the bet costs half a stake.
+    EXPECT_TRUE(!row.counting || result.payoffUnits == (row.insured ? 5 : 10));
   }
   // Rules with insurance of their own keep it.
   const GameRules composition{.insurance = Insurance::Composition};
@@ -247,12 +230,29 @@ TEST(Insurance, TakenFromItsCountAndNotOneShort) {
             Insurance::Composition);
 }
 
-TEST(IndexPlays, BuiltInSetsReadBackFromTheirText) {
+// Each built-in set reads back from its text, and every row of it deviates
+// from basic strategy in the game the sets are published for: a row that asks
+// what basic strategy already does never changes a decision.
+TEST(IndexPlays, BuiltInSetsReadBackAndEachRowChangesABasicDecision) {
+  const GameRules& rules = gameNamed("6d-s17-ls")->rules;
+  const BasicStrategy basic(rules);
   for (const auto name : indexSetNames()) {
     const IndexPlays set = *indexSetNamed(name);
-    const auto again = parseIndexPlays(set.text());
-    ASSERT_TRUE(std::holds_alternative<IndexPlays>(again)) << name;
-    EXPECT_EQ(std::get<IndexPlays>(again), set) << name;
+    EXPECT_EQ(std::get<IndexPlays>(parseIndexPlays(set.text())), set) << name;
+    for (const IndexPlay& play : set.plays) {
+      if (play.hand == IndexHand::Insurance) {
+        EXPECT_EQ(rules.insurance, Insurance::Never);  // basic strategy never insures
+        continue;
+      }
+      const int basicAction =
+          play.hand == IndexHand::Pair
+              ? basic.pairAction(play.upCard, play.value, 1, true,
+                                 {Hit, Stand, Double, Split, Surrender})
+              : basic.totalAction(play.upCard, play.value, play.hand == IndexHand::Soft, true,
+                                  {Hit, Stand, Double, Surrender});
+      EXPECT_NE(basicAction, play.action)
+          << name << ": " << handText(play.hand, play.value) << " v " << play.upCard;
+    }
   }
   EXPECT_EQ(indexSetNamed("i18")->plays.size(), 18U);
   EXPECT_EQ(indexSetNamed("fab4")->plays.size(), 4U);
@@ -269,31 +269,6 @@ TEST(IndexPlays, BuiltInSetsReadBackFromTheirText) {
     EXPECT_FALSE(indexSetNamed(refused)) << refused;
 }
 
-// Every row of a built-in set deviates from basic strategy in the game the
-// sets are published for: a row that asks what basic strategy already does
-// never changes a decision.
-TEST(IndexPlays, EveryBuiltInRowChangesABasicDecision) {
-  const GameRules& rules = gameNamed("6d-s17-ls")->rules;
-  const BasicStrategy basic(rules);
-  for (const auto name : indexSetNames()) {
-    const IndexPlays set = *indexSetNamed(name);
-    for (const IndexPlay& play : set.plays) {
-      if (play.hand == IndexHand::Insurance) {
-        EXPECT_EQ(rules.insurance, Insurance::Never);  // basic strategy never insures
-        continue;
-      }
-      const int basicAction =
-          play.hand == IndexHand::Pair
-              ? basic.pairAction(play.upCard, play.value, 1, true,
-                                 {Hit, Stand, Double, Split, Surrender})
-              : basic.totalAction(play.upCard, play.value, play.hand == IndexHand::Soft, true,
-                                  {Hit, Stand, Double, Surrender});
-      EXPECT_NE(basicAction, play.action)
-          << name << ": " << handText(play.hand, play.value) << " v " << play.upCard;
-    }
-  }
-}
-
 // The generated files' columns, decimal indexes and quoted hands.
 TEST(IndexPlays, ReadsGeneratedFilesAndDecimalIndexes) {
   const auto parsed = parseIndexPlays(
@@ -303,26 +278,17 @@ TEST(IndexPlays, ReadsGeneratedFilesAndDecimalIndexes) {
       "\"A,7\",2,stand,double,-0.5,,,900,>=\r\n"
       "\"8,8\",10,split,surrender,-1.5,-2,-1,55,<=\r\n"
       "12,4,stand,hit,-1.0,,,10,<=\r\n");
-  ASSERT_TRUE(std::holds_alternative<IndexPlays>(parsed));
-  const auto& plays = std::get<IndexPlays>(parsed).plays;
-  ASSERT_EQ(plays.size(), 4U);
-  const IndexPlay expected[] = {
-      {IndexHand::Hard, 16, 10, Stand, 1, true},
-      {IndexHand::Soft, 18, 2, Double, 0, true},
-      {IndexHand::Pair, 8, 10, Surrender, -2, false},
-      {IndexHand::Hard, 12, 4, Hit, -1, false},
-  };
-  for (std::size_t i = 0; i < plays.size(); ++i)
-    EXPECT_EQ(plays[i], expected[i]) << i;
+  EXPECT_EQ(std::get<IndexPlays>(parsed).plays,
+            (std::vector<IndexPlay>{{IndexHand::Hard, 16, 10, Stand, 1, true},
+                                    {IndexHand::Soft, 18, 2, Double, 0, true},
+                                    {IndexHand::Pair, 8, 10, Surrender, -2, false},
+                                    {IndexHand::Hard, 12, 4, Hit, -1, false}}));
 }
 
 TEST(IndexPlays, RefusesMalformedFilesNamingLineAndColumn) {
   const std::string header = "hand,up_card,action,index,direction\n";
-  const struct {
-    std::string csv;
-    int line, column;
-    const char* reason;
-  } rows[] = {
+  // The file, the line and column refused, and the reason.
+  const std::tuple<std::string, int, int, const char*> rows[] = {
       {"", 1, 1, "no header"},
       {"hand,up_card,action,index\n", 1, 1, "no column direction"},
       {"hand,up_card,action,deviation,index,direction\n", 1, 21, "twice"},
@@ -342,39 +308,30 @@ TEST(IndexPlays, RefusesMalformedFilesNamingLineAndColumn) {
       {header + "\"16,10,stand,0,>=\n", 2, 1, "not closed"},
       {header + "\"16\"x,10,stand,0,>=\n", 2, 5, "end at a comma"},
   };
-  for (const auto& row : rows) {
-    const auto parsed = parseIndexPlays(row.csv);
-    ASSERT_TRUE(std::holds_alternative<IndexFileError>(parsed)) << row.csv;
+  for (const auto& [csv, line, column, reason] : rows) {
+    const auto parsed = parseIndexPlays(csv);
+    ASSERT_TRUE(std::holds_alternative<IndexFileError>(parsed)) << csv;
     const IndexFileError& error = std::get<IndexFileError>(parsed);
-    EXPECT_EQ(error.line, row.line) << row.csv;
-    EXPECT_EQ(error.column, row.column) << row.csv;
-    EXPECT_NE(error.message.find(row.reason), std::string::npos) << error.text();
+    EXPECT_EQ(std::pair(error.line, error.column), std::pair(line, column)) << csv;
+    EXPECT_TRUE(says(error.message, reason));
   }
 }
 
 // Which rounds the player sits in for, given each round's count and whether
 // it starts a fresh shoe.
 TEST(Wonging, PlaysFromTheInCountAndLeavesBelowTheOutCount) {
-  struct Round {
-    int count;
-    bool freshShoe, plays;
-  };
   const bool o = true, x = false;  // o: a fresh shoe, or the round played
-  const struct {
-    const char* name;
-    WongLimits limits;
-    std::vector<Round> rounds;
-  } rows[] = {
+  // Each round: its count, whether it starts a fresh shoe, whether it is played.
+  const std::tuple<const char*, WongLimits, std::vector<std::tuple<int, bool, bool>>> rows[] = {
       {"no limits", {}, {{0, o, o}, {-5, x, o}}},
       {"in alone", {2, {}}, {{0, o, x}, {2, x, o}, {-3, x, o}, {1, o, x}}},
       {"out alone", {{}, -1}, {{0, o, o}, {-1, x, o}, {-2, x, x}, {3, x, x}, {-4, o, x}}},
       {"both", {2, 0}, {{2, o, o}, {1, x, o}, {-1, x, x}, {1, x, x}, {2, x, o}}},
   };
-  for (const auto& row : rows) {
-    Wonging wonging(row.limits);
-    for (const Round& round : row.rounds)
-      EXPECT_EQ(wonging.plays(round.count, round.freshShoe), round.plays)
-          << row.name << " at " << round.count;
+  for (const auto& [name, limits, rounds] : rows) {
+    Wonging wonging(limits);
+    for (const auto& [count, freshShoe, plays] : rounds)
+      EXPECT_EQ(wonging.plays(count, freshShoe), plays) << name << " at " << count;
   }
 }
 
@@ -382,9 +339,7 @@ TEST(Wonging, PlaysFromTheInCountAndLeavesBelowTheOutCount) {
 // constant se: the crossing and where mean +- 1.96 se cross, either way.
 TEST(GeneratedIndices, FindTheCrossingAndItsInterval) {
   const double z = 1.959963984540054;
-  std::vector<DifferencePoint> rising;
-  std::vector<DifferencePoint> falling;
-  std::vector<DifferencePoint> everywhere;  // better everywhere: no index
+  std::vector<DifferencePoint> rising, falling, everywhere;  // better everywhere: no index
   for (int count = -3; count <= 8; ++count) {
     rising.push_back({count, 0.1 * (count - 2.5), 0.05});
     falling.push_back({count, -0.1 * (count + 1.5), 0.05});
@@ -393,24 +348,21 @@ TEST(GeneratedIndices, FindTheCrossingAndItsInterval) {
   // A crossing between the two lowest counts, and the two highest, is found.
   const std::vector<DifferencePoint> edge{{0, -0.1, 0.0}, {1, 0.3, 0.0}, {2, 0.5, 0.0}};
   const std::vector<DifferencePoint> top{{0, 0.5, 0.0}, {1, 0.3, 0.0}, {2, -0.1, 0.0}};
-  const struct {
-    const std::vector<DifferencePoint>& points;
-    bool above;
-    std::optional<double> index;  // none: no index
-  } rows[] = {
-      {rising, true, 2.5},    {rising, false, {}}, {falling, false, -1.5}, {falling, true, {}},
-      {everywhere, true, {}}, {edge, true, 0.25},  {top, false, 1.75},
+  // The points, at or above or else at or below, and the index (none: no index).
+  const std::tuple<const std::vector<DifferencePoint>*, bool, std::optional<double>> rows[] = {
+      {&rising, true, 2.5},    {&rising, false, {}}, {&falling, false, -1.5}, {&falling, true, {}},
+      {&everywhere, true, {}}, {&edge, true, 0.25},  {&top, false, 1.75},
   };
-  for (const auto& row : rows) {
-    const auto found = row.above ? crossingAbove(row.points) : crossingBelow(row.points);
-    ASSERT_EQ(found.has_value(), row.index.has_value()) << &row - rows;
-    if (found) {
-      EXPECT_EQ(found->atOrAbove, row.above);
-      EXPECT_NEAR(found->index, *row.index, 1e-12);
-      if (row.points[0].se > 0) {
-        EXPECT_NEAR(*found->low, *row.index - 0.5 * z, 1e-12);
-        EXPECT_NEAR(*found->high, *row.index + 0.5 * z, 1e-12);
-      }
+  for (const auto& [points, above, index] : rows) {
+    const auto found = above ? crossingAbove(*points) : crossingBelow(*points);
+    ASSERT_EQ(found.has_value(), index.has_value()) << above << " " << index.value_or(0);
+    if (!found)
+      continue;
+    EXPECT_EQ(found->atOrAbove, above);
+    EXPECT_NEAR(found->index, *index, 1e-12);
+    if ((*points)[0].se > 0) {
+      EXPECT_NEAR(*found->low, *index - 0.5 * z, 1e-12);
+      EXPECT_NEAR(*found->high, *index + 0.5 * z, 1e-12);
     }
   }
 }

@@ -15,6 +15,7 @@
 #include "stats/ramp.h"
 #include "stats/tally.h"
 #include "stats/trip_figures.h"
+#include "tests/support.h"
 
 namespace {
 
@@ -156,41 +157,20 @@ const CountWeights& stakeOf(const Series& series) {
 
 }  // namespace
 
-TEST(Estimate, MatchesTheDefinitions) {
-  const StudyTally tally = tallyOf(kHandMade);
-  for (const Series& c : kSeries) {
-    const Estimate got = estimate(seriesOf(tally, c), tally.blocks, 2);
-    const Estimate want = reference(kHandMade, c.count, stakeOf(c));
-    EXPECT_TRUE(got.clustered);
-    // Rounds in fewer blocks than asked for: the independent-rounds figure.
-    const Estimate few = estimate(seriesOf(tally, c), tally.blocks, 4);
-    EXPECT_FALSE(few.clustered);
-    expectSame(few.se, want.seNaive);
-    for (const auto figure : {&Estimate::mean, &Estimate::sd, &Estimate::se, &Estimate::seNaive,
-                              &Estimate::ciLow, &Estimate::ciHigh}) {
-      expectSame(got.*figure, want.*figure);
-    }
-  }
-}
-
 TEST(Estimate, HandValuesAndDegenerateTallies) {
-  const struct {
-    Blocks blocks;
-    double mean, sd, se;
-    bool clustered;
-  } cases[] = {
+  // The blocks, then the mean, sd and se, and whether clustered.
+  const std::tuple<Blocks, double, double, double, bool> cases[] = {
       {{{{0, 2}, {3, 2}}, {{-5, 2}}}, 1.0, 0.0, 0.0, true},
       {{{{0, 3}}, {}}, 1.5, kNaN, kNaN, false},
       {{{}, {}}, kNaN, kNaN, kNaN, false},
   };
-  for (const auto& c : cases) {
-    const StudyTally tally = tallyOf(c.blocks);
+  for (const auto& [blocks, mean, sd, se, clustered] : cases) {
+    const StudyTally tally = tallyOf(blocks);
     const Estimate e = estimate(tally.all, tally.blocks, 2);
-    expectSame(e.mean, c.mean);
-    expectSame(e.sd, c.sd);
-    expectSame(e.se, c.se);
-    expectSame(e.ciLow, c.mean - kZ95 * c.se);
-    EXPECT_EQ(e.clustered, c.clustered) << c.mean;
+    for (const auto& [got, want] :
+         {std::pair{e.mean, mean}, {e.sd, sd}, {e.se, se}, {e.ciLow, mean - kZ95 * se}})
+      expectSame(got, want);
+    EXPECT_EQ(e.clustered, clustered) << mean;
   }
 }
 
@@ -256,44 +236,38 @@ TEST(ExactDecimal, RoundTripsAndRefusesGarbage) {
 }
 
 TEST(Ramp, ParsesStepsAndFillsEveryCount) {
-  const struct {
-    const char* text;
-    const char* canonical;
-    std::vector<std::pair<int, std::int64_t>> stakes;  // count, stake
-  } cases[] = {
+  // The text, its canonical form, and stakes at some counts.
+  const std::tuple<const char*, const char*, std::vector<std::pair<int, std::int64_t>>> cases[] = {
       {"-60:1,1:2,4:12", "-60:1,1:2,4:12", {{-60, 1}, {0, 1}, {1, 2}, {3, 2}, {4, 12}, {60, 12}}},
       {" -2 : 3 ,\t+3:5 ", "-2:3,3:5", {{-60, 3}, {-3, 3}, {-2, 3}, {2, 3}, {3, 5}, {60, 5}}},
       {"60:100000", "60:100000", {{-60, 100000}, {60, 100000}}},
   };
-  for (const auto& c : cases) {
-    const auto parsed = parseRamp(c.text);
-    ASSERT_TRUE(std::holds_alternative<Ramp>(parsed)) << std::get<std::string>(parsed);
-    EXPECT_EQ(std::get<Ramp>(parsed).text(), c.canonical);
-    for (const auto& [count, stake] : c.stakes)
-      EXPECT_EQ(std::get<Ramp>(parsed).weights()[countSlot(count)], stake) << c.text << count;
+  for (const auto& [text, canonical, stakes] : cases) {
+    const Ramp ramp = std::get<Ramp>(parseRamp(text));
+    EXPECT_EQ(ramp.text(), canonical);
+    for (const auto& [count, stake] : stakes)
+      EXPECT_EQ(ramp.weights()[countSlot(count)], stake) << text << count;
   }
 }
 
 TEST(Ramp, RefusesBadTextSayingWhy) {
-  const std::string stakes = "stakes must be whole units from 1 to 100000";
-  const std::string counts = "counts must be whole numbers from -60 to 60";
-  const std::pair<const char*, std::string> cases[] = {
+  const char* const stakes = "stakes must be whole units from 1 to 100000";
+  const char* const counts = "counts must be whole numbers from -60 to 60";
+  const std::string last = std::string("step 2 (\"2:0\"): ") + stakes;
+  const std::pair<const char*, const char*> cases[] = {
       {"", "empty ramp"},       {" \t", "empty ramp"}, {"1:2,", "ramp step 2"},
       {"1:2,,3:4", "step 2"},   {"1", "COUNT:STAKE"},  {"1:2,1:3", "strictly ascending"},
       {"2:2,1:3", "ascending"}, {"61:1", counts},      {"x:1", counts},
       {"+-1:1", counts},        {"1.5:1", counts},     {"1:-1", stakes},
       {"1:+-1", stakes},        {"1:1.5", stakes},     {"1:2x", stakes},
-      {"1:100001", stakes},     {"1:2:3", stakes},     {"-1:1,2:0", "step 2 (\"2:0\"): " + stakes},
+      {"1:100001", stakes},     {"1:2:3", stakes},     {"-1:1,2:0", last.c_str()},
   };
-  for (const auto& [text, message] : cases) {
-    const auto parsed = parseRamp(text);
-    ASSERT_TRUE(std::holds_alternative<std::string>(parsed)) << text;
-    EXPECT_NE(std::get<std::string>(parsed).find(message), std::string::npos)
-        << text << ": " << std::get<std::string>(parsed);
-  }
+  for (const auto& [text, message] : cases)
+    EXPECT_TRUE(says(parseRamp(text), message)) << text;
 }
 
 TEST(RampFigures, FollowFromThePerCountTallies) {
+  const double ev = 11.0 / 6, variance = 377.0 / 36;
   const struct {
     Blocks blocks;
     const char* ramp;
@@ -306,10 +280,10 @@ TEST(RampFigures, FollowFromThePerCountTallies) {
        "-60:1,2:4",
        100.0,
        2.0,
-       11.0 / 6,
-       std::sqrt(377.0) / 6,
-       std::exp(-2 * (11.0 / 6) * 100 / (377.0 / 36)),
-       377.0 / 121},
+       ev,
+       std::sqrt(variance),
+       std::exp(-2 * ev * 100 / variance),
+       variance / ev / ev},
       {{{{0, -2}}, {{0, -2}}}, "0:3", 50.0, 3.0, -3.0, 0.0, 1.0, 0.0},
       {{{{5, 2}}, {{5, -2}}}, "-60:1,5:2", std::nullopt, 2.0, 0.0, 2.0, -1, kInf},
   };
@@ -317,15 +291,16 @@ TEST(RampFigures, FollowFromThePerCountTallies) {
     const CountWeights stakes = std::get<Ramp>(parseRamp(c.ramp)).weights();
     const StudyTally tally = tallyOf(c.blocks, &stakes);
     const RampFigures f = rampFigures(tally, stakes, c.bankroll, true);
-    expectSame(f.averageBet, c.bet);
-    expectSame(f.evPerRound, c.ev);
-    expectSame(f.evPer100, 100 * c.ev);
-    expectSame(f.sdPerRound, c.sd);
     // Two blocks are too few for a cluster estimate: the ramp's se is the naive one.
-    expectSame(f.se, reference(c.blocks, std::nullopt, stakes).seNaive);
+    for (const auto& [got, want] : {std::pair{f.averageBet, c.bet},
+                                    {f.evPerRound, c.ev},
+                                    {f.evPer100, 100 * c.ev},
+                                    {f.sdPerRound, c.sd},
+                                    {f.se, reference(c.blocks, std::nullopt, stakes).seNaive},
+                                    {f.n0, c.n0},
+                                    {f.di, c.sd == 0 ? kNaN : 1000 * c.ev / c.sd}})
+      expectSame(got, want);
     expectSame(f.riskOfRuin.value_or(-1), c.riskOfRuin, 1e-15);
-    expectSame(f.n0, c.n0);
-    expectSame(f.di, c.sd == 0 ? kNaN : 1000 * c.ev / c.sd);
     expectSame(f.score, c.ev > 0 ? 1e6 * c.ev * c.ev / (c.sd * c.sd) : 0.0, 1e-9);
     EXPECT_TRUE(std::isnan(rampFigures(tally, stakes, c.bankroll, false).se));
     // The counts' own errors, as if independent: each weighs stake × share.
@@ -343,9 +318,10 @@ TEST(RampFigures, FollowFromThePerCountTallies) {
   }
 }
 
+// Each side's figures, and their paired difference, from their definitions.
+// The variant moves some rounds to other counts and changes some payoffs, as
+// a strategy dealt the same shoe would.
 TEST(Difference, PairsTheSidesBlockByBlock) {
-  // The variant moves some rounds to other counts and changes some payoffs,
-  // as a strategy dealt the same shoe would.
   const Blocks variant = {{{0, 2}, {0, -2}, {0, 1}, {2, 3}, {1, 2}},
                           {{0, -2}, {0, 2}, {2, -4}, {2, 2}},
                           {{-1, 4}, {0, -1}, {7, 1}}};
@@ -355,7 +331,15 @@ TEST(Difference, PairsTheSidesBlockByBlock) {
                                     seriesOf(pair.cross, c), 3, 2);
     const Estimate a = reference(kHandMade, c.count, stakeOf(c));
     const Estimate b = reference(variant, c.count, stakeOf(c));
-    EXPECT_TRUE(d.clustered);
+    const Estimate study = estimate(seriesOf(pair.study, c), pair.study.blocks, 2);
+    for (const auto figure : {&Estimate::mean, &Estimate::sd, &Estimate::se, &Estimate::seNaive,
+                              &Estimate::ciLow, &Estimate::ciHigh})
+      expectSame(study.*figure, a.*figure);
+    // Rounds in fewer blocks than asked for: the independent-rounds figure.
+    const Estimate few = estimate(seriesOf(pair.study, c), pair.study.blocks, 4);
+    EXPECT_FALSE(few.clustered);
+    expectSame(few.se, a.seNaive);
+    EXPECT_TRUE(study.clustered && d.clustered);
     expectSame(d.studyMean, a.mean);
     expectSame(d.variantMean, b.mean);
     expectSame(d.mean, b.mean - a.mean);
@@ -384,10 +368,7 @@ TEST(KellyRamp, StakesFollowTheEdgeOverTheSecondMoment) {
   const Blocks blocks = {{{-1, -2}, {1, 1}, {1, -1}, {2, 4}, {2, 4}, {3, 0}, {5, 1}},
                          {{1, 1}, {1, 1}, {2, 4}, {2, 4}, {3, 0}, {5, 1}, {5, -1}}};
   const StudyTally tally = tallyOf(blocks);
-  const struct {
-    KellySizing sizing;
-    const char* ramp;
-  } cases[] = {
+  const std::pair<KellySizing, const char*> cases[] = {
       {{{1, 100}, 10.0, 1.0, 1, true}, "-60:1,1:10,2:5,3:1,5:7"},
       // 2.5 rounds up, 3.33 down.
       {{{1, 100}, 10.0, 0.5, 1, true}, "-60:1,1:5,2:3,3:1,5:3"},
@@ -401,8 +382,8 @@ TEST(KellyRamp, StakesFollowTheEdgeOverTheSecondMoment) {
       {{{1, 100}, 10.0, 1.0, 1}, "-60:1,1:5,5:7"},
       {{{1, 100}, 10.0, 0.75, 4}, "-60:4"},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(kellyRamp(tally, c.sizing).text(), c.ramp);
+  for (const auto& [sizing, ramp] : cases)
+    EXPECT_EQ(kellyRamp(tally, sizing).text(), ramp);
   EXPECT_EQ(kellyStake(tally.counts[countSlot(1)], {{1, 100}, 40.0, 0.5, 1}), 20.0);
   EXPECT_EQ(kellyStake(tally.counts[countSlot(3)], {{1, 100}, 40.0, 1.0, 1}), 0.0);
   EXPECT_EQ(kellyRamp(StudyTally{}, {{4, 9}, 10.0, 1.0, 1}).text(), "-60:4");
@@ -432,13 +413,11 @@ TEST(TripFigures, FollowTheirClosedForms) {
   EXPECT_NEAR(half.low + half.high, 1, 1e-15);
   EXPECT_NEAR(half.high - 0.5, kZ95 * std::sqrt(0.025 + z2 / 400) / (1 + z2 / 10), 1e-15);
   const std::vector<double> sorted{1, 2, 3, 5};
-  EXPECT_EQ(percentile(sorted, 0), 1);
-  EXPECT_EQ(percentile(sorted, 0.5), 2.5);
-  EXPECT_EQ(percentile(sorted, 0.75), 3.5);
-  EXPECT_EQ(percentile(sorted, 1), 5);
+  EXPECT_EQ((std::vector{percentile(sorted, 0), percentile(sorted, 0.5), percentile(sorted, 0.75),
+                         percentile(sorted, 1)}),
+            (std::vector<double>{1, 2.5, 3.5, 5}));
   EXPECT_TRUE(std::isnan(percentile({}, 0.5)));
   EXPECT_NEAR(diffusionRuin(10, 0, 1, 100), std::erfc(1 / std::sqrt(2.0)), 1e-12);
   EXPECT_NEAR(diffusionRuin(100, 0.01, 1, 1e12), std::exp(-2.0), 1e-9);
-  EXPECT_EQ(diffusionRuin(5, -1, 0, 5), 1.0);
-  EXPECT_EQ(diffusionRuin(5, -1, 0, 4), 0.0);
+  EXPECT_EQ(std::pair(diffusionRuin(5, -1, 0, 5), diffusionRuin(5, -1, 0, 4)), std::pair(1.0, 0.0));
 }

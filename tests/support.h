@@ -1,13 +1,14 @@
 #pragma once
 
-// What several test files build: hands, studies played block by block, and
-// files read whole.
+// What several test files build: hands, studies played block by block, files
+// read whole, and the check that a refusal says why.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <fstream>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "study/study_player.h"
@@ -46,4 +47,20 @@ inline std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   EXPECT_TRUE(in) << path;
   return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Passes when `problem` names `reason`, or, with no reason, when there is none.
+inline testing::AssertionResult says(const std::optional<std::string>& problem,
+                                     const char* reason) {
+  if (reason == nullptr ? !problem : problem && problem->find(reason) != std::string::npos)
+    return testing::AssertionSuccess();
+  return testing::AssertionFailure()
+         << problem.value_or("no problem") << " (expected " << (reason ? reason : "none") << ")";
+}
+
+// The same of a parser's answer, whose refusal is its text.
+template <typename T>
+testing::AssertionResult says(const std::variant<T, std::string>& parsed, const char* reason) {
+  const auto* refusal = std::get_if<std::string>(&parsed);
+  return says(refusal ? std::optional(*refusal) : std::nullopt, reason);
 }

@@ -169,16 +169,15 @@ TEST(Simulator, SettlesEveryOutcome) {
     Table table(row.cards, row.script, row.rules, row.dealer, row.insures);
     const Simulator& sim = table.sim;
     const RoundResult result = table.sim.playRound(1, false);
-    EXPECT_EQ(result.payoff, row.payoff) << row.name;
-    EXPECT_EQ(result.payoffUnits, std::llround(row.payoff * kPayoffUnitsPerStake)) << row.name;
-    EXPECT_EQ(result.count, 0) << row.name;
-    EXPECT_EQ(result.decisions, row.asked) << row.name;
-    EXPECT_EQ(static_cast<int>(table.player.seen.size()), row.asked) << row.name;
-    EXPECT_EQ(sim.dealer().cards().size(), row.dealerCards) << row.name;
     const bool offered = row.rules.insurance != Insurance::Never && row.cards[1] == 1;
-    EXPECT_EQ(sim.insured(), offered && row.insures) << row.name;
-    // Every stacked card was dealt and no other.
-    EXPECT_EQ(sim.deck().cardsLeft(), 104 - static_cast<int>(row.cards.size())) << row.name;
+    // The last: every stacked card was dealt and no other.
+    EXPECT_EQ(std::tuple(result.payoff, result.payoffUnits, result.count, result.decisions,
+                         table.player.seen.size(), sim.dealer().cards().size(), sim.insured(),
+                         sim.deck().cardsLeft()),
+              std::tuple(row.payoff, std::llround(row.payoff * kPayoffUnitsPerStake), 0, row.asked,
+                         static_cast<std::size_t>(row.asked), row.dealerCards,
+                         offered && row.insures, 104 - static_cast<int>(row.cards.size())))
+        << row.name;
   }
   g_stake = 1.0;
 }
@@ -206,16 +205,15 @@ TEST(Simulator, SplitAppendsHandPlayedAfterTheFirst) {
     const std::vector<Hand>& seen = table.player.seen;
     simulate(sim);
     ASSERT_EQ(sim.hands().size(), 2u);
+    ASSERT_EQ(seen.size(), 4u);
     const Hand& first = sim.hands()[0];
     const Hand& added = sim.hands()[1];
-    EXPECT_EQ(cardsOf(first), (std::vector<int>{8, 3, 10}));
-    EXPECT_EQ(cardsOf(added), (std::vector<int>{8, 10}));
+    // The hands played, those the player was shown second and last, the permissions.
+    EXPECT_EQ((std::vector{cardsOf(first), cardsOf(added), cardsOf(seen[1]), cardsOf(seen[3])}),
+              (std::vector<std::vector<int>>{{8, 3, 10}, {8, 10}, {8, 3}, {8, 10}}));
     EXPECT_EQ((P{first.canDouble, first.canSplit, added.canDouble, added.canSplit}),
               row.permissions);
     EXPECT_EQ(added.stake, row.stake);
-    ASSERT_EQ(seen.size(), 4u);
-    EXPECT_EQ(cardsOf(seen[1]), (std::vector<int>{8, 3}));
-    EXPECT_EQ(cardsOf(seen[3]), (std::vector<int>{8, 10}));
     EXPECT_EQ(sim.payoffAt(0), 2 * row.stake);  // both hands settled into one booking
   }
   g_stake = 1.0;
@@ -234,14 +232,13 @@ TEST(Simulator, OtherSeatsAreDealtAndPlayInSeatOrder) {
   table.sim.seatOthers(others, 3, 2);
   const RoundResult result = table.sim.playRound(1, false);
   EXPECT_EQ(counter.runningHalves(), 6);
-  std::vector<std::vector<int>> othersSeen;
+  std::vector<std::vector<int>> hands;  // the others', then the player's and the dealer's
   for (const Hand& hand : others.seen)
-    othersSeen.push_back(cardsOf(hand));
-  EXPECT_EQ(othersSeen,
-            (std::vector<std::vector<int>>{{10, 2}, {10, 2, 5}, {8, 8}, {8, 3}, {8, 4}}));
-  EXPECT_EQ(cardsOf(table.player.seen[0]), (std::vector<int>{9, 2}));
-  EXPECT_EQ(cardsOf(table.sim.hands()[0]), (std::vector<int>{9, 2, 9}));
-  EXPECT_EQ(cardsOf(table.sim.dealer()), (std::vector<int>{7, 10}));
+    hands.push_back(cardsOf(hand));
+  hands.insert(hands.end(), {cardsOf(table.player.seen[0]), cardsOf(table.sim.hands()[0]),
+                             cardsOf(table.sim.dealer())});
+  EXPECT_EQ(hands, (std::vector<std::vector<int>>{
+                       {10, 2}, {10, 2, 5}, {8, 8}, {8, 3}, {8, 4}, {9, 2}, {9, 2, 9}, {7, 10}}));
   EXPECT_EQ(result.payoffUnits, kPayoffUnitsPerStake);
 }
 
@@ -305,9 +302,9 @@ TEST(Simulator, OffersWhatTheRulesAllow) {
     const Simulator& sim = table.sim;
     const RoundResult result = table.sim.playRound(1, false);
     EXPECT_EQ(table.player.offered, row.offered) << row.name;
-    EXPECT_EQ(result.decisions, static_cast<int>(row.offered.size())) << row.name;
-    EXPECT_EQ(cardsOf(sim.hands()[0]), row.firstHand) << row.name;
-    EXPECT_EQ(sim.hands().size(), row.hands) << row.name;
+    EXPECT_EQ(std::tuple(result.decisions, cardsOf(sim.hands()[0]), sim.hands().size()),
+              std::tuple(static_cast<int>(row.offered.size()), row.firstHand, row.hands))
+        << row.name;
   }
   // Without a limit of its own the table allows 256 hands.
   EXPECT_TRUE(allowedActions(handOf({8, 8}), 255, false, kHouseRules).contains(Split));
@@ -345,12 +342,8 @@ TEST(Simulator, EndlessPlayerRulesStillEndTheRound) {
 // hole card among them unless it is a ten.
 TEST(Insurance, TakenWhenTensAreMoreThanAThird) {
   const GameRules composition{.insurance = Insurance::Composition};
-  const struct {
-    GameRules rules;
-    int gone;
-    std::vector<int> dealer;
-    bool taken;
-  } rows[] = {
+  // The rules, the cards gone, the dealer's cards, whether insurance is taken.
+  const std::tuple<GameRules, int, std::vector<int>, bool> rows[] = {
       {composition, 4, {1}, false},      // 16 tens of 48
       {composition, 5, {1}, true},       // 16 of 47
       {kHouseRules, 30, {1}, false},     // never, however rich
@@ -358,13 +351,13 @@ TEST(Insurance, TakenWhenTensAreMoreThanAThird) {
       {composition, 5, {1, 10}, true},   // 16 of 47
       {composition, 6, {1, 2}, true},    // 16 of 47
   };
-  for (const auto& row : rows) {
+  for (const auto& [rules, gone, dealer, taken] : rows) {
     Deck shoe(1, true, CLibraryRandom::shared());
-    for (int k = 0; k < row.gone; ++k)
+    for (int k = 0; k < gone; ++k)
       shoe.dealForced(2 + k % 8);
-    if (row.dealer.size() > 1 && row.dealer[1] == 10)
+    if (dealer.size() > 1 && dealer[1] == 10)
       shoe.dealForced(10);
-    EXPECT_EQ(insuranceByPolicy(shoe, handOf(row.dealer), row.rules, 0), row.taken) << &row - rows;
+    EXPECT_EQ(insuranceByPolicy(shoe, handOf(dealer), rules, 0), taken) << gone;
   }
 }
 
