@@ -32,17 +32,14 @@ StudyConfig smallStudy() {
 }
 
 void expectSameStudy(const StudyResult& a, const StudyResult& b) {
-  EXPECT_EQ(a.tally, b.tally);
-  EXPECT_EQ(a.events, b.events);
-  EXPECT_EQ(a.blocks, b.blocks);
-  EXPECT_EQ(a.shard, b.shard);
+  EXPECT_EQ(std::tie(a.tally, a.events, a.blocks, a.shard),
+            std::tie(b.tally, b.events, b.blocks, b.shard));
   EXPECT_FALSE(firstDifference(a.config, b.config));
   ASSERT_EQ(a.variant.has_value(), b.variant.has_value());
   if (a.variant) {
     EXPECT_FALSE(firstDifference(a.variant->config, b.variant->config));
-    EXPECT_EQ(a.variant->tally, b.variant->tally);
-    EXPECT_EQ(a.variant->events, b.variant->events);
-    EXPECT_EQ(a.variant->cross, b.variant->cross);
+    EXPECT_EQ(std::tie(a.variant->tally, a.variant->events, a.variant->cross),
+              std::tie(b.variant->tally, b.variant->events, b.variant->cross));
   }
 }
 
@@ -192,9 +189,8 @@ std::string edited(std::string text, const std::string& from, const std::string&
 // Figures as the reports print them: a risk of ruin too small for four
 // decimals in scientific notation.
 TEST(Lab, ReportsPrintPerCentAndSmallRisksReadably) {
-  const struct {
-    std::string shown, expected;
-  } rows[] = {
+  const std::pair<std::string, std::string> rows[] = {
+      // shown, expected
       {riskText(0.0549), "0.0549"},
       {riskText(0.001), "0.0010"},
       {riskText(9.96e-4), "1.0e-03"},
@@ -205,8 +201,8 @@ TEST(Lab, ReportsPrintPerCentAndSmallRisksReadably) {
       {paceLine(5, "", 1, 1), "Pace: 5 rounds per second in 1.0 s on 1 thread\n"},
       {paceLine(5, "", 1, 2), "Pace: 5 rounds per second in 1.0 s on 2 threads\n"},
   };
-  for (const auto& row : rows)
-    EXPECT_EQ(row.shown, row.expected);
+  for (const auto& [shown, expected] : rows)
+    EXPECT_EQ(shown, expected);
 }
 
 // The file's layout and fields; tests/test_lab_files.py has the lies and the
@@ -214,9 +210,8 @@ TEST(Lab, ReportsPrintPerCentAndSmallRisksReadably) {
 TEST(Lab, DamagedOrEditedStudyFilesAreRefused) {
   const StudyResult study = played(smallStudy(), ShardSpec{0, 5});
   const std::string good = studyToJson(study, figuresOf(study));
-  const struct {
-    std::string text, error;
-  } rows[] = {
+  const std::pair<std::string, const char*> rows[] = {
+      // the file, the refusal
       {"{", "not valid JSON"},
       {"[1, 2]", "not a truecount-lab study"},
       {edited(good, "\"version\": 3", "\"version\": 4"), "a study file of another version"},
@@ -236,12 +231,8 @@ TEST(Lab, DamagedOrEditedStudyFilesAreRefused) {
       {edited(good, "\"payoff_units_per_stake\": 10", "\"payoff_units_per_stake\": 2"),
        "\"payoff_units_per_stake\" must be 10"},
   };
-  for (const auto& row : rows) {
-    const auto parsed = studyFromJson(row.text);
-    ASSERT_TRUE(std::holds_alternative<std::string>(parsed)) << row.error;
-    EXPECT_NE(std::get<std::string>(parsed).find(row.error), std::string::npos)
-        << std::get<std::string>(parsed);
-  }
+  for (const auto& [text, error] : rows)
+    EXPECT_TRUE(says(studyFromJson(text), error));
   // Layout alone is not content: another indentation reads the same study;
   // a setting at its default may be left out, as by a program before it.
   expectSameStudy(reread(edited(good, "\"config\": {\n    \"rounds\"", "\"config\":{\"rounds\"")),
