@@ -90,18 +90,13 @@ GameRules publishedGame(int decks, bool hitsSoft17, SurrenderRule surrender) {
 // Published exact returns off the top (rounded to 0.001%): the engine's
 // splits are approximate, so within 0.01% of a stake.
 TEST(GameValue, AgreesWithPublishedExactReturns) {
-  struct Case {
-    GameRules rules;
-    ExactPlay play;
-    double percent;
-  };
-  const Case cases[] = {
+  const std::tuple<GameRules, ExactPlay, double> cases[] = {
+      // the game, its play, per cent
       {publishedGame(6, true, SurrenderRule::Late), ExactPlay::TotalDependent, -0.530},
-      {publishedGame(1, false, SurrenderRule::None), ExactPlay::Composition, 0.184},
-  };
-  for (const Case& c : cases) {
-    const GameValue game = gameValue(c.rules, CardCounts::shoe(c.rules.decks), c.play);
-    EXPECT_NEAR(100.0 * game.round.value, c.percent, 0.01) << c.rules.decks;
+      {publishedGame(1, false, SurrenderRule::None), ExactPlay::Composition, 0.184}};
+  for (const auto& [rules, play, percent] : cases) {
+    const GameValue game = gameValue(rules, CardCounts::shoe(rules.decks), play);
+    EXPECT_NEAR(100.0 * game.round.value, percent, 0.01) << rules.decks;
     // Split rounds count their hands' shares, each taken from its own shoe.
     EXPECT_NEAR(game.round.win + game.round.push + game.round.loss, 1.0, 1e-6);
   }
@@ -129,15 +124,14 @@ class SplitWalk {
   // The hand that splits and the new one, each holding one `card`.
   std::vector<Hand> splitOf(int card, bool mayDouble, bool maySplit) const {
     const SplitPermissions permissions = splitPermissions(rules_.afterSplit, {mayDouble, maySplit});
-    std::vector<Hand> pair(2);
-    for (Hand& hand : pair) {
+    std::vector<Hand> pair;
+    for (const Permissions may : {permissions.first, permissions.added}) {
+      Hand& hand = pair.emplace_back();
       hand.addCard(card);
       hand.fromSplit = true;
+      hand.canDouble = may.canDouble;
+      hand.canSplit = may.canSplit;
     }
-    pair[0].canDouble = permissions.first.canDouble;
-    pair[0].canSplit = permissions.first.canSplit;
-    pair[1].canDouble = permissions.added.canDouble;
-    pair[1].canSplit = permissions.added.canSplit;
     return pair;
   }
 
