@@ -111,34 +111,30 @@ class CountReader final : public Player {
 // only at the dealer's turn, a card drawn under no hole card when dealt.
 TEST(CardCounter, SeesEachCardWhenItTurnsFaceUp) {
   const GameRules noHole{.holeCard = HoleCard::None};
-  const struct {
-    const char* name;
-    GameRules rules;
-    std::vector<int> cards;  // player, up, player, hole card or the dealer's next, draws
-    int atDecision;          // Hi-Lo half points when the player is asked
-    int afterRound;
-    int booked;  // the true count then: the points over the decks left, truncated
-  } rows[] = {
+  // The rules, the cards (player, up, player, hole card or the dealer's next,
+  // draws), Hi-Lo half points when the player is asked and after the round,
+  // and the true count then: the points over the decks left, truncated.
+  const std::tuple<const char*, GameRules, std::vector<int>, int, int, int> rows[] = {
       // 2, 5 and 3 seen (+3); the hole 10 (-1) only at the dealer's turn; his 8 busts 15.
       {"peek", kHouseRules, {2, 5, 3, 10, 8}, 6, 4, 1},
       {"no hole card", noHole, {2, 5, 3, 10, 8}, 6, 4, 1},
       {"tens", kHouseRules, {10, 10, 10, 9}, -6, -6, -1},
   };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
-    CardCounter counter(*countNamed("hilo"), row.rules.decks, {});
+  for (const auto& [name, rules, cards, atDecision, afterRound, booked] : rows) {
+    SCOPED_TRACE(name);
+    CardCounter counter(*countNamed("hilo"), rules.decks, {});
     CountReader player(counter);
     StreamRandom random(1, 0);
-    Simulator table(DealerRule, player, BetRule, row.rules, random);
+    Simulator table(DealerRule, player, BetRule, rules, random);
     table.showCardsTo(counter);
-    ASSERT_TRUE(table.deck().stackNext(row.cards));
-    EXPECT_EQ(table.playRound(1, false).count, 0);
-    EXPECT_EQ(player.seen, std::vector<int>{row.atDecision});
-    EXPECT_EQ(counter.runningHalves(), row.afterRound);
-    ASSERT_EQ(table.deck().cardsLeft(), 104 - static_cast<int>(row.cards.size()));
-    EXPECT_EQ(counter.count(table.deck()), row.booked);
+    ASSERT_TRUE(table.deck().stackNext(cards));
+    const int bookedAt = table.playRound(1, false).count;
+    ASSERT_EQ(table.deck().cardsLeft(), 104 - static_cast<int>(cards.size()));
+    EXPECT_EQ(
+        std::tuple(bookedAt, player.seen, counter.runningHalves(), counter.count(table.deck())),
+        std::tuple(0, std::vector<int>{atDecision}, afterRound, booked));
     // The reshuffle at the reshuffle point starts the count again.
-    while (table.deck().cardsLeft() > 104 - row.rules.reshuffleAfter)
+    while (table.deck().cardsLeft() > 104 - rules.reshuffleAfter)
       table.deck().deal();
     table.newRound();
     EXPECT_EQ(counter.runningHalves(), 0);
@@ -151,12 +147,8 @@ TEST(CountingPlayer, PlaysAnIndexFromItsCountAndNotOneShort) {
   const GameRules rules{
       .decks = 6, .dealerHitsSoft17 = false, .afterSplit = AfterSplit::DoubleNoSplit};
   const IndexPlays i18 = *indexSetNamed("i18");
-  const struct {
-    std::initializer_list<int> hand;
-    int up;
-    int count;
-    int expected;
-  } rows[] = {
+  // The hand, the up card, the true count, the play.
+  const std::tuple<std::vector<int>, int, int, int> rows[] = {
       {{10, 6}, 10, 0, Stand}, {{10, 6}, 10, -1, Hit},  {{9, 6}, 10, 4, Stand},
       {{9, 6}, 10, 3, Hit},    {{10, 10}, 5, 5, Split}, {{10, 10}, 5, 4, Stand},
       {{10, 10}, 6, 4, Split}, {{10, 10}, 6, 3, Stand}, {{6, 4}, 10, 4, Double},
@@ -167,20 +159,19 @@ TEST(CountingPlayer, PlaysAnIndexFromItsCountAndNotOneShort) {
       {{10, 6}, 9, 5, Stand},  {{10, 6}, 9, 4, Hit},    {{7, 3}, 1, 4, Double},
       {{7, 3}, 1, 3, Hit},     {{5, 4}, 7, 3, Double},  {{5, 4}, 7, 2, Hit},
   };
-  for (const auto& row : rows) {
+  for (const auto& [cards, up, count, expected] : rows) {
     // A fresh six-deck shoe, the counter shown 6 x count low cards (or tens).
     StreamRandom random(1, 0);
     const Deck deck(6, true, random);
     CardCounter counter(*countNamed("hilo"), 6, {});
-    for (int i = 0; i < std::abs(6 * row.count); ++i)
-      counter.see(row.count > 0 ? 2 : 10);
+    for (int i = 0; i < std::abs(6 * count); ++i)
+      counter.see(count > 0 ? 2 : 10);
     CountingPlayer player(rules, i18, counter);
-    const Hand hand = handOf(row.hand);
-    const bool first = hand.cards().size() == 2;
+    const Hand hand = handOf(cards);
+    const bool first = cards.size() == 2;
     const DecisionView view{
-        deck, handOf({row.up, 7}), hand, rules, 1, first, allowedActions(hand, 1, first, rules)};
-    EXPECT_EQ(player.decide(view), row.expected)
-        << hand.total() << " v " << row.up << " at " << row.count;
+        deck, handOf({up, 7}), hand, rules, 1, first, allowedActions(hand, 1, first, rules)};
+    EXPECT_EQ(player.decide(view), expected) << hand.total() << " v " << up << " at " << count;
   }
 }
 
@@ -195,34 +186,30 @@ TEST(Insurance, TakenFromItsCountAndNotOneShort) {
             std::pair(Insurance::Count, 3));
   const GameRules atTwo{
       .decks = 6, .reshuffleAfter = 234, .insurance = Insurance::Count, .insuranceCount = 2};
-  const struct {
-    const char* name;
-    GameRules rules;
-    bool counting;  // a CountingPlayer, or else the composition rule function
-    int lowCards;
-    bool insured;
-  } rows[] = {
+  // The rules, whether a CountingPlayer plays (or else the composition rule
+  // function), the low cards shown before the deal, whether insured.
+  const std::tuple<const char*, GameRules, bool, int, bool> rows[] = {
       {"i18 at +3", fromIndex, true, 21, true},
       {"i18 at +2", fromIndex, true, 20, false},
       {"count:2 at +2, composition rule", atTwo, false, 20, true},
       {"count:2 at +1, composition rule", atTwo, false, 11, false},
       {"never", sixDecks, true, 40, false},
   };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
+  for (const auto& [name, rules, counting, lowCards, insured] : rows) {
+    SCOPED_TRACE(name);
     CardCounter counter(*countNamed("hilo"), 6, {});
-    CountingPlayer player(row.rules, *indexSetNamed("i18"), counter);
+    CountingPlayer player(rules, *indexSetNamed("i18"), counter);
     StreamRandom random(1, 0);
-    Simulator table = row.counting ? Simulator(DealerRule, player, BetRule, row.rules, random)
-                                   : Simulator(DealerRule, PlayerRule, BetRule, row.rules, random);
+    Simulator table = counting ? Simulator(DealerRule, player, BetRule, rules, random)
+                               : Simulator(DealerRule, PlayerRule, BetRule, rules, random);
     table.showCardsTo(counter);
-    for (int i = 0; i < row.lowCards; ++i)
+    for (int i = 0; i < lowCards; ++i)
       counter.see(2);
     ASSERT_TRUE(table.deck().stackNext(std::vector<int>{10, 1, 10, 8}));
     const RoundResult result = table.playRound(1, false);
-    EXPECT_EQ(table.insured(), row.insured);
+    EXPECT_EQ(table.insured(), insured);
     // 20 beats soft 19; the bet costs half a stake.
-    EXPECT_TRUE(!row.counting || result.payoffUnits == (row.insured ? 5 : 10));
+    EXPECT_TRUE(!counting || result.payoffUnits == (insured ? 5 : 10));
   }
   // Rules with insurance of their own keep it.
   const GameRules composition{.insurance = Insurance::Composition};
