@@ -2,7 +2,9 @@
 // and the checks a study file's numbers must pass.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <variant>
 #include <vector>
@@ -43,9 +45,7 @@ TEST(TextValues, PositiveNumbersAndText) {
   EXPECT_NE(shortestText(1000.0), shortestText(1000.0000000001));
   for (const char* bad : {"-1", "0", "0.0", "1e-400", ""})
     EXPECT_TRUE(refused(parsePositive(bad))) << bad;
-  EXPECT_EQ(printable("a\nb\tc\rd\x1b\x7f"
-                      "e"),
-            "a\\nb\\tc\\rd\\x1b\\x7fe");
+  EXPECT_EQ(printable(std::string("a\nb\tc\rd\x1b\x7f") + "e"), "a\\nb\\tc\\rd\\x1b\\x7fe");
 }
 
 const Setting& settingOf(std::string_view option) {
@@ -158,15 +158,14 @@ TEST(Settings, EachValuePrintsBackAndIsNamedByTheComparison) {
 
 // The automatic pace is the one --help publishes for each table, in order.
 TEST(Settings, TheAutomaticPaceIsThePublishedOneOfEachTable) {
-  const std::string help(settingOf("--rounds-per-hour").help);
+  std::string help(settingOf("--rounds-per-hour").help);
+  std::ranges::replace_if(
+      help, [](char c) { return c < '0' || c > '9'; }, ' ');
+  std::istringstream numbers(help);
   std::vector<double> published;  // its numbers of two digits or more
-  for (std::size_t at = 0; at < help.size();) {
-    const std::size_t end = help.find_first_not_of("0123456789", at);
-    const std::size_t stop = end == std::string::npos ? help.size() : end;
-    if (stop - at >= 2) {
-      published.push_back(std::stod(help.substr(at, stop - at)));
-    }
-    at = stop == at ? at + 1 : stop;
+  for (double number = 0; numbers >> number;) {
+    if (number >= 10)
+      published.push_back(number);
   }
   ASSERT_EQ(published.size(), static_cast<std::size_t>(Simulator::kMaxPlayers));
   StudyConfig config;

@@ -26,25 +26,20 @@ double g_stake = 1.0;
 
 // A player who answers its script in order, then stands; it records every hand
 // it was shown and what it was offered, and takes insurance when told to.
-class ScriptedPlayer final : public Player {
- public:
-  ScriptedPlayer(std::vector<int> script, bool insures)
-      : script_(std::move(script)), insures_(insures) {}
+struct ScriptedPlayer final : Player {
   int decide(const DecisionView& view) override {
     seen.push_back(view.hand);
     offered.push_back(view.allowed);
-    return seen.size() <= script_.size() ? script_[seen.size() - 1] : int{Stand};
+    return seen.size() <= script.size() ? script[seen.size() - 1] : int{Stand};
   }
   bool takesInsurance(const Deck& /*deck*/, const Hand& /*dealer*/, const GameRules& /*rules*/,
                       int /*count*/) override {
-    return insures_;
+    return insures;
   }
+  std::vector<int> script;
+  bool insures = false;
   std::vector<Hand> seen;
   std::vector<ActionSet> offered;
-
- private:
-  std::vector<int> script_;
-  bool insures_;
 };
 constexpr DealerRuleFn alwaysHit = [](DecisionContext) { return int{Hit}; };
 constexpr DealerRuleFn alwaysSplit = [](DecisionContext) { return int{Split}; };
@@ -56,10 +51,11 @@ struct Table {
   Table(const std::vector<int>& cards, std::vector<int> script,
         const GameRules& rules = kHouseRules, DealerRuleFn dealer = DealerRule,
         bool insures = false)
-      : player(std::move(script), insures),
-        sim(
+      : sim(
             dealer, player, [](const Deck*) { return g_stake; }, rules, CLibraryRandom::shared(),
             g_console) {
+    player.script = std::move(script);
+    player.insures = insures;
     EXPECT_TRUE(sim.deck().stackNext(cards));
   }
 };
@@ -73,12 +69,6 @@ std::string simulate(Simulator& sim, int rounds = 1, bool verbose = false) {
 
 std::vector<int> cardsOf(const Hand& hand) {
   return {hand.cards().begin(), hand.cards().end()};
-}
-
-std::string printed(const Hand& hand) {
-  ti::CaptureStdout();
-  hand.print();
-  return ti::GetCapturedStdout();
 }
 
 // One round from the stacked cards: its payoff (in payoff units and as
@@ -226,7 +216,8 @@ TEST(Simulator, SplitAppendsHandPlayedAfterTheFirst) {
 // The player's Hi-Lo counter sees every card: +3.
 TEST(Simulator, OtherSeatsAreDealtAndPlayInSeatOrder) {
   Table table({10, 9, 8, 7, 2, 2, 8, 10, 5, 9, 3, 4}, {Hit});
-  ScriptedPlayer others({Hit, Stand, Split}, false);
+  ScriptedPlayer others;
+  others.script = {Hit, Stand, Split};
   CardCounter counter(*countNamed("hilo"), 1, {});
   table.sim.showCardsTo(counter);
   table.sim.seatOthers(others, 3, 2);
@@ -400,7 +391,9 @@ TEST(Hand, CardsStayInOrderAtAnyLength) {
     hand.reset();
     for (const int card : {0, 11, 12, 13, -1, 6, 14})
       hand.addCard(card);
-    EXPECT_EQ(printed(hand), "17 - A 6\n");
+    ti::CaptureStdout();
+    hand.print();
+    EXPECT_EQ(ti::GetCapturedStdout(), "17 - A 6\n");
   }
 }
 
