@@ -102,10 +102,10 @@ TEST(GameValue, AgreesWithPublishedExactReturns) {
   }
 }
 
-// A split played as the table deals it, by the shoe's basic strategy, every
-// path walked: the first hand's second card, the new hand's, the first hand
-// played out (resplits appending hands), each hand in turn, then the dealer
-// from what is left. The exact value the engine approximates.
+// A split once played as the table deals it, by the shoe's basic strategy,
+// every path walked: the first hand's second card, the new hand's, each hand
+// played out in turn, then the dealer from what is left. The exact value the
+// engine approximates. Two hands at most: neither may split again.
 class SplitWalk {
  public:
   SplitWalk(const GameRules& rules, int up)
@@ -117,14 +117,8 @@ class SplitWalk {
     CardCounts left = CardCounts::shoe(rules_.decks);
     left.add(dealer_.cards()[0], -1);
     left.add(card, -2);
-    return dealBoth(splitOf(card, true, true), 0, left);
-  }
-
- private:
-  // The hand that splits and the new one, each holding one `card`.
-  std::vector<Hand> splitOf(int card, bool mayDouble, bool maySplit) const {
-    const SplitPermissions permissions = splitPermissions(rules_.afterSplit, {mayDouble, maySplit});
-    std::vector<Hand> pair;
+    const SplitPermissions permissions = splitPermissions(rules_.afterSplit, {true, true});
+    std::vector<Hand> pair;  // the hand that splits and the new one, each holding one `card`
     for (const Permissions may : {permissions.first, permissions.added}) {
       Hand& hand = pair.emplace_back();
       hand.addCard(card);
@@ -132,21 +126,17 @@ class SplitWalk {
       hand.canDouble = may.canDouble;
       hand.canSplit = may.canSplit;
     }
-    return pair;
-  }
-
-  // Deals the second cards of hands k and the last, then plays on from k.
-  double dealBoth(std::vector<Hand> hands, std::size_t k, const CardCounts& left) {
     return forEachCard(left, [&](int a, const CardCounts& rest) {
       return forEachCard(rest, [&](int b, const CardCounts& after) {
-        std::vector<Hand> dealt = hands;
-        dealt[k].addCard(a);
-        dealt.back().addCard(b);
-        return play(std::move(dealt), k, after);
+        std::vector<Hand> dealt = pair;
+        dealt[0].addCard(a);
+        dealt[1].addCard(b);
+        return play(std::move(dealt), 0, after);
       });
     });
   }
 
+ private:
   template <typename Next>
   double forEachCard(const CardCounts& left, Next next) {
     double sum = 0.0;
@@ -191,17 +181,10 @@ class SplitWalk {
 
   double playOn(std::vector<Hand> hands, std::size_t k, const CardCounts& left) {
     const Hand& hand = hands[k];
-    const ActionSet allowed = allowedActions(hand, static_cast<int>(hands.size()), false, rules_);
-    const int action =
-        hand.total() > 21 || allowed == ActionSet{Stand}
-            ? Stand
-            : basic_.handAction(hand, dealer_, allowed, static_cast<int>(hands.size()));
-    if (action == Split) {
-      const std::vector<Hand> pair = splitOf(hand.cards()[0], hand.canDouble, hand.canSplit);
-      hands[k] = pair[0];
-      hands.push_back(pair[1]);
-      return dealBoth(std::move(hands), k, left);
-    }
+    const ActionSet allowed = allowedActions(hand, 2, false, rules_);
+    const int action = hand.total() > 21 || allowed == ActionSet{Stand}
+                           ? Stand
+                           : basic_.handAction(hand, dealer_, allowed, 2);
     if (action == Stand)
       return play(std::move(hands), k + 1, left);
     return forEachCard(left, [&](int v, const CardCounts& rest) {
