@@ -88,9 +88,9 @@ TEST(TrueCount, ConvertsByEstimateAndRounding) {
       EXPECT_EQ(trueCountOf(halves, cards, {roundings[k], estimate}), expected[k])
           << halves << "/" << cards << " rounding " << k;
   }
-  EXPECT_EQ(wholeRunningCount(-3, R::Truncate), -1);
-  EXPECT_EQ(wholeRunningCount(-3, R::Floor), -2);
-  EXPECT_EQ(wholeRunningCount(-150, R::Round), -60);
+  EXPECT_EQ((std::array{wholeRunningCount(-3, R::Truncate), wholeRunningCount(-3, R::Floor),
+                        wholeRunningCount(-150, R::Round)}),
+            (std::array{-1, -2, -60}));
 }
 
 // Records the running count at every decision and stands.
@@ -379,17 +379,15 @@ TEST(GeneratedIndices, TalliesMergeAndCross) {
   }
   DeviationTally merged = first;
   merged += second;
-  EXPECT_EQ(merged.blocks(), 20U);
   const auto series = merged.series();
   ASSERT_EQ(series.size(), 3U);
-  EXPECT_EQ(series[1]->key, neighbour);
-  EXPECT_EQ(series[1]->counts[countSlot(0)].rounds, 20);
+  EXPECT_EQ(std::tuple(merged.blocks(), series[1]->key, series[1]->counts[countSlot(0)].rounds),
+            std::tuple(20U, neighbour, 20));
   const auto indices = generatedIndices(merged);
   ASSERT_EQ(indices.size(), 1U);
-  EXPECT_EQ(indices[0].key, key);
-  EXPECT_TRUE(indices[0].atOrAbove);
+  EXPECT_EQ(std::tuple(indices[0].key, indices[0].atOrAbove, indices[0].decisions),
+            std::tuple(key, true, 20 * (11 * 20 + 1)));
   EXPECT_NEAR(indices[0].index, 1.25, 1e-9);
-  EXPECT_EQ(indices[0].decisions, 20 * (11 * 20 + 1));
 }
 
 // One round from one deck topped with `cards`, dealt to a Hi-Lo counter's
