@@ -314,48 +314,40 @@ TEST(StudyCheck, TalliesThatContradictThemselvesAreRefused) {
   variant.ramp = std::get<Ramp>(parseRamp("-60:1,2:5"));
   const StudyResult good = played(config, ShardSpec{0, 3}, BlockSet::of({0, 3}), variant);
   ASSERT_FALSE(studyProblem(good));
+  using R = StudyResult;
   const std::size_t zero = countSlot(0);
-  const auto crossAt = [zero](StudyResult& r) -> CrossSums& {
-    return r.variant->cross.counts[zero];
-  };
+  const auto at = [zero](R& r) -> SeriesTally& { return r.tally.counts[zero]; };
+  const BlockSet firstThree = BlockSet::of({0, 2});
+  const auto crossAt = [zero](R& r) -> CrossSums& { return r.variant->cross.counts[zero]; };
   const struct {
-    std::function<void(StudyResult&)> lie;
+    std::function<void(R&)> lie;
     const char* problem;
   } cases[] = {
-      {[](StudyResult& r) { ++r.tally.blocks; }, "the tallies hold 5 blocks, the block list 4"},
-      {[&](StudyResult& r) { r.tally.counts[zero].sum += 1; }, "a count's tallies"},
-      {[&](StudyResult& r) { r.tally.counts[zero].blockRoundsSquared += 1; }, "a count's tallies"},
-      {[&](StudyResult& r) { r.tally.counts[zero].sumSquares = r.tally.counts[zero].sum & 1; },
-       "a count's tallies"},
-      {[&](StudyResult& r) { r.tally.counts[zero].rounds = Int128{1} << 64; }, "a count's tallies"},
-      {[&](StudyResult& r) { r.tally.counts[zero].blocksWithRounds = 5; }, "a count's tallies"},
-      {[](StudyResult& r) { r.tally.weighted.sumSquares += 2; }, "not the sums over the counts"},
-      {[](StudyResult& r) { r.tally.all.blockRoundsSquared += 2; }, "do not hold the rounds"},
-      {[](StudyResult& r) { r.tally.all.blocksWithRounds -= 1; }, "do not hold the rounds"},
-      {[](StudyResult& r) {
-         r.blocks = BlockSet::of({0, 2});
-       },
-       "the tallies hold 4 blocks"},
-      {[](StudyResult& r) { r.tally.ramp.sum += 2; }, "weighted tallies do not follow"},
-      {[](StudyResult& r) { r.config.ramp = std::get<Ramp>(parseRamp("0:1")); },
+      {[](R& r) { ++r.tally.blocks; }, "the tallies hold 5 blocks, the block list 4"},
+      {[&](R& r) { at(r).sum += 1; }, "a count's tallies"},
+      {[&](R& r) { at(r).blockRoundsSquared += 1; }, "a count's tallies"},
+      {[&](R& r) { at(r).sumSquares = at(r).sum & 1; }, "a count's tallies"},
+      {[&](R& r) { at(r).rounds = Int128{1} << 64; }, "a count's tallies"},
+      {[&](R& r) { at(r).blocksWithRounds = 5; }, "a count's tallies"},
+      {[](R& r) { r.tally.weighted.sumSquares += 2; }, "not the sums over the counts"},
+      {[](R& r) { r.tally.all.blockRoundsSquared += 2; }, "do not hold the rounds"},
+      {[](R& r) { r.tally.all.blocksWithRounds -= 1; }, "do not hold the rounds"},
+      {[&](R& r) { r.blocks = firstThree; }, "the tallies hold 4 blocks"},
+      {[](R& r) { r.tally.ramp.sum += 2; }, "weighted tallies do not follow"},
+      {[](R& r) { r.config.ramp = std::get<Ramp>(parseRamp("0:1")); },
        "weighted tallies do not follow"},
-      {[](StudyResult& r) { r.tally.weighted.blocksWithRounds -= 1; },
-       "weighted tallies do not follow"},
-      {[](StudyResult& r) { r.events.decisions = 3'500 * kMostRoundEvents + 1; },
-       "the events outnumber"},
-      {[](StudyResult& r) { r.events.shoes = 1; }, "shoes do not fit the 4 blocks"},
-      {[](StudyResult& r) { r.events.shoes = r.roundsPlayed() + 1; }, "shoes do not fit"},
-      {[&](StudyResult& r) { crossAt(r).roundsRounds = -crossAt(r).roundsRounds; },
-       "a count's cross sums"},
-      {[&](StudyResult& r) { crossAt(r).sumSum += r.tally.counts[zero].blockSumSquared; },
-       "a count's cross sums"},
-      {[&](StudyResult& r) { crossAt(r).roundsSum = Int128{1} << 100; }, "a count's cross sums"},
-      {[](StudyResult& r) { r.variant->cross.all.sumRounds += 1; }, "the overall cross sums"},
-      {[](StudyResult& r) { r.variant->cross.weighted.roundsRounds -= 1; },
+      {[](R& r) { r.tally.weighted.blocksWithRounds -= 1; }, "weighted tallies do not follow"},
+      {[](R& r) { r.events.decisions = 3'500 * kMostRoundEvents + 1; }, "the events outnumber"},
+      {[](R& r) { r.events.shoes = 1; }, "shoes do not fit the 4 blocks"},
+      {[](R& r) { r.events.shoes = r.roundsPlayed() + 1; }, "shoes do not fit"},
+      {[&](R& r) { crossAt(r).roundsRounds = -crossAt(r).roundsRounds; }, "a count's cross sums"},
+      {[&](R& r) { crossAt(r).sumSum += at(r).blockSumSquared; }, "a count's cross sums"},
+      {[&](R& r) { crossAt(r).roundsSum = Int128{1} << 100; }, "a count's cross sums"},
+      {[](R& r) { r.variant->cross.all.sumRounds += 1; }, "the overall cross sums"},
+      {[](R& r) { r.variant->cross.weighted.roundsRounds -= 1; }, "the overall cross sums"},
+      {[](R& r) { r.variant->cross.ramp.sumSum = r.tally.ramp.blockSumSquared * 9; },
        "the overall cross sums"},
-      {[](StudyResult& r) { r.variant->cross.ramp.sumSum = r.tally.ramp.blockSumSquared * 9; },
-       "the overall cross sums"},
-      {[](StudyResult& r) { r.variant->cross.ramp = {}; }, "the overall cross sums"},
+      {[](R& r) { r.variant->cross.ramp = {}; }, "the overall cross sums"},
   };
   for (const auto& c : cases) {
     StudyResult r = good;
