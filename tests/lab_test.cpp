@@ -150,15 +150,8 @@ TEST(Lab, StudyFilesReadBackTheStudy) {
     expectSameStudy(back, partial);
     EXPECT_EQ(back.seconds, 1.25);
   }
-  StudyResult study;
-  study.config.rounds = study.config.blockSize = 2;
-  BlockTally block;
-  block.record(kLowestCount, 10);
-  block.record(kHighestCount, -5);
-  study.tally.addBlock(block, truecountWeights(), nullptr);
-  study.blocks.append(0);
-  study.events.shoes = 1;
-  expectSameStudy(reread(studyToJson(study, figuresOf(study))), study);
+  const StudyResult ends = oneBlock({{kLowestCount, 10}, {kHighestCount, -5}});
+  expectSameStudy(reread(studyToJson(ends, figuresOf(ends))), ends);
 }
 
 // A version-1 file, written by the program before payoffs were counted in
@@ -189,8 +182,8 @@ std::string edited(std::string text, const std::string& from, const std::string&
 // Figures as the reports print them: a risk of ruin too small for four
 // decimals in scientific notation.
 TEST(Lab, ReportsPrintPerCentAndSmallRisksReadably) {
+  // What is shown, and what is expected.
   const std::pair<std::string, std::string> rows[] = {
-      // shown, expected
       {riskText(0.0549), "0.0549"},
       {riskText(0.001), "0.0010"},
       {riskText(9.96e-4), "1.0e-03"},
@@ -210,34 +203,32 @@ TEST(Lab, ReportsPrintPerCentAndSmallRisksReadably) {
 TEST(Lab, DamagedOrEditedStudyFilesAreRefused) {
   const StudyResult study = played(smallStudy(), ShardSpec{0, 5});
   const std::string good = studyToJson(study, figuresOf(study));
+  const auto edit = [&good](const char* from, const char* to) { return edited(good, from, to); };
+  // The file, and the refusal.
   const std::pair<std::string, const char*> rows[] = {
-      // the file, the refusal
       {"{", "not valid JSON"},
       {"[1, 2]", "not a truecount-lab study"},
-      {edited(good, "\"version\": 3", "\"version\": 4"), "a study file of another version"},
-      {edited(good, "\"decks\": \"2\"", "\"decks\": \"9\""),
-       "\"decks\": expected a whole number from 1 to 8"},
-      {edited(good, "\"dealer\": \"h17\"", "\"dealer\": 17"), "\"dealer\" must be text"},
-      {edited(good, "\"bankroll\": \"500\"", "\"bankroll\": null"), "\"bankroll\" must be text"},
-      {edited(good, "\"decks\": \"2\"", "\"decks\": \"2\", \"deck\": \"2\""),
-       "\"config\" holds \"deck\", which is no setting"},
-      {edited(good, "\"positions\": \"0-1\"", "\"positions\": \"1,0\""),
-       "\"positions\" must be ascending"},
-      {edited(good, "\"positions\": \"0-1\"", "\"positions\": \"0-1,\""),
-       "\"positions\" must list"},
-      {edited(good, "\"positions\": \"0-1\"", "\"positions\": \"0-2\""), "pass the last block"},
-      {edited(good, "\"shard\": \"0/5\"", "\"shard\": \"10/15\""), "\"shard\" names no block"},
-      {edited(good, "\"sum\": \"", "\"sum\": \"x"), "\"sum\" must be a decimal integer"},
-      {edited(good, "\"payoff_units_per_stake\": 10", "\"payoff_units_per_stake\": 2"),
-       "\"payoff_units_per_stake\" must be 10"},
+      {edit(R"("version": 3)", R"("version": 4)"), "a study file of another version"},
+      {edit(R"("decks": "2")", R"("decks": "9")"),
+       R"("decks": expected a whole number from 1 to 8)"},
+      {edit(R"("dealer": "h17")", R"("dealer": 17)"), R"("dealer" must be text)"},
+      {edit(R"("bankroll": "500")", R"("bankroll": null)"), R"("bankroll" must be text)"},
+      {edit(R"("decks": "2")", R"("decks": "2", "deck": "2")"),
+       R"("config" holds "deck", which is no setting)"},
+      {edit(R"("positions": "0-1")", R"("positions": "1,0")"), R"("positions" must be ascending)"},
+      {edit(R"("positions": "0-1")", R"("positions": "0-1,")"), R"("positions" must list)"},
+      {edit(R"("positions": "0-1")", R"("positions": "0-2")"), "pass the last block"},
+      {edit(R"("shard": "0/5")", R"("shard": "10/15")"), R"("shard" names no block)"},
+      {edit(R"("sum": ")", R"("sum": "x)"), R"("sum" must be a decimal integer)"},
+      {edit(R"("payoff_units_per_stake": 10)", R"("payoff_units_per_stake": 2)"),
+       R"("payoff_units_per_stake" must be 10)"},
   };
   for (const auto& [text, error] : rows)
     EXPECT_TRUE(says(studyFromJson(text), error));
   // Layout alone is not content: another indentation reads the same study;
   // a setting at its default may be left out, as by a program before it.
-  expectSameStudy(reread(edited(good, "\"config\": {\n    \"rounds\"", "\"config\":{\"rounds\"")),
-                  study);
-  expectSameStudy(reread(edited(good, "\"dealer\": \"h17\",", "")), study);
+  expectSameStudy(reread(edit("\"config\": {\n    \"rounds\"", R"("config":{"rounds")")), study);
+  expectSameStudy(reread(edit(R"("dealer": "h17",)", "")), study);
 }
 
 }  // namespace

@@ -362,14 +362,8 @@ TEST(StudyCheck, TalliesThatContradictThemselvesAreRefused) {
 // The largest round the table allows, every one of its hands split off,
 // doubled and won, is a round like any other to the checks.
 TEST(StudyCheck, TheLargestRoundIsNoLie) {
-  StudyResult r;
-  r.config.rounds = r.config.blockSize = 1;
-  BlockTally block;
-  block.record(0, static_cast<std::int64_t>(Simulator::kMaxHands) * 2 * kPayoffUnitsPerStake);
-  r.tally.addBlock(block, truecountWeights(), nullptr);
-  r.blocks.append(0);
-  r.events.shoes = 1;
-  EXPECT_FALSE(studyProblem(r));
+  const std::int64_t most = std::int64_t{Simulator::kMaxHands} * 2 * kPayoffUnitsPerStake;
+  EXPECT_FALSE(studyProblem(oneBlock({{0, most}})));
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #pragma once
 
-// What several test files build: hands, studies played block by block, files
-// read whole, and the check that a refusal says why.
+// What several test files build: hands, studies played block by block or of
+// one block, files read whole, and the check that a refusal says why.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -40,6 +40,19 @@ inline StudyResult played(const StudyConfig& config, std::optional<ShardSpec> sh
       r.blocks.append(position);
     }
   }
+  return r;
+}
+
+// A study of one block, from one shoe, of rounds at (count, payoff units).
+inline StudyResult oneBlock(std::initializer_list<std::pair<int, std::int64_t>> rounds) {
+  StudyResult r;
+  r.config.rounds = r.config.blockSize = rounds.size();
+  BlockTally block;
+  for (const auto& [count, units] : rounds)
+    block.record(count, units);
+  r.tally.addBlock(block, truecountWeights(), nullptr);
+  r.blocks.append(0);
+  r.events.shoes = 1;
   return r;
 }
 
