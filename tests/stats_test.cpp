@@ -328,6 +328,9 @@ TEST(Difference, PairsTheSidesBlockByBlock) {
       difference(same.study.counts[countSlot(5)], same.variant.all, same.cross.all, 3, 2).mean));
 }
 
+// The spread's bounds, the fraction's product with the bankroll and a least
+// share no count reaches are checked through the program
+// (tests/test_lab_settings.py); here the rounding, counts passed over and pooling.
 TEST(KellyRamp, StakesFollowTheEdgeOverTheSecondMoment) {
   // Per count, in stakes: −1 loses one; 1: ½, −½, ½, ½ (mean ¼, E[x²] ¼: the
   // Kelly stake is the bankroll); 2: four rounds of 2 (mean 2, E[x²] 4: half
@@ -339,11 +342,8 @@ TEST(KellyRamp, StakesFollowTheEdgeOverTheSecondMoment) {
       {{{1, 100}, 10.0, 1.0, 1, true}, "-60:1,1:10,2:5,3:1,5:7"},
       // 2.5 rounds up, 3.33 down.
       {{{1, 100}, 10.0, 0.5, 1, true}, "-60:1,1:5,2:3,3:1,5:3"},
-      {{{2, 8}, 10.0, 1.0, 1, true}, "-60:2,1:8,2:5,3:2,5:7"},
       // Counts −1, 3 and 5 passed over: those below count 1 bet as it does.
       {{{1, 100}, 10.0, 0.75, 4, true}, "-60:8,2:4"},
-      {{{1, 100}, 10.0, 1.0, 9, true}, "-60:1"},
-      {{{3, 3}, 1e9, 1.0, 1, true}, "-60:3"},
       // A ramp that may not fall pools 1 with 2 and 3: ΣS/ΣQ = 9/17 of the
       // bankroll, 5.29; 5 stays above.
       {{{1, 100}, 10.0, 1.0, 1}, "-60:1,1:5,5:7"},
@@ -351,7 +351,6 @@ TEST(KellyRamp, StakesFollowTheEdgeOverTheSecondMoment) {
   };
   for (const auto& [sizing, ramp] : cases)
     EXPECT_EQ(kellyRamp(tally, sizing).text(), ramp);
-  EXPECT_EQ(kellyStake(tally.counts[countSlot(1)], {{1, 100}, 40.0, 0.5, 1}), 20.0);
   EXPECT_EQ(kellyStake(tally.counts[countSlot(3)], {{1, 100}, 40.0, 1.0, 1}), 0.0);
   EXPECT_EQ(kellyRamp(StudyTally{}, {{4, 9}, 10.0, 1.0, 1}).text(), "-60:4");
 }
@@ -371,14 +370,14 @@ TEST(Spread, ReadsWholeUnitsInOrder) {
 // exp(−2µB/σ²), and without variance, certain or impossible.
 TEST(TripFigures, FollowTheirClosedForms) {
   const double z2 = kZ95 * kZ95;
-  const Proportion none = wilsonInterval(0, 10);
-  const Proportion half = wilsonInterval(5, 10);
-  const Proportion all = wilsonInterval(10, 10);
-  EXPECT_NEAR(none.low, 0, 1e-15);
-  EXPECT_NEAR(none.high, z2 / (10 + z2), 1e-15);
-  EXPECT_NEAR(all.low, 10 / (10 + z2), 1e-15);
-  EXPECT_NEAR(half.low + half.high, 1, 1e-15);
-  EXPECT_NEAR(half.high - 0.5, kZ95 * std::sqrt(0.025 + z2 / 400) / (1 + z2 / 10), 1e-15);
+  const Proportion none = wilsonInterval(0, 10), half = wilsonInterval(5, 10);
+  for (const auto& [got, want] :
+       {std::pair{none.low, 0.0},
+        {none.high, z2 / (10 + z2)},
+        {wilsonInterval(10, 10).low, 10 / (10 + z2)},
+        {half.low + half.high, 1.0},
+        {half.high - 0.5, kZ95 * std::sqrt(0.025 + z2 / 400) / (1 + z2 / 10)}})
+    EXPECT_NEAR(got, want, 1e-15);
   const std::vector<double> sorted{1, 2, 3, 5};
   EXPECT_EQ((std::vector{percentile(sorted, 0), percentile(sorted, 0.5), percentile(sorted, 0.75),
                          percentile(sorted, 1)}),
