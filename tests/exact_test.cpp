@@ -4,7 +4,6 @@
 // the answer is tested through the program (tests/test_lab_settings.py).
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -151,17 +150,14 @@ class SplitWalk {
   }
 
   // Paths that deal the same cards in another order meet again: a state is
-  // the shoe left, what the finished hands settle by and the hands to play.
+  // the shoe left, what a finished first hand settles by and the cards of
+  // the hands to play (whose permissions their place fixes).
   std::string stateOf(const std::vector<Hand>& hands, std::size_t k, const CardCounts& left) {
-    std::vector<std::string> finished;
-    for (std::size_t i = 0; i < k; ++i)
-      finished.push_back(std::to_string(hands[i].total()) + "x" + std::to_string(hands[i].stake));
-    std::sort(finished.begin(), finished.end());
-    std::string state = std::to_string(left.key()) + "|";
-    for (const std::string& hand : finished)
-      state += hand + ",";
+    std::string state = std::to_string(left.key());
+    if (k == 1)
+      state += " " + std::to_string(hands[0].total()) + "x" + std::to_string(hands[0].stake);
     for (std::size_t i = k; i < hands.size(); ++i) {
-      state += "|" + std::to_string(hands[i].canDouble) + std::to_string(hands[i].canSplit);
+      state += "|";
       for (const int card : hands[i].cards())
         state += " " + std::to_string(card);
     }
