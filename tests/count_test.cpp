@@ -94,17 +94,14 @@ TEST(TrueCount, ConvertsByEstimateAndRounding) {
 }
 
 // Records the running count at every decision and stands.
-class CountReader final : public Player {
- public:
-  explicit CountReader(const CardCounter& counter) : counter_(counter) {}
+struct CountReader final : Player {
+  explicit CountReader(const CardCounter& counter) : counter(counter) {}
   int decide(const DecisionView& /*view*/) override {
-    seen.push_back(counter_.runningHalves());
+    seen.push_back(counter.runningHalves());
     return Stand;
   }
+  const CardCounter& counter;
   std::vector<int> seen;
-
- private:
-  const CardCounter& counter_;
 };
 
 // The table shows the counter each card as it turns face up: the hole card
@@ -414,10 +411,10 @@ TEST(DeviationPricer, PricesInsuranceFromTheUnseenCards) {
   const DeviationTally tally = pricedRound({10, 1, 10, 10}, DeviationPricing::Proportions);
   const auto series = tally.series();
   ASSERT_EQ(series.size(), 1U);
-  EXPECT_EQ(series[0]->key.hand, IndexHand::Insurance);
   const SeriesTally& at = series[0]->counts[countSlot(-3)];
-  EXPECT_EQ(at.rounds, 1);
-  EXPECT_EQ(at.sum, std::llround((1.5 * 14 / 49 - 0.5) * DeviationTally::kUnitsPerStake));
+  EXPECT_EQ(std::tuple(series[0]->key.hand, at.rounds, at.sum),
+            std::tuple(IndexHand::Insurance, 1,
+                       std::llround((1.5 * 14 / 49 - 0.5) * DeviationTally::kUnitsPerStake)));
 }
 
 // Exact pricing removes every card as it is dealt: from one deck it prices
