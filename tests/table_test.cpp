@@ -176,11 +176,8 @@ TEST(Simulator, SettlesEveryOutcome) {
 // a 3, then a 10; the new hand takes the other 8, the stake and a 10. 21 and 18 win.
 TEST(Simulator, SplitAppendsHandPlayedAfterTheFirst) {
   using P = std::array<bool, 4>;  // may double, may split: the first hand, then the new one
-  const struct {
-    AfterSplit afterSplit;
-    P permissions;
-    double stake;
-  } rows[] = {
+  const std::tuple<AfterSplit, P, double> rows[] = {
+      // the rule, the permissions, the stake
       {AfterSplit::KeepFirst, {true, true, false, false}, 1.0},
       {AfterSplit::KeepFirst, {true, true, false, false}, 2.0},
       {AfterSplit::NoDoubleNoSplit, {false, false, false, false}, 1.0},
@@ -188,9 +185,9 @@ TEST(Simulator, SplitAppendsHandPlayedAfterTheFirst) {
       {AfterSplit::DoubleAndSplit, {true, true, true, true}, 1.0},
       {AfterSplit::SplitNoDouble, {false, true, false, true}, 1.0},
   };
-  for (const auto& row : rows) {
-    g_stake = row.stake;
-    Table table({8, 10, 8, 7, 3, 10, 10}, {Split, Hit}, GameRules{.afterSplit = row.afterSplit});
+  for (const auto& [afterSplit, permissions, stake] : rows) {
+    g_stake = stake;
+    Table table({8, 10, 8, 7, 3, 10, 10}, {Split, Hit}, GameRules{.afterSplit = afterSplit});
     Simulator& sim = table.sim;
     const std::vector<Hand>& seen = table.player.seen;
     simulate(sim);
@@ -201,10 +198,9 @@ TEST(Simulator, SplitAppendsHandPlayedAfterTheFirst) {
     // The hands played, those the player was shown second and last, the permissions.
     EXPECT_EQ((std::vector{cardsOf(first), cardsOf(added), cardsOf(seen[1]), cardsOf(seen[3])}),
               (std::vector<std::vector<int>>{{8, 3, 10}, {8, 10}, {8, 3}, {8, 10}}));
-    EXPECT_EQ((P{first.canDouble, first.canSplit, added.canDouble, added.canSplit}),
-              row.permissions);
-    EXPECT_EQ(added.stake, row.stake);
-    EXPECT_EQ(sim.payoffAt(0), 2 * row.stake);  // both hands settled into one booking
+    EXPECT_EQ((P{first.canDouble, first.canSplit, added.canDouble, added.canSplit}), permissions);
+    // Both hands are settled into one booking.
+    EXPECT_EQ(std::pair(added.stake, sim.payoffAt(0)), std::pair(stake, 2 * stake));
   }
   g_stake = 1.0;
 }
@@ -246,15 +242,12 @@ TEST(Simulator, OffersWhatTheRulesAllow) {
   const GameRules one{.splitAces = SplitAces::OneCard};
   const GameRules oneNoRsa{.splitAces = SplitAces::OneCard, .resplitAces = false};
   const GameRules three{.afterSplit = AfterSplit::DoubleAndSplit, .maxHands = 3};
-  const struct {
-    const char* name;
-    GameRules rules;
-    std::vector<int> cards;  // player, dealer, player, dealer, then draws
-    std::vector<int> script;
-    std::vector<ActionSet> offered;
-    std::vector<int> firstHand;
-    std::size_t hands;
-  } rows[] = {
+  // The rules, the cards (player, dealer, player, dealer, then draws), the
+  // script, the actions offered at each decision, the first hand's cards and
+  // the hands at the end.
+  using Row = std::tuple<const char*, GameRules, std::vector<int>, std::vector<int>,
+                         std::vector<ActionSet>, std::vector<int>, std::size_t>;
+  const Row rows[] = {
       {"9-11, hard 9", d9, {5, 10, 4, 7, 10}, {Double}, {shd}, {5, 4, 10}, 1},
       {"9-11, hard 8", d9, {5, 10, 3, 7}, {Double}, {sh, sh}, {5, 3}, 1},
       {"9-11, soft 18", d9, {1, 10, 7, 7}, {Double}, {sh, sh}, {1, 7}, 1},
@@ -288,14 +281,14 @@ TEST(Simulator, OffersWhatTheRulesAllow) {
        {8, 2},
        3},
   };
-  for (const auto& row : rows) {
-    Table table(row.cards, row.script, row.rules);
+  for (const auto& [name, rules, cards, script, offered, firstHand, hands] : rows) {
+    Table table(cards, script, rules);
     const Simulator& sim = table.sim;
     const RoundResult result = table.sim.playRound(1, false);
-    EXPECT_EQ(table.player.offered, row.offered) << row.name;
-    EXPECT_EQ(std::tuple(result.decisions, cardsOf(sim.hands()[0]), sim.hands().size()),
-              std::tuple(static_cast<int>(row.offered.size()), row.firstHand, row.hands))
-        << row.name;
+    EXPECT_EQ(std::tuple(table.player.offered, result.decisions, cardsOf(sim.hands()[0]),
+                         sim.hands().size()),
+              std::tuple(offered, static_cast<int>(offered.size()), firstHand, hands))
+        << name;
   }
   // Without a limit of its own the table allows 256 hands.
   EXPECT_TRUE(allowedActions(handOf({8, 8}), 255, false, kHouseRules).contains(Split));
