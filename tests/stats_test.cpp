@@ -234,42 +234,32 @@ TEST(Ramp, RefusesBadTextSayingWhy) {
 }
 
 TEST(RampFigures, FollowFromThePerCountTallies) {
-  const double ev = 11.0 / 6, variance = 377.0 / 36;
-  const struct {
-    Blocks blocks;
-    const char* ramp;
-    std::optional<double> bankroll;
-    double bet, ev, sd, riskOfRuin, n0;  // riskOfRuin −1: none
-  } cases[] = {
-      // Stake 1 at count −1 (payoffs −1, −1, 0, 1), 4 at count 2 (1, 2): bet 12/6,
-      // ev (−2 + 4·6)/2/6 = 11/6, variance (12 + 16·20)/4/6 − (11/6)² = 377/36.
-      {{{{-1, -2}, {2, 2}, {-1, 0}}, {{-1, -2}, {2, 4}, {-1, 2}}},
-       "-60:1,2:4",
-       100.0,
-       2.0,
-       ev,
-       std::sqrt(variance),
-       std::exp(-2 * ev * 100 / variance),
-       variance / ev / ev},
+  // Stake 1 at count −1 (payoffs −1, −1, 0, 1), 4 at count 2 (1, 2): bet 12/6,
+  // ev (−2 + 4·6)/2/6 = 11/6, variance (12 + 16·20)/4/6 − (11/6)² = 377/36.
+  const Blocks mixed = {{{-1, -2}, {2, 2}, {-1, 0}}, {{-1, -2}, {2, 4}, {-1, 2}}};
+  const double m = 11.0 / 6, variance = 377.0 / 36, s = std::sqrt(variance);
+  // The blocks, the ramp, the bankroll, then the average bet, the ev and sd
+  // per round, the risk of ruin (−1: none) and N0.
+  using Case = std::tuple<Blocks, const char*, std::optional<double>, double, double, double,
+                          double, double>;
+  const Case cases[] = {
+      {mixed, "-60:1,2:4", 100.0, 2.0, m, s, std::exp(-2 * m * 100 / variance), variance / m / m},
       {{{{0, -2}}, {{0, -2}}}, "0:3", 50.0, 3.0, -3.0, 0.0, 1.0, 0.0},
       {{{{5, 2}}, {{5, -2}}}, "-60:1,5:2", std::nullopt, 2.0, 0.0, 2.0, -1, kInf},
   };
-  for (const auto& c : cases) {
-    const CountWeights stakes = std::get<Ramp>(parseRamp(c.ramp)).weights();
-    const StudyTally tally = tallyOf(c.blocks, &stakes);
-    const RampFigures f = rampFigures(tally, stakes, c.bankroll, true);
+  for (const auto& [blocks, ramp, bankroll, bet, ev, sd, riskOfRuin, n0] : cases) {
+    const CountWeights stakes = std::get<Ramp>(parseRamp(ramp)).weights();
+    const StudyTally tally = tallyOf(blocks, &stakes);
+    const RampFigures f = rampFigures(tally, stakes, bankroll, true);
     // Two blocks are too few for a cluster estimate: the ramp's se is the naive one.
-    for (const auto& [got, want] : {std::pair{f.averageBet, c.bet},
-                                    {f.evPerRound, c.ev},
-                                    {f.evPer100, 100 * c.ev},
-                                    {f.sdPerRound, c.sd},
-                                    {f.se, reference(c.blocks, std::nullopt, stakes).seNaive},
-                                    {f.n0, c.n0},
-                                    {f.di, c.sd == 0 ? kNaN : 1000 * c.ev / c.sd}})
-      expectSame(got, want);
-    expectSame(f.riskOfRuin.value_or(-1), c.riskOfRuin, 1e-15);
-    expectSame(f.score, c.ev > 0 ? 1e6 * c.ev * c.ev / (c.sd * c.sd) : 0.0, 1e-9);
-    EXPECT_TRUE(std::isnan(rampFigures(tally, stakes, c.bankroll, false).se));
+    const double got[] = {f.averageBet, f.evPerRound, f.evPer100, f.sdPerRound, f.se, f.n0, f.di};
+    const double naive = reference(blocks, std::nullopt, stakes).seNaive;
+    const double want[] = {bet, ev, 100 * ev, sd, naive, n0, sd == 0 ? kNaN : 1000 * ev / sd};
+    for (std::size_t k = 0; k < std::size(got); ++k)
+      expectSame(got[k], want[k]);
+    expectSame(f.riskOfRuin.value_or(-1), riskOfRuin, 1e-15);
+    expectSame(f.score, ev > 0 ? 1e6 * ev * ev / (sd * sd) : 0.0, 1e-9);
+    EXPECT_TRUE(std::isnan(rampFigures(tally, stakes, bankroll, false).se));
     // The counts' own errors, as if independent: each weighs stake × share.
     double byCount = 0;
     for (int count = kLowestCount; count <= kHighestCount; ++count) {
@@ -277,7 +267,7 @@ TEST(RampFigures, FollowFromThePerCountTallies) {
       if (n > 1) {
         const double weight = static_cast<double>(stakes[countSlot(count)]) * n /
                               static_cast<double>(tally.all.rounds);
-        const double se = reference(c.blocks, count, kFlat).seNaive;
+        const double se = reference(blocks, count, kFlat).seNaive;
         byCount += weight * weight * se * se;
       }
     }
