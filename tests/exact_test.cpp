@@ -89,8 +89,8 @@ GameRules publishedGame(int decks, bool hitsSoft17, SurrenderRule surrender) {
 // Published exact returns off the top (rounded to 0.001%): the engine's
 // splits are approximate, so within 0.01% of a stake.
 TEST(GameValue, AgreesWithPublishedExactReturns) {
+  // The game, its play, per cent.
   const std::tuple<GameRules, ExactPlay, double> cases[] = {
-      // the game, its play, per cent
       {publishedGame(6, true, SurrenderRule::Late), ExactPlay::TotalDependent, -0.530},
       {publishedGame(1, false, SurrenderRule::None), ExactPlay::Composition, 0.184}};
   for (const auto& [rules, play, percent] : cases) {

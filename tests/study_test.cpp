@@ -176,10 +176,8 @@ TEST(Settings, TheAutomaticPaceIsThePublishedOneOfEachTable) {
 TEST(Settings, ValidateHoldsTheRangesThatSpanSettings) {
   const char* const halves = "A:-1,2:0.5,3:1,4:1,5:1,6:1,7:0,8:0,9:0,10:-1";
   const char* const zen = "A:-1,2:1,3:1,4:2,5:2,6:2,7:1,8:0,9:0,10:-2";
-  const struct {
-    Options options;
-    const char* problem;  // nullptr: sound
-  } cases[] = {
+  // The options, the problem (none: sound).
+  const std::pair<Options, const char*> cases[] = {
       {{}, nullptr},
       {{{"--reshuffle-after", "89"}}, nullptr},
       {{{"--reshuffle-after", "90"}}, "give --reshuffle-after up to 89"},
@@ -213,8 +211,8 @@ TEST(Settings, ValidateHoldsTheRangesThatSpanSettings) {
       {{{"--wong-in", "1"}, {"--wong-out", "2"}}, "leave on entering"},
       {{{"--wong-in", "1"}, {"--wong-out", "1"}}, nullptr},
   };
-  for (const auto& c : cases)
-    EXPECT_TRUE(says(validate(configOf(c.options)), c.problem));
+  for (const auto& [options, problem] : cases)
+    EXPECT_TRUE(says(validate(configOf(options)), problem));
 }
 
 BlockSet setOf(std::initializer_list<BlockSet::Range> ranges) {
@@ -319,10 +317,8 @@ TEST(StudyCheck, TalliesThatContradictThemselvesAreRefused) {
   const auto at = [zero](R& r) -> SeriesTally& { return r.tally.counts[zero]; };
   const BlockSet firstThree = BlockSet::of({0, 2});
   const auto crossAt = [zero](R& r) -> CrossSums& { return r.variant->cross.counts[zero]; };
-  const struct {
-    std::function<void(R&)> lie;
-    const char* problem;
-  } cases[] = {
+  // The lie, the problem.
+  const std::pair<std::function<void(R&)>, const char*> cases[] = {
       {[](R& r) { ++r.tally.blocks; }, "the tallies hold 5 blocks, the block list 4"},
       {[&](R& r) { at(r).sum += 1; }, "a count's tallies"},
       {[&](R& r) { at(r).blockRoundsSquared += 1; }, "a count's tallies"},
@@ -349,10 +345,10 @@ TEST(StudyCheck, TalliesThatContradictThemselvesAreRefused) {
        "the overall cross sums"},
       {[](R& r) { r.variant->cross.ramp = {}; }, "the overall cross sums"},
   };
-  for (const auto& c : cases) {
+  for (const auto& [lie, problem] : cases) {
     StudyResult r = good;
-    c.lie(r);
-    EXPECT_TRUE(says(studyProblem(r), c.problem));
+    lie(r);
+    EXPECT_TRUE(says(studyProblem(r), problem));
   }
   StudyResult last = good;
   last.events.decisions = 3'500 * kMostRoundEvents;

@@ -176,8 +176,8 @@ TEST(Simulator, SettlesEveryOutcome) {
 // a 3, then a 10; the new hand takes the other 8, the stake and a 10. 21 and 18 win.
 TEST(Simulator, SplitAppendsHandPlayedAfterTheFirst) {
   using P = std::array<bool, 4>;  // may double, may split: the first hand, then the new one
+  // The rule, the permissions, the stake.
   const std::tuple<AfterSplit, P, double> rows[] = {
-      // the rule, the permissions, the stake
       {AfterSplit::KeepFirst, {true, true, false, false}, 1.0},
       {AfterSplit::KeepFirst, {true, true, false, false}, 2.0},
       {AfterSplit::NoDoubleNoSplit, {false, false, false, false}, 1.0},
