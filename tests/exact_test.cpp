@@ -11,6 +11,7 @@
 #include "exact/game_analysis.h"
 #include "strategy/player_rule.h"
 #include "table/actions.h"
+#include "tests/support.h"
 
 namespace {
 
@@ -72,18 +73,12 @@ TEST(DealerOdds, AgreeWithEveryOrderedDraw) {
   }
 }
 
-// Six decks, double after split, resplit to four hands, one card to split
-// aces, no resplit of aces, a split 21 paid as any 21, the dealer peeks.
+// The usual shoe game, a split 21 paid as any 21, splits priced as played.
 GameRules publishedGame(int decks, bool hitsSoft17, SurrenderRule surrender) {
-  return {.decks = decks,
-          .dealerHitsSoft17 = hitsSoft17,
-          .afterSplit = AfterSplit::DoubleAndSplit,
-          .splitTwentyOnePaysBlackjack = false,
-          .surrender = surrender,
-          .splitAces = SplitAces::OneCard,
-          .resplitAces = false,
-          .maxHands = 4,
-          .splitPricing = SplitPricing::Played};
+  GameRules rules = casinoRules(decks, hitsSoft17, surrender);
+  rules.splitTwentyOnePaysBlackjack = false;
+  rules.splitPricing = SplitPricing::Played;
+  return rules;
 }
 
 // Published exact returns off the top (rounded to 0.001%): the engine's

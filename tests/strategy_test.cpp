@@ -333,22 +333,16 @@ TEST(SplitCounts, MatchTheDealOfEveryCard) {
     EXPECT_NEAR(expectedResplits(q, 254, Resplits::EveryHand, true), 2 * q / (1 - 2 * q), 1e-12);
     EXPECT_NEAR(expectedResplits(q, 254, Resplits::FirstHandOnly, true), q / (1 - q), 1e-12);
   }
-  for (const double q : {0.5, 0.9, 1.0}) {
+  for (const double q : {0.5, 0.9, 1.0})
     EXPECT_EQ(expectedResplits(q, 254, Resplits::EveryHand, true),
               expectedResplits(q, 254, Resplits::EveryHand, false));
-  }
 }
 
 // Basic strategy decides a two-card hand by its kind, a pair by its own row
 // (split or not), and a longer hand by its total: one deck, S17, no surrender.
 TEST(BasicStrategy, DecidesByTheKindOfHand) {
-  const GameRules rules{.decks = 1,
-                        .dealerHitsSoft17 = false,
-                        .afterSplit = AfterSplit::DoubleAndSplit,
-                        .splitTwentyOnePaysBlackjack = false,
-                        .splitAces = SplitAces::OneCard,
-                        .resplitAces = false,
-                        .maxHands = 4};
+  GameRules rules = casinoRules(1, false, SurrenderRule::None);
+  rules.splitTwentyOnePaysBlackjack = false;
   const BasicStrategy basic(rules);
   const Deck full(1, true, CLibraryRandom::shared());
   // The hand, the up card, the hands in the round, the action.
@@ -435,13 +429,7 @@ TEST(Chart, MatchesThePublishedChart) {
        {Game{6, false, SurrenderRule::Late, &expected},
         Game{6, true, SurrenderRule::Late, &expected},
         Game{1, false, SurrenderRule::None, &oneDeck}}) {
-    const GameRules rules{.decks = decks,
-                          .dealerHitsSoft17 = h17,
-                          .afterSplit = AfterSplit::DoubleAndSplit,
-                          .surrender = surrender,
-                          .splitAces = SplitAces::OneCard,
-                          .resplitAces = false,
-                          .maxHands = 4};
+    const GameRules rules = casinoRules(decks, h17, surrender);
     const StrategyChart chart = chartOf(BasicStrategy(rules), rules);
     int compared = 0;
     for (const auto* rows : {&chart.hard, &chart.soft, &chart.pairs}) {

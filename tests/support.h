@@ -1,7 +1,8 @@
 #pragma once
 
-// What several test files build: hands, studies played block by block or of
-// one block, files read whole, and the check that a refusal says why.
+// What several test files build: hands, the usual shoe game, studies played
+// block by block or of one block, files read whole, and the check that a
+// refusal says why.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -41,6 +42,18 @@ inline StudyResult played(const StudyConfig& config, std::optional<ShardSpec> sh
     }
   }
   return r;
+}
+
+// The usual shoe game of the published charts and returns: double after any
+// split, resplits to four hands, one card to each split ace, no resplit of aces.
+inline GameRules casinoRules(int decks, bool hitsSoft17, SurrenderRule surrender) {
+  return {.decks = decks,
+          .dealerHitsSoft17 = hitsSoft17,
+          .afterSplit = AfterSplit::DoubleAndSplit,
+          .surrender = surrender,
+          .splitAces = SplitAces::OneCard,
+          .resplitAces = false,
+          .maxHands = 4};
 }
 
 // A study of one block, from one shoe, of rounds at (count, payoff units).
