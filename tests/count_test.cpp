@@ -355,12 +355,11 @@ TEST(GeneratedIndices, FindTheCrossingAndItsInterval) {
 // crossing back; counts with too few decisions are left out, and so is a soft
 // 12 that may not split, which has no notation.
 TEST(GeneratedIndices, TalliesMergeAndCross) {
-  const DeviationKey key{IndexHand::Hard, 16, 10, Hit, Stand};
-  const DeviationKey soft12{IndexHand::Soft, 12, 5, Hit, Double};
+  const DeviationKey key{IndexHand::Hard, 16, 10, Hit, Stand},
+      soft12{IndexHand::Soft, 12, 5, Hit, Double};
   // The next hand against the lowest up card: a kind of its own.
   const DeviationKey neighbour{IndexHand::Hard, 17, 2, Hit, Stand};
-  DeviationTally first;
-  DeviationTally second;
+  DeviationTally first, second;
   for (int block = 0; block < 20; ++block) {
     DeviationTally& tally = block % 2 == 0 ? first : second;
     for (int count = -4; count <= 6; ++count) {

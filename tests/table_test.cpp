@@ -87,8 +87,7 @@ TEST(Simulator, SettlesEveryOutcome) {
   const GameRules insureNoHole{.holeCard = HoleCard::None, .insurance = Insurance::Composition};
   const struct {
     const char* name;
-    std::vector<int> cards;  // player, dealer, player, dealer's hole card, then draws
-    std::vector<int> script;
+    std::vector<int> cards, script;  // cards: player, dealer, player, hole card, then draws
     double payoff;
     int asked;
     std::size_t dealerCards = 2;
@@ -306,18 +305,16 @@ TEST(Simulator, EndlessPlayerRulesStillEndTheRound) {
   ASSERT_TRUE(splitter.deck().stackNext(std::vector<int>{8, 10, 8, 7, 8, 8, 8, 8}));
   ti::CaptureStderr();
   simulate(splitter);
-  std::string warnings;
-  for (int hand = 0; hand < 4; ++hand)
-    warnings += "WARNING: too many cards in a hand ";
-  EXPECT_EQ(ti::GetCapturedStderr(), warnings);
-  EXPECT_EQ(splitter.hands().size(), 4u);
-  EXPECT_EQ(splitter.frequencyAt(0), 1.0);
+  const std::string warning = "WARNING: too many cards in a hand ";
+  EXPECT_EQ(ti::GetCapturedStderr(), warning + warning + warning + warning);
+  EXPECT_EQ(std::pair(splitter.hands().size(), splitter.frequencyAt(0)),
+            std::pair(std::size_t{4}, 1.0));
   Table stalled({10, 10, 2, 8}, std::vector<int>(30, DoubleElseStand));
   ti::CaptureStderr();
   EXPECT_EQ(simulate(stalled.sim), "1 / 1 simulated.\n12 - 10 2\n\n");
-  EXPECT_EQ(ti::GetCapturedStderr(), "WARNING: too many cards in a hand ");
-  EXPECT_EQ(stalled.player.seen.size(), 22u);
-  EXPECT_EQ(stalled.sim.payoffAt(0), -1.0);
+  EXPECT_EQ(ti::GetCapturedStderr(), warning);
+  EXPECT_EQ(std::pair(stalled.player.seen.size(), stalled.sim.payoffAt(0)),
+            std::pair(std::size_t{22}, -1.0));
 }
 
 // Insurance by composition is taken only when the unseen cards (the undealt
