@@ -144,10 +144,9 @@ TEST(Estimate, HandValuesAndDegenerateTallies) {
 TEST(StudyTally, MergesBitExactInAnyOrderAndSplit) {
   std::mt19937_64 gen(7);
   Blocks blocks(6);
-  for (auto& block : blocks) {
+  for (auto& block : blocks)
     for (int i = 0; i < 300; ++i)
       block.emplace_back(static_cast<int>(gen() % 13) - 6, static_cast<int>(gen() % 9) - 4);
-  }
   blocks[1].emplace_back(60, 3);  // the extreme slots
   blocks[4].emplace_back(-60, -1);
   const StudyTally whole = tallyOf(blocks, &kFlat);
@@ -197,9 +196,8 @@ TEST(ExactDecimal, RoundTripsAndRefusesGarbage) {
     EXPECT_TRUE(parseDecimal(text) == value) << text;
   }
   for (const char* bad : {"1.0", "170141183460469231731687303715884105728",
-                          "-170141183460469231731687303715884105729"}) {
+                          "-170141183460469231731687303715884105729"})
     EXPECT_FALSE(parseDecimal(bad)) << bad;
-  }
 }
 
 TEST(Ramp, ParsesStepsAndFillsEveryCount) {
@@ -349,9 +347,8 @@ TEST(KellyRamp, StakesFollowTheEdgeOverTheSecondMoment) {
 TEST(Spread, ReadsWholeUnitsInOrder) {
   EXPECT_TRUE(std::holds_alternative<Spread>(parseSpread("100000:100000")));
   for (const char* bad : {"", "1", "1:", ":2", "0:5", "5:4", "1:100001", "-1:2", "1.5:2", "1:2:3",
-                          " 1:2", "1-2-3", "1:-2", "2--12"}) {
+                          " 1:2", "1-2-3", "1:-2", "2--12"})
     EXPECT_TRUE(std::holds_alternative<std::string>(parseSpread(bad))) << bad;
-  }
 }
 
 // A trip's figures against their closed forms: the Wilson interval at none,

@@ -174,9 +174,8 @@ TEST(PlayerRule, OtherStrategiesDecideAsTheLiveRule) {
   int partings = 0;  // on a depleted shoe the fixed strategy must part from the live rule
   for (int hole = 1; hole <= 10; ++hole) {
     Deck undealt = withHole;
-    if (undealt.dealForced(hole) != hole) {
+    if (undealt.dealForced(hole) != hole)
       continue;  // none left to be the hole card
-    }
     ++holes;
     EXPECT_EQ(drawProbabilitiesWith(undealt, hole), drawProbabilities(withHole));
     for (int up = 1; up <= 10; ++up) {

@@ -49,10 +49,9 @@ TEST(TextValues, PositiveNumbersAndText) {
 }
 
 const Setting& settingOf(std::string_view option) {
-  for (const Setting& setting : studySettings()) {
+  for (const Setting& setting : studySettings())
     if (setting.option == option)
       return setting;
-  }
   throw std::logic_error(std::string(option));
 }
 
@@ -163,10 +162,9 @@ TEST(Settings, TheAutomaticPaceIsThePublishedOneOfEachTable) {
       help, [](char c) { return c < '0' || c > '9'; }, ' ');
   std::istringstream numbers(help);
   std::vector<double> published;  // its numbers of two digits or more
-  for (double number = 0; numbers >> number;) {
+  for (double number = 0; numbers >> number;)
     if (number >= 10)
       published.push_back(number);
-  }
   ASSERT_EQ(published.size(), static_cast<std::size_t>(Simulator::kMaxPlayers));
   StudyConfig config;
   for (config.players = 1; config.players <= Simulator::kMaxPlayers; ++config.players)

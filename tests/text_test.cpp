@@ -36,10 +36,8 @@ TEST(NumberText, WholeNumbersReachTheEndsOf64Bits) {
   constexpr auto kHigh = std::numeric_limits<std::int64_t>::max();
   EXPECT_EQ(readWhole("9223372036854775807", kLow, kHigh), kHigh);
   EXPECT_EQ(readWhole("-9223372036854775808", kLow, kHigh), kLow);
-  for (const char* beyond :
-       {"9223372036854775808", "-9223372036854775809", "99999999999999999999"}) {
+  for (const char* beyond : {"9223372036854775808", "-9223372036854775809", "99999999999999999999"})
     EXPECT_EQ(readWhole(beyond, kLow, kHigh), kNone) << beyond;
-  }
 }
 
 // A decimal is read exactly: its whole part and whether any fraction is left
