@@ -56,8 +56,7 @@ StudyConfig smallVariant() {
 // told to finish, it is folded whole on both. A study's stops are tested
 // through the program's signals (tests/test_lab_files.py).
 TEST(Lab, StopsFinishOrDropTheBlocksInFlight) {
-  const std::atomic<int> now{kStopNow};
-  const std::atomic<int> finish{kFinishBlocks};
+  const std::atomic<int> now{kStopNow}, finish{kFinishBlocks};
   StudyResult compared;
   compared.config = smallStudy();
   compared.variant = Variant{smallVariant(), {}, {}, {}};
@@ -112,7 +111,6 @@ TEST(Lab, PlayingABlockAllocatesNothingPerRound) {
   studies[3].indices = indexSetNamed("i18");
   studies[3].wong = {1, -1};
   for (const StudyConfig& study : studies) {
-    const Strategy strategy = study.strategy;
     long allocations[2] = {};
     for (const std::uint64_t rounds : {200, 5000}) {
       StudyConfig config = study;
@@ -126,17 +124,15 @@ TEST(Lab, PlayingABlockAllocatesNothingPerRound) {
       EXPECT_GT(events.decisions + events.roundsWatched, rounds);
     }
     EXPECT_GT(allocations[0], 0);
-    EXPECT_EQ(allocations[0], allocations[1]) << static_cast<int>(strategy);
+    EXPECT_EQ(allocations[0], allocations[1]) << static_cast<int>(study.strategy);
   }
 }
 
 StudyResult reread(const std::string& text) {
   auto parsed = studyFromJson(text);
-  if (auto* error = std::get_if<std::string>(&parsed)) {
-    ADD_FAILURE() << *error;
-    return {};
-  }
-  return std::get<StudyResult>(std::move(parsed));
+  EXPECT_TRUE(says(parsed, nullptr));
+  auto* study = std::get_if<StudyResult>(&parsed);
+  return study ? std::move(*study) : StudyResult{};
 }
 
 // A study's file, read back, holds the same study: a shard's, a comparison's,
