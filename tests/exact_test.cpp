@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <numeric>
 #include <string>
 
 #include "exact/dealer_odds.h"
@@ -59,11 +60,9 @@ TEST(DealerOdds, AgreeWithEveryOrderedDraw) {
       for (const bool peeks : {false, true}) {
         const DealerOdds odds = graph.odds(rest, peeks, reach);
         const DealerOdds walked = walkedOdds(rest, up, hitsSoft17, peeks);
-        double sum = 0.0;
-        for (std::size_t k = 0; k < odds.chance.size(); ++k) {
+        for (std::size_t k = 0; k < odds.chance.size(); ++k)
           EXPECT_NEAR(odds.chance[k], walked.chance[k], 1e-14) << up << " " << k;
-          sum += odds.chance[k];
-        }
+        const double sum = std::accumulate(odds.chance.begin(), odds.chance.end(), 0.0);
         // What is played on: everything, or all but the peeked blackjacks.
         const int partner = blackjackPartner(up);
         const double blackjack = partner == 0 ? 0.0 : double(rest[partner]) / rest.total();

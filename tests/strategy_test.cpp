@@ -170,8 +170,8 @@ TEST(DecisionTableGolden, EveryDoubleKeepsItsRecordedBits) {
 TEST(PlayerRule, OtherStrategiesDecideAsTheLiveRule) {
   const Deck withHole = dealtDown(7, 20);
   const BasicStrategy hitting(kHouseRules);
-  int holes = 0;
-  int partings = 0;  // on a depleted shoe the fixed strategy must part from the live rule
+  // On a depleted shoe the fixed strategy must part from the live rule.
+  int holes = 0, partings = 0;
   for (int hole = 1; hole <= 10; ++hole) {
     Deck undealt = withHole;
     if (undealt.dealForced(hole) != hole)

@@ -263,8 +263,8 @@ TEST(StudyResult, ShardsHoldBlocksByPosition) {
     StudyResult r;
     r.config = tenBlocks();
     r.shard = shard;
-    EXPECT_EQ(r.target(), BlockSet::of({0, blocks.size() - 1}));
-    EXPECT_EQ(r.targetRounds(), targetRounds);
+    EXPECT_EQ(std::pair(r.target(), r.targetRounds()),
+              std::pair(BlockSet::of({0, blocks.size() - 1}), targetRounds));
     BlockSet numbered;
     for (std::uint64_t position = 0; position < blocks.size(); ++position) {
       EXPECT_EQ(r.blockAt(position), blocks[position]);

@@ -35,12 +35,11 @@ inline StudyResult played(const StudyConfig& config, std::optional<ShardSpec> sh
   StudyPlayer player(r);
   const std::atomic<int> never{kRunOn};
   const BlockSet blocks = positions.value_or(r.target());
-  for (const BlockSet::Range range : blocks.ranges()) {
+  for (const BlockSet::Range range : blocks.ranges())
     for (std::uint64_t position = range.first; position <= range.last; ++position) {
       EXPECT_TRUE(player.play(r.blockAt(position), r, never));
       r.blocks.append(position);
     }
-  }
   return r;
 }
 

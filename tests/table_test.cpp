@@ -80,10 +80,9 @@ TEST(Simulator, SettlesEveryOutcome) {
   const GameRules pays11{.blackjackPays = BlackjackPays::OneToOne};
   const GameRules pays21{.blackjackPays = BlackjackPays::TwoToOne};
   const GameRules late{.surrender = SurrenderRule::Late}, early{.surrender = SurrenderRule::Early};
-  const GameRules noHole{.holeCard = HoleCard::None};
   const GameRules lateNoHole{.surrender = SurrenderRule::Late, .holeCard = HoleCard::None};
   const GameRules earlyNoHole{.surrender = SurrenderRule::Early, .holeCard = HoleCard::None};
-  const GameRules insure{.insurance = Insurance::Composition};
+  const GameRules insure{.insurance = Insurance::Composition}, noHole{.holeCard = HoleCard::None};
   const GameRules insureNoHole{.holeCard = HoleCard::None, .insurance = Insurance::Composition};
   const struct {
     const char* name;
