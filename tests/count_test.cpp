@@ -403,21 +403,17 @@ DeviationTally pricedRound(const std::vector<int>& cards, DeviationPricing prici
 // Insurance priced from the cards the player cannot see: the player's two
 // tens and the up ace shown, the hole card (a ten) unseen, so 14 tens among
 // 49 cards: 1.5 x 14 / 49 - 0.5. Shown: 10, A, 10: Hi-Lo -3 with 48 cards in
-// the shoe, -3.25 truncated.
-TEST(DeviationPricer, PricesInsuranceFromTheUnseenCards) {
-  const DeviationTally tally = pricedRound({10, 1, 10, 10}, DeviationPricing::Proportions);
-  const auto series = tally.series();
-  ASSERT_EQ(series.size(), 1U);
-  const SeriesTally& at = series[0]->counts[countSlot(-3)];
-  EXPECT_EQ(std::tuple(series[0]->key.hand, at.rounds, at.sum),
+// the shoe, -3.25 truncated. Exact pricing removes every card as it is dealt:
+// from one deck it prices 16 against a ten otherwise than the unseen cards'
+// proportions, though within a few hundredths of a stake.
+TEST(DeviationPricer, PricesFromTheUnseenCardsOrExactlyWhenAsked) {
+  const DeviationTally insurance = pricedRound({10, 1, 10, 10}, DeviationPricing::Proportions);
+  const auto priced = insurance.series();
+  ASSERT_EQ(priced.size(), 1U);
+  const SeriesTally& atThree = priced[0]->counts[countSlot(-3)];
+  EXPECT_EQ(std::tuple(priced[0]->key.hand, atThree.rounds, atThree.sum),
             std::tuple(IndexHand::Insurance, 1,
                        std::llround((1.5 * 14 / 49 - 0.5) * DeviationTally::kUnitsPerStake)));
-}
-
-// Exact pricing removes every card as it is dealt: from one deck it prices
-// 16 against a ten otherwise than the unseen cards' proportions, though
-// within a few hundredths of a stake.
-TEST(DeviationPricer, PricesExactlyWhenAsked) {
   const auto standLessHit = [](DeviationPricing pricing) {
     const DeviationTally tally = pricedRound({10, 10, 6, 7}, pricing);
     for (const DeviationTally::Series* series : tally.series())
