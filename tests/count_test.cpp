@@ -410,8 +410,8 @@ TEST(DeviationPricer, PricesFromTheUnseenCardsOrExactlyWhenAsked) {
   const DeviationTally insurance = pricedRound({10, 1, 10, 10}, DeviationPricing::Proportions);
   const auto priced = insurance.series();
   ASSERT_EQ(priced.size(), 1U);
-  const SeriesTally& atThree = priced[0]->counts[countSlot(-3)];
-  EXPECT_EQ(std::tuple(priced[0]->key.hand, atThree.rounds, atThree.sum),
+  const SeriesTally& atMinusThree = priced[0]->counts[countSlot(-3)];
+  EXPECT_EQ(std::tuple(priced[0]->key.hand, atMinusThree.rounds, atMinusThree.sum),
             std::tuple(IndexHand::Insurance, 1,
                        std::llround((1.5 * 14 / 49 - 0.5) * DeviationTally::kUnitsPerStake)));
   const auto standLessHit = [](DeviationPricing pricing) {

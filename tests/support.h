@@ -74,7 +74,8 @@ inline std::string readFile(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
-// Passes when `problem` names `reason`, or, with no reason, when there is none.
+// Passes when `problem` names `reason` ("" for any), or, with no reason, when
+// there is none.
 inline testing::AssertionResult says(const std::optional<std::string>& problem,
                                      const char* reason) {
   if (reason == nullptr ? !problem : problem && problem->find(reason) != std::string::npos)

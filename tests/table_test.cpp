@@ -20,8 +20,6 @@ namespace {
 namespace ti = testing::internal;
 
 ConsoleObserver g_console;
-const GameRules kStandsSoft17{.dealerHitsSoft17 = false};
-const GameRules kEvenMoneySplit21{.splitTwentyOnePaysBlackjack = false};
 double g_stake = 1.0;
 
 // A player who answers its script in order, then stands; it records every hand
@@ -76,6 +74,7 @@ std::vector<int> cardsOf(const Hand& hand) {
 // dealer ended with, whether insurance was taken.
 TEST(Simulator, SettlesEveryOutcome) {
   const double kMax = INT_MAX;
+  const GameRules s17{.dealerHitsSoft17 = false}, evenSplit21{.splitTwentyOnePaysBlackjack = false};
   const GameRules pays65{.blackjackPays = BlackjackPays::SixToFive};
   const GameRules pays11{.blackjackPays = BlackjackPays::OneToOne};
   const GameRules pays21{.blackjackPays = BlackjackPays::TwoToOne};
@@ -113,12 +112,12 @@ TEST(Simulator, SettlesEveryOutcome) {
       {"huge blackjack", {1, 10, 10, 9}, {}, 1.5 * kMax, 1, 2, 1e300},
       // Ace-six draws a 2 to soft 19 at the house rules, stands on soft 17 where told.
       {"dealer hits soft 17", {10, 1, 8, 6, 2}, {}, -1.0, 1, 3},
-      {"dealer stands on soft 17", {10, 1, 8, 6}, {}, 1.0, 1, 2, 1.0, kStandsSoft17},
+      {"dealer stands on soft 17", {10, 1, 8, 6}, {}, 1.0, 1, 2, 1.0, s17},
       // Two aces split, a ten on each, against 20: two 21s, at 3:2 or even money;
       // a blackjack dealt as such pays 3:2 either way.
       {"split 21s", {1, 10, 1, 10, 10, 10}, {Split}, 3.0, 3},
-      {"even-money split 21s", {1, 10, 1, 10, 10, 10}, {Split}, 2.0, 3, 2, 1.0, kEvenMoneySplit21},
-      {"blackjack, even-money split 21s", {1, 10, 10, 9}, {}, 1.5, 1, 2, 1.0, kEvenMoneySplit21},
+      {"even-money split 21s", {1, 10, 1, 10, 10, 10}, {Split}, 2.0, 3, 2, 1.0, evenSplit21},
+      {"blackjack, even-money split 21s", {1, 10, 10, 9}, {}, 1.5, 1, 2, 1.0, evenSplit21},
       // A dealer rule that always hits stops at a bust; one that stalls stands.
       {"dealer hits past 21", {10, 10, 9, 6, 5, 10}, {}, 1.0, 1, 4, 1.0, kHouseRules, alwaysHit},
       {"dealer stalls", {10, 10, 9, 2}, {}, 1.0, 1, 2, 1.0, kHouseRules, alwaysSplit},
