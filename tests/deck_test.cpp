@@ -31,8 +31,7 @@ std::vector<int> drain(Deck& deck) {
 TEST(Deck, FreshShoeCounts) {
   for (auto [asked, decks] : {std::pair{2, 2}, {0, 1}, {-3, 1}}) {
     const Deck deck(asked, true, CLibraryRandom::shared());
-    EXPECT_EQ(deck.numDecks(), decks);
-    EXPECT_EQ(deck.cardsLeft(), 52 * decks);
+    EXPECT_EQ(std::pair(deck.numDecks(), deck.cardsLeft()), std::pair(decks, 52 * decks));
   }
   const Deck deck(2, true, CLibraryRandom::shared());
   for (auto [code, count] : {std::pair{1, 8}, {9, 8}, {10, 32}, {11, 8}, {12, 0}, {0, 0}})
@@ -65,8 +64,7 @@ TEST(Deck, EmptyShoeReshuffles) {
   EXPECT_EQ(deck.trueCount(), 0.0);
   ti::CaptureStdout();
   deck.deal();
-  EXPECT_EQ(ti::GetCapturedStdout(), "");
-  EXPECT_EQ(deck.cardsLeft(), 51);
+  EXPECT_EQ(std::pair(ti::GetCapturedStdout(), deck.cardsLeft()), std::pair(std::string(), 51));
   drain(deck);
   ti::CaptureStderr();
   EXPECT_EQ(deck.dealForced(11), 1);

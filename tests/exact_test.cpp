@@ -4,14 +4,15 @@
 // the answer is tested through the program (tests/test_lab_settings.py).
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
+#include <numeric>
 #include <string>
 
 #include "exact/dealer_odds.h"
 #include "exact/game_analysis.h"
 #include "strategy/player_rule.h"
 #include "table/actions.h"
+#include "tests/support.h"
 
 namespace {
 
@@ -59,11 +60,9 @@ TEST(DealerOdds, AgreeWithEveryOrderedDraw) {
       for (const bool peeks : {false, true}) {
         const DealerOdds odds = graph.odds(rest, peeks, reach);
         const DealerOdds walked = walkedOdds(rest, up, hitsSoft17, peeks);
-        double sum = 0.0;
-        for (std::size_t k = 0; k < odds.chance.size(); ++k) {
+        for (std::size_t k = 0; k < odds.chance.size(); ++k)
           EXPECT_NEAR(odds.chance[k], walked.chance[k], 1e-14) << up << " " << k;
-          sum += odds.chance[k];
-        }
+        const double sum = std::accumulate(odds.chance.begin(), odds.chance.end(), 0.0);
         // What is played on: everything, or all but the peeked blackjacks.
         const int partner = blackjackPartner(up);
         const double blackjack = partner == 0 ? 0.0 : double(rest[partner]) / rest.total();
@@ -73,44 +72,33 @@ TEST(DealerOdds, AgreeWithEveryOrderedDraw) {
   }
 }
 
-// Six decks, double after split, resplit to four hands, one card to split
-// aces, no resplit of aces, a split 21 paid as any 21, the dealer peeks.
+// The usual shoe game, a split 21 paid as any 21, splits priced as played.
 GameRules publishedGame(int decks, bool hitsSoft17, SurrenderRule surrender) {
-  return {.decks = decks,
-          .dealerHitsSoft17 = hitsSoft17,
-          .afterSplit = AfterSplit::DoubleAndSplit,
-          .splitTwentyOnePaysBlackjack = false,
-          .surrender = surrender,
-          .splitAces = SplitAces::OneCard,
-          .resplitAces = false,
-          .maxHands = 4,
-          .splitPricing = SplitPricing::Played};
+  GameRules rules = casinoRules(decks, hitsSoft17, surrender);
+  rules.splitTwentyOnePaysBlackjack = false;
+  rules.splitPricing = SplitPricing::Played;
+  return rules;
 }
 
 // Published exact returns off the top (rounded to 0.001%): the engine's
 // splits are approximate, so within 0.01% of a stake.
 TEST(GameValue, AgreesWithPublishedExactReturns) {
-  struct Case {
-    GameRules rules;
-    ExactPlay play;
-    double percent;
-  };
-  const Case cases[] = {
+  // The game, its play, per cent.
+  const std::tuple<GameRules, ExactPlay, double> cases[] = {
       {publishedGame(6, true, SurrenderRule::Late), ExactPlay::TotalDependent, -0.530},
-      {publishedGame(1, false, SurrenderRule::None), ExactPlay::Composition, 0.184},
-  };
-  for (const Case& c : cases) {
-    const GameValue game = gameValue(c.rules, CardCounts::shoe(c.rules.decks), c.play);
-    EXPECT_NEAR(100.0 * game.round.value, c.percent, 0.01) << c.rules.decks;
+      {publishedGame(1, false, SurrenderRule::None), ExactPlay::Composition, 0.184}};
+  for (const auto& [rules, play, percent] : cases) {
+    const GameValue game = gameValue(rules, CardCounts::shoe(rules.decks), play);
+    EXPECT_NEAR(100.0 * game.round.value, percent, 0.01) << rules.decks;
     // Split rounds count their hands' shares, each taken from its own shoe.
     EXPECT_NEAR(game.round.win + game.round.push + game.round.loss, 1.0, 1e-6);
   }
 }
 
-// A split played as the table deals it, by the shoe's basic strategy, every
-// path walked: the first hand's second card, the new hand's, the first hand
-// played out (resplits appending hands), each hand in turn, then the dealer
-// from what is left. The exact value the engine approximates.
+// A split once played as the table deals it, by the shoe's basic strategy,
+// every path walked: the first hand's second card, the new hand's, each hand
+// played out in turn, then the dealer from what is left. The exact value the
+// engine approximates. Two hands at most: neither may split again.
 class SplitWalk {
  public:
   SplitWalk(const GameRules& rules, int up)
@@ -122,37 +110,26 @@ class SplitWalk {
     CardCounts left = CardCounts::shoe(rules_.decks);
     left.add(dealer_.cards()[0], -1);
     left.add(card, -2);
-    return dealBoth(splitOf(card, true, true), 0, left);
-  }
-
- private:
-  // The hand that splits and the new one, each holding one `card`.
-  std::vector<Hand> splitOf(int card, bool mayDouble, bool maySplit) const {
-    const SplitPermissions permissions = splitPermissions(rules_.afterSplit, {mayDouble, maySplit});
-    std::vector<Hand> pair(2);
-    for (Hand& hand : pair) {
+    const SplitPermissions permissions = splitPermissions(rules_.afterSplit, {true, true});
+    std::vector<Hand> pair;  // the hand that splits and the new one, each holding one `card`
+    for (const Permissions may : {permissions.first, permissions.added}) {
+      Hand& hand = pair.emplace_back();
       hand.addCard(card);
       hand.fromSplit = true;
+      hand.canDouble = may.canDouble;
+      hand.canSplit = may.canSplit;
     }
-    pair[0].canDouble = permissions.first.canDouble;
-    pair[0].canSplit = permissions.first.canSplit;
-    pair[1].canDouble = permissions.added.canDouble;
-    pair[1].canSplit = permissions.added.canSplit;
-    return pair;
-  }
-
-  // Deals the second cards of hands k and the last, then plays on from k.
-  double dealBoth(std::vector<Hand> hands, std::size_t k, const CardCounts& left) {
     return forEachCard(left, [&](int a, const CardCounts& rest) {
       return forEachCard(rest, [&](int b, const CardCounts& after) {
-        std::vector<Hand> dealt = hands;
-        dealt[k].addCard(a);
-        dealt.back().addCard(b);
-        return play(std::move(dealt), k, after);
+        std::vector<Hand> dealt = pair;
+        dealt[0].addCard(a);
+        dealt[1].addCard(b);
+        return play(std::move(dealt), 0, after);
       });
     });
   }
 
+ private:
   template <typename Next>
   double forEachCard(const CardCounts& left, Next next) {
     double sum = 0.0;
@@ -167,17 +144,14 @@ class SplitWalk {
   }
 
   // Paths that deal the same cards in another order meet again: a state is
-  // the shoe left, what the finished hands settle by and the hands to play.
+  // the shoe left, what a finished first hand settles by and the cards of
+  // the hands to play (whose permissions their place fixes).
   std::string stateOf(const std::vector<Hand>& hands, std::size_t k, const CardCounts& left) {
-    std::vector<std::string> finished;
-    for (std::size_t i = 0; i < k; ++i)
-      finished.push_back(std::to_string(hands[i].total()) + "x" + std::to_string(hands[i].stake));
-    std::sort(finished.begin(), finished.end());
-    std::string state = std::to_string(left.key()) + "|";
-    for (const std::string& hand : finished)
-      state += hand + ",";
+    std::string state = std::to_string(left.key());
+    if (k == 1)
+      state += " " + std::to_string(hands[0].total()) + "x" + std::to_string(hands[0].stake);
     for (std::size_t i = k; i < hands.size(); ++i) {
-      state += "|" + std::to_string(hands[i].canDouble) + std::to_string(hands[i].canSplit);
+      state += "|";
       for (const int card : hands[i].cards())
         state += " " + std::to_string(card);
     }
@@ -197,17 +171,10 @@ class SplitWalk {
 
   double playOn(std::vector<Hand> hands, std::size_t k, const CardCounts& left) {
     const Hand& hand = hands[k];
-    const ActionSet allowed = allowedActions(hand, static_cast<int>(hands.size()), false, rules_);
-    const int action =
-        hand.total() > 21 || allowed == ActionSet{Stand}
-            ? Stand
-            : basic_.handAction(hand, dealer_, allowed, static_cast<int>(hands.size()));
-    if (action == Split) {
-      const std::vector<Hand> pair = splitOf(hand.cards()[0], hand.canDouble, hand.canSplit);
-      hands[k] = pair[0];
-      hands.push_back(pair[1]);
-      return dealBoth(std::move(hands), k, left);
-    }
+    const ActionSet allowed = allowedActions(hand, 2, false, rules_);
+    const int action = hand.total() > 21 || allowed == ActionSet{Stand}
+                           ? Stand
+                           : basic_.handAction(hand, dealer_, allowed, 2);
     if (action == Stand)
       return play(std::move(hands), k + 1, left);
     return forEachCard(left, [&](int v, const CardCounts& rest) {

@@ -32,17 +32,14 @@ StudyConfig smallStudy() {
 }
 
 void expectSameStudy(const StudyResult& a, const StudyResult& b) {
-  EXPECT_EQ(a.tally, b.tally);
-  EXPECT_EQ(a.events, b.events);
-  EXPECT_EQ(a.blocks, b.blocks);
-  EXPECT_EQ(a.shard, b.shard);
+  EXPECT_EQ(std::tie(a.tally, a.events, a.blocks, a.shard),
+            std::tie(b.tally, b.events, b.blocks, b.shard));
   EXPECT_FALSE(firstDifference(a.config, b.config));
   ASSERT_EQ(a.variant.has_value(), b.variant.has_value());
   if (a.variant) {
     EXPECT_FALSE(firstDifference(a.variant->config, b.variant->config));
-    EXPECT_EQ(a.variant->tally, b.variant->tally);
-    EXPECT_EQ(a.variant->events, b.variant->events);
-    EXPECT_EQ(a.variant->cross, b.variant->cross);
+    EXPECT_EQ(std::tie(a.variant->tally, a.variant->events, a.variant->cross),
+              std::tie(b.variant->tally, b.variant->events, b.variant->cross));
   }
 }
 
@@ -59,8 +56,7 @@ StudyConfig smallVariant() {
 // told to finish, it is folded whole on both. A study's stops are tested
 // through the program's signals (tests/test_lab_files.py).
 TEST(Lab, StopsFinishOrDropTheBlocksInFlight) {
-  const std::atomic<int> now{kStopNow};
-  const std::atomic<int> finish{kFinishBlocks};
+  const std::atomic<int> now{kStopNow}, finish{kFinishBlocks};
   StudyResult compared;
   compared.config = smallStudy();
   compared.variant = Variant{smallVariant(), {}, {}, {}};
@@ -115,7 +111,6 @@ TEST(Lab, PlayingABlockAllocatesNothingPerRound) {
   studies[3].indices = indexSetNamed("i18");
   studies[3].wong = {1, -1};
   for (const StudyConfig& study : studies) {
-    const Strategy strategy = study.strategy;
     long allocations[2] = {};
     for (const std::uint64_t rounds : {200, 5000}) {
       StudyConfig config = study;
@@ -129,17 +124,15 @@ TEST(Lab, PlayingABlockAllocatesNothingPerRound) {
       EXPECT_GT(events.decisions + events.roundsWatched, rounds);
     }
     EXPECT_GT(allocations[0], 0);
-    EXPECT_EQ(allocations[0], allocations[1]) << static_cast<int>(strategy);
+    EXPECT_EQ(allocations[0], allocations[1]) << static_cast<int>(study.strategy);
   }
 }
 
 StudyResult reread(const std::string& text) {
   auto parsed = studyFromJson(text);
-  if (auto* error = std::get_if<std::string>(&parsed)) {
-    ADD_FAILURE() << *error;
-    return {};
-  }
-  return std::get<StudyResult>(std::move(parsed));
+  EXPECT_TRUE(says(parsed, nullptr));
+  auto* study = std::get_if<StudyResult>(&parsed);
+  return study ? std::move(*study) : StudyResult{};
 }
 
 // A study's file, read back, holds the same study: a shard's, a comparison's,
@@ -153,15 +146,8 @@ TEST(Lab, StudyFilesReadBackTheStudy) {
     expectSameStudy(back, partial);
     EXPECT_EQ(back.seconds, 1.25);
   }
-  StudyResult study;
-  study.config.rounds = study.config.blockSize = 2;
-  BlockTally block;
-  block.record(kLowestCount, 10);
-  block.record(kHighestCount, -5);
-  study.tally.addBlock(block, truecountWeights(), nullptr);
-  study.blocks.append(0);
-  study.events.shoes = 1;
-  expectSameStudy(reread(studyToJson(study, figuresOf(study))), study);
+  const StudyResult ends = oneBlock({{kLowestCount, 10}, {kHighestCount, -5}});
+  expectSameStudy(reread(studyToJson(ends, figuresOf(ends))), ends);
 }
 
 // A version-1 file, written by the program before payoffs were counted in
@@ -192,9 +178,8 @@ std::string edited(std::string text, const std::string& from, const std::string&
 // Figures as the reports print them: a risk of ruin too small for four
 // decimals in scientific notation.
 TEST(Lab, ReportsPrintPerCentAndSmallRisksReadably) {
-  const struct {
-    std::string shown, expected;
-  } rows[] = {
+  // What is shown, and what is expected.
+  const std::pair<std::string, std::string> rows[] = {
       {riskText(0.0549), "0.0549"},
       {riskText(0.001), "0.0010"},
       {riskText(9.96e-4), "1.0e-03"},
@@ -205,8 +190,8 @@ TEST(Lab, ReportsPrintPerCentAndSmallRisksReadably) {
       {paceLine(5, "", 1, 1), "Pace: 5 rounds per second in 1.0 s on 1 thread\n"},
       {paceLine(5, "", 1, 2), "Pace: 5 rounds per second in 1.0 s on 2 threads\n"},
   };
-  for (const auto& row : rows)
-    EXPECT_EQ(row.shown, row.expected);
+  for (const auto& [shown, expected] : rows)
+    EXPECT_EQ(shown, expected);
 }
 
 // The file's layout and fields; tests/test_lab_files.py has the lies and the
@@ -214,39 +199,32 @@ TEST(Lab, ReportsPrintPerCentAndSmallRisksReadably) {
 TEST(Lab, DamagedOrEditedStudyFilesAreRefused) {
   const StudyResult study = played(smallStudy(), ShardSpec{0, 5});
   const std::string good = studyToJson(study, figuresOf(study));
-  const struct {
-    std::string text, error;
-  } rows[] = {
+  const auto edit = [&good](const char* from, const char* to) { return edited(good, from, to); };
+  // The file, and the refusal.
+  const std::pair<std::string, const char*> rows[] = {
       {"{", "not valid JSON"},
       {"[1, 2]", "not a truecount-lab study"},
-      {edited(good, "\"version\": 3", "\"version\": 4"), "a study file of another version"},
-      {edited(good, "\"decks\": \"2\"", "\"decks\": \"9\""),
-       "\"decks\": expected a whole number from 1 to 8"},
-      {edited(good, "\"dealer\": \"h17\"", "\"dealer\": 17"), "\"dealer\" must be text"},
-      {edited(good, "\"bankroll\": \"500\"", "\"bankroll\": null"), "\"bankroll\" must be text"},
-      {edited(good, "\"decks\": \"2\"", "\"decks\": \"2\", \"deck\": \"2\""),
-       "\"config\" holds \"deck\", which is no setting"},
-      {edited(good, "\"positions\": \"0-1\"", "\"positions\": \"1,0\""),
-       "\"positions\" must be ascending"},
-      {edited(good, "\"positions\": \"0-1\"", "\"positions\": \"0-1,\""),
-       "\"positions\" must list"},
-      {edited(good, "\"positions\": \"0-1\"", "\"positions\": \"0-2\""), "pass the last block"},
-      {edited(good, "\"shard\": \"0/5\"", "\"shard\": \"10/15\""), "\"shard\" names no block"},
-      {edited(good, "\"sum\": \"", "\"sum\": \"x"), "\"sum\" must be a decimal integer"},
-      {edited(good, "\"payoff_units_per_stake\": 10", "\"payoff_units_per_stake\": 2"),
-       "\"payoff_units_per_stake\" must be 10"},
+      {edit(R"("version": 3)", R"("version": 4)"), "a study file of another version"},
+      {edit(R"("decks": "2")", R"("decks": "9")"),
+       R"("decks": expected a whole number from 1 to 8)"},
+      {edit(R"("dealer": "h17")", R"("dealer": 17)"), R"("dealer" must be text)"},
+      {edit(R"("bankroll": "500")", R"("bankroll": null)"), R"("bankroll" must be text)"},
+      {edit(R"("decks": "2")", R"("decks": "2", "deck": "2")"),
+       R"("config" holds "deck", which is no setting)"},
+      {edit(R"("positions": "0-1")", R"("positions": "1,0")"), R"("positions" must be ascending)"},
+      {edit(R"("positions": "0-1")", R"("positions": "0-1,")"), R"("positions" must list)"},
+      {edit(R"("positions": "0-1")", R"("positions": "0-2")"), "pass the last block"},
+      {edit(R"("shard": "0/5")", R"("shard": "10/15")"), R"("shard" names no block)"},
+      {edit(R"("sum": ")", R"("sum": "x)"), R"("sum" must be a decimal integer)"},
+      {edit(R"("payoff_units_per_stake": 10)", R"("payoff_units_per_stake": 2)"),
+       R"("payoff_units_per_stake" must be 10)"},
   };
-  for (const auto& row : rows) {
-    const auto parsed = studyFromJson(row.text);
-    ASSERT_TRUE(std::holds_alternative<std::string>(parsed)) << row.error;
-    EXPECT_NE(std::get<std::string>(parsed).find(row.error), std::string::npos)
-        << std::get<std::string>(parsed);
-  }
+  for (const auto& [text, error] : rows)
+    EXPECT_TRUE(says(studyFromJson(text), error));
   // Layout alone is not content: another indentation reads the same study;
   // a setting at its default may be left out, as by a program before it.
-  expectSameStudy(reread(edited(good, "\"config\": {\n    \"rounds\"", "\"config\":{\"rounds\"")),
-                  study);
-  expectSameStudy(reread(edited(good, "\"dealer\": \"h17\",", "")), study);
+  expectSameStudy(reread(edit("\"config\": {\n    \"rounds\"", R"("config":{"rounds")")), study);
+  expectSameStudy(reread(edit(R"("dealer": "h17",)", "")), study);
 }
 
 }  // namespace

@@ -70,11 +70,8 @@ TEST(PayoffReport, WritesEveryNonZeroCountAndTheSummaries) {
   const std::string heading =
       "Showing payoff table for each count...\n\n"
       "Count Payoff/Frequency Expected_Payoff Weighted_Payoff\n";
-  const struct {
-    std::vector<Booking> bookings;
-    std::string expected;
-  } cases[] = {
-      // The first row's count has no plus sign; the later ones keep the one the row before set.
+  // The first row's count has no plus sign; the later ones keep the one the row before set.
+  const std::pair<std::vector<Booking>, std::string> cases[] = {
       {{{-60, -3.5, 8},
         {0, -7.0, 240},
         {3, 41.5, 1200},
@@ -94,16 +91,16 @@ TEST(PayoffReport, WritesEveryNonZeroCountAndTheSummaries) {
            "\nPayoff: 0 (If you always bet 1 dollars.)\nAverage: 0\n"
            "Weighted payoff: 0 (If you bet 2 for each additional count.)\nWeighted average: 0\n"},
   };
-  for (const auto& c : cases) {
+  for (const auto& [bookings, expected] : cases) {
     PayoffTable table;
-    for (const auto& [count, payoff, rounds] : c.bookings) {
+    for (const auto& [count, payoff, rounds] : bookings) {
       table.record(count, payoff);
       for (int i = 1; i < rounds; ++i)
         table.record(count, 0.0);
     }
     std::ostringstream out;
     printPayoffReport(table, out);
-    EXPECT_EQ(out.str(), c.expected);
+    EXPECT_EQ(out.str(), expected);
   }
 }
 

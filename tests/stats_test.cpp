@@ -15,6 +15,7 @@
 #include "stats/ramp.h"
 #include "stats/tally.h"
 #include "stats/trip_figures.h"
+#include "tests/support.h"
 
 namespace {
 
@@ -59,28 +60,23 @@ std::vector<std::vector<double>> valuesOf(const Blocks& blocks, std::optional<in
   return values;
 }
 
-// A block's rounds n_b and their sum S_b.
-std::pair<double, double> sums(const std::vector<double>& block) {
-  return {static_cast<double>(block.size()), std::accumulate(block.begin(), block.end(), 0.0)};
-}
-
 // The figures from their definitions, in two passes over the rounds.
 Estimate reference(const Blocks& blocks, std::optional<int> only, const CountWeights& stake) {
   const auto values = valuesOf(blocks, only, stake);
-  double n = 0;
-  double sum = 0;
+  double n = 0, sum = 0;
   for (const auto& block : values) {
-    n += sums(block).first;
-    sum += sums(block).second;
+    n += static_cast<double>(block.size());
+    sum += std::accumulate(block.begin(), block.end(), 0.0);
   }
   const double mean = sum / n;
-  double squares = 0;
-  double cluster = 0;  // Σ_b (S_b − mean·n_b)²
+  double squares = 0, cluster = 0;  // Σ (x − mean)², and Σ_b (S_b − mean·n_b)²
   for (const auto& block : values) {
-    for (const double x : block)
+    double residual = 0;
+    for (const double x : block) {
       squares += (x - mean) * (x - mean);
-    cluster += (sums(block).second - mean * sums(block).first) *
-               (sums(block).second - mean * sums(block).first);
+      residual += x - mean;
+    }
+    cluster += residual * residual;
   }
   const double sd = std::sqrt(squares / (n - 1));
   const auto b = static_cast<double>(values.size());
@@ -100,34 +96,6 @@ Pair pairOf(const Blocks& a, const Blocks& b) {
   for (std::size_t i = 0; i < a.size(); ++i)
     pair.cross.addBlock(blockOf(a[i]), blockOf(b[i]), truecountWeights(), nullptr, nullptr);
   return pair;
-}
-
-// The paired difference from its definition: per block the linearised
-// residual z_b = (S_bB − r_B·n_bB)/N_B − (S_bA − r_A·n_bA)/N_A, and
-// se² = B/(B−1)·Σz_b².
-double referencePairedSe(const Blocks& a, const Blocks& b, std::optional<int> only,
-                         const CountWeights& stake) {
-  const auto va = valuesOf(a, only, stake);
-  const auto vb = valuesOf(b, only, stake);
-  double na = 0;
-  double sa = 0;
-  double nb = 0;
-  double sb = 0;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    na += sums(va[i]).first;
-    sa += sums(va[i]).second;
-    nb += sums(vb[i]).first;
-    sb += sums(vb[i]).second;
-  }
-  double squares = 0;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto [nbA, sbA] = sums(va[i]);
-    const auto [nbB, sbB] = sums(vb[i]);
-    const double z = (sbB - sb / nb * nbB) / nb - (sbA - sa / na * nbA) / na;
-    squares += z * z;
-  }
-  const auto blocks = static_cast<double>(a.size());
-  return std::sqrt(blocks / (blocks - 1) * squares);
 }
 
 // Equal within `tolerance`, or both NaN, or the same infinity.
@@ -156,51 +124,29 @@ const CountWeights& stakeOf(const Series& series) {
 
 }  // namespace
 
-TEST(Estimate, MatchesTheDefinitions) {
-  const StudyTally tally = tallyOf(kHandMade);
-  for (const Series& c : kSeries) {
-    const Estimate got = estimate(seriesOf(tally, c), tally.blocks, 2);
-    const Estimate want = reference(kHandMade, c.count, stakeOf(c));
-    EXPECT_TRUE(got.clustered);
-    // Rounds in fewer blocks than asked for: the independent-rounds figure.
-    const Estimate few = estimate(seriesOf(tally, c), tally.blocks, 4);
-    EXPECT_FALSE(few.clustered);
-    expectSame(few.se, want.seNaive);
-    for (const auto figure : {&Estimate::mean, &Estimate::sd, &Estimate::se, &Estimate::seNaive,
-                              &Estimate::ciLow, &Estimate::ciHigh}) {
-      expectSame(got.*figure, want.*figure);
-    }
-  }
-}
-
 TEST(Estimate, HandValuesAndDegenerateTallies) {
-  const struct {
-    Blocks blocks;
-    double mean, sd, se;
-    bool clustered;
-  } cases[] = {
+  // The blocks, then the mean, sd and se, and whether clustered.
+  const std::tuple<Blocks, double, double, double, bool> cases[] = {
       {{{{0, 2}, {3, 2}}, {{-5, 2}}}, 1.0, 0.0, 0.0, true},
       {{{{0, 3}}, {}}, 1.5, kNaN, kNaN, false},
       {{{}, {}}, kNaN, kNaN, kNaN, false},
   };
-  for (const auto& c : cases) {
-    const StudyTally tally = tallyOf(c.blocks);
+  for (const auto& [blocks, mean, sd, se, clustered] : cases) {
+    const StudyTally tally = tallyOf(blocks);
     const Estimate e = estimate(tally.all, tally.blocks, 2);
-    expectSame(e.mean, c.mean);
-    expectSame(e.sd, c.sd);
-    expectSame(e.se, c.se);
-    expectSame(e.ciLow, c.mean - kZ95 * c.se);
-    EXPECT_EQ(e.clustered, c.clustered) << c.mean;
+    for (const auto& [got, want] :
+         {std::pair{e.mean, mean}, {e.sd, sd}, {e.se, se}, {e.ciLow, mean - kZ95 * se}})
+      expectSame(got, want);
+    EXPECT_EQ(e.clustered, clustered) << mean;
   }
 }
 
 TEST(StudyTally, MergesBitExactInAnyOrderAndSplit) {
   std::mt19937_64 gen(7);
   Blocks blocks(6);
-  for (auto& block : blocks) {
+  for (auto& block : blocks)
     for (int i = 0; i < 300; ++i)
       block.emplace_back(static_cast<int>(gen() % 13) - 6, static_cast<int>(gen() % 9) - 4);
-  }
   blocks[1].emplace_back(60, 3);  // the extreme slots
   blocks[4].emplace_back(-60, -1);
   const StudyTally whole = tallyOf(blocks, &kFlat);
@@ -250,84 +196,68 @@ TEST(ExactDecimal, RoundTripsAndRefusesGarbage) {
     EXPECT_TRUE(parseDecimal(text) == value) << text;
   }
   for (const char* bad : {"1.0", "170141183460469231731687303715884105728",
-                          "-170141183460469231731687303715884105729"}) {
+                          "-170141183460469231731687303715884105729"})
     EXPECT_FALSE(parseDecimal(bad)) << bad;
-  }
 }
 
 TEST(Ramp, ParsesStepsAndFillsEveryCount) {
-  const struct {
-    const char* text;
-    const char* canonical;
-    std::vector<std::pair<int, std::int64_t>> stakes;  // count, stake
-  } cases[] = {
+  // The text, its canonical form, and stakes at some counts.
+  const std::tuple<const char*, const char*, std::vector<std::pair<int, std::int64_t>>> cases[] = {
       {"-60:1,1:2,4:12", "-60:1,1:2,4:12", {{-60, 1}, {0, 1}, {1, 2}, {3, 2}, {4, 12}, {60, 12}}},
       {" -2 : 3 ,\t+3:5 ", "-2:3,3:5", {{-60, 3}, {-3, 3}, {-2, 3}, {2, 3}, {3, 5}, {60, 5}}},
       {"60:100000", "60:100000", {{-60, 100000}, {60, 100000}}},
   };
-  for (const auto& c : cases) {
-    const auto parsed = parseRamp(c.text);
-    ASSERT_TRUE(std::holds_alternative<Ramp>(parsed)) << std::get<std::string>(parsed);
-    EXPECT_EQ(std::get<Ramp>(parsed).text(), c.canonical);
-    for (const auto& [count, stake] : c.stakes)
-      EXPECT_EQ(std::get<Ramp>(parsed).weights()[countSlot(count)], stake) << c.text << count;
+  for (const auto& [text, canonical, stakes] : cases) {
+    const Ramp ramp = std::get<Ramp>(parseRamp(text));
+    EXPECT_EQ(ramp.text(), canonical);
+    for (const auto& [count, stake] : stakes)
+      EXPECT_EQ(ramp.weights()[countSlot(count)], stake) << text << count;
   }
 }
 
 TEST(Ramp, RefusesBadTextSayingWhy) {
-  const std::string stakes = "stakes must be whole units from 1 to 100000";
-  const std::string counts = "counts must be whole numbers from -60 to 60";
-  const std::pair<const char*, std::string> cases[] = {
+  const char* const stakes = "stakes must be whole units from 1 to 100000";
+  const char* const counts = "counts must be whole numbers from -60 to 60";
+  const std::string last = std::string("step 2 (\"2:0\"): ") + stakes;
+  const std::pair<const char*, const char*> cases[] = {
       {"", "empty ramp"},       {" \t", "empty ramp"}, {"1:2,", "ramp step 2"},
       {"1:2,,3:4", "step 2"},   {"1", "COUNT:STAKE"},  {"1:2,1:3", "strictly ascending"},
       {"2:2,1:3", "ascending"}, {"61:1", counts},      {"x:1", counts},
       {"+-1:1", counts},        {"1.5:1", counts},     {"1:-1", stakes},
       {"1:+-1", stakes},        {"1:1.5", stakes},     {"1:2x", stakes},
-      {"1:100001", stakes},     {"1:2:3", stakes},     {"-1:1,2:0", "step 2 (\"2:0\"): " + stakes},
+      {"1:100001", stakes},     {"1:2:3", stakes},     {"-1:1,2:0", last.c_str()},
   };
-  for (const auto& [text, message] : cases) {
-    const auto parsed = parseRamp(text);
-    ASSERT_TRUE(std::holds_alternative<std::string>(parsed)) << text;
-    EXPECT_NE(std::get<std::string>(parsed).find(message), std::string::npos)
-        << text << ": " << std::get<std::string>(parsed);
-  }
+  for (const auto& [text, message] : cases)
+    EXPECT_TRUE(says(parseRamp(text), message)) << text;
 }
 
 TEST(RampFigures, FollowFromThePerCountTallies) {
-  const struct {
-    Blocks blocks;
-    const char* ramp;
-    std::optional<double> bankroll;
-    double bet, ev, sd, riskOfRuin, n0;  // riskOfRuin −1: none
-  } cases[] = {
-      // Stake 1 at count −1 (payoffs −1, −1, 0, 1), 4 at count 2 (1, 2): bet 12/6,
-      // ev (−2 + 4·6)/2/6 = 11/6, variance (12 + 16·20)/4/6 − (11/6)² = 377/36.
-      {{{{-1, -2}, {2, 2}, {-1, 0}}, {{-1, -2}, {2, 4}, {-1, 2}}},
-       "-60:1,2:4",
-       100.0,
-       2.0,
-       11.0 / 6,
-       std::sqrt(377.0) / 6,
-       std::exp(-2 * (11.0 / 6) * 100 / (377.0 / 36)),
-       377.0 / 121},
+  // Stake 1 at count −1 (payoffs −1, −1, 0, 1), 4 at count 2 (1, 2): bet 12/6,
+  // ev (−2 + 4·6)/2/6 = 11/6, variance (12 + 16·20)/4/6 − (11/6)² = 377/36.
+  const Blocks mixed = {{{-1, -2}, {2, 2}, {-1, 0}}, {{-1, -2}, {2, 4}, {-1, 2}}};
+  const double m = 11.0 / 6, variance = 377.0 / 36, s = std::sqrt(variance);
+  // The blocks, the ramp, the bankroll, then the average bet, the ev and sd
+  // per round, the risk of ruin (−1: none) and N0.
+  using Case = std::tuple<Blocks, const char*, std::optional<double>, double, double, double,
+                          double, double>;
+  const Case cases[] = {
+      {mixed, "-60:1,2:4", 100.0, 2.0, m, s, std::exp(-2 * m * 100 / variance), variance / m / m},
       {{{{0, -2}}, {{0, -2}}}, "0:3", 50.0, 3.0, -3.0, 0.0, 1.0, 0.0},
       {{{{5, 2}}, {{5, -2}}}, "-60:1,5:2", std::nullopt, 2.0, 0.0, 2.0, -1, kInf},
   };
-  for (const auto& c : cases) {
-    const CountWeights stakes = std::get<Ramp>(parseRamp(c.ramp)).weights();
-    const StudyTally tally = tallyOf(c.blocks, &stakes);
-    const RampFigures f = rampFigures(tally, stakes, c.bankroll, true);
-    expectSame(f.averageBet, c.bet);
-    expectSame(f.evPerRound, c.ev);
-    expectSame(f.evPer100, 100 * c.ev);
-    expectSame(f.sdPerRound, c.sd);
+  for (const auto& [blocks, ramp, bankroll, bet, ev, sd, riskOfRuin, n0] : cases) {
+    const CountWeights stakes = std::get<Ramp>(parseRamp(ramp)).weights();
+    const StudyTally tally = tallyOf(blocks, &stakes);
+    const RampFigures f = rampFigures(tally, stakes, bankroll, true);
     // Two blocks are too few for a cluster estimate: the ramp's se is the naive one.
-    expectSame(f.se, reference(c.blocks, std::nullopt, stakes).seNaive);
-    expectSame(f.riskOfRuin.value_or(-1), c.riskOfRuin, 1e-15);
-    expectSame(f.n0, c.n0);
-    expectSame(f.di, c.sd == 0 ? kNaN : 1000 * c.ev / c.sd);
-    expectSame(f.score, c.ev > 0 ? 1e6 * c.ev * c.ev / (c.sd * c.sd) : 0.0, 1e-9);
-    EXPECT_TRUE(std::isnan(rampFigures(tally, stakes, c.bankroll, false).se));
+    const double got[] = {f.averageBet, f.evPerRound, f.evPer100, f.sdPerRound, f.se, f.n0, f.di};
+    const double naive = reference(blocks, std::nullopt, stakes).seNaive;
+    const double want[] = {bet, ev, 100 * ev, sd, naive, n0, sd == 0 ? kNaN : 1000 * ev / sd};
+    for (std::size_t k = 0; k < std::size(got); ++k)
+      expectSame(got[k], want[k]);
+    expectSame(f.riskOfRuin.value_or(-1), riskOfRuin, 1e-15);
+    expectSame(f.score, ev > 0 ? 1e6 * ev * ev / (sd * sd) : 0.0, 1e-9);
+    EXPECT_TRUE(std::isnan(rampFigures(tally, stakes, bankroll, false).se));
     // The counts' own errors, as if independent: each weighs stake × share.
     double byCount = 0;
     for (int count = kLowestCount; count <= kHighestCount; ++count) {
@@ -335,7 +265,7 @@ TEST(RampFigures, FollowFromThePerCountTallies) {
       if (n > 1) {
         const double weight = static_cast<double>(stakes[countSlot(count)]) * n /
                               static_cast<double>(tally.all.rounds);
-        const double se = reference(c.blocks, count, kFlat).seNaive;
+        const double se = reference(blocks, count, kFlat).seNaive;
         byCount += weight * weight * se * se;
       }
     }
@@ -343,9 +273,11 @@ TEST(RampFigures, FollowFromThePerCountTallies) {
   }
 }
 
+// Each side's figures, and their paired difference, from their definitions
+// (the paired error's is checked through the program, tests/test_lab_files.py).
+// The variant moves some rounds to other counts and changes some payoffs, as
+// a strategy dealt the same shoe would.
 TEST(Difference, PairsTheSidesBlockByBlock) {
-  // The variant moves some rounds to other counts and changes some payoffs,
-  // as a strategy dealt the same shoe would.
   const Blocks variant = {{{0, 2}, {0, -2}, {0, 1}, {2, 3}, {1, 2}},
                           {{0, -2}, {0, 2}, {2, -4}, {2, 2}},
                           {{-1, 4}, {0, -1}, {7, 1}}};
@@ -355,11 +287,18 @@ TEST(Difference, PairsTheSidesBlockByBlock) {
                                     seriesOf(pair.cross, c), 3, 2);
     const Estimate a = reference(kHandMade, c.count, stakeOf(c));
     const Estimate b = reference(variant, c.count, stakeOf(c));
-    EXPECT_TRUE(d.clustered);
+    const Estimate study = estimate(seriesOf(pair.study, c), pair.study.blocks, 2);
+    for (const auto figure : {&Estimate::mean, &Estimate::sd, &Estimate::se, &Estimate::seNaive,
+                              &Estimate::ciLow, &Estimate::ciHigh})
+      expectSame(study.*figure, a.*figure);
+    // Rounds in fewer blocks than asked for: the independent-rounds figure.
+    const Estimate few = estimate(seriesOf(pair.study, c), pair.study.blocks, 4);
+    EXPECT_FALSE(few.clustered);
+    expectSame(few.se, a.seNaive);
+    EXPECT_TRUE(study.clustered && d.clustered);
     expectSame(d.studyMean, a.mean);
     expectSame(d.variantMean, b.mean);
     expectSame(d.mean, b.mean - a.mean);
-    expectSame(d.se, referencePairedSe(kHandMade, variant, c.count, stakeOf(c)));
     expectSame(d.seUnpaired, std::sqrt(a.se * a.se + b.se * b.se));
     expectSame(d.ciHigh, d.mean + kZ95 * d.se);
     // Too few blocks for a cluster estimate: each side's independent-rounds figure.
@@ -377,6 +316,9 @@ TEST(Difference, PairsTheSidesBlockByBlock) {
       difference(same.study.counts[countSlot(5)], same.variant.all, same.cross.all, 3, 2).mean));
 }
 
+// The spread's bounds, the fraction's product with the bankroll and a least
+// share no count reaches are checked through the program
+// (tests/test_lab_settings.py); here the rounding, counts passed over and pooling.
 TEST(KellyRamp, StakesFollowTheEdgeOverTheSecondMoment) {
   // Per count, in stakes: −1 loses one; 1: ½, −½, ½, ½ (mean ¼, E[x²] ¼: the
   // Kelly stake is the bankroll); 2: four rounds of 2 (mean 2, E[x²] 4: half
@@ -384,26 +326,19 @@ TEST(KellyRamp, StakesFollowTheEdgeOverTheSecondMoment) {
   const Blocks blocks = {{{-1, -2}, {1, 1}, {1, -1}, {2, 4}, {2, 4}, {3, 0}, {5, 1}},
                          {{1, 1}, {1, 1}, {2, 4}, {2, 4}, {3, 0}, {5, 1}, {5, -1}}};
   const StudyTally tally = tallyOf(blocks);
-  const struct {
-    KellySizing sizing;
-    const char* ramp;
-  } cases[] = {
+  const std::pair<KellySizing, const char*> cases[] = {
       {{{1, 100}, 10.0, 1.0, 1, true}, "-60:1,1:10,2:5,3:1,5:7"},
       // 2.5 rounds up, 3.33 down.
       {{{1, 100}, 10.0, 0.5, 1, true}, "-60:1,1:5,2:3,3:1,5:3"},
-      {{{2, 8}, 10.0, 1.0, 1, true}, "-60:2,1:8,2:5,3:2,5:7"},
       // Counts −1, 3 and 5 passed over: those below count 1 bet as it does.
       {{{1, 100}, 10.0, 0.75, 4, true}, "-60:8,2:4"},
-      {{{1, 100}, 10.0, 1.0, 9, true}, "-60:1"},
-      {{{3, 3}, 1e9, 1.0, 1, true}, "-60:3"},
       // A ramp that may not fall pools 1 with 2 and 3: ΣS/ΣQ = 9/17 of the
       // bankroll, 5.29; 5 stays above.
       {{{1, 100}, 10.0, 1.0, 1}, "-60:1,1:5,5:7"},
       {{{1, 100}, 10.0, 0.75, 4}, "-60:4"},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(kellyRamp(tally, c.sizing).text(), c.ramp);
-  EXPECT_EQ(kellyStake(tally.counts[countSlot(1)], {{1, 100}, 40.0, 0.5, 1}), 20.0);
+  for (const auto& [sizing, ramp] : cases)
+    EXPECT_EQ(kellyRamp(tally, sizing).text(), ramp);
   EXPECT_EQ(kellyStake(tally.counts[countSlot(3)], {{1, 100}, 40.0, 1.0, 1}), 0.0);
   EXPECT_EQ(kellyRamp(StudyTally{}, {{4, 9}, 10.0, 1.0, 1}).text(), "-60:4");
 }
@@ -412,9 +347,8 @@ TEST(KellyRamp, StakesFollowTheEdgeOverTheSecondMoment) {
 TEST(Spread, ReadsWholeUnitsInOrder) {
   EXPECT_TRUE(std::holds_alternative<Spread>(parseSpread("100000:100000")));
   for (const char* bad : {"", "1", "1:", ":2", "0:5", "5:4", "1:100001", "-1:2", "1.5:2", "1:2:3",
-                          " 1:2", "1-2-3", "1:-2", "2--12"}) {
+                          " 1:2", "1-2-3", "1:-2", "2--12"})
     EXPECT_TRUE(std::holds_alternative<std::string>(parseSpread(bad))) << bad;
-  }
 }
 
 // A trip's figures against their closed forms: the Wilson interval at none,
@@ -423,22 +357,20 @@ TEST(Spread, ReadsWholeUnitsInOrder) {
 // exp(−2µB/σ²), and without variance, certain or impossible.
 TEST(TripFigures, FollowTheirClosedForms) {
   const double z2 = kZ95 * kZ95;
-  const Proportion none = wilsonInterval(0, 10);
-  const Proportion half = wilsonInterval(5, 10);
-  const Proportion all = wilsonInterval(10, 10);
-  EXPECT_NEAR(none.low, 0, 1e-15);
-  EXPECT_NEAR(none.high, z2 / (10 + z2), 1e-15);
-  EXPECT_NEAR(all.low, 10 / (10 + z2), 1e-15);
-  EXPECT_NEAR(half.low + half.high, 1, 1e-15);
-  EXPECT_NEAR(half.high - 0.5, kZ95 * std::sqrt(0.025 + z2 / 400) / (1 + z2 / 10), 1e-15);
+  const Proportion none = wilsonInterval(0, 10), half = wilsonInterval(5, 10);
+  for (const auto& [got, want] :
+       {std::pair{none.low, 0.0},
+        {none.high, z2 / (10 + z2)},
+        {wilsonInterval(10, 10).low, 10 / (10 + z2)},
+        {half.low + half.high, 1.0},
+        {half.high - 0.5, kZ95 * std::sqrt(0.025 + z2 / 400) / (1 + z2 / 10)}})
+    EXPECT_NEAR(got, want, 1e-15);
   const std::vector<double> sorted{1, 2, 3, 5};
-  EXPECT_EQ(percentile(sorted, 0), 1);
-  EXPECT_EQ(percentile(sorted, 0.5), 2.5);
-  EXPECT_EQ(percentile(sorted, 0.75), 3.5);
-  EXPECT_EQ(percentile(sorted, 1), 5);
+  EXPECT_EQ((std::vector{percentile(sorted, 0), percentile(sorted, 0.5), percentile(sorted, 0.75),
+                         percentile(sorted, 1)}),
+            (std::vector<double>{1, 2.5, 3.5, 5}));
   EXPECT_TRUE(std::isnan(percentile({}, 0.5)));
   EXPECT_NEAR(diffusionRuin(10, 0, 1, 100), std::erfc(1 / std::sqrt(2.0)), 1e-12);
   EXPECT_NEAR(diffusionRuin(100, 0.01, 1, 1e12), std::exp(-2.0), 1e-9);
-  EXPECT_EQ(diffusionRuin(5, -1, 0, 5), 1.0);
-  EXPECT_EQ(diffusionRuin(5, -1, 0, 4), 0.0);
+  EXPECT_EQ(std::pair(diffusionRuin(5, -1, 0, 5), diffusionRuin(5, -1, 0, 4)), std::pair(1.0, 0.0));
 }

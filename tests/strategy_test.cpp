@@ -53,11 +53,9 @@ Deck dealtDown(unsigned seed, int left) {
 // Fresh-shoe figures are the known infinite-deck ones: imagined draws do not
 // deplete. Shoes of one value are in the digest below.
 TEST(DealerOutcomes, FinalTotals) {
-  const struct {
-    std::vector<int> keep;
-    int start, soft, mode;
-    std::array<double, 6> odds;  // totals 17..21, then all busts together
-  } cases[] = {
+  // The values kept, the dealer's start, soft or not, the mode, then the odds
+  // of totals 17..21 and of all busts together.
+  const std::tuple<std::vector<int>, int, int, int, std::array<double, 6>> cases[] = {
       {kFresh, 6, 0, 0, {0.1148, 0.1148, 0.1148, 0.1103, 0.1057, 0.4395}},
       {kFresh, 6, 0, 1, {0.1654, 0.1063, 0.1063, 0.1017, 0.0972, 0.4232}},
       {kFresh, 11, 1, 0, {0.0575, 0.1432, 0.1432, 0.1432, 0.3740, 0.1389}},
@@ -66,12 +64,12 @@ TEST(DealerOutcomes, FinalTotals) {
       // hits to hard 17 or soft 18.
       {{1, 10}, 11, 1, 0, {0.0003072, 0.0000128, 0, 0, 0.8, 0.19968}},
   };
-  for (const auto& c : cases) {
-    const auto p = shoeOf(c.keep).dealerOutcomes(c.start, c.soft, c.mode).probability;
+  for (const auto& [keep, start, soft, mode, odds] : cases) {
+    const auto p = shoeOf(keep).dealerOutcomes(start, soft, mode).probability;
     EXPECT_EQ(std::accumulate(p.begin(), p.begin() + 17, 0.0), 0.0);
     const double bust = std::accumulate(p.begin() + 22, p.end(), 0.0);
     for (int k = 0; k < 6; ++k)
-      EXPECT_NEAR(k < 5 ? p[17 + k] : bust, c.odds[k], 5e-5) << c.start << " entry " << k;
+      EXPECT_NEAR(k < 5 ? p[17 + k] : bust, odds[k], 5e-5) << start << " entry " << k;
   }
   // A dealer start outside the totals has no outcome at all.
   for (const int start : {-1, 32})
@@ -105,8 +103,7 @@ TEST(DecisionTableGolden, EveryDoubleKeepsItsRecordedBits) {
       {"empty", dealtDown(1, 0)},
       {"only-tens", shoeOf({10})},
       {"only-aces", shoeOf({1})},
-      {"only-fives", shoeOf({5})},
-  };
+      {"only-fives", shoeOf({5})}};
   for (const auto& [seed, left] : {std::pair{11, 80}, {14, 45}, {16, 20}, {18, 5}, {20, 1}})
     shoes.emplace_back("seed" + std::to_string(seed) + "-left" + std::to_string(left),
                        dealtDown(seed, left));
@@ -123,18 +120,15 @@ TEST(DecisionTableGolden, EveryDoubleKeepsItsRecordedBits) {
       for (int mode = 0; mode <= 1; ++mode) {
         const DealerOutcomes d = deck.dealerOutcomes(up, up == 11, mode);
         const DecisionTable full = deck.buildDecisionTable(up, mode);
-        Digest dealer;
-        for (const double p : d.probability)
-          dealer.add(p);
-        std::ostringstream value;
-        value << std::hex << dealer.add(d.drawSteps).value << ' ' << tableBits(full);
+        std::ostringstream value;  // every probability's bytes in turn, then the steps
+        value << std::hex << Digest{}.add(d.probability).add(d.drawSteps).value << ' '
+              << tableBits(full);
         const std::string key = name + ' ' + std::to_string(up) + ' ' + std::to_string(mode);
         digests[key] = value.str();
         for (int hardRow = 0; hardRow <= 22; ++hardRow) {
           for (int softRow = 0; softRow <= 22; ++softRow) {
             const DecisionBounds bounds = DecisionBounds::covering(hardRow, softRow);
-            ASSERT_LE(bounds.lowestHard, hardRow);
-            ASSERT_LE(bounds.lowestSoft, softRow);
+            ASSERT_TRUE(bounds.lowestHard <= hardRow && bounds.lowestSoft <= softRow);
             const DecisionTable part = deck.buildDecisionTable(up, mode, bounds);
             for (int n = 0; n < DecisionTable::kRows; ++n) {
               SCOPED_TRACE(key + " row " + std::to_string(n));
@@ -163,8 +157,7 @@ TEST(DecisionTableGolden, EveryDoubleKeepsItsRecordedBits) {
     std::ofstream(file) << text;
     GTEST_SKIP() << "rewrote " << file;
   }
-  std::ifstream in(file);
-  EXPECT_EQ(text, std::string(std::istreambuf_iterator<char>(in), {})) << file;
+  EXPECT_EQ(text, readFile(file));
 }
 
 // The visible rule decides as the live rule does on the shoe its hole card was
@@ -173,13 +166,12 @@ TEST(DecisionTableGolden, EveryDoubleKeepsItsRecordedBits) {
 TEST(PlayerRule, OtherStrategiesDecideAsTheLiveRule) {
   const Deck withHole = dealtDown(7, 20);
   const BasicStrategy hitting(kHouseRules);
-  int holes = 0;
-  int partings = 0;  // on a depleted shoe the fixed strategy must part from the live rule
+  // On a depleted shoe the fixed strategy must part from the live rule.
+  int holes = 0, partings = 0;
   for (int hole = 1; hole <= 10; ++hole) {
     Deck undealt = withHole;
-    if (undealt.dealForced(hole) != hole) {
+    if (undealt.dealForced(hole) != hole)
       continue;  // none left to be the hole card
-    }
     ++holes;
     EXPECT_EQ(drawProbabilitiesWith(undealt, hole), drawProbabilities(withHole));
     for (int up = 1; up <= 10; ++up) {
@@ -226,15 +218,13 @@ TEST(Pricing, ValuesWorkedOutByHand) {
   const R s17LateNoHole{.dealerHitsSoft17 = false, .surrender = kLate, .holeCard = kNoHole};
   const R s17EarlyNoHole{.dealerHitsSoft17 = false, .surrender = kEarly, .holeCard = kNoHole};
   const R evenOneCard{.splitTwentyOnePaysBlackjack = false, .splitAces = kOneCard};
-  const R played{.splitPricing = SplitPricing::Played};
-  const struct {
-    std::vector<int> keep;
-    GameRules rules;
-    int up;
-    std::vector<int> hand;
-    std::array<double, 5> values;  // stand, hit, double, split, surrender; NaN: not checked
-    int action;
-  } cases[] = {
+  const R played{.splitPricing = SplitPricing::Played}, resplit{.afterSplit = kResplit};
+  const R toTwo{.afterSplit = kResplit, .maxHands = 2},
+      toThree{.afterSplit = kResplit, .maxHands = 3};
+  // The values kept, the rules, the up card, the hand, the values of stand,
+  // hit, double, split and surrender (NaN: not checked), the action taken.
+  using Case = std::tuple<std::vector<int>, R, int, std::vector<int>, std::array<double, 5>, int>;
+  const Case cases[] = {
       {{10, 6}, late, 10, {10, 6}, {-0.6, -1, -2, x, -0.5}, Surrender},
       {{10, 6}, R{}, 10, {10, 6}, {-0.6, -1, -2, x, x}, Stand},
       {{10, 6}, s17Late, 11, {10, 7}, {0, x, x, x, -0.5}, Stand},
@@ -247,28 +237,26 @@ TEST(Pricing, ValuesWorkedOutByHand) {
       {{10, 1}, noHole, 10, {6, 5}, {x, x, 0.56, x, x}, Double},
       {{10, 2}, oneCard, 10, {1, 1}, {x, x, x, 2.15872, x}, Split},
       {{10, 2}, evenOneCard, 10, {1, 1}, {x, x, x, 1.35872, x}, Split},
-      {{10, 8}, R{.afterSplit = kResplit, .maxHands = 2}, 10, {8, 8}, {-1, -1, -2, -1.68, x}, Hit},
-      {{10, 8}, R{.afterSplit = kResplit, .maxHands = 3}, 10, {8, 8}, {x, x, x, -1.9248, x}, Hit},
-      {{10, 8}, R{.afterSplit = kResplit}, 10, {8, 8}, {x, x, x, -6.4 / 3, x}, Hit},
+      {{10, 8}, toTwo, 10, {8, 8}, {-1, -1, -2, -1.68, x}, Hit},
+      {{10, 8}, toThree, 10, {8, 8}, {x, x, x, -1.9248, x}, Hit},
+      {{10, 8}, resplit, 10, {8, 8}, {x, x, x, -6.4 / 3, x}, Hit},
       {{10, 8}, played, 10, {8, 8}, {x, x, x, -1.85, x}, Hit},
       // 5,5 v 6, tens and sixes: the dealer busts (0.96) or ends on 18. A split
       // hand of 15 stands (0.92); one of 11 doubles (1.968) where it may, and
       // under truecount's rule only the first may, the new one hitting (0.984).
       {{10, 6}, played, 6, {5, 5}, {x, x, 1.968, 2.0624, x}, Split},
   };
-  for (const auto& c : cases) {
-    const DrawProbabilities p = drawProbabilities(shoeOf(c.keep));
-    const Hand hand = handOf(c.hand);
-    const ActionSet allowed = allowedActions(hand, 1, true, c.rules);
-    const DecisionTable table = buildDecisionTable(p, c.up, dealerGameOf(c.rules));
-    const ActionPrices v = priceActions(table, p, hand, allowed, 1, c.rules);
+  for (const auto& [keep, rules, up, cards, values, action] : cases) {
+    SCOPED_TRACE(testing::Message() << cards[0] << "," << cards[1] << " v " << up);
+    const DrawProbabilities p = drawProbabilities(shoeOf(keep));
+    const Hand hand = handOf(cards);
+    const ActionSet allowed = allowedActions(hand, 1, true, rules);
+    const ActionPrices v =
+        priceActions(buildDecisionTable(p, up, dealerGameOf(rules)), p, hand, allowed, 1, rules);
     const double actual[] = {v.stand, v.hit, v.doubleDown, v.split, v.surrender};
-    for (int k = 0; k < 5; ++k) {
-      EXPECT_TRUE(std::isnan(c.values[k]) || std::abs(actual[k] - c.values[k]) < 1e-12)
-          << &c - cases << " value " << k << ": " << actual[k];
-    }
-    const Hand dealer = handOf({c.up == 11 ? 1 : c.up});
-    EXPECT_EQ(pricedDecision(p, dealer, hand, allowed, 1, c.rules), c.action) << &c - cases;
+    for (int k = 0; k < 5; ++k)
+      EXPECT_TRUE(std::isnan(values[k]) || std::abs(actual[k] - values[k]) < 1e-12) << k;
+    EXPECT_EQ(pricedDecision(p, handOf({up == 11 ? 1 : up}), hand, allowed, 1, rules), action);
   }
   // Split aces that may hit are worth more than those that may not.
   const DrawProbabilities p = drawProbabilities(shoeOf({10, 2}));
@@ -340,31 +328,20 @@ TEST(SplitCounts, MatchTheDealOfEveryCard) {
     EXPECT_NEAR(expectedResplits(q, 254, Resplits::EveryHand, true), 2 * q / (1 - 2 * q), 1e-12);
     EXPECT_NEAR(expectedResplits(q, 254, Resplits::FirstHandOnly, true), q / (1 - q), 1e-12);
   }
-  for (const double q : {0.5, 0.9, 1.0}) {
+  for (const double q : {0.5, 0.9, 1.0})
     EXPECT_EQ(expectedResplits(q, 254, Resplits::EveryHand, true),
               expectedResplits(q, 254, Resplits::EveryHand, false));
-  }
 }
 
 // Basic strategy decides a two-card hand by its kind, a pair by its own row
 // (split or not), and a longer hand by its total: one deck, S17, no surrender.
 TEST(BasicStrategy, DecidesByTheKindOfHand) {
-  const GameRules rules{.decks = 1,
-                        .dealerHitsSoft17 = false,
-                        .afterSplit = AfterSplit::DoubleAndSplit,
-                        .splitTwentyOnePaysBlackjack = false,
-                        .splitAces = SplitAces::OneCard,
-                        .resplitAces = false,
-                        .maxHands = 4};
+  GameRules rules = casinoRules(1, false, SurrenderRule::None);
+  rules.splitTwentyOnePaysBlackjack = false;
   const BasicStrategy basic(rules);
   const Deck full(1, true, CLibraryRandom::shared());
-  struct Case {
-    std::vector<int> hand;
-    int up;
-    int hands;
-    int expected;
-  };
-  const Case cases[] = {
+  // The hand, the up card, the hands in the round, the action.
+  const std::tuple<std::vector<int>, int, int, int> cases[] = {
       {{7, 7}, 10, 1, Stand},  // the pair stands where a hard 14 hits
       {{7, 7}, 10, 4, Stand},  // and so when it may not split
       {{10, 4}, 10, 1, Hit},  {{4, 5, 5}, 10, 1, Hit}, {{8, 8}, 10, 1, Split},
@@ -375,11 +352,11 @@ TEST(BasicStrategy, DecidesByTheKindOfHand) {
       {{1, 6}, 2, 1, Double},  // A,6 against a 2
       {{1, 2, 4}, 2, 1, Hit},  // soft 17 of three cards
   };
-  for (const Case& c : cases) {
-    Hand hand = handOf(c.hand);
-    hand.fromSplit = c.hands > 1;
-    const DecisionContext context{&full, handOf({c.up}), hand, &rules, c.hands, c.hands == 1};
-    EXPECT_EQ(basic(context), c.expected) << c.hand[0] << "," << c.hand[1] << " v " << c.up;
+  for (const auto& [cards, up, hands, expected] : cases) {
+    Hand hand = handOf(cards);
+    hand.fromSplit = hands > 1;
+    const DecisionContext context{&full, handOf({up}), hand, &rules, hands, hands == 1};
+    EXPECT_EQ(basic(context), expected) << cards[0] << "," << cards[1] << " v " << up;
   }
 }
 
@@ -442,22 +419,12 @@ TEST(Chart, MatchesThePublishedChart) {
   const std::map<std::string, std::string> hitsSoft17{{"11 A", "D"},   {"15 A", "R"},
                                                       {"17 A", "Rs"},  {"A,7 2", "Ds"},
                                                       {"A,8 6", "Ds"}, {"8,8 A", "Rp"}};
-  struct Game {
-    int decks;
-    bool h17;
-    SurrenderRule surrender;
-    const Chart* chart;
-  };
-  for (const Game& game : {Game{6, false, SurrenderRule::Late, &expected},
-                           Game{6, true, SurrenderRule::Late, &expected},
-                           Game{1, false, SurrenderRule::None, &oneDeck}}) {
-    const GameRules rules{.decks = game.decks,
-                          .dealerHitsSoft17 = game.h17,
-                          .afterSplit = AfterSplit::DoubleAndSplit,
-                          .surrender = game.surrender,
-                          .splitAces = SplitAces::OneCard,
-                          .resplitAces = false,
-                          .maxHands = 4};
+  using Game = std::tuple<int, bool, SurrenderRule, const Chart*>;  // decks, h17, surrender, chart
+  for (const auto& [decks, h17, surrender, published] :
+       {Game{6, false, SurrenderRule::Late, &expected},
+        Game{6, true, SurrenderRule::Late, &expected},
+        Game{1, false, SurrenderRule::None, &oneDeck}}) {
+    const GameRules rules = casinoRules(decks, h17, surrender);
     const StrategyChart chart = chartOf(BasicStrategy(rules), rules);
     int compared = 0;
     for (const auto* rows : {&chart.hard, &chart.soft, &chart.pairs}) {
@@ -465,10 +432,9 @@ TEST(Chart, MatchesThePublishedChart) {
         for (std::size_t up = 0; up < row.codes.size(); ++up, ++compared) {
           const std::string cell = row.hand + (up == 9 ? " A" : " " + std::to_string(up + 2));
           const auto change = hitsSoft17.find(cell);
-          const bool changed = game.h17 && change != hitsSoft17.end();
-          EXPECT_EQ(letterOf(row.codes[up]),
-                    changed ? change->second : game.chart->at(row.hand)[up])
-              << game.decks << (game.h17 ? " h17 " : " s17 ") << cell;
+          const bool changed = h17 && change != hitsSoft17.end();
+          EXPECT_EQ(letterOf(row.codes[up]), changed ? change->second : published->at(row.hand)[up])
+              << decks << (h17 ? " h17 " : " s17 ") << cell;
         }
       }
     }

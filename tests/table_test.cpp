@@ -20,31 +20,24 @@ namespace {
 namespace ti = testing::internal;
 
 ConsoleObserver g_console;
-const GameRules kStandsSoft17{.dealerHitsSoft17 = false};
-const GameRules kEvenMoneySplit21{.splitTwentyOnePaysBlackjack = false};
 double g_stake = 1.0;
 
 // A player who answers its script in order, then stands; it records every hand
 // it was shown and what it was offered, and takes insurance when told to.
-class ScriptedPlayer final : public Player {
- public:
-  ScriptedPlayer(std::vector<int> script, bool insures)
-      : script_(std::move(script)), insures_(insures) {}
+struct ScriptedPlayer final : Player {
   int decide(const DecisionView& view) override {
     seen.push_back(view.hand);
     offered.push_back(view.allowed);
-    return seen.size() <= script_.size() ? script_[seen.size() - 1] : int{Stand};
+    return seen.size() <= script.size() ? script[seen.size() - 1] : int{Stand};
   }
   bool takesInsurance(const Deck& /*deck*/, const Hand& /*dealer*/, const GameRules& /*rules*/,
                       int /*count*/) override {
-    return insures_;
+    return insures;
   }
+  std::vector<int> script;
+  bool insures = false;
   std::vector<Hand> seen;
   std::vector<ActionSet> offered;
-
- private:
-  std::vector<int> script_;
-  bool insures_;
 };
 constexpr DealerRuleFn alwaysHit = [](DecisionContext) { return int{Hit}; };
 constexpr DealerRuleFn alwaysSplit = [](DecisionContext) { return int{Split}; };
@@ -56,10 +49,11 @@ struct Table {
   Table(const std::vector<int>& cards, std::vector<int> script,
         const GameRules& rules = kHouseRules, DealerRuleFn dealer = DealerRule,
         bool insures = false)
-      : player(std::move(script), insures),
-        sim(
+      : sim(
             dealer, player, [](const Deck*) { return g_stake; }, rules, CLibraryRandom::shared(),
             g_console) {
+    player.script = std::move(script);
+    player.insures = insures;
     EXPECT_TRUE(sim.deck().stackNext(cards));
   }
 };
@@ -75,30 +69,23 @@ std::vector<int> cardsOf(const Hand& hand) {
   return {hand.cards().begin(), hand.cards().end()};
 }
 
-std::string printed(const Hand& hand) {
-  ti::CaptureStdout();
-  hand.print();
-  return ti::GetCapturedStdout();
-}
-
 // One round from the stacked cards: its payoff (in payoff units and as
 // truecount books it), how often the player was asked, how many cards the
 // dealer ended with, whether insurance was taken.
 TEST(Simulator, SettlesEveryOutcome) {
   const double kMax = INT_MAX;
+  const GameRules s17{.dealerHitsSoft17 = false}, evenSplit21{.splitTwentyOnePaysBlackjack = false};
   const GameRules pays65{.blackjackPays = BlackjackPays::SixToFive};
   const GameRules pays11{.blackjackPays = BlackjackPays::OneToOne};
   const GameRules pays21{.blackjackPays = BlackjackPays::TwoToOne};
   const GameRules late{.surrender = SurrenderRule::Late}, early{.surrender = SurrenderRule::Early};
-  const GameRules noHole{.holeCard = HoleCard::None};
   const GameRules lateNoHole{.surrender = SurrenderRule::Late, .holeCard = HoleCard::None};
   const GameRules earlyNoHole{.surrender = SurrenderRule::Early, .holeCard = HoleCard::None};
-  const GameRules insure{.insurance = Insurance::Composition};
+  const GameRules insure{.insurance = Insurance::Composition}, noHole{.holeCard = HoleCard::None};
   const GameRules insureNoHole{.holeCard = HoleCard::None, .insurance = Insurance::Composition};
   const struct {
     const char* name;
-    std::vector<int> cards;  // player, dealer, player, dealer's hole card, then draws
-    std::vector<int> script;
+    std::vector<int> cards, script;  // cards: player, dealer, player, hole card, then draws
     double payoff;
     int asked;
     std::size_t dealerCards = 2;
@@ -125,12 +112,12 @@ TEST(Simulator, SettlesEveryOutcome) {
       {"huge blackjack", {1, 10, 10, 9}, {}, 1.5 * kMax, 1, 2, 1e300},
       // Ace-six draws a 2 to soft 19 at the house rules, stands on soft 17 where told.
       {"dealer hits soft 17", {10, 1, 8, 6, 2}, {}, -1.0, 1, 3},
-      {"dealer stands on soft 17", {10, 1, 8, 6}, {}, 1.0, 1, 2, 1.0, kStandsSoft17},
+      {"dealer stands on soft 17", {10, 1, 8, 6}, {}, 1.0, 1, 2, 1.0, s17},
       // Two aces split, a ten on each, against 20: two 21s, at 3:2 or even money;
       // a blackjack dealt as such pays 3:2 either way.
       {"split 21s", {1, 10, 1, 10, 10, 10}, {Split}, 3.0, 3},
-      {"even-money split 21s", {1, 10, 1, 10, 10, 10}, {Split}, 2.0, 3, 2, 1.0, kEvenMoneySplit21},
-      {"blackjack, even-money split 21s", {1, 10, 10, 9}, {}, 1.5, 1, 2, 1.0, kEvenMoneySplit21},
+      {"even-money split 21s", {1, 10, 1, 10, 10, 10}, {Split}, 2.0, 3, 2, 1.0, evenSplit21},
+      {"blackjack, even-money split 21s", {1, 10, 10, 9}, {}, 1.5, 1, 2, 1.0, evenSplit21},
       // A dealer rule that always hits stops at a bust; one that stalls stands.
       {"dealer hits past 21", {10, 10, 9, 6, 5, 10}, {}, 1.0, 1, 4, 1.0, kHouseRules, alwaysHit},
       {"dealer stalls", {10, 10, 9, 2}, {}, 1.0, 1, 2, 1.0, kHouseRules, alwaysSplit},
@@ -169,16 +156,15 @@ TEST(Simulator, SettlesEveryOutcome) {
     Table table(row.cards, row.script, row.rules, row.dealer, row.insures);
     const Simulator& sim = table.sim;
     const RoundResult result = table.sim.playRound(1, false);
-    EXPECT_EQ(result.payoff, row.payoff) << row.name;
-    EXPECT_EQ(result.payoffUnits, std::llround(row.payoff * kPayoffUnitsPerStake)) << row.name;
-    EXPECT_EQ(result.count, 0) << row.name;
-    EXPECT_EQ(result.decisions, row.asked) << row.name;
-    EXPECT_EQ(static_cast<int>(table.player.seen.size()), row.asked) << row.name;
-    EXPECT_EQ(sim.dealer().cards().size(), row.dealerCards) << row.name;
     const bool offered = row.rules.insurance != Insurance::Never && row.cards[1] == 1;
-    EXPECT_EQ(sim.insured(), offered && row.insures) << row.name;
-    // Every stacked card was dealt and no other.
-    EXPECT_EQ(sim.deck().cardsLeft(), 104 - static_cast<int>(row.cards.size())) << row.name;
+    // The last: every stacked card was dealt and no other.
+    EXPECT_EQ(std::tuple(result.payoff, result.payoffUnits, result.count, result.decisions,
+                         table.player.seen.size(), sim.dealer().cards().size(), sim.insured(),
+                         sim.deck().cardsLeft()),
+              std::tuple(row.payoff, std::llround(row.payoff * kPayoffUnitsPerStake), 0, row.asked,
+                         static_cast<std::size_t>(row.asked), row.dealerCards,
+                         offered && row.insures, 104 - static_cast<int>(row.cards.size())))
+        << row.name;
   }
   g_stake = 1.0;
 }
@@ -187,11 +173,8 @@ TEST(Simulator, SettlesEveryOutcome) {
 // a 3, then a 10; the new hand takes the other 8, the stake and a 10. 21 and 18 win.
 TEST(Simulator, SplitAppendsHandPlayedAfterTheFirst) {
   using P = std::array<bool, 4>;  // may double, may split: the first hand, then the new one
-  const struct {
-    AfterSplit afterSplit;
-    P permissions;
-    double stake;
-  } rows[] = {
+  // The rule, the permissions, the stake.
+  const std::tuple<AfterSplit, P, double> rows[] = {
       {AfterSplit::KeepFirst, {true, true, false, false}, 1.0},
       {AfterSplit::KeepFirst, {true, true, false, false}, 2.0},
       {AfterSplit::NoDoubleNoSplit, {false, false, false, false}, 1.0},
@@ -199,24 +182,22 @@ TEST(Simulator, SplitAppendsHandPlayedAfterTheFirst) {
       {AfterSplit::DoubleAndSplit, {true, true, true, true}, 1.0},
       {AfterSplit::SplitNoDouble, {false, true, false, true}, 1.0},
   };
-  for (const auto& row : rows) {
-    g_stake = row.stake;
-    Table table({8, 10, 8, 7, 3, 10, 10}, {Split, Hit}, GameRules{.afterSplit = row.afterSplit});
+  for (const auto& [afterSplit, permissions, stake] : rows) {
+    g_stake = stake;
+    Table table({8, 10, 8, 7, 3, 10, 10}, {Split, Hit}, GameRules{.afterSplit = afterSplit});
     Simulator& sim = table.sim;
     const std::vector<Hand>& seen = table.player.seen;
     simulate(sim);
     ASSERT_EQ(sim.hands().size(), 2u);
+    ASSERT_EQ(seen.size(), 4u);
     const Hand& first = sim.hands()[0];
     const Hand& added = sim.hands()[1];
-    EXPECT_EQ(cardsOf(first), (std::vector<int>{8, 3, 10}));
-    EXPECT_EQ(cardsOf(added), (std::vector<int>{8, 10}));
-    EXPECT_EQ((P{first.canDouble, first.canSplit, added.canDouble, added.canSplit}),
-              row.permissions);
-    EXPECT_EQ(added.stake, row.stake);
-    ASSERT_EQ(seen.size(), 4u);
-    EXPECT_EQ(cardsOf(seen[1]), (std::vector<int>{8, 3}));
-    EXPECT_EQ(cardsOf(seen[3]), (std::vector<int>{8, 10}));
-    EXPECT_EQ(sim.payoffAt(0), 2 * row.stake);  // both hands settled into one booking
+    // The hands played, those the player was shown second and last, the permissions.
+    EXPECT_EQ((std::vector{cardsOf(first), cardsOf(added), cardsOf(seen[1]), cardsOf(seen[3])}),
+              (std::vector<std::vector<int>>{{8, 3, 10}, {8, 10}, {8, 3}, {8, 10}}));
+    EXPECT_EQ((P{first.canDouble, first.canSplit, added.canDouble, added.canSplit}), permissions);
+    // Both hands are settled into one booking.
+    EXPECT_EQ(std::pair(added.stake, sim.payoffAt(0)), std::pair(stake, 2 * stake));
   }
   g_stake = 1.0;
 }
@@ -228,20 +209,20 @@ TEST(Simulator, SplitAppendsHandPlayedAfterTheFirst) {
 // The player's Hi-Lo counter sees every card: +3.
 TEST(Simulator, OtherSeatsAreDealtAndPlayInSeatOrder) {
   Table table({10, 9, 8, 7, 2, 2, 8, 10, 5, 9, 3, 4}, {Hit});
-  ScriptedPlayer others({Hit, Stand, Split}, false);
+  ScriptedPlayer others;
+  others.script = {Hit, Stand, Split};
   CardCounter counter(*countNamed("hilo"), 1, {});
   table.sim.showCardsTo(counter);
   table.sim.seatOthers(others, 3, 2);
   const RoundResult result = table.sim.playRound(1, false);
   EXPECT_EQ(counter.runningHalves(), 6);
-  std::vector<std::vector<int>> othersSeen;
+  std::vector<std::vector<int>> hands;  // the others', then the player's and the dealer's
   for (const Hand& hand : others.seen)
-    othersSeen.push_back(cardsOf(hand));
-  EXPECT_EQ(othersSeen,
-            (std::vector<std::vector<int>>{{10, 2}, {10, 2, 5}, {8, 8}, {8, 3}, {8, 4}}));
-  EXPECT_EQ(cardsOf(table.player.seen[0]), (std::vector<int>{9, 2}));
-  EXPECT_EQ(cardsOf(table.sim.hands()[0]), (std::vector<int>{9, 2, 9}));
-  EXPECT_EQ(cardsOf(table.sim.dealer()), (std::vector<int>{7, 10}));
+    hands.push_back(cardsOf(hand));
+  hands.insert(hands.end(), {cardsOf(table.player.seen[0]), cardsOf(table.sim.hands()[0]),
+                             cardsOf(table.sim.dealer())});
+  EXPECT_EQ(hands, (std::vector<std::vector<int>>{
+                       {10, 2}, {10, 2, 5}, {8, 8}, {8, 3}, {8, 4}, {9, 2}, {9, 2, 9}, {7, 10}}));
   EXPECT_EQ(result.payoffUnits, kPayoffUnitsPerStake);
 }
 
@@ -286,15 +267,12 @@ TEST(Simulator, OffersWhatTheRulesAllow) {
   const GameRules one{.splitAces = SplitAces::OneCard};
   const GameRules oneNoRsa{.splitAces = SplitAces::OneCard, .resplitAces = false};
   const GameRules three{.afterSplit = AfterSplit::DoubleAndSplit, .maxHands = 3};
-  const struct {
-    const char* name;
-    GameRules rules;
-    std::vector<int> cards;  // player, dealer, player, dealer, then draws
-    std::vector<int> script;
-    std::vector<ActionSet> offered;
-    std::vector<int> firstHand;
-    std::size_t hands;
-  } rows[] = {
+  // The rules, the cards (player, dealer, player, dealer, then draws), the
+  // script, the actions offered at each decision, the first hand's cards and
+  // the hands at the end.
+  using Row = std::tuple<const char*, GameRules, std::vector<int>, std::vector<int>,
+                         std::vector<ActionSet>, std::vector<int>, std::size_t>;
+  const Row rows[] = {
       {"9-11, hard 9", d9, {5, 10, 4, 7, 10}, {Double}, {shd}, {5, 4, 10}, 1},
       {"9-11, hard 8", d9, {5, 10, 3, 7}, {Double}, {sh, sh}, {5, 3}, 1},
       {"9-11, soft 18", d9, {1, 10, 7, 7}, {Double}, {sh, sh}, {1, 7}, 1},
@@ -328,14 +306,14 @@ TEST(Simulator, OffersWhatTheRulesAllow) {
        {8, 2},
        3},
   };
-  for (const auto& row : rows) {
-    Table table(row.cards, row.script, row.rules);
+  for (const auto& [name, rules, cards, script, offered, firstHand, hands] : rows) {
+    Table table(cards, script, rules);
     const Simulator& sim = table.sim;
     const RoundResult result = table.sim.playRound(1, false);
-    EXPECT_EQ(table.player.offered, row.offered) << row.name;
-    EXPECT_EQ(result.decisions, static_cast<int>(row.offered.size())) << row.name;
-    EXPECT_EQ(cardsOf(sim.hands()[0]), row.firstHand) << row.name;
-    EXPECT_EQ(sim.hands().size(), row.hands) << row.name;
+    EXPECT_EQ(std::tuple(table.player.offered, result.decisions, cardsOf(sim.hands()[0]),
+                         sim.hands().size()),
+              std::tuple(offered, static_cast<int>(offered.size()), firstHand, hands))
+        << name;
   }
   // Without a limit of its own the table allows 256 hands.
   EXPECT_TRUE(allowedActions(handOf({8, 8}), 255, false, kHouseRules).contains(Split));
@@ -353,18 +331,16 @@ TEST(Simulator, EndlessPlayerRulesStillEndTheRound) {
   ASSERT_TRUE(splitter.deck().stackNext(std::vector<int>{8, 10, 8, 7, 8, 8, 8, 8}));
   ti::CaptureStderr();
   simulate(splitter);
-  std::string warnings;
-  for (int hand = 0; hand < 4; ++hand)
-    warnings += "WARNING: too many cards in a hand ";
-  EXPECT_EQ(ti::GetCapturedStderr(), warnings);
-  EXPECT_EQ(splitter.hands().size(), 4u);
-  EXPECT_EQ(splitter.frequencyAt(0), 1.0);
+  const std::string warning = "WARNING: too many cards in a hand ";
+  EXPECT_EQ(ti::GetCapturedStderr(), warning + warning + warning + warning);
+  EXPECT_EQ(std::pair(splitter.hands().size(), splitter.frequencyAt(0)),
+            std::pair(std::size_t{4}, 1.0));
   Table stalled({10, 10, 2, 8}, std::vector<int>(30, DoubleElseStand));
   ti::CaptureStderr();
   EXPECT_EQ(simulate(stalled.sim), "1 / 1 simulated.\n12 - 10 2\n\n");
-  EXPECT_EQ(ti::GetCapturedStderr(), "WARNING: too many cards in a hand ");
-  EXPECT_EQ(stalled.player.seen.size(), 22u);
-  EXPECT_EQ(stalled.sim.payoffAt(0), -1.0);
+  EXPECT_EQ(ti::GetCapturedStderr(), warning);
+  EXPECT_EQ(std::pair(stalled.player.seen.size(), stalled.sim.payoffAt(0)),
+            std::pair(std::size_t{22}, -1.0));
 }
 
 // Insurance by composition is taken only when the unseen cards (the undealt
@@ -373,12 +349,8 @@ TEST(Simulator, EndlessPlayerRulesStillEndTheRound) {
 // hole card among them unless it is a ten.
 TEST(Insurance, TakenWhenTensAreMoreThanAThird) {
   const GameRules composition{.insurance = Insurance::Composition};
-  const struct {
-    GameRules rules;
-    int gone;
-    std::vector<int> dealer;
-    bool taken;
-  } rows[] = {
+  // The rules, the cards gone, the dealer's cards, whether insurance is taken.
+  const std::tuple<GameRules, int, std::vector<int>, bool> rows[] = {
       {composition, 4, {1}, false},      // 16 tens of 48
       {composition, 5, {1}, true},       // 16 of 47
       {kHouseRules, 30, {1}, false},     // never, however rich
@@ -386,13 +358,13 @@ TEST(Insurance, TakenWhenTensAreMoreThanAThird) {
       {composition, 5, {1, 10}, true},   // 16 of 47
       {composition, 6, {1, 2}, true},    // 16 of 47
   };
-  for (const auto& row : rows) {
+  for (const auto& [rules, gone, dealer, taken] : rows) {
     Deck shoe(1, true, CLibraryRandom::shared());
-    for (int k = 0; k < row.gone; ++k)
+    for (int k = 0; k < gone; ++k)
       shoe.dealForced(2 + k % 8);
-    if (row.dealer.size() > 1 && row.dealer[1] == 10)
+    if (dealer.size() > 1 && dealer[1] == 10)
       shoe.dealForced(10);
-    EXPECT_EQ(insuranceByPolicy(shoe, handOf(row.dealer), row.rules, 0), row.taken) << &row - rows;
+    EXPECT_EQ(insuranceByPolicy(shoe, handOf(dealer), rules, 0), taken) << gone;
   }
 }
 
@@ -435,7 +407,9 @@ TEST(Hand, CardsStayInOrderAtAnyLength) {
     hand.reset();
     for (const int card : {0, 11, 12, 13, -1, 6, 14})
       hand.addCard(card);
-    EXPECT_EQ(printed(hand), "17 - A 6\n");
+    ti::CaptureStdout();
+    hand.print();
+    EXPECT_EQ(ti::GetCapturedStdout(), "17 - A 6\n");
   }
 }
 

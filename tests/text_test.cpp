@@ -13,11 +13,8 @@ constexpr auto kNone = std::nullopt;
 
 // Each text as a whole number from -100 to 100 and as a decimal.
 TEST(NumberText, EachFormReadsAlikeAsAWholeNumberAndADecimal) {
-  const struct {
-    const char* text;
-    std::optional<std::int64_t> whole;
-    std::optional<double> decimal;
-  } rows[] = {
+  // The text, read as a whole number, and as a decimal.
+  const std::tuple<const char*, std::optional<std::int64_t>, std::optional<double>> rows[] = {
       {"7", 7, 7.0},           {"+2", 2, 2.0},           {"-60", -60, -60.0},
       {"007", 7, 7.0},         {"-0", 0, 0.0},           {"101", kNone, 101.0},
       {"2.5", kNone, 2.5},     {"-0.5", kNone, -0.5},    {"+1.50", kNone, 1.5},
@@ -29,10 +26,9 @@ TEST(NumberText, EachFormReadsAlikeAsAWholeNumberAndADecimal) {
       {"e5", kNone, kNone},    {"1e1.5", kNone, kNone},  {"inf", kNone, kNone},
       {".", kNone, kNone},     {"1.e5", kNone, kNone},   {"+.e1", kNone, kNone},
   };
-  for (const auto& row : rows) {
-    EXPECT_EQ(readWhole(row.text, -100, 100), row.whole) << row.text;
-    EXPECT_EQ(readDouble(row.text), row.decimal) << row.text;
-  }
+  for (const auto& [text, whole, decimal] : rows)
+    EXPECT_EQ(std::pair(readWhole(text, -100, 100), readDouble(text)), std::pair(whole, decimal))
+        << text;
 }
 
 TEST(NumberText, WholeNumbersReachTheEndsOf64Bits) {
@@ -40,22 +36,16 @@ TEST(NumberText, WholeNumbersReachTheEndsOf64Bits) {
   constexpr auto kHigh = std::numeric_limits<std::int64_t>::max();
   EXPECT_EQ(readWhole("9223372036854775807", kLow, kHigh), kHigh);
   EXPECT_EQ(readWhole("-9223372036854775808", kLow, kHigh), kLow);
-  for (const char* beyond :
-       {"9223372036854775808", "-9223372036854775809", "99999999999999999999"}) {
+  for (const char* beyond : {"9223372036854775808", "-9223372036854775809", "99999999999999999999"})
     EXPECT_EQ(readWhole(beyond, kLow, kHigh), kNone) << beyond;
-  }
 }
 
 // A decimal is read exactly: its whole part and whether any fraction is left
 // (study_test.cpp reads counts of rounds through them).
 TEST(NumberText, DecimalsAreReadExactly) {
   constexpr std::uint64_t kTop = std::numeric_limits<std::uint64_t>::max();
-  const struct {
-    const char* text;
-    std::uint64_t most;
-    std::optional<std::uint64_t> whole;
-    bool fraction;
-  } rows[] = {
+  // The text, the most its whole part may be, that whole part, whether a fraction is left.
+  const std::tuple<const char*, std::uint64_t, std::optional<std::uint64_t>, bool> rows[] = {
       {"-3.75", 3, 3, true},
       {"-3.75", 2, kNone, true},
       {"0.000", 0, 0, false},
@@ -64,11 +54,12 @@ TEST(NumberText, DecimalsAreReadExactly) {
       {"18446744073709551616", kTop, kNone, false},
       {"1e99999999999999999999", kTop, kNone, false},
   };
-  for (const auto& row : rows) {
-    const auto decimal = readDecimal(row.text);
-    ASSERT_TRUE(decimal) << row.text;
-    EXPECT_EQ(decimal->wholePart(row.most), row.whole) << row.text;
-    EXPECT_EQ(decimal->hasFraction(), row.fraction) << row.text;
+  for (const auto& [text, most, whole, fraction] : rows) {
+    const auto decimal = readDecimal(text);
+    ASSERT_TRUE(decimal) << text;
+    EXPECT_EQ(std::pair(decimal->wholePart(most), decimal->hasFraction()),
+              std::pair(whole, fraction))
+        << text;
   }
   EXPECT_TRUE(readDecimal("-3.75")->negative);
 }
