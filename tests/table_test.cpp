@@ -236,7 +236,7 @@ TEST(Simulator, SpotsTakeSeatsOfTheirOwnAndSettleApart) {
   for (const bool blackjack : {false, true}) {
     Table table({10, 10, 9, blackjack ? 1 : 7, 9, 6, 8, 10, 5}, {Stand, Hit},
                 GameRules{.insurance = Insurance::Composition}, DealerRule, true);
-    ScriptedPlayer others({}, false);
+    ScriptedPlayer others;
     table.sim.seatOthers(others, 2, 1);
     table.sim.spreadBy(two);
     const RoundResult result = table.sim.playRound(1, false);
