@@ -6,7 +6,9 @@ import csv
 import functools
 import hashlib
 import json
+import operator
 import os
+import pathlib
 import subprocess
 import tempfile
 
@@ -43,8 +45,7 @@ def refused(args, cwd, expected=None):
 
 
 def csv_rows(path):
-    with open(path, newline="", encoding="utf-8") as stream:
-        return list(csv.DictReader(stream))
+    return list(csv.DictReader(pathlib.Path(path).read_text(encoding="utf-8").splitlines()))
 
 
 def ramp_of(text):
@@ -74,18 +75,22 @@ def options(*groups):
 def run_study(path, *groups):
     """A quiet study on one thread (unless the groups say otherwise) written to
     `path`; returns the file decoded."""
-    ok("run", "--quiet", "--json", path, *options(["--threads", "1"], *groups))
-    return read(path)
+    return printed_study(path, *groups)[1]
+
+
+def printed_study(path, *groups, command="run"):
+    """What a quiet run (or another command) on one thread, unless the groups
+    say otherwise, printed, and the file it wrote to `path`, decoded."""
+    done = ok(command, "--quiet", "--json", path, *options(["--threads", "1"], *groups))
+    return done.stdout, read(path)
 
 
 def read(path):
-    with open(path, encoding="utf-8") as stream:
-        return json.load(stream)
+    return json.loads(pathlib.Path(path).read_text(encoding="utf-8"))
 
 
 def write(path, study):
-    with open(path, "w", encoding="utf-8") as stream:
-        json.dump(study, stream, indent=2)
+    pathlib.Path(path).write_text(json.dumps(study, indent=2), encoding="utf-8")
 
 
 def edit(study, change):
@@ -93,6 +98,13 @@ def edit(study, change):
     study = copy.deepcopy(study)
     change(study)
     return study
+
+
+def set_in(path, value):
+    """A change that sets the value at `path` (keys and indices) of a study."""
+    def change(study):
+        functools.reduce(operator.getitem, path[:-1], study)[path[-1]] = value
+    return change
 
 
 def played(study):
