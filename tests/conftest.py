@@ -72,10 +72,10 @@ def options(*groups):
     return [str(part) for pair in chosen.items() for part in pair]
 
 
-def run_study(path, *groups):
-    """A quiet study on one thread (unless the groups say otherwise) written to
-    `path`; returns the file decoded."""
-    return printed_study(path, *groups)[1]
+def run_study(path, *groups, command="run"):
+    """A quiet study (or comparison) on one thread, unless the groups say
+    otherwise, written to `path`; returns the file decoded."""
+    return printed_study(path, *groups, command=command)[1]
 
 
 def printed_study(path, *groups, command="run"):
