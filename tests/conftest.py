@@ -38,9 +38,8 @@ def refused(args, cwd, expected=None):
     stderr (naming `expected`), nothing on standard output, no file written."""
     before = sorted(os.listdir(cwd))
     done = lab(*args, cwd=cwd)
-    assert done.returncode == 2, done.stderr
-    assert len(done.stderr.splitlines()) == 1 and not done.stdout, done.stderr
-    assert expected is None or expected in done.stderr, done.stderr
+    assert done.returncode == 2 and len(done.stderr.splitlines()) == 1, done.stderr
+    assert not done.stdout and (expected is None or expected in done.stderr), done.stderr
     assert sorted(os.listdir(cwd)) == before, "a file was written"
 
 
@@ -65,10 +64,7 @@ def side_events(text):
 
 def options(*groups):
     """Options of several groups, each option once: a later value wins."""
-    chosen = {}
-    for group in groups:
-        for name, value in zip(group[::2], group[1::2]):
-            chosen[name] = value
+    chosen = dict(pair for group in groups for pair in zip(group[::2], group[1::2]))
     return [str(part) for pair in chosen.items() for part in pair]
 
 
@@ -145,9 +141,8 @@ def pytest_collection_modifyitems(config, items):
     share a part; K%N keeps the test functions K, K+N, K+2N... (each with all
     its cases), which spreads slow neighbours over the parts."""
     if part := os.environ.get("TRUECOUNT_TEST_PART"):
-        spread = "%" in part
         index, parts = map(int, part.replace("%", "/").split("/"))
-        if spread:
+        if "%" in part:
             functions = list(dict.fromkeys(item.originalname for item in items))
             mine = set(functions[index - 1::parts])
             kept = [item for item in items if item.originalname in mine]

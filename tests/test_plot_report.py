@@ -72,29 +72,19 @@ def test_reads_a_real_report(report_text):
                                              abs=1e-6)
 
 
-# Hand-made reports for what a real run rarely shows.
-HEADER = report_chart.TITLE_LINE + "\n\n" + report_chart.HEADING_LINE + "\n"
-FIRST_POSITIVE = HEADER + """   3  +41.5 /     1200 =   +0.034583 +249.000000
+def made(rows, payoff, average, weighted, weighted_average, step="+2.000000"):
+    """A hand-made report, for what a real run rarely shows."""
+    return (f"{report_chart.TITLE_LINE}\n\n{report_chart.HEADING_LINE}\n{rows}\nPayoff: {payoff} "
+            f"(If you always bet 1 dollars.)\nAverage: {average}\nWeighted payoff: {weighted} (If "
+            f"you bet {step} for each additional count.)\nWeighted average: {weighted_average}\n")
 
-Payoff: +41.500000 (If you always bet 1 dollars.)
-Average: +0.000830
-Weighted payoff: +249.000000 (If you bet +2.000000 for each additional count.)
-Weighted average: +0.004980
-"""
-WIDE = HEADER + """   0 -12345.5 / 123456789 =   -0.000100 -12345.500000
- +45 +123456.5 /   250000 =   +0.493826 +11111085.000000
 
-Payoff: +111111.000000 (If you always bet 1 dollars.)
-Average: +2.222220
-Weighted payoff: +11098739.500000 (If you bet +2.000000 for each additional count.)
-Weighted average: +221.974790
-"""
-NO_ROWS = HEADER + """
-Payoff: 0 (If you always bet 1 dollars.)
-Average: 0
-Weighted payoff: 0 (If you bet 2 for each additional count.)
-Weighted average: 0
-"""
+FIRST_POSITIVE = made("   3  +41.5 /     1200 =   +0.034583 +249.000000\n", "+41.500000",
+                      "+0.000830", "+249.000000", "+0.004980")
+WIDE = made("   0 -12345.5 / 123456789 =   -0.000100 -12345.500000\n"
+            " +45 +123456.5 /   250000 =   +0.493826 +11111085.000000\n", "+111111.000000",
+            "+2.222220", "+11098739.500000", "+221.974790")
+NO_ROWS = made("", "0", "0", "0", "0", step="2")
 
 
 @pytest.mark.parametrize("text, rows", [
