@@ -152,8 +152,7 @@ def chart_cell(tmp_path, hand, up, args):
     (["--after-split", "das"], ["--split-pricing", "truecount"], "4,4", "5", "P", "H"),
     ([], ["--game", "6d-s17-ls"], "16", "10", "H", "R"),
 ])
-def test_each_rule_reaches_the_basic_strategy_chart(tmp_path, base, change, hand, up, before,
-                                                    after):
+def test_each_rule_turns_the_basic_strategy_chart(tmp_path, base, change, hand, up, before, after):
     assert chart_cell(tmp_path, hand, up, base) == before
     assert chart_cell(tmp_path, hand, up, options(base, change)) == after
 
@@ -161,8 +160,7 @@ def test_each_rule_reaches_the_basic_strategy_chart(tmp_path, base, change, hand
 @pytest.mark.parametrize("blocks, clustered", [(9, False), (10, True)])
 @pytest.mark.parametrize("command", [["run"], ["compare", "--with", "--strategy basic"]],
                          ids=["study", "comparison"])
-def test_rows_of_too_few_blocks_are_marked_and_take_the_naive_error(tmp_path, blocks, clustered,
-                                                                     command):
+def test_rows_of_too_few_blocks_take_the_naive_error(tmp_path, blocks, clustered, command):
     # One-round blocks from a fresh shoe: every round at count 0, in as many
     # blocks as rounds; fewer than 10 blocks make no cluster estimate.
     table, study = printed_study(tmp_path / "s.json", ["--rounds", blocks, "--block-size", "1"],
@@ -252,10 +250,9 @@ def test_the_report_gives_the_answer_first(tmp_path, args, weighted, shown):
     (["--ramp", "-60:1,2:4"], "", True, True),
     (["--ramp", "-60:1,2:4"], " --ramp none", True, False),
 ])
-def test_a_comparison_answers_first_with_the_paired_difference(tmp_path, game, variant, weighted,
-                                                               ramps):
+def test_a_comparison_answers_first_with_the_difference(tmp_path, game, variant, weighted, ramps):
     args = ["compare", "--quiet", *SMALL, *game, "--with", "--strategy basic" + variant]
-    table = lab(*args, "--json", tmp_path / "c.json").stdout
+    table = ok(*args, "--json", tmp_path / "c.json").stdout
     figures = read(tmp_path / "c.json")["figures"]
     study, variant = (100 * figures[side]["overall"]["mean"] for side in ("study", "variant"))
     difference = figures["difference"]["overall"]
@@ -346,8 +343,8 @@ ONE_DECK = DEEP + ["--decks", "1", "--reshuffle-after", "37"]
     (ONE_DECK, "--deck-estimate exact", "--deck-estimate whole", share_at(3), 0.05),
     (ONE_DECK, "--deck-estimate half", "--deck-estimate whole", share_at(3), 0.05),
 ], ids=["decks", "depth", "floor", "round", "exact", "half"])
-def test_decks_left_and_true_count_rules_move_the_booked_counts(tmp_path, base, more, less,
-                                                                measure, margin):
+def test_decks_left_and_true_count_rules_move_the_counts(tmp_path, base, more, less, measure,
+                                                          margin):
     more, less = (measure(run_study(tmp_path / "s.json", base, args.split())) for args in (more, less))
     assert more > less + margin
 
@@ -370,13 +367,11 @@ def test_index_plays_and_insurance_hold_from_their_count_and_not_one_short(tmp_p
     assert table.splitlines()[1].endswith(f"indices {INDEX_HEADER[:-1]}; 20,10,hit,-60,<=")
     # Insurance at a count is taken from it and never short of it, and an
     # index file's insurance row is --insurance count:3.
-    counted = COUNTED + ["--count", "hilo"]
-    assert run_study(tmp_path / "u.json", counted, ["--insurance", "count:60"])["tallies"] == base[
-        "tallies"]
+    counted, never = COUNTED + ["--count", "hilo"], base["tallies"]
+    assert run_study(tmp_path / "u.json", counted, ["--insurance", "count:60"])["tallies"] == never
     path.write_text(INDEX_HEADER + "insurance,A,insure,3,>=\n")
     at3 = run_study(tmp_path / "3.json", counted, ["--insurance", "count:3"])["tallies"]
-    assert run_study(tmp_path / "f.json", counted, ["--indices", path])["tallies"] == at3 != base[
-        "tallies"]
+    assert run_study(tmp_path / "f.json", counted, ["--indices", path])["tallies"] == at3 != never
     # Insured on every ace, the player loses about 1.5 x 32/103 - 0.5 = 0.034
     # a bet, 0.0026 a round; over 200k rounds the noise is 0.0004.
     more = ["--rounds", "200k", "--threads", "2"]

@@ -54,9 +54,9 @@ def studies(tmp_path_factory):
     return decoded
 
 
-def run(args):
-    return subprocess.run(["/usr/bin/python3", SCRIPT, *args], capture_output=True, text=True,
-                          timeout=120)
+def run(*args):
+    return subprocess.run(["/usr/bin/python3", SCRIPT, *map(str, args)], capture_output=True,
+                          text=True, timeout=120)
 
 
 def test_reads_a_real_report(report_text):
@@ -253,21 +253,17 @@ def test_renders_real_files_keeps_an_outputs_mode_and_exits_2_on_refusal(tmp_pat
     chart = tmp_path / "payoff.png"
     chart.write_bytes(b"old")
     chart.chmod(0o640)
-    result = run([str(report), "-o", str(chart), "--assumed-sd", "1.15", "--min-rounds", "10"])
+    result = run(report, "-o", chart, "--assumed-sd", "1.15", "--min-rounds", "10")
     assert result.returncode == 0, result.stderr
     assert chart.read_bytes().startswith(b"\x89PNG\r\n\x1a\n") and chart.stat().st_mode & 0o777 == 0o640
-    for name in ("default", "basic"):
-        (tmp_path / f"{name}.json").write_text(json.dumps(studies[name]))
-    svg = tmp_path / "studies.svg"
-    result = run([str(tmp_path / "default.json"), str(tmp_path / "basic.json"), "--ramp-file",
-                  str(studies["folder"] / "found.txt"), "-o", str(svg)])
-    assert result.returncode == 0, result.stderr
-    assert b"<svg" in svg.read_bytes()
+    folder, svg = studies["folder"], tmp_path / "studies.svg"
+    result = run(folder / "default.json", folder / "basic.json", "--ramp-file", folder / "found.txt",
+                 "-o", svg)
+    assert result.returncode == 0 and b"<svg" in svg.read_bytes(), result.stderr
     # The script exits with what main returns (the refusals above run in-process).
-    refused = run([str(report), "-o", str(tmp_path / "out.jpg")])
+    refused = run(report, "-o", tmp_path / "out.jpg")
     assert refused.returncode == 2 and "must end in .png or .svg" in refused.stderr
-    assert sorted(os.listdir(tmp_path)) == ["basic.json", "default.json", "payoff.png", "run.txt",
-                                           "studies.svg"]
+    assert sorted(os.listdir(tmp_path)) == ["payoff.png", "run.txt", "studies.svg"]
 
 
 # A trip file: its bankroll's quantiles hour by hour from the starting
