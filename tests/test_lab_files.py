@@ -399,7 +399,7 @@ def uncut(tmp_path_factory):
 
 @pytest.mark.parametrize("command, sent", [
     (["run"], [signal.SIGINT]), (["run"], [signal.SIGTERM]), (["run"], [signal.SIGHUP]),
-    (["run"], [signal.SIGINT] * 2), (["compare", "--with", "--strategy basic"], [signal.SIGINT]),
+    (["run"], [signal.SIGINT] * 2), (["compare", "--with", "--dealer s17"], [signal.SIGINT]),
 ], ids=["INT", "TERM", "HUP", "twice", "compare"])
 def test_a_signal_keeps_the_blocks_played_for_resume(tmp_path, uncut, command, sent):
     status, out, err, took = interrupted([*command, *CUT, "--threads", "1", "--json", "cut.json"],
