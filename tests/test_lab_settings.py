@@ -320,9 +320,7 @@ def mean_count(study):
 
 
 def share_at(low):
-    def share(study):
-        return sum(c["share"] for c in study["figures"]["counts"] if abs(c["count"]) >= low)
-    return share
+    return lambda study: sum(c["share"] for c in study["figures"]["counts"] if abs(c["count"]) >= low)
 
 
 # The true count divides the running count by the decks left: a small or
@@ -343,8 +341,7 @@ ONE_DECK = DEEP + ["--decks", "1", "--reshuffle-after", "37"]
     (ONE_DECK, "--deck-estimate exact", "--deck-estimate whole", share_at(3), 0.05),
     (ONE_DECK, "--deck-estimate half", "--deck-estimate whole", share_at(3), 0.05),
 ], ids=["decks", "depth", "floor", "round", "exact", "half"])
-def test_decks_left_and_true_count_rules_move_the_counts(tmp_path, base, more, less, measure,
-                                                          margin):
+def test_decks_left_and_true_count_move_the_counts(tmp_path, base, more, less, measure, margin):
     more, less = (measure(run_study(tmp_path / "s.json", base, args.split())) for args in (more, less))
     assert more > less + margin
 
@@ -352,7 +349,7 @@ def test_decks_left_and_true_count_rules_move_the_counts(tmp_path, base, more, l
 INDEX_HEADER = "hand,up_card,action,index,direction\n"
 
 
-def test_index_plays_and_insurance_hold_from_their_count_and_not_one_short(tmp_path):
+def test_index_plays_and_insurance_hold_from_their_count_and_sets_play_together(tmp_path):
     # Hitting hard 20 against a ten, from a count every round reaches (-60) or
     # from one no round reaches (60): the first costs dearly, the second is
     # basic strategy to the bit.
@@ -377,6 +374,12 @@ def test_index_plays_and_insurance_hold_from_their_count_and_not_one_short(tmp_p
     more = ["--rounds", "200k", "--threads", "2"]
     always = run_study(tmp_path / "a.json", counted, more, ["--insurance", "count:-60"])
     assert mean(always) < mean(run_study(tmp_path / "n.json", counted, more)) - 0.0013
+    # i18 and fab4 play together (count_test.cpp shows which rows the union keeps).
+    game = counted + ["--game", "6d-s17-ls"]
+    both, i18, fab4 = (run_study(tmp_path / "s.json", game, ["--indices", indices])
+                       for indices in ("fab4,i18", "i18", "fab4"))
+    assert both["config"]["indices"] == "i18,fab4"
+    assert both["tallies"] != i18["tallies"] and both["tallies"] != fab4["tallies"]
 
 
 @pytest.mark.parametrize("wong, least, below", [
@@ -420,15 +423,6 @@ def test_indices_finds_the_insurance_index_and_writes_a_file_run_reads(tmp_path)
     assert any(line.startswith("insurance A  decline   insure") for line in done.stdout.splitlines())
     study = run_study(tmp_path / "s.json", COUNTED, ["--count", "hilo", "--indices", path])
     assert study["config"]["indices"].startswith(INDEX_HEADER)
-
-
-def test_i18_and_fab4_play_together(tmp_path):
-    # count_test.cpp shows which rows the union keeps.
-    game = COUNTED + ["--count", "hilo", "--game", "6d-s17-ls"]
-    both, i18, fab4 = (run_study(tmp_path / "s.json", game, ["--indices", indices])
-                       for indices in ("fab4,i18", "i18", "fab4"))
-    assert both["config"]["indices"] == "i18,fab4"
-    assert both["tallies"] != i18["tallies"] and both["tallies"] != fab4["tallies"]
 
 
 def test_the_ramp_found_is_one_run_takes_and_prices_alike(tmp_path):
