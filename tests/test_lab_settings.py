@@ -272,8 +272,6 @@ def test_a_game_file_of_the_study_files_keys_plays_that_game(tmp_path):
         f"{key} = {named['config'][key]}\r\n" for key in reversed(HOUSE_RULES)).encode())
     from_file = run_study(tmp_path / "f.json", COUNTED, ["--game", path])
     assert from_file["config"] == named["config"] and from_file["tallies"] == named["tallies"]
-    assert named["config"] == run_study(tmp_path / "s.json", COUNTED,
-                                        ["--game", "6d-s17-ls"])["config"]
     assert from_file["tallies"] != run_study(tmp_path / "o.json", COUNTED, ["--game", path,
                                              "--surrender", "none"])["tallies"]
 
