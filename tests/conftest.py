@@ -6,7 +6,9 @@ import csv
 import functools
 import hashlib
 import json
+import operator
 import os
+import pathlib
 import subprocess
 import tempfile
 
@@ -36,15 +38,13 @@ def refused(args, cwd, expected=None):
     stderr (naming `expected`), nothing on standard output, no file written."""
     before = sorted(os.listdir(cwd))
     done = lab(*args, cwd=cwd)
-    assert done.returncode == 2, done.stderr
-    assert len(done.stderr.splitlines()) == 1 and not done.stdout, done.stderr
-    assert expected is None or expected in done.stderr, done.stderr
+    assert done.returncode == 2 and len(done.stderr.splitlines()) == 1, done.stderr
+    assert not done.stdout and (expected is None or expected in done.stderr), done.stderr
     assert sorted(os.listdir(cwd)) == before, "a file was written"
 
 
 def csv_rows(path):
-    with open(path, newline="", encoding="utf-8") as stream:
-        return list(csv.DictReader(stream))
+    return list(csv.DictReader(pathlib.Path(path).read_text(encoding="utf-8").splitlines()))
 
 
 def ramp_of(text):
@@ -64,28 +64,29 @@ def side_events(text):
 
 def options(*groups):
     """Options of several groups, each option once: a later value wins."""
-    chosen = {}
-    for group in groups:
-        for name, value in zip(group[::2], group[1::2]):
-            chosen[name] = value
+    chosen = dict(pair for group in groups for pair in zip(group[::2], group[1::2]))
     return [str(part) for pair in chosen.items() for part in pair]
 
 
-def run_study(path, *groups):
-    """A quiet study on one thread (unless the groups say otherwise) written to
-    `path`; returns the file decoded."""
-    ok("run", "--quiet", "--json", path, *options(["--threads", "1"], *groups))
-    return read(path)
+def run_study(path, *groups, command="run"):
+    """A quiet study (or comparison) on one thread, unless the groups say
+    otherwise, written to `path`; returns the file decoded."""
+    return printed_study(path, *groups, command=command)[1]
+
+
+def printed_study(path, *groups, command="run"):
+    """What a quiet run (or another command) on one thread, unless the groups
+    say otherwise, printed, and the file it wrote to `path`, decoded."""
+    done = ok(command, "--quiet", "--json", path, *options(["--threads", "1"], *groups))
+    return done.stdout, read(path)
 
 
 def read(path):
-    with open(path, encoding="utf-8") as stream:
-        return json.load(stream)
+    return json.loads(pathlib.Path(path).read_text(encoding="utf-8"))
 
 
 def write(path, study):
-    with open(path, "w", encoding="utf-8") as stream:
-        json.dump(study, stream, indent=2)
+    pathlib.Path(path).write_text(json.dumps(study, indent=2), encoding="utf-8")
 
 
 def edit(study, change):
@@ -93,6 +94,13 @@ def edit(study, change):
     study = copy.deepcopy(study)
     change(study)
     return study
+
+
+def set_in(path, value):
+    """A change that sets the value at `path` (keys and indices) of a study."""
+    def change(study):
+        functools.reduce(operator.getitem, path[:-1], study)[path[-1]] = value
+    return change
 
 
 def played(study):
@@ -133,9 +141,8 @@ def pytest_collection_modifyitems(config, items):
     share a part; K%N keeps the test functions K, K+N, K+2N... (each with all
     its cases), which spreads slow neighbours over the parts."""
     if part := os.environ.get("TRUECOUNT_TEST_PART"):
-        spread = "%" in part
         index, parts = map(int, part.replace("%", "/").split("/"))
-        if spread:
+        if "%" in part:
             functions = list(dict.fromkeys(item.originalname for item in items))
             mine = set(functions[index - 1::parts])
             kept = [item for item in items if item.originalname in mine]

@@ -9,16 +9,17 @@ import subprocess
 
 import pytest
 
-from conftest import (TRUECOUNT, csv_rows, lab, ok, options, ramp_of, read, read_defaults,
-                      run_study, side_events)
+from conftest import (TRUECOUNT, csv_rows, lab, ok, options, printed_study, ramp_of, read,
+                      read_defaults, run_study, side_events)
 
-SMALL = ["--rounds", "6000", "--block-size", "1000"]
+# Twelve blocks: enough for the cluster estimate of the busier counts.
+SMALL = ["--rounds", "6000", "--block-size", "500"]
 # Paired studies: one-round blocks deal every round from its own fresh shoe,
 # the same shoe under every setting, so a rule's effect is not drowned in the
 # noise of different shoes.
 PAIRED = ["--rounds", "200k", "--block-size", "1", "--strategy", "basic", "--threads", "2"]
 # A casino's split rules: double after any split, resplits, one card to each ace.
-CASINO = ["--after-split", "das-resplit", "--split-aces", "one-card"]
+CASINO = "--after-split das-resplit --split-aces one-card"
 
 
 def outcome(study):
@@ -28,26 +29,31 @@ def outcome(study):
     return study["tallies"], figures
 
 
-@pytest.fixture(scope="module")
-def default_study(tmp_path_factory):
-    return run_study(tmp_path_factory.mktemp("default") / "default.json", SMALL)
+HOUSE_RULES = ["decks", "reshuffle_after", "dealer", "after_split", "split_21", "blackjack_pays",
+               "surrender", "split_aces", "resplit_aces", "max_hands", "double", "hole_card"]
 
 
-def test_the_default_study_is_truecounts_game(default_study):
-    banner = subprocess.run([TRUECOUNT], capture_output=True, text=True, timeout=60).stdout
-    config = default_study["config"]
-    assert (f"Number of decks: {config['decks']}\n  Shuffle after {config['reshuffle_after']} cards\n"
-            in banner)
-    assert [config[k] for k in ("dealer", "after_split", "split_21", "strategy", "ramp",
-                                "bankroll", "seed")] == [
-        "h17", "truecount", "3:2", "composition", "none", "none", "1"]
-
-
-def test_help_shows_each_default_as_the_file_stores_it():
-    text = " ".join(lab("run", "--help").stdout.split())
-    for key, value in read_defaults().items():
+def test_help_shows_each_default_and_each_games_rules_as_they_are_played(tmp_path):
+    defaults, help_text = read_defaults(), lab("run", "--help").stdout
+    text = " ".join(help_text.split())
+    for key, value in defaults.items():
         option = "--" + key.replace("_", "-")
         assert re.search(f"{option} [^ ]+ .*?\\(default {re.escape(value)}\\)", text), key
+    # The default game is truecount's.
+    banner = subprocess.run([TRUECOUNT], capture_output=True, text=True, timeout=60).stdout
+    assert (f"Number of decks: {defaults['decks']}\n  Shuffle after {defaults['reshuffle_after']}"
+            " cards\n" in banner)
+    assert defaults.items() >= {"dealer": "h17", "after_split": "truecount", "split_21": "3:2",
+                                "strategy": "composition", "ramp": "none", "bankroll": "none",
+                                "seed": "1"}.items()
+    # Each game --help lists, with its rules as the settings line words them.
+    listed = help_text[help_text.index("Games for --game"):].splitlines()[1:]
+    games = dict(line.strip().split(": ", 1) for line in listed if line.strip())
+    assert len(games) >= 12 and len(set(games.values())) == len(games)
+    for name, rules in [*games.items(), (None, games["truecount"])]:
+        study = run_study(tmp_path / "g.json", ["--rounds", "1"], ["--game", name] if name else [])
+        labels = {label["setting"]: label["text"] for label in study["labels"]}
+        assert rules == ", ".join(labels[key] for key in HOUSE_RULES), name
 
 
 # The options whose effect no other test here shows (those of the paired
@@ -62,34 +68,11 @@ def test_help_shows_each_default_as_the_file_stores_it():
     (["--strategy", "basic"], "strategy", "basic", []),
     (["--strategy", "basic"], "strategy", "basic", ["--strategy", "visible"]),
 ])
-def test_each_option_is_stored_and_makes_another_study(tmp_path, default_study, args, key,
-                                                       stored, base):
-    before = run_study(tmp_path / "base.json", SMALL, base) if base else default_study
+def test_each_option_is_stored_and_makes_another_study(tmp_path, args, key, stored, base):
+    before = run_study(tmp_path / "base.json", SMALL, base)
     study = run_study(tmp_path / "s.json", SMALL, base, args)
-    assert study["config"][key] == stored
-    assert {k: v for k, v in study["config"].items() if k != key} == {
-        k: v for k, v in before["config"].items() if k != key}
+    assert study["config"] == {**before["config"], key: stored}
     assert outcome(study) != outcome(before)
-
-
-@pytest.fixture(scope="module")
-def paired(tmp_path_factory):
-    """Paired studies under the named options, decoded."""
-    folder = tmp_path_factory.mktemp("paired")
-    runs = {"base": [], "s17": ["--dealer", "s17"], "none": ["--after-split", "none"],
-            "das": ["--after-split", "das"], "das-resplit": ["--after-split", "das-resplit"],
-            "resplit": ["--after-split", "resplit"],
-            "1:1": ["--split-21", "1:1"], "bj 6:5": ["--blackjack-pays", "6:5"],
-            "bj 2:1": ["--blackjack-pays", "2:1"], "bj 1:1": ["--blackjack-pays", "1:1"],
-            "late": ["--surrender", "late"],
-            "early": ["--surrender", "early"], "no hole card": ["--hole-card", "none"],
-            "insured": ["--insurance", "composition", "--block-size", "100"],
-            "insured base": ["--block-size", "100"], "10-11": ["--double", "10-11"],
-            "casino": CASINO, "casino hit aces": CASINO[:2],
-            "casino 2 hands": CASINO + ["--max-hands", "2"],
-            "casino no ace resplits": CASINO + ["--resplit-aces", "no"]}
-    return {name: run_study(folder / f"{i}.json", PAIRED, extra)
-            for i, (name, extra) in enumerate(runs.items())}
 
 
 def mean(study):
@@ -100,48 +83,57 @@ def decisions(study):
     return study["events"]["decisions"]
 
 
-def test_the_blackjack_payout_moves_every_natural_by_its_odds(paired):
-    # Decisions do not depend on the payout, so only the player's naturals
-    # that the dealer does not match pay differently: 0.3 less at 6:5, 0.5
-    # more at 2:1, 0.5 less at 1:1, per natural.
-    cut = mean(paired["base"]) - mean(paired["bj 6:5"])
-    gain = mean(paired["bj 2:1"]) - mean(paired["base"])
-    even = mean(paired["base"]) - mean(paired["bj 1:1"])
-    assert cut > 0 and gain == pytest.approx(cut * 0.5 / 0.3) and even == pytest.approx(gain)
-
-
-# On the same shoes, each rule moves a measure its way: (measure, lower, higher).
-# A doubled hand takes one decision, a hit hand one or more: doubling after a
-# split cuts decisions, a resplit adds a hand and its decisions; a split ace
-# that may not split again takes its card unasked, and a hand limit ends
-# resplits. Each split rule lets the player do more than the one before it
-# (truecount's first hand keeps doubling and splitting, which none forbids).
-# Early surrender gives up more hands than late, each only where it pays.
-# Without a hole card a blackjack also takes what doubles and splits added.
-# Insurance pays only when tens are many, which a fresh shoe never has: those
-# two studies deal their shoes down (insurance changes no card).
+# On the same shoes, each rule moves a measure its way: (measure, options of
+# the lower, of the higher). A doubled hand takes one decision, a hit hand one
+# or more: doubling after a split cuts decisions, a resplit adds a hand and its
+# decisions; a split ace that may not split again takes its card unasked, and a
+# hand limit ends resplits. Each split rule lets the player do more than the
+# one before it (truecount's first hand keeps doubling and splitting, which
+# none forbids). Early surrender gives up more hands than late, each only where
+# it pays. Without a hole card a blackjack also takes what doubles and splits
+# added. Insurance pays only when tens are many, which a fresh shoe never has:
+# those two studies deal their shoes down (insurance changes no card).
 PAIRED_MOVES = [
-    (decisions, "das", "none"), (decisions, "das", "das-resplit"), (decisions, "none", "resplit"),
-    (decisions, "casino no ace resplits", "casino"), (decisions, "casino 2 hands", "casino"),
-    (mean, "resplit", "das-resplit"), (mean, "none", "base"), (mean, "base", "das-resplit"),
-    (mean, "base", "s17"), (mean, "1:1", "base"), (mean, "base", "late"), (mean, "late", "early"),
-    (mean, "no hole card", "base"), (mean, "insured base", "insured"), (mean, "10-11", "base"),
-    (mean, "casino", "casino hit aces"),
+    (decisions, "--after-split das", "--after-split none"),
+    (decisions, "--after-split das", "--after-split das-resplit"),
+    (decisions, "--after-split none", "--after-split resplit"),
+    (decisions, CASINO + " --resplit-aces no", CASINO),
+    (decisions, CASINO + " --max-hands 2", CASINO),
+    (mean, "--after-split resplit", "--after-split das-resplit"),
+    (mean, "--after-split none", ""), (mean, "", "--after-split das-resplit"),
+    (mean, "", "--dealer s17"), (mean, "--split-21 1:1", ""), (mean, "", "--surrender late"),
+    (mean, "--surrender late", "--surrender early"), (mean, "--hole-card none", ""),
+    (mean, "--block-size 100", "--block-size 100 --insurance composition"),
+    (mean, "--double 10-11", ""), (mean, CASINO, "--after-split das-resplit"),
 ]
+PAYOUTS = ["--blackjack-pays " + odds for odds in ("6:5", "2:1", "1:1")]
+
+
+@pytest.fixture(scope="module")
+def paired(tmp_path_factory):
+    """Paired studies under each set of options compared, decoded, by options."""
+    folder = tmp_path_factory.mktemp("paired")
+    runs = sorted({args for _, *sides in PAIRED_MOVES for args in sides} | set(PAYOUTS))
+    return {args: run_study(folder / f"{i}.json", PAIRED, args.split())
+            for i, args in enumerate(runs)}
 
 
 def test_each_rule_moves_the_paired_study_its_way(paired):
     for measure, lower, higher in PAIRED_MOVES:
         assert measure(paired[lower]) < measure(paired[higher]), (measure.__name__, lower, higher)
+    # Decisions do not depend on the payout, so only the player's naturals
+    # that the dealer does not match pay differently: 0.3 less at 6:5, 0.5
+    # more at 2:1, 0.5 less at 1:1, per natural.
+    cut, gain, even = (mean(paired[payout]) - mean(paired[""]) for payout in PAYOUTS)
+    assert cut < 0 and gain == pytest.approx(-cut * 0.5 / 0.3) and even == pytest.approx(-gain)
 
 
 def chart_cell(tmp_path, hand, up, args):
     done = ok("strategy", *args, "--csv", tmp_path / "chart.csv")
-    row = {row["hand"]: row for row in csv_rows(tmp_path / "chart.csv")}[hand]
+    row = next(row for row in csv_rows(tmp_path / "chart.csv") if row["hand"] == hand)
     # The printed chart holds the same row, in the header's columns.
-    lines = done.stdout.splitlines()
-    header = next(line for line in lines if line.split()[:1] == ["hand"])
-    printed = next(line for line in lines if line.split()[:1] == [hand])
+    header, printed = (next(line for line in done.stdout.splitlines() if line.split()[:1] == [first])
+                       for first in ("hand", hand))
     assert printed.split() == list(row.values()) and len(printed) == len(header)
     return row[up]
 
@@ -160,50 +152,39 @@ def chart_cell(tmp_path, hand, up, args):
     (["--after-split", "das"], ["--split-pricing", "truecount"], "4,4", "5", "P", "H"),
     ([], ["--game", "6d-s17-ls"], "16", "10", "H", "R"),
 ])
-def test_each_rule_reaches_the_basic_strategy_chart(tmp_path, base, change, hand, up, before,
-                                                    after):
+def test_each_rule_turns_the_basic_strategy_chart(tmp_path, base, change, hand, up, before, after):
     assert chart_cell(tmp_path, hand, up, base) == before
     assert chart_cell(tmp_path, hand, up, options(base, change)) == after
-
-
-def test_csv_columns_are_the_json_figures(tmp_path):
-    study = run_study(tmp_path / "s.json", ["--rounds", "20000", "--block-size", "1000", "--csv",
-                                            tmp_path / "s.csv"])
-    rows = csv_rows(tmp_path / "s.csv")
-    columns = ("count", "rounds", "share", "mean", "sd", "se", "se_naive", "se_method")
-
-    def shown(value):
-        return "" if value is None else value if isinstance(value, str) else f"{value:.9g}"
-
-    assert [[row[c] for c in columns + ("ci95_low", "ci95_high")] for row in rows] == [
-        [shown(f[c]) for c in columns] + [shown(v) for v in f["ci95"]]
-        for f in study["figures"]["counts"]]
-    assert any(r["se"] != r["se_naive"] for r in rows)
 
 
 @pytest.mark.parametrize("blocks, clustered", [(9, False), (10, True)])
 @pytest.mark.parametrize("command", [["run"], ["compare", "--with", "--strategy basic"]],
                          ids=["study", "comparison"])
-def test_rows_of_too_few_blocks_are_marked_and_take_the_naive_error(tmp_path, blocks, clustered,
-                                                                     command):
+def test_rows_of_too_few_blocks_take_the_naive_error(tmp_path, blocks, clustered, command):
     # One-round blocks from a fresh shoe: every round at count 0, in as many
     # blocks as rounds; fewer than 10 blocks make no cluster estimate.
-    table = lab(*command, "--rounds", blocks, "--block-size", "1", "--json",
-                tmp_path / "s.json").stdout
-    figures = read(tmp_path / "s.json")["figures"]
+    table, study = printed_study(tmp_path / "s.json", ["--rounds", blocks, "--block-size", "1"],
+                                 command[1:], command=command[0])
+    figures = study["figures"]
     if command[0] == "compare":
         figures = dict(figures["difference"], se_method=figures["difference"]["overall"]["se_method"])
-    assert [c["se_method"] for c in figures["counts"]] == ["cluster" if clustered else "naive"]
-    assert figures["se_method"] == ("cluster" if clustered else "naive")
+    method = "cluster" if clustered else "naive"
+    assert [c["se_method"] for c in figures["counts"]] + [figures["se_method"]] == [method] * 2
     marked = [line for line in table.splitlines() if re.match(r" +(0|all) .*\*", line)]
     assert len(marked) == (0 if clustered else 2)
     assert ("* SE as if rounds were independent" in table) != clustered
+
+
+def csv_cell(value):
+    return "" if value is None else value if isinstance(value, str) else f"{value:.9g}"
 
 
 # The answer first: the settings line (the house rules as the nearest game and
 # what differs from it, then the strategy, the count and the settings off their
 # default), the edge in per cent, then, with a ramp, its win and risk;
 # truecount's count-weighted line only in its own game and count, or asked for.
+# An hour plays the pace set, or the one --help gives the table's players,
+# times the share of the dealt rounds played; the pace changes no play.
 @pytest.mark.parametrize("args, weighted, shown", [
     ([], True, "game truecount, strategy composition, count truecount"),
     (["--dealer", "s17"], False,
@@ -214,25 +195,53 @@ def test_rows_of_too_few_blocks_are_marked_and_take_the_naive_error(tmp_path, bl
      "game european (max hands any, hole card peek), strategy composition, count truecount"),
     (["--count", "hilo"], False, "game truecount, strategy composition, count hilo"),
     (["--game", "6d-s17", "--weighted"], True, "game 6d-s17, strategy composition, count truecount"),
-    (["--ramp", "-60:1,2:4", "--bankroll", "400"], True,
-     "game truecount, strategy composition, ramp -60:1,2:4, bankroll 400, count truecount"),
+    (["--players", "5"], True, "game truecount, strategy composition, 5 players, count truecount"),
+    (["--ramp", "-60:1,2:4", "--bankroll", "400", "--rounds-per-hour", "100"], True,
+     "game truecount, strategy composition, ramp -60:1,2:4, bankroll 400, 100 rounds an hour, "
+     "count truecount"),
+    (["--rounds-per-hour", "100", "--count", "hilo", "--wong-in", "1"], False,
+     "game truecount, strategy composition, 100 rounds an hour, count hilo, wong in at 1"),
 ])
 def test_the_report_gives_the_answer_first(tmp_path, args, weighted, shown):
-    table = lab("run", "--quiet", *SMALL, *args, "--json", tmp_path / "s.json").stdout
-    figures = read(tmp_path / "s.json")["figures"]
+    table = ok("run", "--quiet", *SMALL, *args, "--json", tmp_path / "s.json", "--csv",
+               tmp_path / "s.csv").stdout
+    study = read(tmp_path / "s.json")
+    figures, lines = study["figures"], table.splitlines()
+    top = [i for i, line in enumerate(lines) if line.startswith("Settings: ")][0]
+    assert lines[top] == "Settings: 6000 rounds, blocks of 500 rounds, seed 1, " + shown
     low, high = figures["overall"]["ci95"]
-    lines = table.splitlines()
-    assert lines[1] == "Settings: 6000 rounds, blocks of 1000 rounds, seed 1, " + shown
-    assert lines[3] == (f"Flat-bet edge {100 * figures['overall']['mean']:+.3f}% per round, "
-                        f"95% interval [{100 * low:+.3f}%, {100 * high:+.3f}%]")
-    if figures["ramp"]:
-        ramp = figures["ramp"]
-        assert lines[4].startswith(f"Ramp: {ramp['ev_per_100']:+.3f} units per 100 rounds")
-        assert f"average bet {ramp['average_bet']:.3f} units" in lines[4]
-        assert f"SCORE {ramp['score']:.2f}; DI {ramp['di']:.2f}; risk of ruin" in lines[5]
+    assert lines[top + 2] == (f"Flat-bet edge {100 * figures['overall']['mean']:+.3f}% per round, "
+                              f"95% interval [{100 * low:+.3f}%, {100 * high:+.3f}%]")
+    if ramp := figures["ramp"]:
+        assert lines[top + 3].startswith(f"Ramp: {ramp['ev_per_100']:+.3f} units per 100 rounds")
+        assert f"average bet {ramp['average_bet']:.3f} units" in lines[top + 3]
+        assert f"SCORE {ramp['score']:.2f}; DI {ramp['di']:.2f}; risk of ruin" in lines[top + 4]
     assert ("Count-weighted" in table) == weighted
-    summary = lab("run", "--quiet", *SMALL, *args, "--summary").stdout
-    assert summary.splitlines() == lines[:lines.index("", 3)]
+    summary = ok("run", "--quiet", *SMALL, *args, "--summary").stdout
+    assert summary.splitlines() == lines[:lines.index("", top + 2)]
+    paced = "--rounds-per-hour" in args
+    if paced:
+        unpaced = [a for a in args if a not in ("--rounds-per-hour", "100")]
+        assert study["tallies"] == run_study(tmp_path / "p.json", SMALL, unpaced)["tallies"]
+    published = re.search(r"\((\d+) rounds for one player, (\d+) for two, (\d+), (\d+), (\d+), "
+                          r"(\d+) and (\d+) for seven\)", " ".join(lab("run", "--help").stdout.split()))
+    pace = 100 if paced else int(published.group(int(study["config"]["players"])))
+    hour, rounds = figures["per_hour"], int(study["tallies"]["all"]["rounds"])
+    share = rounds / (rounds + study["events"].get("rounds_watched", 0))
+    ev, sd = (ramp["ev_per_round"], ramp["sd_per_round"]) if ramp else (
+        figures["overall"]["mean"], figures["overall"]["sd"])
+    n = hour["rounds_played"]
+    assert n == pytest.approx(pace * share, rel=1e-12) and share <= 1
+    assert [hour["win"], hour["sd"], hour["n0_hours"]] == pytest.approx(
+        [n * ev, math.sqrt(n) * sd, sd * sd / ev / ev / n], rel=1e-12)
+    assert f"Per hour, {n:.5g} rounds {'of the ramp' if ramp else 'at a'}" in summary
+    assert ("rounds an hour" in summary) == paced
+    # The CSV's columns are the file's figures.
+    rows = csv_rows(tmp_path / "s.csv")
+    assert [list(row.values()) for row in rows] == [
+        [csv_cell(f[c]) for c in ("count", "rounds", "share", "mean", "sd", "se", "se_naive")]
+        + [csv_cell(v) for v in f["ci95"]] + [f["se_method"]] for f in figures["counts"]]
+    assert any(r["se"] != r["se_naive"] for r in rows)
 
 
 # The ramps' line and difference only where both sides play a ramp.
@@ -241,10 +250,9 @@ def test_the_report_gives_the_answer_first(tmp_path, args, weighted, shown):
     (["--ramp", "-60:1,2:4"], "", True, True),
     (["--ramp", "-60:1,2:4"], " --ramp none", True, False),
 ])
-def test_a_comparison_answers_first_with_the_paired_difference(tmp_path, game, variant, weighted,
-                                                               ramps):
+def test_a_comparison_answers_first_with_the_difference(tmp_path, game, variant, weighted, ramps):
     args = ["compare", "--quiet", *SMALL, *game, "--with", "--strategy basic" + variant]
-    table = lab(*args, "--json", tmp_path / "c.json").stdout
+    table = ok(*args, "--json", tmp_path / "c.json").stdout
     figures = read(tmp_path / "c.json")["figures"]
     study, variant = (100 * figures[side]["overall"]["mean"] for side in ("study", "variant"))
     difference = figures["difference"]["overall"]
@@ -257,25 +265,6 @@ def test_a_comparison_answers_first_with_the_paired_difference(tmp_path, game, v
     assert ("Ramps: " in table) == (figures["difference"]["ramp"] is not None) == ramps
 
 
-HOUSE_RULES = ["decks", "reshuffle_after", "dealer", "after_split", "split_21", "blackjack_pays",
-               "surrender", "split_aces", "resplit_aces", "max_hands", "double", "hole_card"]
-
-
-def test_each_game_plays_the_rules_its_help_spells_out(tmp_path):
-    # Each game --help lists, with its rules as the settings line words them.
-    help_text = lab("run", "--help").stdout
-    listed = help_text[help_text.index("Games for --game"):].splitlines()[1:]
-    games = dict(line.strip().split(": ", 1) for line in listed if line.strip())
-    assert len(games) >= 12 and len(set(games.values())) == len(games)
-    for name, rules in games.items():
-        study = run_study(tmp_path / "g.json", ["--rounds", "1", "--game", name])
-        labels = {label["setting"]: label["text"] for label in study["labels"]}
-        assert rules == ", ".join(labels[key] for key in HOUSE_RULES), name
-    assert games["truecount"] == ", ".join(
-        label["text"] for label in run_study(tmp_path / "d.json", ["--rounds", "1"])["labels"]
-        if label["setting"] in HOUSE_RULES)
-
-
 def test_a_game_file_of_the_study_files_keys_plays_that_game(tmp_path):
     named = run_study(tmp_path / "n.json", COUNTED, ["--game", "6d-h17-ls", "--dealer", "s17"])
     path = tmp_path / "casino.txt"
@@ -283,8 +272,6 @@ def test_a_game_file_of_the_study_files_keys_plays_that_game(tmp_path):
         f"{key} = {named['config'][key]}\r\n" for key in reversed(HOUSE_RULES)).encode())
     from_file = run_study(tmp_path / "f.json", COUNTED, ["--game", path])
     assert from_file["config"] == named["config"] and from_file["tallies"] == named["tallies"]
-    assert named["config"] == run_study(tmp_path / "s.json", COUNTED,
-                                        ["--game", "6d-s17-ls"])["config"]
     assert from_file["tallies"] != run_study(tmp_path / "o.json", COUNTED, ["--game", path,
                                              "--surrender", "none"])["tallies"]
 
@@ -308,26 +295,22 @@ def booked_counts(study):
     return {c["count"]: c["rounds"] for c in study["figures"]["counts"]}
 
 
-def test_an_unbalanced_count_books_its_running_count_from_4_less_4_a_deck(tmp_path):
-    # One-round blocks: every round starts a fresh shoe, where a balanced count
-    # is 0 and KO's running count 4 - 4 x decks.
-    fresh = ["--rounds", "50", "--block-size", "1", "--decks", "6", "--reshuffle-after", "200"]
-    for count, booked in (("ko", -20), ("hilo", 0), ("truecount", 0)):
-        assert booked_counts(run_study(tmp_path / "s.json", fresh, ["--count", count])) == {
-            booked: 50}
-
-
 # A named count books as its published tags do (count_test.cpp holds every
-# name's tags): an unbalanced count, and one of half points.
-@pytest.mark.parametrize("count, tags", [
-    ("ko", "A:-1,2:1,3:1,4:1,5:1,6:1,7:1,8:0,9:0,10:-1"),
-    ("halves", "A:-1,2:.5,3:1,4:1,5:1.5,6:1,7:.5,8:0,9:-.5,10:-1"),
+# name's tags): an unbalanced count, and one of half points. One-round blocks
+# start every round from a fresh shoe, where a balanced count is 0 and KO's
+# running count 4 - 4 x decks.
+@pytest.mark.parametrize("count, tags, fresh", [
+    ("ko", "A:-1,2:1,3:1,4:1,5:1,6:1,7:1,8:0,9:0,10:-1", -20),
+    ("halves", "A:-1,2:.5,3:1,4:1,5:1.5,6:1,7:.5,8:0,9:-.5,10:-1", 0),
+    ("hilo", None, 0), ("truecount", None, 0),
 ])
-def test_each_named_count_books_as_its_published_tags(tmp_path, count, tags):
-    named = run_study(tmp_path / "n.json", COUNTED, ["--count", count])
-    tagged = run_study(tmp_path / "t.json", COUNTED, ["--count-tags", tags])
-    assert booked_counts(named) == booked_counts(tagged)
-    assert booked_counts(named) != booked_counts(run_study(tmp_path / "d.json", COUNTED))
+def test_each_count_books_as_its_tags_from_its_first_count(tmp_path, count, tags, fresh):
+    first = ["--rounds", "50", "--block-size", "1", "--decks", "6", "--reshuffle-after", "200"]
+    assert booked_counts(run_study(tmp_path / "s.json", first, ["--count", count])) == {fresh: 50}
+    if tags:
+        named = booked_counts(run_study(tmp_path / "n.json", COUNTED, ["--count", count]))
+        assert named == booked_counts(run_study(tmp_path / "t.json", COUNTED, ["--count-tags", tags]))
+        assert named != booked_counts(run_study(tmp_path / "d.json", COUNTED))
 
 
 def mean_count(study):
@@ -335,9 +318,7 @@ def mean_count(study):
 
 
 def share_at(low):
-    def share(study):
-        return sum(c["share"] for c in study["figures"]["counts"] if abs(c["count"]) >= low)
-    return share
+    return lambda study: sum(c["share"] for c in study["figures"]["counts"] if abs(c["count"]) >= low)
 
 
 # The true count divides the running count by the decks left: a small or
@@ -358,8 +339,7 @@ ONE_DECK = DEEP + ["--decks", "1", "--reshuffle-after", "37"]
     (ONE_DECK, "--deck-estimate exact", "--deck-estimate whole", share_at(3), 0.05),
     (ONE_DECK, "--deck-estimate half", "--deck-estimate whole", share_at(3), 0.05),
 ], ids=["decks", "depth", "floor", "round", "exact", "half"])
-def test_decks_left_and_true_count_rules_move_the_booked_counts(tmp_path, base, more, less,
-                                                                measure, margin):
+def test_decks_left_and_true_count_move_the_counts(tmp_path, base, more, less, measure, margin):
     more, less = (measure(run_study(tmp_path / "s.json", base, args.split())) for args in (more, less))
     assert more > less + margin
 
@@ -367,30 +347,37 @@ def test_decks_left_and_true_count_rules_move_the_booked_counts(tmp_path, base, 
 INDEX_HEADER = "hand,up_card,action,index,direction\n"
 
 
-def test_an_index_play_holds_from_its_count_and_not_one_short(tmp_path):
+def test_index_plays_and_insurance_hold_from_their_count_and_sets_play_together(tmp_path):
     # Hitting hard 20 against a ten, from a count every round reaches (-60) or
     # from one no round reaches (60): the first costs dearly, the second is
     # basic strategy to the bit.
-    base = run_study(tmp_path / "b.json", COUNTED, ["--count", "hilo"])
+    base, path = run_study(tmp_path / "b.json", COUNTED, ["--count", "hilo"]), tmp_path / "i.csv"
     for index, direction, plays in (("-60", ">=", True), ("60", ">=", False),
                                     ("60", "<=", True), ("-60", "<=", False)):
-        path = tmp_path / "i.csv"
         path.write_text(INDEX_HEADER + f"20,10,hit,{index},{direction}\n")
-        study = run_study(tmp_path / "s.json", COUNTED, ["--count", "hilo", "--indices", path])
-        if plays:
-            assert mean(study) < mean(base) - 0.02
-        else:
-            assert study["tallies"] == base["tallies"]
+        table, study = printed_study(tmp_path / "s.json", COUNTED, ["--count", "hilo", "--indices",
+                                                                    path])
+        assert mean(study) < mean(base) - 0.02 if plays else study["tallies"] == base["tallies"]
     # The settings line holds the file's rows on one line.
-    table = lab("run", *COUNTED, "--count", "hilo", "--indices", path, "--quiet").stdout
     assert table.splitlines()[1].endswith(f"indices {INDEX_HEADER[:-1]}; 20,10,hit,-60,<=")
-
-
-def test_index_files_are_refused_with_line_and_column(tmp_path):
-    path = tmp_path / "bad.csv"
-    path.write_text(INDEX_HEADER + "16,10,stand,0,>=\n\"A,7\",2,dubble,1,>=\n")
-    done = lab("run", "--strategy", "basic", "--indices", path)
-    assert done.returncode == 2 and f"{path}: line 3, column 9: the action must be" in done.stderr
+    # Insurance at a count is taken from it and never short of it, and an
+    # index file's insurance row is --insurance count:3.
+    counted, never = COUNTED + ["--count", "hilo"], base["tallies"]
+    assert run_study(tmp_path / "u.json", counted, ["--insurance", "count:60"])["tallies"] == never
+    path.write_text(INDEX_HEADER + "insurance,A,insure,3,>=\n")
+    at3 = run_study(tmp_path / "3.json", counted, ["--insurance", "count:3"])["tallies"]
+    assert run_study(tmp_path / "f.json", counted, ["--indices", path])["tallies"] == at3 != never
+    # Insured on every ace, the player loses about 1.5 x 32/103 - 0.5 = 0.034
+    # a bet, 0.0026 a round; over 200k rounds the noise is 0.0004.
+    more = ["--rounds", "200k", "--threads", "2"]
+    always = run_study(tmp_path / "a.json", counted, more, ["--insurance", "count:-60"])
+    assert mean(always) < mean(run_study(tmp_path / "n.json", counted, more)) - 0.0013
+    # i18 and fab4 play together (count_test.cpp shows which rows the union keeps).
+    game = counted + ["--game", "6d-s17-ls"]
+    both, i18, fab4 = (run_study(tmp_path / "s.json", game, ["--indices", indices])
+                       for indices in ("fab4,i18", "i18", "fab4"))
+    assert both["config"]["indices"] == "i18,fab4"
+    assert both["tallies"] != i18["tallies"] and both["tallies"] != fab4["tallies"]
 
 
 @pytest.mark.parametrize("wong, least, below", [
@@ -399,13 +386,15 @@ def test_index_files_are_refused_with_line_and_column(tmp_path):
     (["--wong-in", "2"], 2, True),  # in alone: plays on below it to the shoe's end
 ])
 def test_wonging_plays_only_from_its_counts_and_watches_the_rest(tmp_path, wong, least, below):
-    study = run_study(tmp_path / "w.json", COUNTED, ["--count", "hilo"], wong)
-    played = int(study["tallies"]["all"]["rounds"])
-    watched = study["events"]["rounds_watched"]
+    table, study = printed_study(tmp_path / "w.json", COUNTED, ["--count", "hilo"], wong)
+    played, watched = int(study["tallies"]["all"]["rounds"]), study["events"]["rounds_watched"]
     assert played > 0 and watched > 0 and played + watched == 20000
     assert (min(booked_counts(study)) < least) == below
-    table = lab("run", "--quiet", *COUNTED, "--count", "hilo", *wong).stdout
     assert f"Rounds played {played}, watched {watched}" in table
+    # +2, as a ramp has always taken it, is 2 here too: one reader of numbers.
+    signed = run_study(tmp_path / "s.json", COUNTED, ["--count", "hilo"],
+                       ["+2" if arg == "2" else arg for arg in wong])
+    assert [signed["config"], outcome(signed)] == [study["config"], outcome(study)]
     # A comparison whose variant wongs names the variant's watched rounds, and
     # only the variant's: the variant is the study of its own settings.
     compared = lab("compare", "--quiet", *COUNTED, "--count", "hilo", "--with", " ".join(wong))
@@ -414,15 +403,6 @@ def test_wonging_plays_only_from_its_counts_and_watches_the_rest(tmp_path, wong,
     assert events["variant"].endswith(f"; rounds watched {watched}")
     (row,) = [row.split() for row in compared.stdout.splitlines() if row.startswith("     all ")]
     assert int(row[4]) == played and int(row[4]) + watched == int(row[1]) == 20000
-
-
-def test_a_signed_count_reads_alike_in_every_option(tmp_path):
-    """+2, as a ramp has always taken it, is 2 to --wong-in too: one reader of numbers."""
-    plain, signed = (run_study(tmp_path / f"{count}.json", COUNTED, ["--count", "hilo"],
-                               ["--wong-in", count, "--ramp", f"-60:1,{count}:4"])
-                     for count in ("2", "+2"))
-    assert signed["config"] == plain["config"] and outcome(signed) == outcome(plain)
-    assert signed["events"]["rounds_watched"] > 0
 
 
 def test_indices_finds_the_insurance_index_and_writes_a_file_run_reads(tmp_path):
@@ -443,45 +423,18 @@ def test_indices_finds_the_insurance_index_and_writes_a_file_run_reads(tmp_path)
     assert study["config"]["indices"].startswith(INDEX_HEADER)
 
 
-def test_insurance_at_a_count_is_taken_from_it_and_never_short_of_it(tmp_path):
-    counted = COUNTED + ["--count", "hilo"]
-    never = run_study(tmp_path / "n.json", counted)
-    assert run_study(tmp_path / "u.json", counted, ["--insurance", "count:60"])["tallies"] == never[
-        "tallies"]
-    # Insured on every ace, the player loses about 1.5 x 32/103 - 0.5 = 0.034
-    # a bet, 0.0026 a round; over 200k rounds the noise is 0.0004.
-    more = ["--rounds", "200k", "--threads", "2"]
-    always = run_study(tmp_path / "a.json", counted, more, ["--insurance", "count:-60"])
-    assert mean(always) < mean(run_study(tmp_path / "n.json", counted, more)) - 0.0013
-    # An index file's insurance row is --insurance count:3.
-    path = tmp_path / "insure.csv"
-    path.write_text(INDEX_HEADER + "insurance,A,insure,3,>=\n")
-    at3 = run_study(tmp_path / "3.json", counted, ["--insurance", "count:3"])["tallies"]
-    assert run_study(tmp_path / "f.json", counted, ["--indices", path])["tallies"] == at3
-    assert at3 != never["tallies"]
-
-
-def test_i18_and_fab4_play_together(tmp_path):
-    # count_test.cpp shows which rows the union keeps.
-    game = COUNTED + ["--count", "hilo", "--game", "6d-s17-ls"]
-    both, i18, fab4 = (run_study(tmp_path / "s.json", game, ["--indices", indices])
-                       for indices in ("fab4,i18", "i18", "fab4"))
-    assert both["config"]["indices"] == "i18,fab4"
-    assert both["tallies"] != i18["tallies"] and both["tallies"] != fab4["tallies"]
-
-
 def test_the_ramp_found_is_one_run_takes_and_prices_alike(tmp_path):
     # The Kelly stake at each count, bankroll × mean / E[x²], is
     # bankroll × units × S / Q of the count's tallies.
     base = ["--rounds", "200k", "--block-size", "10k", "--strategy", "basic", "--threads", "2"]
     study = run_study(tmp_path / "s.json", base)
 
-    def found(*args):
-        return ok("ramp", tmp_path / "s.json", *args).stdout
+    def found(*args, spread="1:12", bankroll=500):
+        out = ok("ramp", tmp_path / "s.json", "--spread", spread, "--bankroll", bankroll, *args)
+        return (out.stdout, *ramp_of(out.stdout))
 
     each = ["--may-fall", "--min-rounds", "1"]  # every count at its own stake
-    out = found("--spread", "1:12", "--bankroll", "500", *each)
-    stakes, ramp = ramp_of(out)
+    out, stakes, ramp = found(*each)
     units = study["tallies"]["payoff_units_per_stake"]
     rows = {int(row.split()[0]): row.split() for row in out.splitlines()
             if re.match(r" +-?\d+ +\d+ ", row)}
@@ -489,9 +442,8 @@ def test_the_ramp_found_is_one_run_takes_and_prices_alike(tmp_path):
         rounds, total, squares = (int(count[k]) for k in ("rounds", "sum", "sum_squares"))
         kelly = 500 * units * total / squares
         want = 1 if kelly <= 0 else min(12, max(1, math.floor(kelly + 0.5)))
-        assert stakes[count["count"]] == want, count["count"]
         row = rows[count["count"]]
-        assert int(row[1]) == rounds and float(row[5]) == want
+        assert [stakes[count["count"]], int(row[1]), float(row[5])] == [want, rounds, want], row
         assert float(row[2]) == pytest.approx(total / units / rounds, abs=6e-6)
         assert float(row[3]) == pytest.approx(squares / units ** 2 / rounds, abs=6e-5)
         assert float(row[4]) == pytest.approx(kelly, abs=6e-3)
@@ -502,53 +454,47 @@ def test_the_ramp_found_is_one_run_takes_and_prices_alike(tmp_path):
     assert f"Average initial bet {figures['average_bet']:.4f} units" in out
     assert f"DI {figures['di']:.2f} (1000 EV / SD); SCORE {figures['score']:.2f}" in out
     # The bankroll and the Kelly fraction size the stakes by their product.
-    half, _ = ramp_of(found("--spread", "1:12", "--bankroll", "250", *each))
-    assert half == ramp_of(found("--spread", "1:12", "--bankroll", "500", "--kelly", "0.5",
-                                   *each))[0]
-    assert all(half[c] <= stakes[c] for c in stakes) and half != stakes
-    narrow, _ = ramp_of(found("--spread", "2:4", "--bankroll", "500"))
+    half = found(*each, bankroll=250)[1]
+    assert half == found(*each, "--kelly", "0.5")[1] != stakes
+    assert all(half[c] <= stakes[c] for c in stakes)
+    narrow = found(spread="2:4")[1]
     assert max(narrow.values()) == 4 and narrow[-60] == 2
-    assert ramp_of(found("--spread", "1:12", "--bankroll", "500", "--min-rounds", "1e9"))[1] == "-60:1"
+    assert found("--min-rounds", "1e9")[2] == "-60:1"
     # By default the ramp never falls, and a count needs 200 rounds (1 in 1,000).
-    rising = found("--spread", "1-12", "--bankroll", "500")
-    steps, _ = ramp_of(rising)
+    rising, steps, _ = found(spread="1-12")
     assert all(steps[c] <= steps[c + 1] for c in range(-60, 60)) and steps != stakes
     assert "counts of 200 rounds or more, a count pooled with those below it" in rising
-    assert steps == ramp_of(found("--spread", "1:12", "--bankroll", "500",
-                                    "--min-rounds", "200"))[0]
+    assert steps == found("--min-rounds", "200")[1]
 
 
 # A common six-deck shoe game: H17, double after split, resplit to four hands,
 # one card to split aces, a split 21 paid as any 21, late surrender.
-SHOE = ["--decks", "6", "--dealer", "h17", "--after-split", "das-resplit", "--max-hands", "4",
-        "--split-aces", "one-card", "--resplit-aces", "no", "--split-21", "1:1",
-        "--surrender", "late"]
+SHOE = ("--decks 6 --dealer h17 --after-split das-resplit --max-hands 4 --split-aces one-card "
+        "--resplit-aces no --split-21 1:1 --surrender late").split()
 
 
 def test_edge_files_and_text_tell_one_answer(tmp_path):
-    text = ok("edge", *options(SHOE, ["--decks", "1", "--removed", "2,3,4,5", "--insurance",
-                                      "composition"]),
+    text = ok("edge", *options(SHOE, "--decks 1 --removed 2,3,4,5 --insurance composition".split()),
               "--json", tmp_path / "e.json", "--csv", tmp_path / "e.csv").stdout
     answer, rows = read(tmp_path / "e.json"), csv_rows(tmp_path / "e.csv")
+    printed = {row.split()[0]: row.split() for row in text.splitlines()
+               if re.match(r" +(A|\d+) +\d", row)}
     total = 0.0
     for up in answer["by_up_card"]:
         hands = [row for row in rows if row["up_card"] == up["up_card"]]
         value = sum(float(row["chance"]) * float(row["value"]) for row in hands)
         assert value == pytest.approx(up["expected_return"], abs=1e-12)
         total += up["chance"] * value
-        for row in hands:
-            if row["action"] != "blackjack":
-                assert float(row["value"]) >= float(row[row["action"]]) - 1e-12
+        # Each hand is worth its action's value, the best there is.
+        assert all(float(row["value"]) >= float(row[row["action"]]) - 1e-12 for row in hands
+                   if row["action"] != "blackjack")
+        assert [float(cell.rstrip("%")) for cell in printed[up["up_card"]][1:3]] == [
+            pytest.approx(100 * up["chance"], abs=0.006),
+            pytest.approx(100 * up["expected_return"], abs=6e-4)]
     assert total == pytest.approx(answer["expected_return"], abs=1e-12)
     assert answer["house_edge_percent"] == pytest.approx(-100 * answer["expected_return"])
     assert any(row["insured"] == "yes" for row in rows)
     assert text.startswith(f"House edge {answer['house_edge_percent']:.4f}%")
-    printed = {row.split()[0]: row.split() for row in text.splitlines()
-               if re.match(r" +(A|\d+) +\d", row)}
-    for up in answer["by_up_card"]:
-        row = printed[up["up_card"]]
-        assert float(row[1].rstrip("%")) == pytest.approx(100 * up["chance"], abs=0.006)
-        assert float(row[2].rstrip("%")) == pytest.approx(100 * up["expected_return"], abs=6e-4)
     assert "Removed from the shoe first: 2,3,4,5" in text
 
 
@@ -584,41 +530,12 @@ def test_basic_strategy_played_off_the_top_agrees_with_edge(tmp_path):
     assert f"{-100 * exact:.4f}%" in chart
 
 
-# An hour plays the pace set, or the one --help gives the table's players,
-# times the share of the dealt rounds played; the pace changes no play.
-@pytest.mark.parametrize("args", [
-    [], ["--players", "5"], ["--rounds-per-hour", "100", "--ramp", "-60:1,2:4"],
-    ["--rounds-per-hour", "100", "--count", "hilo", "--wong-in", "1"]])
-def test_the_hourly_figures_scale_the_rounds_by_the_pace(tmp_path, args):
-    study = run_study(tmp_path / "h.json", SMALL, args)
-    paced = [a for a in args if a not in ("--rounds-per-hour", "100")]
-    assert outcome(study)[0] == outcome(run_study(tmp_path / "p.json", SMALL, paced))[0]
-    published = re.search(r"\((\d+) rounds for one player, (\d+) for two, (\d+), (\d+), (\d+), "
-                          r"(\d+) and (\d+) for seven\)", " ".join(lab("run", "--help").stdout.split()))
-    players = int(study["config"]["players"])
-    pace = 100 if "--rounds-per-hour" in args else int(published.group(players))
-    figures, hour = study["figures"], study["figures"]["per_hour"]
-    played = int(study["tallies"]["all"]["rounds"]) / (int(study["tallies"]["all"]["rounds"])
-                                                     + study["events"].get("rounds_watched", 0))
-    play = figures["ramp"] or figures["overall"]
-    mean, sd = (play["ev_per_round"], play["sd_per_round"]) if figures["ramp"] else (
-        play["mean"], play["sd"])
-    assert hour["rounds_played"] == pytest.approx(pace * played, rel=1e-12) and played <= 1
-    assert hour["win"] == pytest.approx(hour["rounds_played"] * mean, rel=1e-12)
-    assert hour["sd"] == pytest.approx(math.sqrt(hour["rounds_played"]) * sd, rel=1e-12)
-    assert hour["n0_hours"] == pytest.approx(sd * sd / mean / mean / hour["rounds_played"])
-    line = f"{hour['rounds_played']:.5g} rounds {'of the ramp' if figures['ramp'] else 'at a'}"
-    summary = lab("run", *SMALL, *args, "--summary").stdout
-    assert f"Per hour, {line}" in summary
-    assert ("rounds an hour" in summary) == ("--rounds-per-hour" in args)
-
-
 # Other players use up the shoe, so fewer of the player's rounds come to a
 # shoe; each seat is dealt other cards.
 def test_other_players_use_up_the_shoe_and_the_seat_moves_the_deal(tmp_path):
-    studies = [run_study(tmp_path / f"{n}.json", SMALL, args) for n, args in enumerate(
-        [[], ["--players", "5"], ["--players", "5", "--seat", "5"]])]
-    alone, first, last = studies
+    alone, first, last = studies = [run_study(tmp_path / f"{n}.json", SMALL, args) for n, args in
+                                    enumerate([[], ["--players", "5"], ["--players", "5", "--seat",
+                                                                        "5"]])]
     assert alone["figures"]["rounds_per_shoe"] == 6000 / alone["events"]["shoes"]
     assert first["figures"]["rounds_per_shoe"] < alone["figures"]["rounds_per_shoe"] / 2
     assert (first["config"]["players"], last["config"]["seat"]) == ("5", "5")
@@ -661,24 +578,22 @@ TRIP = ["--count", "hilo", "--strategy", "basic", "--ramp", "-60:1,2:4", "--trip
 # the files and the report tell one answer.
 def test_trips_answer_with_the_ruin_and_the_bankroll_hour_by_hour(tmp_path):
     def trip(name, *args):
-        ok("trip", "--quiet", *options(TRIP, list(args)), "--json", tmp_path / f"{name}.json",
-           "--csv", tmp_path / f"{name}.csv")
-        return read(tmp_path / f"{name}.json")
-    base = trip("base", "--threads", "1")
-    assert trip("threads", "--threads", "2") == base
+        return printed_study(tmp_path / f"{name}.json", TRIP, list(args),
+                             ["--csv", tmp_path / f"{name}.csv"], command="trip")
+    text, base = trip("base")
+    assert trip("threads", "--threads", "2")[1] == base
     assert base["plan"] == {"bankroll": 30, "hours": 2, "rounds": 200, "trips": 300, "played": 300}
     ruin = base["ruin"]
     assert ruin["ci95"][0] <= ruin["share"] <= ruin["ci95"][1] and 0 < ruin["share"] < 1
-    assert trip("rich", "--bankroll", "3000")["ruin"]["share"] == 0
-    assert trip("spread", "--spots", "-60:2")["ruin"]["share"] > ruin["share"]
-    longer = trip("long", "--hours", "4")
+    assert trip("rich", "--bankroll", "3000")[1]["ruin"]["share"] == 0
+    assert trip("spread", "--spots", "-60:2")[1]["ruin"]["share"] > ruin["share"]
+    longer = trip("long", "--hours", "4")[1]
     # Trip K is dealt the same shoes however long it lasts: ruined early, ruined later.
     assert longer["ruin"]["share"] > ruin["share"] and len(longer["hours"]) == 4
-    assert trip("steep", "--ramp", "-60:1,1:8")["result"] != base["result"]
+    assert trip("steep", "--ramp", "-60:1,1:8")[1]["result"] != base["result"]
     quantiles = [base["result"][q] for q in ("p5", "p25", "p50", "p75", "p95")]
     assert quantiles == sorted(quantiles)
     assert [float(row["p50"]) for row in csv_rows(tmp_path / "base.csv")] == [
         hour["p50"] for hour in base["hours"]]
-    text = ok("trip", *TRIP).stdout
     assert f"Ruined within a trip: {100 * ruin['share']:.2f}%" in text
     assert f"diffusion approximation {100 * ruin['diffusion']:.2f}%" in text

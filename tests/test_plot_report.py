@@ -2,11 +2,11 @@
 truecount report and real truecount-lab studies made by the built programs
 (TRUECOUNT and TRUECOUNT_LAB name them; CTest sets both)."""
 
-import copy
 import io
 import json
 import os
 import re
+import shlex
 import subprocess
 import sys
 
@@ -25,8 +25,6 @@ import report_chart  # noqa: E402
 import study_chart  # noqa: E402
 import trip_chart  # noqa: E402
 
-FEW = chart_common.FEW_ROUNDS
-
 
 @pytest.fixture(scope="session")
 def report_text():
@@ -38,16 +36,17 @@ def report_text():
 @pytest.fixture(scope="session")
 def studies(tmp_path_factory):
     """Four small studies: the default, the fixed strategy with a ramp, and
-    the default under two other seeds; and a comparison of the default with
-    the fixed strategy; decoded from their files. "found" is the output of
-    the ramp command on the fixed strategy's file."""
+    the default under two other seeds; a comparison of the default with the
+    fixed strategy; and trips; decoded from their files. "found" is the output
+    of the ramp command on the fixed strategy's file."""
     folder = tmp_path_factory.mktemp("studies")
-    runs = {"default": ["run"], "basic": ["run", "--strategy", "basic", "--ramp", "-60:1,1:2,3:8"],
-            "seed2": ["run", "--seed", "2"], "seed3": ["run", "--seed", "3"],
-            "compare": ["compare", "--with", "--strategy basic"]}
-    for name, (command, *extra) in runs.items():
-        ok(command, "--rounds", "30000", "--block-size", "3000", "--quiet", "--threads", "1",
-           "--json", folder / f"{name}.json", *extra)
+    small = "--rounds 30000 --block-size 3000"
+    runs = {"default": f"run {small}", "basic": f"run {small} --strategy basic --ramp -60:1,1:2,3:8",
+            "seed2": f"run {small} --seed 2", "seed3": f"run {small} --seed 3",
+            "compare": f"compare {small} --with '--strategy basic'",
+            "trip": "trip --count hilo --ramp -60:1,2:4 --bankroll 50 --hours 3 --trips 200"}
+    for name, args in runs.items():
+        ok(*shlex.split(args), "--quiet", "--threads", "1", "--json", folder / f"{name}.json")
     decoded = {name: read(folder / f"{name}.json") for name in runs}
     decoded["folder"] = folder
     found = lab("ramp", folder / "basic.json", "--spread", "1:8", "--bankroll", "300")
@@ -55,14 +54,9 @@ def studies(tmp_path_factory):
     return decoded
 
 
-def run(args):
-    return subprocess.run(["/usr/bin/python3", SCRIPT, *args], capture_output=True, text=True,
-                          timeout=120)
-
-
-def table_of(text):
-    """The report's title, table and summary: what follows the progress lines."""
-    return text[text.index(report_chart.TITLE_LINE):]
+def run(*args):
+    return subprocess.run(["/usr/bin/python3", SCRIPT, *map(str, args)], capture_output=True,
+                          text=True, timeout=120)
 
 
 def test_reads_a_real_report(report_text):
@@ -78,29 +72,19 @@ def test_reads_a_real_report(report_text):
                                              abs=1e-6)
 
 
-# Hand-made reports for what a real run rarely shows.
-HEADER = report_chart.TITLE_LINE + "\n\n" + report_chart.HEADING_LINE + "\n"
-FIRST_POSITIVE = HEADER + """   3  +41.5 /     1200 =   +0.034583 +249.000000
+def made(rows, payoff, average, weighted, weighted_average, step="+2.000000"):
+    """A hand-made report, for what a real run rarely shows."""
+    return (f"{report_chart.TITLE_LINE}\n\n{report_chart.HEADING_LINE}\n{rows}\nPayoff: {payoff} "
+            f"(If you always bet 1 dollars.)\nAverage: {average}\nWeighted payoff: {weighted} (If "
+            f"you bet {step} for each additional count.)\nWeighted average: {weighted_average}\n")
 
-Payoff: +41.500000 (If you always bet 1 dollars.)
-Average: +0.000830
-Weighted payoff: +249.000000 (If you bet +2.000000 for each additional count.)
-Weighted average: +0.004980
-"""
-WIDE = HEADER + """   0 -12345.5 / 123456789 =   -0.000100 -12345.500000
- +45 +123456.5 /   250000 =   +0.493826 +11111085.000000
 
-Payoff: +111111.000000 (If you always bet 1 dollars.)
-Average: +2.222220
-Weighted payoff: +11098739.500000 (If you bet +2.000000 for each additional count.)
-Weighted average: +221.974790
-"""
-NO_ROWS = HEADER + """
-Payoff: 0 (If you always bet 1 dollars.)
-Average: 0
-Weighted payoff: 0 (If you bet 2 for each additional count.)
-Weighted average: 0
-"""
+FIRST_POSITIVE = made("   3  +41.5 /     1200 =   +0.034583 +249.000000\n", "+41.500000",
+                      "+0.000830", "+249.000000", "+0.004980")
+WIDE = made("   0 -12345.5 / 123456789 =   -0.000100 -12345.500000\n"
+            " +45 +123456.5 /   250000 =   +0.493826 +11111085.000000\n", "+111111.000000",
+            "+2.222220", "+11098739.500000", "+221.974790")
+NO_ROWS = made("", "0", "0", "0", "0", step="2")
 
 
 @pytest.mark.parametrize("text, rows", [
@@ -114,7 +98,8 @@ def test_parses_report_forms(text, rows):
 
 
 def first_row(text):
-    return table_of(text).split("\n")[3]
+    """The payoff table's first row: the third line after its title."""
+    return text[text.index(report_chart.TITLE_LINE):].split("\n")[3]
 
 
 def keep(value):
@@ -154,14 +139,15 @@ def keep(value):
     (None, keep, ["default"], [], "same settings"),
     (None, keep, ["report"], [], "cannot share a chart"),
     (None, keep, ["compare"], [], "a comparison is drawn alone"),
+    (None, keep, ["trip"], [], "a trip file is drawn alone"),
     (keep, None, [], ["-o", "missing-dir/out.png"], "cannot write"),
     (keep, None, [], ["-o", "taken.png"], "cannot write"),  # an existing directory
     (keep, None, [], ["-o", "out.jpg"], "must end in .png or .svg"),
 ], ids=["empty", "no-table", "no-heading", "truncated", "garbled", "wrong-expected",
         "wrong-stake", "garbled-summary", "totals-mismatch", "count-outside", "not-a-study",
         "malformed", "version", "no-figures", "bad-interval", "bad-label", "no-ramp", "not-a-ramp",
-        "assumed-sd", "label-count", "duplicate", "mixed", "comparison", "missing-dir", "taken",
-        "jpg"])
+        "assumed-sd", "label-count", "duplicate", "mixed", "comparison", "trip", "missing-dir",
+        "taken", "jpg"])
 def test_bad_input_fails_cleanly(tmp_path, monkeypatch, capsys, report_text, studies, report,
                                  study, others, args, message):
     monkeypatch.chdir(tmp_path)
@@ -191,16 +177,19 @@ def scatters(ax):
 
 def test_study_points_intervals_shares_and_name(studies):
     data = studies["default"]
-    (study,) = parsed(data)
-    ax, share_ax = study_chart.study_figure([study]).axes
+    ax, share_ax = study_chart.study_figure(parsed(data)).axes
     counts = data["figures"]["counts"]
     (points,) = scatters(ax)
     assert points.get_offsets().tolist() == [[c["count"], c["mean"]] for c in counts]
     hollow = [face[3] == 0 for face in points.get_facecolors()]
-    assert hollow == [c["rounds"] < FEW or c["ci95"][0] is None for c in counts]
+    assert hollow == [c["rounds"] < chart_common.FEW_ROUNDS or c["ci95"][0] is None for c in counts]
     assert any(hollow) and not all(hollow)
     shares = [v for r in share_ax.patches for v in (r.get_x() + r.get_width() / 2, r.get_height())]
     assert shares == pytest.approx([v for c in counts for v in (c["count"], 100 * c["share"])])
+    # A partial study says so.
+    partial = edit(data, lambda d: d.update(complete=False) or d["blocks"].update(played=4))
+    assert study_chart.study_labels(parsed(partial), ["mine"]) == [
+        f"mine (partial: 4 of {data['blocks']['total']} blocks)"]
 
 
 @pytest.mark.parametrize("names, added", [
@@ -209,20 +198,11 @@ def test_study_points_intervals_shares_and_name(studies):
 ], ids=["settings-that-name", "seed-only"])
 def test_series_are_named_from_the_files_labels(studies, names, added):
     decoded = [studies[n] for n in names]
-    ax, share_ax = study_chart.study_figure(parsed(*decoded)).axes
+    ax, _ = study_chart.study_figure(parsed(*decoded)).axes
     base = [", ".join(label["text"] for label in d["labels"] if label["names_series"])
             for d in decoded]
     expected = [b + (", " + a if a else "") for b, a in zip(base, added or [""] * len(base))]
-    assert [c.get_label() for c in ax.containers] == expected
-    assert len(set(expected)) == len(expected)
-
-
-def test_partial_study_says_so(studies):
-    data = copy.deepcopy(studies["default"])
-    data["complete"] = False
-    data["blocks"]["played"] = 4
-    names = study_chart.study_labels(parsed(data), ["mine"])
-    assert names == [f"mine (partial: 4 of {data['blocks']['total']} blocks)"]
+    assert [c.get_label() for c in ax.containers] == expected and len(set(expected)) == len(expected)
 
 
 def test_ramp_overlay_is_the_files_stakes_and_the_found_ones(tmp_path, studies):
@@ -273,38 +253,27 @@ def test_renders_real_files_keeps_an_outputs_mode_and_exits_2_on_refusal(tmp_pat
     chart = tmp_path / "payoff.png"
     chart.write_bytes(b"old")
     chart.chmod(0o640)
-    result = run([str(report), "-o", str(chart), "--assumed-sd", "1.15", "--min-rounds", "10"])
+    result = run(report, "-o", chart, "--assumed-sd", "1.15", "--min-rounds", "10")
     assert result.returncode == 0, result.stderr
     assert chart.read_bytes().startswith(b"\x89PNG\r\n\x1a\n") and chart.stat().st_mode & 0o777 == 0o640
-    for name in ("default", "basic"):
-        (tmp_path / f"{name}.json").write_text(json.dumps(studies[name]))
-    svg = tmp_path / "studies.svg"
-    result = run([str(tmp_path / "default.json"), str(tmp_path / "basic.json"), "--ramp-file",
-                  str(studies["folder"] / "found.txt"), "-o", str(svg)])
-    assert result.returncode == 0, result.stderr
-    assert b"<svg" in svg.read_bytes()
+    folder, svg = studies["folder"], tmp_path / "studies.svg"
+    result = run(folder / "default.json", folder / "basic.json", "--ramp-file", folder / "found.txt",
+                 "-o", svg)
+    assert result.returncode == 0 and b"<svg" in svg.read_bytes(), result.stderr
     # The script exits with what main returns (the refusals above run in-process).
-    refused = run([str(report), "-o", str(tmp_path / "out.jpg")])
+    refused = run(report, "-o", tmp_path / "out.jpg")
     assert refused.returncode == 2 and "must end in .png or .svg" in refused.stderr
-    assert sorted(os.listdir(tmp_path)) == ["basic.json", "default.json", "payoff.png", "run.txt",
-                                           "studies.svg"]
+    assert sorted(os.listdir(tmp_path)) == ["payoff.png", "run.txt", "studies.svg"]
 
 
 # A trip file: its bankroll's quantiles hour by hour from the starting
-# bankroll, as bands about the median; drawn alone.
-def test_a_trip_draws_the_bankrolls_bands_hour_by_hour(tmp_path, studies):
-    path = tmp_path / "trip.json"
-    ok("trip", "--quiet", "--count", "hilo", "--ramp", "-60:1,2:4", "--bankroll", "50",
-       "--hours", "3", "--trips", "200", "--json", path)
-    data = read(path)
-    fig = trip_chart.trip_figure(plot_report.load(str(path), path.read_bytes()))
-    (ax,) = fig.axes
+# bankroll, as bands about the median.
+def test_a_trip_draws_the_bankrolls_bands_hour_by_hour(studies):
+    path, data = studies["folder"] / "trip.json", studies["trip"]
+    (ax,) = trip_chart.trip_figure(plot_report.load(str(path), path.read_bytes())).axes
     (median,) = ax.lines[:1]
     assert median.get_ydata().tolist() == [50] + [hour["p50"] for hour in data["hours"]]
     outer, middle = ax.collections
     assert outer.get_paths()[0].vertices[:, 1].max() == max(h["p95"] for h in data["hours"])
     assert middle.get_paths()[0].vertices[:, 1].min() == min([50] + [h["p25"] for h in data["hours"]])
     assert f"ruined {100 * data['ruin']['share']:.2f}%" in ax.get_title()
-    (tmp_path / "study.json").write_text(json.dumps(studies["default"]))
-    refused = run([str(path), str(tmp_path / "study.json"), "-o", str(tmp_path / "c.png")])
-    assert refused.returncode == 2 and "a trip file is drawn alone" in refused.stderr
