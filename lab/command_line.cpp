@@ -520,7 +520,8 @@ void addRunOptions(CLI::App& run, RunTexts& texts) {
   run.add_option("--checkpoint", texts.checkpoint,
                  "Rewrite the --json (or --resume) file every S seconds as a resumable partial "
                  "study of the blocks played, so that a kill loses at most that much work; 0 "
-                 "never (default 60)")
+                 "never (default " +
+                     std::to_string(kDefaultCheckpoint.count()) + ")")
       ->type_name("S")
       ->check(checkedBy(readerOf(parseCheckpoint)));
   run.add_flag("--quiet", texts.request.quiet, "No progress line on standard error");

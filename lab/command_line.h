@@ -13,6 +13,9 @@
 #include "study/study_config.h"
 #include "study/study_result.h"
 
+// How often a run rewrites its study file unless --checkpoint says otherwise.
+inline constexpr std::chrono::seconds kDefaultCheckpoint{60};
+
 // `run`: a new study from the settings given, or the study of a file to
 // resume; `compare`: the same for a comparison.
 struct RunRequest {
@@ -28,7 +31,7 @@ struct RunRequest {
   ReportOptions report;
   // How often the study file is rewritten as a resumable partial study while
   // the blocks are played; zero for never.
-  std::chrono::seconds checkpoint{60};
+  std::chrono::seconds checkpoint{kDefaultCheckpoint};
 };
 
 // `trip`: trips of a number of hours from a bankroll (config.bankroll), each

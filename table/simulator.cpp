@@ -214,8 +214,7 @@ void Simulator::shoeRunsOut() {
 int Simulator::playPlayerTurn() {
   int answer = kNotAsked;
   // The first decision of each spot past the first, under early surrender.
-  std::array<int, SpotRule::kMostHands - 1>
-      answers;  // NOLINT(cppcoreguidelines-pro-type-member-init)
+  std::array<int, SpotRule::kMostHands - 1> answers{};
   const bool early = rules_.peeks() && rules_.surrender == SurrenderRule::Early;
   if (early) {
     answer = ask(hands_, 0, allowedActions(hands_[0], 1, true, rules_), true);

@@ -111,7 +111,6 @@ class Simulator {
   const std::vector<Hand>& spotHands(int spot) const {
     return spot == 0 ? hands_ : extraSpots_[static_cast<std::size_t>(spot - 1)];
   }
-  int spots() const { return spots_; }
   bool insured() const { return insured_; }
   Deck& deck() { return deck_; }
   const Deck& deck() const { return deck_; }

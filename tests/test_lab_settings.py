@@ -419,6 +419,9 @@ def test_indices_finds_the_insurance_index_and_writes_a_file_run_reads(tmp_path)
     (stand,) = [r for r in rows if (r["hand"], r["up_card"], r["deviation"]) == ("16", "10", "stand")]
     assert -1 < float(stand["index"]) < 1.5
     assert any(line.startswith("insurance A  decline   insure") for line in done.stdout.splitlines())
+    decisions = int(re.search(r"(\d+) decisions priced\n", done.stdout)[1])
+    pace = re.search(r"Pace: (\d+) rounds, (\d+) decisions priced per second", done.stdout)
+    assert int(pace[2]) / int(pace[1]) == pytest.approx(decisions / 300_000, rel=1e-3)
     study = run_study(tmp_path / "s.json", COUNTED, ["--count", "hilo", "--indices", path])
     assert study["config"]["indices"].startswith(INDEX_HEADER)
 
@@ -593,6 +596,9 @@ def test_trips_answer_with_the_ruin_and_the_bankroll_hour_by_hour(tmp_path):
     assert trip("steep", "--ramp", "-60:1,1:8")[1]["result"] != base["result"]
     quantiles = [base["result"][q] for q in ("p5", "p25", "p50", "p75", "p95")]
     assert quantiles == sorted(quantiles)
+    # Two whole hours: the last hour's bankrolls are the trips' ends, in units.
+    assert [base["hours"][-1][q] - 30 for q in ("p5", "p25", "p50", "p75", "p95")] == (
+        pytest.approx(quantiles))
     assert [float(row["p50"]) for row in csv_rows(tmp_path / "base.csv")] == [
         hour["p50"] for hour in base["hours"]]
     assert f"Ruined within a trip: {100 * ruin['share']:.2f}%" in text
