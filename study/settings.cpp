@@ -116,17 +116,25 @@ std::optional<std::string> store(Parsed<T> parsed, Field& field) {
   return std::nullopt;
 }
 
-std::optional<std::string> readRamp(std::string_view text, StudyConfig& c) {
+// Reads an optional setting of steps: `none` unsets it, anything else is
+// parsed, a refusal naming what none means.
+template <typename T, typename Parse>
+std::optional<std::string> readSteps(std::string_view text, std::optional<T>& field, Parse parse,
+                                     std::string_view none) {
   if (text == kNone) {
-    c.ramp.reset();
+    field.reset();
     return std::nullopt;
   }
-  auto ramp = parseRamp(text);
-  if (const auto* error = std::get_if<std::string>(&ramp)) {
-    return *error + " (or none: no ramp)";
+  auto parsed = parse(text);
+  if (const auto* error = std::get_if<std::string>(&parsed)) {
+    return *error + " (or none: " + std::string(none) + ")";
   }
-  c.ramp = std::get<Ramp>(std::move(ramp));
+  field = std::get<T>(std::move(parsed));
   return std::nullopt;
+}
+
+std::optional<std::string> readRamp(std::string_view text, StudyConfig& c) {
+  return readSteps(text, c.ramp, parseRamp, "no ramp");
 }
 
 std::optional<std::string> readBankroll(std::string_view text, StudyConfig& c) {
@@ -143,16 +151,7 @@ std::optional<std::string> readBankroll(std::string_view text, StudyConfig& c) {
 }
 
 std::optional<std::string> readSpots(std::string_view text, StudyConfig& c) {
-  if (text == kNone) {
-    c.spots.reset();
-    return std::nullopt;
-  }
-  auto spots = parseSpots(text);
-  if (const auto* error = std::get_if<std::string>(&spots)) {
-    return *error + " (or none: one hand a round)";
-  }
-  c.spots = std::get<SpotRule>(std::move(spots));
-  return std::nullopt;
+  return readSteps(text, c.spots, parseSpots, "one hand a round");
 }
 
 std::optional<std::string> readRoundsPerHour(std::string_view text, StudyConfig& c) {
